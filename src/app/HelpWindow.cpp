@@ -1,0 +1,97 @@
+#include "HelpWindow.h"
+
+#include "StationIcons.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QTextBrowser>
+
+HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("helpWindow"));
+    setWindowTitle(tr("Kavo Connectivity Window Help"));
+    setWindowIcon(StationIcons::product());
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(820, 560);
+
+    m_topics = new QListWidget(this);
+    m_topics->setObjectName(QStringLiteral("helpTopicList"));
+    m_topics->setMaximumWidth(240);
+    m_text = new QTextBrowser(this);
+    m_text->setObjectName(QStringLiteral("helpText"));
+    m_text->setOpenExternalLinks(false);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(m_topics);
+    layout->addWidget(m_text, 1);
+
+    connect(m_topics, &QListWidget::currentRowChanged, this, &HelpWindow::showTopic);
+    load();
+}
+
+HelpWindow *HelpWindow::showTopics()
+{
+    static QPointer<HelpWindow> window;
+    if (!window)
+        window = new HelpWindow;
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+QString HelpWindow::helpFilePath()
+{
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QStringList candidates = {
+        dir + QLatin1Char('/') + QLatin1String(kHelpFileName),
+        dir + QLatin1String("/../share/kavo-station/") + QLatin1String(kHelpFileName),
+    };
+    for (const QString &candidate : candidates) {
+        if (QFile::exists(candidate))
+            return QDir::cleanPath(candidate);
+    }
+    return {};
+}
+
+void HelpWindow::load()
+{
+    QFile file(helpFilePath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_text->setPlainText(
+            tr("The help file %1 could not be found.").arg(QLatin1String(kHelpFileName)));
+        return;
+    }
+    const QString html = QString::fromUtf8(file.readAll());
+    m_text->setHtml(html);
+    m_loaded = true;
+
+    static const QRegularExpression heading(QStringLiteral("<h2 id=\"([^\"]+)\">(.*?)</h2>"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+    for (auto it = heading.globalMatch(html); it.hasNext();) {
+        const auto match = it.next();
+        m_anchors << match.captured(1);
+        QString title = match.captured(2);
+        title.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+        m_topics->addItem(title.trimmed());
+    }
+}
+
+void HelpWindow::showTopic(int row)
+{
+    if (row >= 0 && row < m_anchors.size())
+        m_text->scrollToAnchor(m_anchors.at(row));
+}
+
+QStringList HelpWindow::topicTitles() const
+{
+    QStringList titles;
+    for (int i = 0; i < m_topics->count(); ++i)
+        titles << m_topics->item(i)->text();
+    return titles;
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "OperatorMessages.h"
+
+// Presents operator messages as real modal QMessageBox windows.
+namespace MessageBoxPresenter {
+
+void present(const OperatorMessage &message);
+void install();
+
+} // namespace MessageBoxPresenter

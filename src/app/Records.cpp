@@ -1,0 +1,6 @@
+#include "Records.h"
+
+SessionSettings sessionSettings;
+MonitorState monitorState;
+LinkStatistics linkStatistics;
+GpsPosition gpsPosition;

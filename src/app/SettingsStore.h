@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+// The per-user settings store: an INI file kept by QSettings for the
+// organisation and application "Kavo Connectivity Window" (under
+// $XDG_CONFIG_HOME, ~/.config by default). Every value is text, written and
+// read exactly as given ("True"/"False", plain decimal numbers). Each write is
+// flushed to disk at once, so a setting survives an immediate termination.
+// The store never reports failure: a missing key, or an unreadable file, reads
+// as the default.
+namespace SettingsStore {
+
+inline constexpr char16_t kApplicationName[] = u"Kavo Connectivity Window";
+inline constexpr char16_t kPreferences[] = u"Preferences";
+inline constexpr char16_t kGpsOptions[] = u"GPS Options";
+
+QString read(const QString &section, const QString &key, const QString &defaultValue = {});
+void write(const QString &section, const QString &key, const QString &value);
+
+// Shorthands for the "Preferences" section, where most keys live.
+inline QString readPreference(const QString &key, const QString &defaultValue = {})
+{
+    return read(QString::fromUtf16(kPreferences), key, defaultValue);
+}
+inline void writePreference(const QString &key, const QString &value)
+{
+    write(QString::fromUtf16(kPreferences), key, value);
+}
+
+// "True" or "False", the store's Boolean texts.
+inline QString booleanText(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+// Full path of the INI file, for the operator's documentation and for tests.
+QString filePath();
+
+} // namespace SettingsStore

@@ -1,0 +1,773 @@
+#include "KavomonitoringForm.h"
+
+#include "VeltoStartRules.h"
+#include "app/ApplicationExit.h"
+#include "app/HelpWindow.h"
+#include "app/MousePointer.h"
+#include "app/Numeric.h"
+#include "app/OperatorMessages.h"
+#include "app/Records.h"
+#include "app/SettingsStore.h"
+#include "app/StationIcons.h"
+#include "app/StationWindows.h"
+#include "app/Twips.h"
+#include "display/SignalMeter.h"
+#include "session/AboutBox.h"
+#include "session/SnifferForm.h"
+
+#include <QChartView>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kWindowWidthTwips = 8250;
+constexpr int kBaseHeightTwips = 2900;
+constexpr int kCleanupAttempts = 100;
+
+// Catalogue entries the Velto start reads.
+constexpr int kFirmwareVersionEntry = 3;
+constexpr int kDeviceModeEntry = 6;
+constexpr int kRssiThresholdEntry = 7;
+constexpr int kSnrThresholdEntry = 8;
+constexpr int kExtendedFeatureEntry = 14;
+
+constexpr int kAccessPointMode = 5;
+
+const QString kResumeLine = QStringLiteral(
+    "Please verify the radio connections and select 'Resume Monitoring' from the 'Run' menu.");
+
+// Pumps window events for about the given time, as the designed waits do.
+void pumpEventsFor(int milliseconds)
+{
+    QDeadlineTimer deadline(milliseconds);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents,
+                                        std::max<qint64>(1, deadline.remainingTime()));
+        if (!deadline.hasExpired())
+            QThread::msleep(1);
+    }
+}
+
+bool isAccessPointMode(const QString &deviceMode)
+{
+    return Numeric::leadingNumber(deviceMode) == kAccessPointMode;
+}
+
+} // namespace
+
+KavomonitoringForm::KavomonitoringForm(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("KavomonitoringForm"));
+    setWindowTitle(QStringLiteral("Kavo Connectivity Window"));
+    setWindowIcon(StationIcons::product());
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildControls();
+    buildMenus();
+    buildTimers();
+    setFixedWidth(Twips::toPixels(kWindowWidthTwips));
+    setWindowHeightTwips(kBaseHeightTwips);
+}
+
+KavomonitoringForm::~KavomonitoringForm()
+{
+    Form_Terminate();
+}
+
+// ---------------------------------------------------------------------------
+// Construction
+
+void KavomonitoringForm::buildControls()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("monitoringArea"));
+    setCentralWidget(central);
+
+    auto label = [central](const char *name, const QString &text, QRect rect) {
+        auto *l = new QLabel(text, central);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(rect);
+        return l;
+    };
+    auto frame = [central](const char *name, QRect rect) {
+        auto *f = new QFrame(central);
+        f->setObjectName(QLatin1String(name));
+        f->setGeometry(rect);
+        return f;
+    };
+    auto meter = [central](const char *name, QRect rect) {
+        auto *m = new SignalMeter(central);
+        m->setObjectName(QLatin1String(name));
+        m->setGeometry(rect);
+        return m;
+    };
+
+    ConnectionStatuslbl = label("ConnectionStatuslbl", QStringLiteral("Connection Status"),
+                                Twips::rect(120, 180, 1800, 255));
+    light = label("light", QString(), Twips::rect(1980, 60, 480, 480));
+    status = label("status", QStringLiteral("Scanning Due to Congestion"),
+                   Twips::rect(2580, 150, 3200, 330));
+    QFont statusFont = status->font();
+    statusFont.setBold(true);
+    status->setFont(statusFont);
+
+    screen_lock = new QPushButton(QStringLiteral("Lock Up the Screen!"), central);
+    screen_lock->setObjectName(QStringLiteral("screen_lock"));
+    screen_lock->setGeometry(Twips::rect(5900, 90, 2150, 420));
+    connect(screen_lock, &QPushButton::clicked, this, &KavomonitoringForm::screen_lock_Click);
+
+    SignalStrengthlbl =
+        label("SignalStrengthlbl", QStringLiteral("Received Signal Strength (RSSI)"),
+              Twips::rect(120, 560, 2800, 255));
+    SignalStrengthMeter = meter("SignalStrengthMeter", Twips::rect(3000, 540, 3328, 250));
+    RssiColorBarFrame = frame("RssiColorBarFrame", Twips::rect(3000, 825, 3328, 250));
+    hundredDBMlbl =
+        label("hundredDBMlbl", QStringLiteral("-100 dBm"), Twips::rect(2700, 1100, 900, 255));
+    eightyDBMlbl =
+        label("eightyDBMlbl", QStringLiteral("-80 dBm"), Twips::rect(4320, 1100, 900, 255));
+    sixtyDBMlbl =
+        label("sixtyDBMlbl", QStringLiteral("-60 dBm"), Twips::rect(5950, 1100, 900, 255));
+
+    SNRlbl = label("SNRlbl", QStringLiteral("Signal to Noise Ratio (SNR)"),
+                   Twips::rect(120, 1630, 2800, 255));
+    SNRMeter = meter("SNRMeter", Twips::rect(3000, 1615, 3328, 250));
+    SNRColorBarFrame = frame("SNRColorBarFrame", Twips::rect(3000, 1900, 3328, 250));
+    LowSNRLabel = label("LowSNRLabel", QStringLiteral("10 dBm"), Twips::rect(2800, 2175, 900, 255));
+    MidSNRLabel = label("MidSNRLabel", QStringLiteral("20 dBm"), Twips::rect(4380, 2175, 900, 255));
+    HighSNRLabel =
+        label("HighSNRLabel", QStringLiteral("30 dBm"), Twips::rect(5950, 2175, 900, 255));
+
+    collectingDatalbl = label("collectingDatalbl", QStringLiteral("Collecting Data Please Wait..."),
+                              Twips::rect(1200, 650, 5800, 450));
+    collectingDatalbl->setAlignment(Qt::AlignCenter);
+    QFont noticeFont = collectingDatalbl->font();
+    noticeFont.setPointSizeF(noticeFont.pointSizeF() * 1.3);
+    noticeFont.setBold(true);
+    collectingDatalbl->setFont(noticeFont);
+
+    Frame1 = new QGroupBox(QStringLiteral("Traffic History Chart"), central);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(Twips::rect(120, 2400, 7980, 3300));
+    TrafficChart = new QChartView(Frame1);
+    TrafficChart->setObjectName(QStringLiteral("TrafficChart"));
+    TrafficChart->setRenderHint(QPainter::Antialiasing);
+    auto *chartLayout = new QVBoxLayout(Frame1);
+    chartLayout->setContentsMargins(4, 4, 4, 4);
+    chartLayout->addWidget(TrafficChart);
+    TrafficChart->hide();
+
+    Winsock1 = new QUdpSocket(this);
+    Winsock1->setObjectName(QStringLiteral("Winsock1"));
+}
+
+void KavomonitoringForm::buildMenus()
+{
+    auto action = [](QMenu *menu, const char *name, const QString &caption) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    auto menu = [](QMenu *parent, QMenuBar *bar, const char *name, const QString &caption) {
+        QMenu *m = parent ? parent->addMenu(caption) : bar->addMenu(caption);
+        m->setObjectName(QLatin1String(name));
+        return m;
+    };
+    QMenuBar *bar = menuBar();
+
+    fileMenu = menu(nullptr, bar, "fileMenu", QStringLiteral("File"));
+    exit = action(fileMenu, "exit", QStringLiteral("Exit"));
+
+    runMenu = menu(nullptr, bar, "runMenu", QStringLiteral("Run"));
+    runStopMenu = action(runMenu, "runStopMenu", QStringLiteral("Stop Monitoring"));
+    SwitchRemote = action(runMenu, "SwitchRemote", QStringLiteral("Switch Remote"));
+    SwitchRemote->setCheckable(true);
+
+    Options = menu(nullptr, bar, "Options", QStringLiteral("Options"));
+    View = menu(Options, bar, "View", QStringLiteral("View"));
+    ViewSNR = action(View, "ViewSNR", QStringLiteral("SNR Status Bar"));
+    ViewSNR->setCheckable(true);
+    Traffic_History_Chart =
+        action(View, "Traffic_History_Chart", QStringLiteral("Traffic History"));
+    Traffic_History_Chart->setCheckable(true);
+    rebootVelto = action(Options, "rebootVelto", QStringLiteral("Reboot Velto Remote"));
+    changeRSSIThresh = action(Options, "changeRSSIThresh", QStringLiteral("Change RSSI Threshold"));
+    changeSNRThreshold =
+        action(Options, "changeSNRThreshold", QStringLiteral("Change SNR Threshold"));
+
+    helpMenu = menu(nullptr, bar, "helpMenu", QStringLiteral("Help"));
+    helpTopics = action(helpMenu, "helpTopics", QStringLiteral("Help Topics"));
+    helpTopics->setShortcut(QKeySequence(Qt::Key_F1));
+    separator = helpMenu->addSeparator();
+    separator->setObjectName(QStringLiteral("separator"));
+    about = action(helpMenu, "about", QStringLiteral("About Kavo Connectivity Window"));
+    about->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+
+    connect(exit, &QAction::triggered, this, &KavomonitoringForm::exit_Click);
+    connect(runStopMenu, &QAction::triggered, this, &KavomonitoringForm::runStopMenu_Click);
+    connect(SwitchRemote, &QAction::triggered, this, &KavomonitoringForm::SwitchRemote_Click);
+    // The View entries' check marks are set by their handlers, not by the click.
+    connect(ViewSNR, &QAction::triggered, this, [this] {
+        ViewSNR->setChecked(!ViewSNR->isChecked());
+        ViewSNR_Click();
+    });
+    connect(Traffic_History_Chart, &QAction::triggered, this, [this] {
+        Traffic_History_Chart->setChecked(!Traffic_History_Chart->isChecked());
+        Traffic_History_Chart_Click();
+    });
+    connect(rebootVelto, &QAction::triggered, this, &KavomonitoringForm::rebootVelto_Click);
+    connect(changeRSSIThresh, &QAction::triggered, this,
+            &KavomonitoringForm::changeRSSIThresh_Click);
+    connect(changeSNRThreshold, &QAction::triggered, this,
+            &KavomonitoringForm::changeSNRThreshold_Click);
+    connect(helpTopics, &QAction::triggered, this, &KavomonitoringForm::helpTopics_Click);
+    connect(about, &QAction::triggered, this, &KavomonitoringForm::about_Click);
+}
+
+QTimer *KavomonitoringForm::makeTimer(const char *name, int intervalMs,
+                                      void (KavomonitoringForm::*tick)())
+{
+    auto *timer = new QTimer(this);
+    timer->setObjectName(QLatin1String(name));
+    timer->setInterval(intervalMs);
+    timer->setTimerType(Qt::PreciseTimer);
+    connect(timer, &QTimer::timeout, this, tick);
+    return timer;
+}
+
+void KavomonitoringForm::buildTimers()
+{
+    using F = KavomonitoringForm;
+    test = makeTimer("test", 2000, &F::test_Timer);
+    mscomm_timer = makeTimer("mscomm_timer", 1500, &F::mscomm_timer_Timer);
+    ChartTimer = makeTimer("ChartTimer", 5000, &F::ChartTimer_Timer);
+    LogTimer = makeTimer("LogTimer", 60000, &F::LogTimer_Timer);
+    SNMPTimer = makeTimer("SNMPTimer", 1000, &F::SNMPTimer_Timer);
+    SNMPTimeoutTimer = makeTimer("SNMPTimeoutTimer", 5000, &F::SNMPTimeoutTimer_Timer);
+    RebootTimer = makeTimer("RebootTimer", 45000, &F::RebootTimer_Timer);
+    dataArrivalTimer1 = makeTimer("dataArrivalTimer1", 4000, &F::dataArrivalTimer1_Timer);
+    DataArrivalTimer2 = makeTimer("DataArrivalTimer2", 7000, &F::DataArrivalTimer2_Timer);
+    idleTimer = makeTimer("idleTimer", 60000, &F::idleTimer_Timer);
+    checkToSeeIfDisconnectedTimer =
+        makeTimer("checkToSeeIfDisconnectedTimer", 60000, &F::checkToSeeIfDisconnectedTimer_Timer);
+    CongestionManagementTimer =
+        makeTimer("CongestionManagementTimer", 6000, &F::CongestionManagementTimer_Timer);
+    ChangeCommandForBalancing =
+        makeTimer("ChangeCommandForBalancing", 6000, &F::ChangeCommandForBalancing_Timer);
+    TelnetConnectionTimer =
+        makeTimer("TelnetConnectionTimer", 30001, &F::TelnetConnectionTimer_Timer);
+}
+
+// ---------------------------------------------------------------------------
+// Shared display steps
+
+QColor KavomonitoringForm::labelColour(const QLabel *label)
+{
+    return label->palette().color(QPalette::WindowText);
+}
+
+void KavomonitoringForm::setLabelColour(QLabel *label, const QColor &colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+void KavomonitoringForm::showLamp(int iconId)
+{
+    m_lampIconId = iconId;
+    light->setPixmap(StationIcons::lampPixmap(iconId));
+    setWindowIcon(StationIcons::lamp(iconId));
+}
+
+void KavomonitoringForm::setWindowHeightTwips(int twips)
+{
+    m_heightTwips = twips;
+    setFixedHeight(Twips::toPixels(twips));
+}
+
+void KavomonitoringForm::moveFrame1ToTwips(int top)
+{
+    Frame1->move(Frame1->x(), Twips::toPixels(top));
+}
+
+void KavomonitoringForm::showDisconnectedDisplay()
+{
+    runStopMenu->setText(QStringLiteral("Resume Monitoring"));
+    status->setText(QStringLiteral("Disconnected From Radio"));
+    setLabelColour(status, Qt::black);
+    status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setWindowTitle(QStringLiteral("-- dBm"));
+    showLamp(106);
+}
+
+void KavomonitoringForm::hideSignalWidgets()
+{
+    for (QWidget *w :
+         {static_cast<QWidget *>(RssiColorBarFrame), static_cast<QWidget *>(SNRColorBarFrame),
+          static_cast<QWidget *>(light), static_cast<QWidget *>(status),
+          static_cast<QWidget *>(SignalStrengthlbl), static_cast<QWidget *>(ConnectionStatuslbl),
+          static_cast<QWidget *>(SignalStrengthMeter), static_cast<QWidget *>(hundredDBMlbl),
+          static_cast<QWidget *>(eightyDBMlbl), static_cast<QWidget *>(sixtyDBMlbl),
+          static_cast<QWidget *>(SNRlbl), static_cast<QWidget *>(LowSNRLabel),
+          static_cast<QWidget *>(MidSNRLabel), static_cast<QWidget *>(HighSNRLabel),
+          static_cast<QWidget *>(SNRMeter)})
+        w->hide();
+}
+
+void KavomonitoringForm::showWaitingDisplay()
+{
+    collectingDatalbl->show();
+    hideSignalWidgets();
+}
+
+// ---------------------------------------------------------------------------
+// Load
+
+void KavomonitoringForm::Form_Load()
+{
+    // Timers enabled at design time run from the window's creation.
+    for (QTimer *t : {test, mscomm_timer, ChartTimer, LogTimer})
+        t->start();
+
+    if (sessionSettings.gpsEnabled && !OpenGpsPort())
+        return; // the port is held by another program: the station has ended
+
+    sessionSettings.gpsEnabled =
+        SettingsStore::read(
+            QString::fromUtf16(SettingsStore::kGpsOptions), QStringLiteral("GPS Enabled"),
+            SettingsStore::booleanText(sessionSettings.gpsEnabled)) == QLatin1String("True");
+    monitorState.screenLocked = false;
+
+    setFixedWidth(Twips::toPixels(kWindowWidthTwips));
+    m_gpsReceiveBuffer.clear();
+    MousePointer::setNormal();
+    collectingDatalbl->show();
+
+    monitorState.windowClosing = false;
+    monitorState.monitoringStopped = false;
+    linkStatistics.rxBytes.clear();
+    linkStatistics.txBytes.clear();
+
+    setWindowHeightTwips(kBaseHeightTwips);
+    monitorState.trafficViewState = 1;
+
+    // The window shows before the dialog closes, so the operator sees the
+    // start sequence (the Velto start waits for the radio) in this window.
+    show();
+    StationWindows::closeSnifferForm();
+
+    InitColorBar(0);
+    monitorState.chartRestart = true;
+    InitTrafficChart();
+    SignalStrengthMeter->setMeterValue(0);
+
+    switch (sessionSettings.remoteKind) {
+    case RemoteKind::Ardix:
+        about->setText(QStringLiteral("About Ardix Monitoring Window"));
+        SwitchRemote->setVisible(true);
+        for (QAction *a : {changeRSSIThresh, changeSNRThreshold, rebootVelto, ViewSNR})
+            a->setVisible(false);
+        StartArdixMonitoring();
+        break;
+    case RemoteKind::Velto:
+        SwitchRemote->setVisible(false);
+        about->setText(QStringLiteral("About Velto Monitoring Window"));
+        StartVeltoMonitoring();
+        break;
+    default: {
+        QPointer<KavomonitoringForm> self(this);
+        OperatorMessages::show(QStringLiteral("Sorry"), MessageIcon::Exclamation,
+                               {QStringLiteral("This is not for Torvik!")});
+        StationWindows::showSnifferForm();
+        if (self)
+            close();
+        break;
+    }
+    }
+}
+
+void KavomonitoringForm::setupForArdix()
+{
+    setWindowTitle(QStringLiteral("Ardix Monitoring Window"));
+    ViewSNR->setEnabled(false);
+    SNRlbl->hide();
+    SNRMeter->hide();
+    SNRColorBarFrame->hide();
+    moveFrame1ToTwips(2400);
+}
+
+void KavomonitoringForm::setupForVelto()
+{
+    setWindowTitle(QStringLiteral("Velto Monitoring Window"));
+    ViewSNR->setEnabled(true);
+    moveFrame1ToTwips(2400);
+    ViewSNR->setChecked(false);
+    SNRMeter->hide();
+    SNRColorBarFrame->hide();
+    SNRlbl->hide();
+    monitorState.snrBarShown = false;
+}
+
+// ---------------------------------------------------------------------------
+// Start sequences
+
+void KavomonitoringForm::StartArdixMonitoring()
+{
+    QPointer<KavomonitoringForm> self(this);
+    StartArdixStream();
+    if (!self || m_unloaded)
+        return;
+    for (QTimer *t : {ChartTimer, dataArrivalTimer1, DataArrivalTimer2, idleTimer,
+                      checkToSeeIfDisconnectedTimer})
+        t->start();
+}
+
+void KavomonitoringForm::InitVeltoSession()
+{
+    for (QWidget *w :
+         {static_cast<QWidget *>(TrafficChart), static_cast<QWidget *>(SignalStrengthMeter),
+          static_cast<QWidget *>(ConnectionStatuslbl), static_cast<QWidget *>(SignalStrengthlbl),
+          static_cast<QWidget *>(status), static_cast<QWidget *>(light)})
+        w->show();
+    if (ViewSNR->isChecked()) {
+        for (QWidget *w :
+             {static_cast<QWidget *>(SNRColorBarFrame), static_cast<QWidget *>(SNRMeter),
+              static_cast<QWidget *>(SNRlbl), static_cast<QWidget *>(LowSNRLabel),
+              static_cast<QWidget *>(MidSNRLabel), static_cast<QWidget *>(HighSNRLabel)})
+            w->show();
+    }
+    for (QWidget *w :
+         {static_cast<QWidget *>(RssiColorBarFrame), static_cast<QWidget *>(hundredDBMlbl),
+          static_cast<QWidget *>(eightyDBMlbl), static_cast<QWidget *>(sixtyDBMlbl)})
+        w->show();
+
+    ResetCongestionManagement();
+    linkStatistics.radioScanning = false;
+    monitorState.snmpTimeoutCount = 0;
+    linkStatistics.snrThreshold = 0;
+    linkStatistics.rssiThreshold = 100;
+
+    sessionSettings.readCommunity = SettingsStore::readPreference(
+        QStringLiteral("SNMPReadCommString"), QStringLiteral("public"));
+    sessionSettings.writeCommunity = SettingsStore::readPreference(
+        QStringLiteral("SNMPWriteCommString"), QStringLiteral("private"));
+
+    if (monitorState.monitoringStopped)
+        collectingDatalbl->hide();
+    else
+        showWaitingDisplay();
+}
+
+void KavomonitoringForm::waitForPendingSnmpRequest()
+{
+    // The SNMP time-out timer ends every pending request within 5 s, so this
+    // wait is bounded; WaitForMoreEvents keeps the processor idle meanwhile.
+    while (monitorState.snmpBusy && !monitorState.snmpTimedOut)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+bool KavomonitoringForm::guardedGet(int index, QString &answer)
+{
+    if (monitorState.monitoringStopped || monitorState.windowClosing)
+        return false;
+    waitForPendingSnmpRequest();
+    answer = GetViaSNMP(index);
+    return true;
+}
+
+void KavomonitoringForm::applyFirmwareVersion(const QString &answer)
+{
+    linkStatistics.firmwareVersion = answer;
+    if (!answer.isEmpty())
+        linkStatistics.firmwareVersion = VeltoStartRules::compressFirmwareVersion(answer);
+}
+
+void KavomonitoringForm::checkFirmwareGate()
+{
+    const int version = VeltoStartRules::firmwareNumber(linkStatistics.firmwareVersion);
+    if (!VeltoStartRules::passesFirmwareGate(version, linkStatistics.extendedFirmware)) {
+        Traffic_History_Chart->setEnabled(false);
+        TrafficChart->hide();
+        QPointer<KavomonitoringForm> self(this);
+        OperatorMessages::show(
+            QStringLiteral("Error"), MessageIcon::Exclamation,
+            {QStringLiteral("The Velto remote is using a firmware version prior to 4.8.0."),
+             QStringLiteral("Management features will not work with firmware"
+                            "versions prior to 4.8.0."),
+             QStringLiteral("Please visit ") + AboutBox::kMakerWebAddress +
+                 QStringLiteral(" to obtain the latest Velto firmware"),
+             QStringLiteral("if you wish to use the Congestion Management features.")});
+        if (!self)
+            return;
+    } else {
+        Traffic_History_Chart->setEnabled(true);
+        TrafficChart->show();
+        CongestionManagementTimer->start();
+    }
+    linkStatistics.newFirmwareLogin =
+        VeltoStartRules::usesNewFirmwareLogin(version, linkStatistics.extendedFirmware);
+}
+
+void KavomonitoringForm::StartVeltoMonitoring()
+{
+    // Every wait below runs other handlers; a close or a stop may come in the
+    // middle, so each step re-tests the window and the monitorState flags.
+    QPointer<KavomonitoringForm> self(this);
+    auto gone = [&self] { return !self || self->m_unloaded; };
+
+    collectingDatalbl->setText(QStringLiteral("Collecting Data Please Wait..."));
+    m_rebootPhase = 0;
+    CongestionManagementTimer->stop();
+    ChangeCommandForBalancing->stop();
+    ChartTimer->start();
+    GetLocalIPAddress();
+    if (gone())
+        return;
+    InitColorBar(1);
+    InitVeltoSession();
+    if (!ViewSNR->isChecked())
+        SNRColorBarFrame->hide();
+
+    if (StartSnmp() != 1) {
+        OperatorMessages::show(
+            QStringLiteral("Error"), MessageIcon::Stop,
+            {QStringLiteral("There was a problem initiating the SNMP connection with the radio."),
+             QStringLiteral("Please verify the radio setup and then select 'Resume Monitoring' "
+                            "from the 'Run' menu.")});
+        if (!gone() && !monitorState.monitoringStopped)
+            ToggleMonitoring();
+        return;
+    }
+
+    QString answer;
+    if (guardedGet(kDeviceModeEntry, answer)) {
+        if (gone())
+            return;
+        if (answer != QLatin1String("ERROR"))
+            linkStatistics.deviceMode = answer;
+        if (linkStatistics.deviceMode.isEmpty()) {
+            OperatorMessages::show(
+                QStringLiteral("Connection Error"), MessageIcon::Stop,
+                {QStringLiteral("The Monitoring application was unable to connect successfully "
+                                "with the radio. Device said ") +
+                     linkStatistics.deviceMode + QLatin1Char('.'),
+                 kResumeLine});
+            if (gone())
+                return;
+            if (!monitorState.monitoringStopped)
+                ToggleMonitoring();
+            SNMPTimer->stop();
+            showWaitingDisplay();
+            TelnetConnectionTimer->stop();
+            collectingDatalbl->show();
+            collectingDatalbl->setText(QStringLiteral("Not Connected to Velto remote..."));
+            linkStatistics.deviceMode = QStringLiteral("-1");
+            return;
+        }
+        if (isAccessPointMode(linkStatistics.deviceMode)) {
+            OperatorMessages::show(
+                QStringLiteral("Radio Error"), MessageIcon::Stop,
+                {QStringLiteral("The radio appears to be configured as an Access Point."),
+                 QStringLiteral("Please verify that the Velto being monitored is configured as a "
+                                "remote.")});
+            if (gone())
+                return;
+            if (!monitorState.monitoringStopped)
+                ToggleMonitoring();
+            monitorState.windowClosing = true;
+            StationWindows::showSnifferForm();
+            return;
+        }
+    }
+
+    if (guardedGet(kRssiThresholdEntry, answer)) {
+        if (gone())
+            return;
+        if (answer != QLatin1String("ERROR"))
+            linkStatistics.rssiThresholdText = answer;
+        linkStatistics.rssiThreshold =
+            VeltoStartRules::rssiThresholdFromText(linkStatistics.rssiThresholdText);
+    }
+    if (guardedGet(kSnrThresholdEntry, answer)) {
+        if (gone())
+            return;
+        if (answer != QLatin1String("ERROR"))
+            linkStatistics.snrThresholdText = answer;
+        linkStatistics.snrThreshold =
+            VeltoStartRules::snrThresholdFromText(linkStatistics.snrThresholdText);
+        linkStatistics.snrThresholdBar =
+            VeltoStartRules::snrThresholdBar(linkStatistics.snrThreshold);
+    }
+    if (guardedGet(kFirmwareVersionEntry, answer)) {
+        if (gone())
+            return;
+        if (answer != QLatin1String("ERROR"))
+            applyFirmwareVersion(answer);
+    }
+
+    // The extended-feature check is made without the guard and its wait.
+    answer = GetViaSNMP(kExtendedFeatureEntry);
+    if (gone())
+        return;
+    linkStatistics.extendedFirmware = VeltoStartRules::isExtendedFirmwareAnswer(answer);
+
+    if (!monitorState.monitoringStopped && !monitorState.windowClosing) {
+        checkFirmwareGate();
+        if (gone())
+            return;
+    }
+
+    UpdateColorBar(0);
+    UpdateColorBar(1);
+    if (!monitorState.monitoringStopped)
+        SNMPTimer->start();
+}
+
+// ---------------------------------------------------------------------------
+// Stop, resume, switch, close
+
+void KavomonitoringForm::ToggleMonitoring()
+{
+    if (!monitorState.monitoringStopped) {
+        monitorState.monitoringStopped = true;
+        if (sessionSettings.remoteKind == RemoteKind::Ardix) {
+            ChartTimer->stop();
+            Winsock1->close();
+            for (QTimer *t :
+                 {dataArrivalTimer1, DataArrivalTimer2, idleTimer, checkToSeeIfDisconnectedTimer})
+                t->stop();
+        } else if (sessionSettings.remoteKind == RemoteKind::Velto) {
+            SNMPTimer->stop();
+            SNMPTimeoutTimer->stop();
+            ChartTimer->stop();
+        }
+        showDisconnectedDisplay();
+        SignalStrengthMeter->setMeterValue(0);
+        SNRMeter->setMeterValue(0);
+        return;
+    }
+
+    monitorState.monitoringStopped = false;
+    runStopMenu->setText(QStringLiteral("Stop Monitoring"));
+    QPointer<KavomonitoringForm> self(this);
+    if (sessionSettings.remoteKind == RemoteKind::Velto) {
+        StartVeltoMonitoring();
+        if (self)
+            Options->setEnabled(true);
+    } else if (sessionSettings.remoteKind == RemoteKind::Ardix) {
+        StartArdixMonitoring();
+    }
+    monitorState.chartRestart = true;
+}
+
+void KavomonitoringForm::runStopMenu_Click()
+{
+    ToggleMonitoring();
+}
+
+void KavomonitoringForm::SwitchRemote_Click()
+{
+    showDisconnectedDisplay();
+    SwitchRemote->setChecked(true);
+    if (!monitorState.monitoringStopped)
+        ToggleMonitoring();
+    close();
+    StationWindows::showSnifferForm();
+}
+
+void KavomonitoringForm::exit_Click()
+{
+    close();
+}
+
+void KavomonitoringForm::closeEvent(QCloseEvent *event)
+{
+    if (!m_unloading) {
+        m_unloading = true;
+        QPointer<KavomonitoringForm> self(this);
+        Form_Unload();
+        if (!self)
+            return;
+        m_unloaded = true;
+    }
+    event->accept();
+    StationWindows::quitWhenNoWindowLeft();
+}
+
+void KavomonitoringForm::Form_Unload()
+{
+    QPointer<KavomonitoringForm> self(this);
+    sessionSettings.gpsEnabled = false;
+    MousePointer::setBusy();
+    showDisconnectedDisplay();
+    if (!monitorState.monitoringStopped)
+        ToggleMonitoring();
+    monitorState.windowClosing = true;
+    TelnetConnectionTimer->stop();
+    CloseCongestionManagementTelnet();
+    if (!self)
+        return;
+    pumpEventsFor(100);
+    if (!self)
+        return;
+
+    if (sessionSettings.remoteKind == RemoteKind::Ardix) {
+        LeaveMulticastGroup();
+    } else if (sessionSettings.remoteKind == RemoteKind::Velto) {
+        int result = CleanupSnmp();
+        if (result == 1) {
+            if (!isAccessPointMode(linkStatistics.deviceMode)) {
+                ApplicationExit::terminate();
+                return;
+            }
+        } else {
+            int attempt = 0;
+            while ((result != 1 || monitorState.snmpBusy) && attempt < kCleanupAttempts) {
+                pumpEventsFor(10);
+                result = CleanupSnmp();
+                ++attempt;
+            }
+            if (result != 1 || monitorState.snmpBusy) {
+                ApplicationExit::terminate();
+                return;
+            }
+        }
+    }
+
+    if (!linkStatistics.deviceMode.isEmpty() && !isAccessPointMode(linkStatistics.deviceMode)) {
+        ApplicationExit::terminate();
+        return;
+    }
+    CloseGpsPort();
+    // The run goes on with the remote-selection dialog: give the operator
+    // back the normal pointer the close sequence replaced.
+    MousePointer::setNormal();
+}
+
+void KavomonitoringForm::Form_Terminate()
+{
+    CloseCongestionManagementTelnet();
+}
+
+void KavomonitoringForm::about_Click()
+{
+    if (sessionSettings.remoteKind == RemoteKind::Ardix)
+        AboutBox::showBox(AboutBox::Kind::ArdixMonitoring);
+    else if (sessionSettings.remoteKind == RemoteKind::Velto)
+        AboutBox::showBox(AboutBox::Kind::VeltoMonitoring);
+}
+
+void KavomonitoringForm::helpTopics_Click()
+{
+    HelpWindow::showTopics();
+}

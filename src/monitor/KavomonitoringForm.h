@@ -1,0 +1,229 @@
+#pragma once
+
+#include <QColor>
+#include <QMainWindow>
+#include <QString>
+#include <QVariant>
+
+class QAction;
+class QChartView;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTimer;
+class QUdpSocket;
+class SignalMeter;
+
+// The monitoring window: the single main window of a monitoring run. It owns
+// every timer, socket, serial port, SNMP session and telnet connection of the
+// run and decides the order in which the subsystems start and stop.
+//
+// The window is thin: its handlers (named after control and event, as
+// designed) call the plain logic of the subsystems and set widgets. They are
+// public slots so tests can run a tick directly. Their bodies live in one file
+// per subsystem beside this one:
+//   KavomonitoringForm.cpp        load, start sequences, stop/resume, close
+//   KavomonitoringFormArdix.cpp   Ardix socket, datagrams, arrival supervision
+//   KavomonitoringFormSnmp.cpp    SNMP requests, poll, time-out and reboot
+//   KavomonitoringFormTelnet.cpp  congestion management over telnet
+//   KavomonitoringFormDisplay.cpp colour scales, thresholds, chart and view
+//   KavomonitoringFormGpsLog.cpp  GPS serial port and the log timer
+//   KavomonitoringFormLock.cpp    the workstation lock
+//
+// Everything runs on the user-interface thread. SNMP waits and modal messages
+// run nested event loops, so a handler can run inside another's wait: code
+// after a wait re-tests the monitorState flags, and code that may outlive the
+// window holds a QPointer to it.
+class KavomonitoringForm : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit KavomonitoringForm(QWidget *parent = nullptr);
+    ~KavomonitoringForm() override;
+
+    // Lamp icon resource shown in `light` and as the window icon (102..106).
+    int lampIconId() const { return m_lampIconId; }
+    // True once the close sequence has run (the window is gone for the run).
+    bool isUnloaded() const { return m_unloaded; }
+    // Text colour of a label, as the display steps set it.
+    static QColor labelColour(const QLabel *label);
+
+    // Adjustments the remote-selection dialog makes after the load.
+    void setupForArdix();
+    void setupForVelto();
+
+    // ---- Controls, named as designed ----
+    QLabel *status = nullptr; // connection-state text
+    QLabel *collectingDatalbl = nullptr;
+    QLabel *light = nullptr; // state lamp
+    QLabel *SignalStrengthlbl = nullptr;
+    SignalMeter *SignalStrengthMeter = nullptr;
+    QLabel *ConnectionStatuslbl = nullptr;
+    QFrame *RssiColorBarFrame = nullptr;
+    QLabel *hundredDBMlbl = nullptr;
+    QLabel *eightyDBMlbl = nullptr;
+    QLabel *sixtyDBMlbl = nullptr;
+    QFrame *SNRColorBarFrame = nullptr;
+    SignalMeter *SNRMeter = nullptr;
+    QLabel *SNRlbl = nullptr;
+    QLabel *LowSNRLabel = nullptr;
+    QLabel *MidSNRLabel = nullptr;
+    QLabel *HighSNRLabel = nullptr;
+    QGroupBox *Frame1 = nullptr; // traffic chart frame
+    QChartView *TrafficChart = nullptr;
+    QPushButton *screen_lock = nullptr;
+    QUdpSocket *Winsock1 = nullptr;
+
+    // ---- Menus ----
+    QMenu *fileMenu = nullptr;
+    QAction *exit = nullptr;
+    QMenu *runMenu = nullptr;
+    QAction *runStopMenu = nullptr;
+    QAction *SwitchRemote = nullptr;
+    QMenu *Options = nullptr;
+    QMenu *View = nullptr;
+    QAction *ViewSNR = nullptr;
+    QAction *Traffic_History_Chart = nullptr;
+    QAction *rebootVelto = nullptr;
+    QAction *changeRSSIThresh = nullptr;
+    QAction *changeSNRThreshold = nullptr;
+    QMenu *helpMenu = nullptr;
+    QAction *helpTopics = nullptr;
+    QAction *separator = nullptr;
+    QAction *about = nullptr;
+
+    // ---- Timers (interval ms; running at creation) ----
+    QTimer *test = nullptr;                          // 2000, yes
+    QTimer *mscomm_timer = nullptr;                  // 1500, yes
+    QTimer *ChartTimer = nullptr;                    // 5000, yes
+    QTimer *LogTimer = nullptr;                      // 60000, yes
+    QTimer *SNMPTimer = nullptr;                     // 1000
+    QTimer *SNMPTimeoutTimer = nullptr;              // 5000
+    QTimer *RebootTimer = nullptr;                   // 45000
+    QTimer *dataArrivalTimer1 = nullptr;             // 4000
+    QTimer *DataArrivalTimer2 = nullptr;             // 7000
+    QTimer *idleTimer = nullptr;                     // 60000
+    QTimer *checkToSeeIfDisconnectedTimer = nullptr; // 60000
+    QTimer *CongestionManagementTimer = nullptr;     // 6000
+    QTimer *ChangeCommandForBalancing = nullptr;     // 6000
+    QTimer *TelnetConnectionTimer = nullptr;         // 30001
+
+public slots:
+    // ---- Lifecycle (KavomonitoringForm.cpp) ----
+    void Form_Load();
+    void Form_Unload();
+    void Form_Terminate();
+    void runStopMenu_Click();
+    void SwitchRemote_Click();
+    void exit_Click();
+    void about_Click();
+    void helpTopics_Click();
+    void StartArdixMonitoring();
+    void StartVeltoMonitoring();
+    void ToggleMonitoring();
+    void InitVeltoSession();
+
+    // ---- Ardix stream (KavomonitoringFormArdix.cpp) ----
+    void StartArdixStream();
+    void Winsock1_DataArrival();
+    void dataArrivalTimer1_Timer();
+    void DataArrivalTimer2_Timer();
+    void idleTimer_Timer();
+    void checkToSeeIfDisconnectedTimer_Timer();
+    void ShowConnectionState(int state);
+    void GetLocalIPAddress();
+    void LeaveMulticastGroup();
+
+    // ---- SNMP (KavomonitoringFormSnmp.cpp) ----
+    int StartSnmp();
+    int CleanupSnmp();
+    QString GetViaSNMP(int index);
+    QString SetViaSNMP(int index, const QVariant &value);
+    void SNMPTimer_Timer();
+    void SNMPTimeoutTimer_Timer();
+    void rebootVelto_Click();
+    void RebootTimer_Timer();
+
+    // ---- Congestion management (KavomonitoringFormTelnet.cpp) ----
+    void CongestionManagementTimer_Timer();
+    void TelnetConnectionTimer_Timer();
+    void ChangeCommandForBalancing_Timer();
+    void CongestionManagementTelnet_Connected();
+    void CongestionManagementTelnet_Closed();
+    void CongestionManagementTelnet_DataArrival();
+    void CongestionManagementTelnet_WaitForMatched();
+    void CongestionManagementTelnet_Message(const QString &message);
+    // Close step: says good-bye to the radio's menu when connected.
+    void CloseCongestionManagementTelnet();
+    // Velto start: script state 1, the congestion counts and slots 0, lamp 103.
+    void ResetCongestionManagement();
+
+    // ---- Display (KavomonitoringFormDisplay.cpp) ----
+    void InitColorBar(int selector);
+    void UpdateColorBar(int selector);
+    void InitTrafficChart();
+    void ChartTimer_Timer();
+    void Traffic_History_Chart_Click();
+    void ViewSNR_Click();
+    void changeRSSIThresh_Click();
+    void changeSNRThreshold_Click();
+
+    // ---- GPS and log (KavomonitoringFormGpsLog.cpp) ----
+    // Opens the GPS port at load; false when the load must stop here.
+    bool OpenGpsPort();
+    void CloseGpsPort();
+    void mscomm_timer_Timer();
+    void LogTimer_Timer();
+
+    // ---- Lock (KavomonitoringFormLock.cpp) ----
+    void screen_lock_Click();
+    void test_Timer();
+
+public:
+    // Shared display steps.
+    void showDisconnectedDisplay();
+    void showWaitingDisplay();
+    void showLamp(int iconId);
+    static void setLabelColour(QLabel *label, const QColor &colour);
+    // Heights of the window in twips, as the view toggles and the load set them.
+    void setWindowHeightTwips(int twips);
+    int windowHeightTwips() const { return m_heightTwips; }
+    void moveFrame1ToTwips(int top);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void buildTimers();
+    QTimer *makeTimer(const char *name, int intervalMs, void (KavomonitoringForm::*tick)());
+    // Velto start: a guarded read (skipped while stopped or closing, and only
+    // after a pending request has ended). Returns false when skipped.
+    bool guardedGet(int index, QString &answer);
+    void waitForPendingSnmpRequest();
+    void applyFirmwareVersion(const QString &answer);
+    void checkFirmwareGate();
+    void hideSignalWidgets();
+
+    int m_lampIconId = 0;
+    int m_heightTwips = 0;
+    bool m_unloaded = false;
+    bool m_unloading = false;
+
+    // ---- State of the Ardix stream (KavomonitoringFormArdix.cpp) ----
+
+    // ---- State of the SNMP layer (KavomonitoringFormSnmp.cpp) ----
+    int m_rebootPhase = 0; // RebootTimer: 0 before the first tick, 1 after it
+
+    // ---- State of congestion management (KavomonitoringFormTelnet.cpp) ----
+
+    // ---- State of the display (KavomonitoringFormDisplay.cpp) ----
+
+    // ---- State of GPS and log (KavomonitoringFormGpsLog.cpp) ----
+    QString m_gpsReceiveBuffer;
+
+    // ---- State of the lock (KavomonitoringFormLock.cpp) ----
+};

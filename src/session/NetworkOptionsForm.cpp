@@ -1,0 +1,82 @@
+#include "NetworkOptionsForm.h"
+
+#include "app/Records.h"
+#include "app/SettingsStore.h"
+#include "app/StationIcons.h"
+#include "app/Twips.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+
+namespace {
+const QString kReadKey = QStringLiteral("SNMPReadCommString");
+const QString kWriteKey = QStringLiteral("SNMPWriteCommString");
+} // namespace
+
+NetworkOptionsForm::NetworkOptionsForm(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("NetworkOptionsForm"));
+    setWindowTitle(QStringLiteral("Network Options"));
+    setWindowIcon(StationIcons::product());
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(Twips::toPixels(4800), Twips::toPixels(2400));
+
+    auto place = [this](QWidget *w, const char *name, QRect rect) {
+        w->setParent(this);
+        w->setObjectName(QLatin1String(name));
+        w->setGeometry(rect);
+    };
+    SNMPReadComStrLabel = new QLabel(QStringLiteral("SNMP Read Community String:"));
+    place(SNMPReadComStrLabel, "SNMPReadComStrLabel", Twips::rect(120, 150, 4500, 255));
+    SNMPReadCommunityString = new QLineEdit;
+    place(SNMPReadCommunityString, "SNMPReadCommunityString", Twips::rect(120, 420, 4500, 330));
+    SNMPWriteComStrLabel = new QLabel(QStringLiteral("SNMP Write Community String:"));
+    place(SNMPWriteComStrLabel, "SNMPWriteComStrLabel", Twips::rect(120, 900, 4500, 255));
+    SNMPWriteCommunityString = new QLineEdit;
+    place(SNMPWriteCommunityString, "SNMPWriteCommunityString", Twips::rect(120, 1170, 4500, 330));
+    OKButton = new QPushButton(QStringLiteral("OK"));
+    place(OKButton, "OKButton", Twips::rect(2040, 1800, 1200, 375));
+    OKButton->setDefault(true);
+    CancelButton = new QPushButton(QStringLiteral("Cancel"));
+    CancelButton->setAutoDefault(false);
+    place(CancelButton, "CancelButton", Twips::rect(3420, 1800, 1200, 375));
+
+    connect(OKButton, &QPushButton::clicked, this, &NetworkOptionsForm::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &NetworkOptionsForm::CancelButton_Click);
+    Form_Load();
+}
+
+NetworkOptionsForm *NetworkOptionsForm::showModeless()
+{
+    static QPointer<NetworkOptionsForm> form;
+    if (!form)
+        form = new NetworkOptionsForm;
+    form->show();
+    form->raise();
+    form->activateWindow();
+    return form;
+}
+
+void NetworkOptionsForm::Form_Load()
+{
+    SNMPReadCommunityString->setText(
+        SettingsStore::readPreference(kReadKey, QStringLiteral("public")));
+    SNMPWriteCommunityString->setText(
+        SettingsStore::readPreference(kWriteKey, QStringLiteral("private")));
+}
+
+void NetworkOptionsForm::OKButton_Click()
+{
+    SettingsStore::writePreference(kReadKey, SNMPReadCommunityString->text());
+    sessionSettings.readCommunity = SNMPReadCommunityString->text();
+    SettingsStore::writePreference(kWriteKey, SNMPWriteCommunityString->text());
+    sessionSettings.writeCommunity = SNMPWriteCommunityString->text();
+    close();
+}
+
+void NetworkOptionsForm::CancelButton_Click()
+{
+    close();
+}

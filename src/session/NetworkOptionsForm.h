@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// Edits the SNMP community strings. Any text, the empty one included, is
+// saved and used: the default "public"/"private" applies only while the key
+// is missing from the store.
+class NetworkOptionsForm : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit NetworkOptionsForm(QWidget *parent = nullptr);
+
+    // Opens the dialog modeless (raises the one already open).
+    static NetworkOptionsForm *showModeless();
+
+    QLabel *SNMPReadComStrLabel = nullptr;
+    QLineEdit *SNMPReadCommunityString = nullptr;
+    QLabel *SNMPWriteComStrLabel = nullptr;
+    QLineEdit *SNMPWriteCommunityString = nullptr;
+    QPushButton *OKButton = nullptr;
+    QPushButton *CancelButton = nullptr;
+
+public slots:
+    void Form_Load();
+    void OKButton_Click();
+    void CancelButton_Click();
+};

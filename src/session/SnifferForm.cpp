@@ -1,0 +1,422 @@
+#include "SnifferForm.h"
+
+#include "AboutBox.h"
+#include "NetworkOptionsForm.h"
+#include "StoredSession.h"
+#include "app/ApplicationExit.h"
+#include "app/FileChooser.h"
+#include "app/HelpWindow.h"
+#include "app/MousePointer.h"
+#include "app/OperatorMessages.h"
+#include "app/Records.h"
+#include "app/SettingsStore.h"
+#include "app/StationIcons.h"
+#include "app/StationWindows.h"
+#include "app/Twips.h"
+#include "gps/GPSOptionsForm.h"
+#include "monitor/KavomonitoringForm.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+
+const QString SnifferForm::kAddIpAddress = QStringLiteral("Add IP Address");
+const QString SnifferForm::kSelectAnIp = QStringLiteral("Select an IP...");
+
+namespace {
+
+constexpr int kDialogWidthTwips = 5000;
+constexpr int kControlLeftTwips = 120;
+constexpr int kControlWidthTwips = 4640;
+
+const QString kArdix = QStringLiteral("Ardix");
+const QString kVelto = QStringLiteral("Velto");
+
+} // namespace
+
+SnifferForm::SnifferForm(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("snifferForm"));
+    setWindowTitle(QStringLiteral("Kavo Connectivity Window"));
+    setWindowIcon(StationIcons::product());
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildControls();
+    buildMenus();
+}
+
+void SnifferForm::buildControls()
+{
+    auto place = [this](QWidget *w, const char *name, int top, int height,
+                        int left = kControlLeftTwips, int width = kControlWidthTwips) {
+        w->setParent(this);
+        w->setObjectName(QLatin1String(name));
+        w->setGeometry(Twips::rect(left, top, width, height));
+    };
+
+    Label1 = new QLabel(QStringLiteral("Please select the type of Halden remote to be monitored:"));
+    place(Label1, "Label1", 480, 255);
+
+    listOfRadios = new QListWidget;
+    listOfRadios->addItems(
+        {QStringLiteral("Ardix 100"), QStringLiteral("Velto 100"), QStringLiteral("Velto 200")});
+    listOfRadios->setSelectionMode(QAbstractItemView::SingleSelection);
+    place(listOfRadios, "listOfRadios", 780, 780);
+
+    DestinationPortLabel = new QLabel(QStringLiteral("Enter a destination port:"));
+    place(DestinationPortLabel, "DestinationPortLabel", 1640, 255);
+    portNumber = new QLineEdit;
+    portNumber->setMaxLength(5);
+    place(portNumber, "portNumber", 1900, 315, kControlLeftTwips, 1200);
+
+    remoteIPAddrLabel = new QLabel(QStringLiteral("Enter the remote's IP address:"));
+    place(remoteIPAddrLabel, "remoteIPAddrLabel", 1640, 255);
+    remoteIPCombo = new QComboBox;
+    remoteIPCombo->setEditable(true);
+    remoteIPCombo->setInsertPolicy(QComboBox::NoInsert);
+    remoteIPCombo->setMaxCount(StoredSession::kMaxAddressEntries);
+    remoteIPCombo->setEditText(kSelectAnIp);
+    place(remoteIPCombo, "remoteIPCombo", 1900, 315, kControlLeftTwips, 2200);
+    IPBox = new QLineEdit;
+    IPBox->setPlaceholderText(tr("new address"));
+    place(IPBox, "IPBox", 1900, 315, 2480, 2280);
+
+    separatorLine = new QFrame;
+    separatorLine->setFrameShape(QFrame::HLine);
+    separatorLine->setFrameShadow(QFrame::Sunken);
+    place(separatorLine, "separatorLine", 2450, 30);
+
+    OK = new QPushButton(QStringLiteral("OK"));
+    place(OK, "OK", 2600, 375, 2300, 1150);
+    OK->setDefault(true);
+    OK->setAutoDefault(true);
+    Cancel = new QPushButton(QStringLiteral("Cancel"));
+    Cancel->setAutoDefault(false);
+    place(Cancel, "Cancel", 2600, 375, 3610, 1150);
+
+    // The designed layout is the Velto one, with the port controls hidden.
+    DestinationPortLabel->hide();
+    portNumber->hide();
+    setFixedSize(Twips::toPixels(kDialogWidthTwips), Twips::toPixels(4000));
+
+    connect(listOfRadios, &QListWidget::currentRowChanged, this, &SnifferForm::listOfRadios_Click);
+    connect(portNumber, &QLineEdit::textChanged, this, &SnifferForm::portNumber_Change);
+    connect(remoteIPCombo->lineEdit(), &QLineEdit::textEdited, this,
+            &SnifferForm::remoteIPCombo_Change);
+    connect(remoteIPCombo, &QComboBox::activated, this, &SnifferForm::remoteIPCombo_Click);
+    connect(OK, &QPushButton::clicked, this, &SnifferForm::OK_Click);
+    connect(Cancel, &QPushButton::clicked, this, &SnifferForm::Cancel_Click);
+}
+
+void SnifferForm::buildMenus()
+{
+    menuBar = new QMenuBar(this);
+    menuBar->setObjectName(QStringLiteral("menuBar"));
+    menuBar->setGeometry(0, 0, Twips::toPixels(kDialogWidthTwips), Twips::toPixels(330));
+
+    auto action = [this](QMenu *menu, const char *name, const QString &caption) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+
+    fileMenu = menuBar->addMenu(QStringLiteral("File"));
+    fileMenu->setObjectName(QStringLiteral("fileMenu"));
+    exit = action(fileMenu, "exit", QStringLiteral("Exit"));
+
+    mnuOptions = menuBar->addMenu(QStringLiteral("Options"));
+    mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
+    logFileOptions = mnuOptions->addMenu(QStringLiteral("Log Options"));
+    logFileOptions->setObjectName(QStringLiteral("logFileOptions"));
+    enableLogging = action(logFileOptions, "enableLogging", QStringLiteral("Enable Logging"));
+    enableLogging->setCheckable(true);
+    saveFileAs = action(logFileOptions, "saveFileAs", QStringLiteral("Save File As"));
+    mnuNetOptions = action(mnuOptions, "mnuNetOptions", QStringLiteral("Network Options"));
+    GPSOptions = action(mnuOptions, "GPSOptions", QStringLiteral("GPS Options"));
+
+    helpMenu = menuBar->addMenu(QStringLiteral("Help"));
+    helpMenu->setObjectName(QStringLiteral("helpMenu"));
+    helpTopics = action(helpMenu, "helpTopics", QStringLiteral("Help Topics"));
+    helpTopics->setShortcut(QKeySequence(Qt::Key_F1));
+    separatorBar = helpMenu->addSeparator();
+    separatorBar->setObjectName(QStringLiteral("separatorBar"));
+    about = action(helpMenu, "about", QStringLiteral("About Kavo Connectivity Window"));
+    about->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+
+    // Shortcuts of the dialog's menus work while focus is in any of its controls.
+    for (QAction *a :
+         {exit, enableLogging, saveFileAs, mnuNetOptions, GPSOptions, helpTopics, about})
+        addAction(a);
+
+    connect(exit, &QAction::triggered, this, &SnifferForm::exit_Click);
+    // The check mark is set by the handler, not by the click itself.
+    connect(enableLogging, &QAction::triggered, this, [this] {
+        enableLogging->setChecked(!enableLogging->isChecked());
+        enableLogging_Click();
+    });
+    connect(saveFileAs, &QAction::triggered, this, &SnifferForm::saveFileAs_Click);
+    connect(mnuNetOptions, &QAction::triggered, this, &SnifferForm::mnuNetOptions_Click);
+    connect(GPSOptions, &QAction::triggered, this, &SnifferForm::GPSOptions_Click);
+    connect(helpTopics, &QAction::triggered, this, &SnifferForm::helpTopics_Click);
+    connect(about, &QAction::triggered, this, &SnifferForm::about_Click);
+}
+
+void SnifferForm::Form_Load()
+{
+    MousePointer::setNormal();
+    remoteChoice = SettingsStore::readPreference(QStringLiteral("RemoteChoice"));
+    destPortText = SettingsStore::readPreference(QStringLiteral("DestPortNumber"));
+    portNumber->setText(destPortText);
+    portNumber_Change(); // recomputes destPort even when the text did not change
+    sessionSettings.remoteAddress.clear();
+
+    loadAddressList();
+
+    if (remoteChoice == kArdix) {
+        listOfRadios->setCurrentRow(ArdixRow);
+        sessionSettings.remoteKind = RemoteKind::Ardix;
+    } else if (remoteChoice == kVelto || remoteChoice.isEmpty()) {
+        listOfRadios->setCurrentRow(Velto100Row);
+        sessionSettings.remoteKind = RemoteKind::Velto;
+    }
+
+    if (remoteChoice == kArdix || remoteChoice == kVelto || remoteChoice.isEmpty())
+        applyLoggingMenuFromStore();
+    StoredSession::firstUseOfFamilyForLogging(remoteChoice);
+}
+
+void SnifferForm::loadAddressList()
+{
+    remoteIPCombo->clear();
+    remoteIPCombo->addItems(StoredSession::loadAddressList());
+    remoteIPCombo->setEditText(kSelectAnIp);
+}
+
+void SnifferForm::applyLoggingMenuFromStore()
+{
+    const bool enabled = StoredSession::storedLoggingEnabled();
+    sessionSettings.loggingEnabled = enabled;
+    enableLogging->setChecked(enabled);
+    saveFileAs->setEnabled(enabled);
+}
+
+void SnifferForm::setFamilyLayout(int heightTwips, int buttonTopTwips, int lineTopTwips, bool ardix)
+{
+    setFixedSize(Twips::toPixels(kDialogWidthTwips), Twips::toPixels(heightTwips));
+    OK->move(OK->x(), Twips::toPixels(buttonTopTwips));
+    Cancel->move(Cancel->x(), Twips::toPixels(buttonTopTwips));
+    separatorLine->move(separatorLine->x(), Twips::toPixels(lineTopTwips));
+    separatorLine->show();
+    DestinationPortLabel->setVisible(ardix);
+    portNumber->setVisible(ardix);
+    remoteIPAddrLabel->setVisible(!ardix);
+    remoteIPCombo->setVisible(!ardix);
+    if (ardix)
+        IPBox->hide();
+    else if (remoteIPCombo->currentText() == kAddIpAddress)
+        IPBox->show();
+    mnuNetOptions->setEnabled(!ardix);
+}
+
+void SnifferForm::listOfRadios_Click()
+{
+    switch (listOfRadios->currentRow()) {
+    case ArdixRow:
+        remoteChoice = kArdix;
+        setFamilyLayout(3800, 2350, 2200, true);
+        break;
+    case Velto100Row:
+    case Velto200Row:
+        remoteChoice = kVelto;
+        setFamilyLayout(4000, 2600, 2450, false);
+        break;
+    default:
+        break;
+    }
+}
+
+void SnifferForm::portNumber_Change()
+{
+    sessionSettings.destPort = StoredSession::portFromText(portNumber->text());
+    destPortText = portNumber->text();
+}
+
+void SnifferForm::remoteIPCombo_Change()
+{
+    sessionSettings.remoteAddress = remoteIPCombo->currentText();
+}
+
+void SnifferForm::remoteIPCombo_Click()
+{
+    IPBox->setVisible(remoteIPCombo->currentText() == kAddIpAddress);
+}
+
+void SnifferForm::saveChoiceAndPort()
+{
+    SettingsStore::writePreference(QStringLiteral("RemoteChoice"), remoteChoice);
+    if (StoredSession::isValidDestPort(sessionSettings.destPort))
+        SettingsStore::writePreference(QStringLiteral("DestPortNumber"), destPortText);
+}
+
+void SnifferForm::OK_Click()
+{
+    // The monitoring window's load closes this dialog while the handler is
+    // still running, so nothing below the start touches the dialog's controls.
+    MousePointer::setBusy();
+    saveChoiceAndPort();
+
+    if (remoteChoice == kArdix)
+        startArdix();
+    else if (remoteChoice == kVelto)
+        startVelto();
+    else if (remoteChoice.isEmpty())
+        OperatorMessages::show(QStringLiteral("Information"), MessageIcon::Exclamation,
+                               {QStringLiteral("Please select a remote for monitoring.")});
+    MousePointer::setNormal();
+
+    if (monitorState.windowClosing) {
+        if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
+            monitor->close();
+        monitorState.windowClosing = false;
+    }
+}
+
+void SnifferForm::startArdix()
+{
+    sessionSettings.remoteKind = RemoteKind::Ardix;
+    if (!StoredSession::isValidDestPort(sessionSettings.destPort)) {
+        OperatorMessages::show(QStringLiteral("Information"), MessageIcon::Exclamation,
+                               {QStringLiteral("Please enter a valid destination port."),
+                                QStringLiteral("The destination port must be a number "),
+                                QStringLiteral("between 30,000 and 60,000.")});
+        return;
+    }
+    if (KavomonitoringForm *monitor = StationWindows::openMonitoringForm())
+        monitor->setupForArdix();
+}
+
+QString SnifferForm::chooseVeltoAddress(const QString &comboText)
+{
+    if (comboText == kSelectAnIp) {
+        OperatorMessages::show(QStringLiteral("Error"), MessageIcon::Exclamation,
+                               {QStringLiteral("Please select an IP Address"), QString()});
+        return {};
+    }
+    if (comboText != kAddIpAddress)
+        return comboText;
+    if (!IPBox->text().isEmpty())
+        return IPBox->text();
+    showBadAddressMessage();
+    return {};
+}
+
+void SnifferForm::showBadAddressMessage()
+{
+    OperatorMessages::show(QStringLiteral("Error"), MessageIcon::Exclamation,
+                           {QStringLiteral("An improperly formatted IP address has been entered."),
+                            QStringLiteral("Please enter a valid address.")});
+}
+
+void SnifferForm::startVelto()
+{
+    const QString comboText = remoteIPCombo->currentText();
+    sessionSettings.remoteAddress = chooseVeltoAddress(comboText);
+    if (sessionSettings.remoteAddress.isEmpty())
+        return;
+    if (!StoredSession::isWellFormedAddress(sessionSettings.remoteAddress)) {
+        showBadAddressMessage();
+        sessionSettings.remoteAddress.clear();
+        return;
+    }
+    if (comboText == kAddIpAddress)
+        StoredSession::appendAddress(sessionSettings.remoteAddress);
+    sessionSettings.remoteKind = RemoteKind::Velto;
+    if (KavomonitoringForm *monitor = StationWindows::openMonitoringForm())
+        monitor->setupForVelto();
+}
+
+void SnifferForm::Cancel_Click()
+{
+    close();
+}
+
+void SnifferForm::reject()
+{
+    close();
+}
+
+void SnifferForm::exit_Click()
+{
+    saveChoiceAndPort();
+    ApplicationExit::terminate();
+}
+
+void SnifferForm::Form_Unload()
+{
+    saveChoiceAndPort();
+}
+
+void SnifferForm::closeEvent(QCloseEvent *event)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        Form_Unload();
+    }
+    event->accept();
+    StationWindows::quitWhenNoWindowLeft();
+}
+
+void SnifferForm::helpTopics_Click()
+{
+    HelpWindow::showTopics();
+}
+
+void SnifferForm::about_Click()
+{
+    AboutBox::showBox(AboutBox::Kind::Application);
+}
+
+void SnifferForm::mnuNetOptions_Click()
+{
+    NetworkOptionsForm::showModeless();
+}
+
+void SnifferForm::GPSOptions_Click()
+{
+    GPSOptionsForm::showModeless();
+}
+
+void SnifferForm::enableLogging_Click()
+{
+    // The check mark mirrors loggingEnabled; the stored text follows it.
+    const bool enable = !sessionSettings.loggingEnabled;
+    saveFileAs->setEnabled(enable);
+    enableLogging->setChecked(enable);
+    SettingsStore::writePreference(QStringLiteral("logEnabledValue"),
+                                   SettingsStore::booleanText(enable));
+    sessionSettings.loggingEnabled = enable;
+}
+
+void SnifferForm::saveFileAs_Click()
+{
+    if (remoteChoice != kArdix && remoteChoice != kVelto) {
+        // No family chosen yet: the log belongs to Velto.
+        remoteChoice = kVelto;
+        listOfRadios->setCurrentRow(Velto100Row);
+    }
+    const QString key = remoteChoice + QLatin1String(" LogName");
+    QString proposed = SettingsStore::readPreference(key);
+    if (proposed.isEmpty())
+        proposed = remoteChoice + QLatin1String("Monitoring_Log");
+
+    const QString chosen =
+        FileChooser::chooseSaveFile(this, {QStringLiteral("Choose a Log File"), proposed,
+                                           QStringLiteral("Tab-Delimited Text File (*.txt)")});
+    if (!chosen.isEmpty())
+        SettingsStore::writePreference(key, QFileInfo(chosen).absoluteFilePath());
+}

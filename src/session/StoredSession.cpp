@@ -1,0 +1,77 @@
+#include "StoredSession.h"
+
+#include "app/Numeric.h"
+#include "app/SettingsStore.h"
+
+namespace StoredSession {
+
+namespace {
+const QString kCountKey = QStringLiteral("NumberOfIPAddressed");
+const QString kAddIpAddress = QStringLiteral("Add IP Address");
+} // namespace
+
+qint32 portFromText(const QString &text)
+{
+    return Numeric::toInt32(Numeric::leadingNumber(text)).value_or(0);
+}
+
+bool isValidDestPort(qint32 port)
+{
+    return port >= kLowestDestPort && port <= kHighestDestPort;
+}
+
+bool isWellFormedAddress(const QString &address)
+{
+    for (const QChar c : address) {
+        if (!(c == u'.' || (c >= u'0' && c <= u'9')))
+            return false;
+    }
+    return true;
+}
+
+QStringList loadAddressList()
+{
+    QStringList entries;
+    if (SettingsStore::readPreference(kCountKey).isEmpty()) {
+        SettingsStore::writePreference(kCountKey, QStringLiteral("1"));
+        SettingsStore::writePreference(QStringLiteral("1"), kAddIpAddress);
+        entries << kAddIpAddress;
+        return entries;
+    }
+    for (int i = 1; i <= kMaxAddressEntries; ++i) {
+        const double count = Numeric::leadingNumber(SettingsStore::readPreference(kCountKey));
+        if (i > count)
+            break;
+        entries << SettingsStore::readPreference(QString::number(i));
+    }
+    return entries;
+}
+
+void appendAddress(const QString &address)
+{
+    const qint32 count =
+        Numeric::toInt32(Numeric::leadingNumber(SettingsStore::readPreference(kCountKey)))
+            .value_or(0) +
+        1;
+    SettingsStore::writePreference(kCountKey, QString::number(count));
+    SettingsStore::writePreference(QString::number(count), address);
+}
+
+void firstUseOfFamilyForLogging(const QString &choice)
+{
+    if (choice != QLatin1String("Ardix") && choice != QLatin1String("Velto"))
+        return;
+    const QString key = choice + QLatin1String(" LogName");
+    if (!SettingsStore::readPreference(key).isEmpty())
+        return;
+    SettingsStore::writePreference(QStringLiteral("logEnabledValue"), QStringLiteral("True"));
+    SettingsStore::writePreference(key, choice + QLatin1String("Monitoring_Log.txt"));
+}
+
+bool storedLoggingEnabled()
+{
+    return SettingsStore::readPreference(QStringLiteral("logEnabledValue")) ==
+           QLatin1String("True");
+}
+
+} // namespace StoredSession

@@ -1,0 +1,76 @@
+#include "TestSupport.h"
+
+#include "app/ApplicationExit.h"
+#include "app/Records.h"
+#include "app/SettingsStore.h"
+
+#include <QSettings>
+#include <QtTest>
+
+TestStore::TestStore()
+{
+    QVERIFY2(m_dir.isValid(), "temporary settings folder");
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    resetRecords();
+}
+
+TestStore::~TestStore() = default;
+
+QString TestStore::iniPath() const
+{
+    return SettingsStore::filePath();
+}
+
+std::optional<QString> TestStore::raw(const QString &section, const QString &key) const
+{
+    QSettings settings(iniPath(), QSettings::IniFormat);
+    settings.beginGroup(section);
+    if (!settings.contains(key))
+        return std::nullopt;
+    return settings.value(key).toString();
+}
+
+void TestStore::put(const QString &section, const QString &key, const QString &value)
+{
+    SettingsStore::write(section, key, value);
+}
+
+void resetRecords()
+{
+    sessionSettings = SessionSettings{};
+    monitorState = MonitorState{};
+    linkStatistics = LinkStatistics{};
+    gpsPosition = GpsPosition{};
+}
+
+MessageRecorder::MessageRecorder()
+{
+    m_previous = OperatorMessages::setPresenter([this](const OperatorMessage &message) {
+        messages.append(message);
+        if (onShow)
+            onShow(message);
+    });
+}
+
+MessageRecorder::~MessageRecorder()
+{
+    OperatorMessages::setPresenter(m_previous);
+}
+
+QStringList MessageRecorder::titles() const
+{
+    QStringList result;
+    for (const OperatorMessage &m : messages)
+        result << m.title;
+    return result;
+}
+
+TerminationRecorder::TerminationRecorder()
+{
+    m_previous = ApplicationExit::setTerminator([this] { ++count; });
+}
+
+TerminationRecorder::~TerminationRecorder()
+{
+    ApplicationExit::setTerminator(m_previous);
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/OperatorMessages.h"
+
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+
+// A settings store of the test's own in a temporary folder; the operator's
+// real store is never touched. Also resets the process-wide records, so each
+// test starts like a fresh process.
+class TestStore
+{
+public:
+    TestStore();
+    ~TestStore();
+
+    QString iniPath() const;
+    // The raw text of a key as it stands in the file, or nullopt when missing.
+    std::optional<QString> raw(const QString &section, const QString &key) const;
+    // Writes a value directly, as a hand edit or an earlier run would.
+    void put(const QString &section, const QString &key, const QString &value);
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void resetRecords();
+
+// Records operator messages instead of showing them; each is answered at once.
+// onShow runs while the "modal box" is open, as a nested event loop would run
+// other handlers.
+class MessageRecorder
+{
+public:
+    MessageRecorder();
+    ~MessageRecorder();
+
+    QList<OperatorMessage> messages;
+    std::function<void(const OperatorMessage &)> onShow;
+
+    // Titles of the recorded messages, for compact comparisons.
+    QStringList titles() const;
+    void clear() { messages.clear(); }
+
+private:
+    OperatorMessages::Presenter m_previous;
+};
+
+// Records requests to terminate the application instead of ending the test.
+class TerminationRecorder
+{
+public:
+    TerminationRecorder();
+    ~TerminationRecorder();
+    int count = 0;
+
+private:
+    std::function<void()> m_previous;
+};
