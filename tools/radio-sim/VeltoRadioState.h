@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QtGlobal>
+
+// The one simulated Velto radio, shared by its SNMP agent and its telnet menu:
+// a "blacklist" sent over telnet puts the radio into Scanning for a while,
+// which the agent then reports as its connection state.
+struct VeltoRadioState
+{
+    // Connection state code 1..5 as the agent reports it (1 Scanning,
+    // 2 and 3 Connecting, 4 Connected, 5 Associated on newer firmware).
+    int stateCode = 1;
+    int rssiDbm = -70; // negative dBm
+    int snrDb = 25;
+    quint32 ifOutOctets = 0;
+    quint32 ifInOctets = 0;
+
+    // Wireless statistics screen counters.
+    quint32 rxPackets = 0;
+    quint32 txPackets = 0;
+    quint32 rxBytes = 0;
+    quint32 txBytes = 0;
+    quint32 txErrors = 0;
+    quint32 rxErrors = 0;
+    quint32 retries = 0;
+    quint32 retryErrors = 0;
+
+    // While set and not expired, the radio scans (after a "blacklist").
+    QDeadlineTimer scanningUntil{QDeadlineTimer::Forever};
+    bool blacklisted = false;
+    int blacklistCount = 0;
+
+    void blacklist(int scanMilliseconds)
+    {
+        ++blacklistCount;
+        blacklisted = true;
+        scanningUntil = QDeadlineTimer(scanMilliseconds);
+    }
+    bool scanningAfterBlacklist() const { return blacklisted && !scanningUntil.hasExpired(); }
+
+    static VeltoRadioState &instance()
+    {
+        static VeltoRadioState state;
+        return state;
+    }
+};
