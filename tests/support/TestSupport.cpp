@@ -3,6 +3,7 @@
 #include "app/ApplicationExit.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
+#include "telnet/CongestionStatus.h"
 
 #include <QSettings>
 #include <QtTest>
@@ -41,6 +42,7 @@ void resetRecords()
     monitorState = MonitorState{};
     linkStatistics = LinkStatistics{};
     gpsPosition = GpsPosition{};
+    congestionStatus = CongestionStatus{};
 }
 
 MessageRecorder::MessageRecorder()

@@ -1,0 +1,3 @@
+#include "CongestionStatus.h"
+
+CongestionStatus congestionStatus;
