@@ -388,9 +388,12 @@ void KavomonitoringForm::Form_Load()
         QPointer<KavomonitoringForm> self(this);
         OperatorMessages::show(QStringLiteral("Sorry"), MessageIcon::Exclamation,
                                {QStringLiteral("This is not for Torvik!")});
-        StationWindows::showSnifferForm();
+        // The window closes before the dialog comes back: the dialog's load
+        // sets the family again, and a close under the Velto family would end
+        // the application instead of returning to the dialog.
         if (self)
             close();
+        StationWindows::showSnifferForm();
         break;
     }
     }

@@ -1,0 +1,95 @@
+#include "TestSupport.h"
+#include "app/SettingsStore.h"
+
+#include <QFile>
+#include <QtTest>
+
+class TestSettingsStore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void textRoundTrip_data();
+    void textRoundTrip();
+    void missingKeyGivesDefault();
+    void emptyValueIsNotMissing();
+    void sectionsAreSeparate();
+    void writeReachesDiskAtOnce();
+    void garbageFileReadsAsDefaults();
+};
+
+void TestSettingsStore::textRoundTrip_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("boolean text") << "True";
+    QTest::newRow("number text") << "30000";
+    QTest::newRow("number with leading zero stays text") << "0042";
+    QTest::newRow("path with spaces") << "/home/op/My Logs/VeltoMonitoring_Log.txt";
+    QTest::newRow("comma") << "a,b";
+    QTest::newRow("leading at sign") << "@weird";
+    QTest::newRow("blanks around") << "  padded  ";
+    QTest::newRow("empty") << "";
+}
+
+void TestSettingsStore::textRoundTrip()
+{
+    TestStore store;
+    QFETCH(QString, value);
+    SettingsStore::writePreference(QStringLiteral("Key"), value);
+    QCOMPARE(SettingsStore::readPreference(QStringLiteral("Key"), QStringLiteral("default")), value);
+}
+
+void TestSettingsStore::missingKeyGivesDefault()
+{
+    TestStore store;
+    QCOMPARE(SettingsStore::readPreference(QStringLiteral("SNMPReadCommString"),
+                                           QStringLiteral("public")),
+             QStringLiteral("public"));
+    QCOMPARE(SettingsStore::readPreference(QStringLiteral("RemoteChoice")), QString());
+}
+
+void TestSettingsStore::emptyValueIsNotMissing()
+{
+    TestStore store;
+    SettingsStore::writePreference(QStringLiteral("SNMPReadCommString"), QString());
+    QCOMPARE(SettingsStore::readPreference(QStringLiteral("SNMPReadCommString"),
+                                           QStringLiteral("public")),
+             QString());
+}
+
+void TestSettingsStore::sectionsAreSeparate()
+{
+    TestStore store;
+    SettingsStore::write(QStringLiteral("GPS Options"), QStringLiteral("ComPort"), QStringLiteral("2"));
+    QCOMPARE(SettingsStore::readPreference(QStringLiteral("ComPort")), QString());
+    QCOMPARE(SettingsStore::read(QStringLiteral("GPS Options"), QStringLiteral("ComPort")),
+             QStringLiteral("2"));
+}
+
+void TestSettingsStore::writeReachesDiskAtOnce()
+{
+    TestStore store;
+    SettingsStore::writePreference(QStringLiteral("RemoteChoice"), QStringLiteral("Ardix"));
+    QFile file(store.iniPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray content = file.readAll();
+    QVERIFY2(content.contains("[Preferences]"), content.constData());
+    QVERIFY2(content.contains("RemoteChoice=Ardix"), content.constData());
+}
+
+void TestSettingsStore::garbageFileReadsAsDefaults()
+{
+    TestStore store;
+    SettingsStore::writePreference(QStringLiteral("RemoteChoice"), QStringLiteral("Velto"));
+    QFile file(store.iniPath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray("\x00\xff[[[=\n==\x01garbage", 19));
+    file.close();
+    QCOMPARE(SettingsStore::readPreference(QStringLiteral("RemoteChoice"), QStringLiteral("none")),
+             QStringLiteral("none"));
+    // And the store still takes new values.
+    SettingsStore::writePreference(QStringLiteral("RemoteChoice"), QStringLiteral("Ardix"));
+    QCOMPARE(SettingsStore::readPreference(QStringLiteral("RemoteChoice")), QStringLiteral("Ardix"));
+}
+
+QTEST_GUILESS_MAIN(TestSettingsStore)
+#include "tst_settingsstore.moc"
