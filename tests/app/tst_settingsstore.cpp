@@ -35,7 +35,8 @@ void TestSettingsStore::textRoundTrip()
     TestStore store;
     QFETCH(QString, value);
     SettingsStore::writePreference(QStringLiteral("Key"), value);
-    QCOMPARE(SettingsStore::readPreference(QStringLiteral("Key"), QStringLiteral("default")), value);
+    QCOMPARE(SettingsStore::readPreference(QStringLiteral("Key"), QStringLiteral("default")),
+             value);
 }
 
 void TestSettingsStore::missingKeyGivesDefault()
@@ -59,7 +60,8 @@ void TestSettingsStore::emptyValueIsNotMissing()
 void TestSettingsStore::sectionsAreSeparate()
 {
     TestStore store;
-    SettingsStore::write(QStringLiteral("GPS Options"), QStringLiteral("ComPort"), QStringLiteral("2"));
+    SettingsStore::write(QStringLiteral("GPS Options"), QStringLiteral("ComPort"),
+                         QStringLiteral("2"));
     QCOMPARE(SettingsStore::readPreference(QStringLiteral("ComPort")), QString());
     QCOMPARE(SettingsStore::read(QStringLiteral("GPS Options"), QStringLiteral("ComPort")),
              QStringLiteral("2"));
@@ -88,7 +90,8 @@ void TestSettingsStore::garbageFileReadsAsDefaults()
              QStringLiteral("none"));
     // And the store still takes new values.
     SettingsStore::writePreference(QStringLiteral("RemoteChoice"), QStringLiteral("Ardix"));
-    QCOMPARE(SettingsStore::readPreference(QStringLiteral("RemoteChoice")), QStringLiteral("Ardix"));
+    QCOMPARE(SettingsStore::readPreference(QStringLiteral("RemoteChoice")),
+             QStringLiteral("Ardix"));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

@@ -7,13 +7,13 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QUdpSocket>
-#include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
+#include <QUdpSocket>
 #include <QtTest>
 
 namespace {
@@ -82,8 +82,8 @@ void TestMonitoringWindow::timerTable_data()
     QTest::newRow("dataArrivalTimer1") << "dataArrivalTimer1" << 4000 << true;
     QTest::newRow("DataArrivalTimer2") << "DataArrivalTimer2" << 7000 << true;
     QTest::newRow("idleTimer") << "idleTimer" << 60000 << true;
-    QTest::newRow("checkToSeeIfDisconnectedTimer") << "checkToSeeIfDisconnectedTimer" << 60000
-                                                   << true;
+    QTest::newRow("checkToSeeIfDisconnectedTimer")
+        << "checkToSeeIfDisconnectedTimer" << 60000 << true;
     QTest::newRow("CongestionManagementTimer") << "CongestionManagementTimer" << 6000 << false;
     QTest::newRow("ChangeCommandForBalancing") << "ChangeCommandForBalancing" << 6000 << false;
     QTest::newRow("TelnetConnectionTimer") << "TelnetConnectionTimer" << 30001 << false;
@@ -151,8 +151,8 @@ void TestMonitoringWindow::ardixMenus()
     QCOMPARE(form->about->text(), QStringLiteral("About Ardix Monitoring Window"));
     QVERIFY(form->SwitchRemote->isVisible());
     QVERIFY(!form->ViewSNR->isEnabled());
-    for (QAction *hidden : {form->changeRSSIThresh, form->changeSNRThreshold, form->rebootVelto,
-                            form->ViewSNR})
+    for (QAction *hidden :
+         {form->changeRSSIThresh, form->changeSNRThreshold, form->rebootVelto, form->ViewSNR})
         QVERIFY2(!hidden->isVisible(), qPrintable(hidden->objectName()));
     QVERIFY(form->SNRMeter->isHidden());
     QVERIFY(form->SNRColorBarFrame->isHidden());
@@ -221,7 +221,8 @@ void TestMonitoringWindow::switchRemoteReturnsToTheDialog()
 {
     TestStore store;
     TerminationRecorder termination;
-    store.put(QStringLiteral("Preferences"), QStringLiteral("RemoteChoice"), QStringLiteral("Ardix"));
+    store.put(QStringLiteral("Preferences"), QStringLiteral("RemoteChoice"),
+              QStringLiteral("Ardix"));
     QPointer<KavomonitoringForm> form = openArdixWindow();
     QVERIFY(form);
     form->SwitchRemote->trigger();
@@ -261,8 +262,7 @@ void TestMonitoringWindow::closeSequence_data()
 
     QTest::newRow("Ardix run closes the window only") << int(RemoteKind::Ardix) << "" << 0;
     QTest::newRow("Velto run ends the application") << int(RemoteKind::Velto) << "1" << 1;
-    QTest::newRow("Velto after a failed connection ends it") << int(RemoteKind::Velto) << "-1"
-                                                             << 1;
+    QTest::newRow("Velto after a failed connection ends it") << int(RemoteKind::Velto) << "-1" << 1;
     QTest::newRow("refused access point keeps the application")
         << int(RemoteKind::Velto) << "5" << 0;
 }

@@ -71,20 +71,42 @@ void TestVeltoStartRules::firmware_data()
     QTest::addColumn<bool>("passes");
     QTest::addColumn<bool>("newLogin");
 
-    QTest::newRow("4.7.2 passes") << "4.7.2" << "0" << "472" << true << false;
-    QTest::newRow("4.7.1 with entry 14 at 0") << "4.7.1" << "0" << "471" << false << false;
-    QTest::newRow("4.7.1 with entry 14 failing") << "4.7.1" << "ERROR" << "471" << false << false;
-    QTest::newRow("4.7.1 with entry 14 timed out counts extended")
-        << "4.7.1" << "" << "471" << true << true;
-    QTest::newRow("4.7.1 with entry 14 answered") << "4.7.1" << "1" << "471" << true << true;
-    QTest::newRow("5.7.0") << "5.7.0" << "0" << "570" << true << false;
-    QTest::newRow("5.7.0 extended") << "5.7.0" << "3" << "570" << true << true;
-    QTest::newRow("5.7.1") << "5.7.1" << "0" << "571" << true << true;
-    QTest::newRow("v4.8.0") << "v4.8.0" << "0" << "480" << true << false;
-    QTest::newRow("no dot keeps the answer") << "480" << "0" << "480" << true
-                                                               << false;
-    QTest::newRow("dot first keeps the answer") << ".4.8" << "0" << ".4.8" << false << false;
-    QTest::newRow("too short keeps the answer") << "4.8" << "0" << "4.8" << false << false;
+    QTest::newRow("4.7.2 passes") << "4.7.2"
+                                  << "0"
+                                  << "472" << true << false;
+    QTest::newRow("4.7.1 with entry 14 at 0") << "4.7.1"
+                                              << "0"
+                                              << "471" << false << false;
+    QTest::newRow("4.7.1 with entry 14 failing") << "4.7.1"
+                                                 << "ERROR"
+                                                 << "471" << false << false;
+    QTest::newRow("4.7.1 with entry 14 timed out counts extended") << "4.7.1"
+                                                                   << ""
+                                                                   << "471" << true << true;
+    QTest::newRow("4.7.1 with entry 14 answered") << "4.7.1"
+                                                  << "1"
+                                                  << "471" << true << true;
+    QTest::newRow("5.7.0") << "5.7.0"
+                           << "0"
+                           << "570" << true << false;
+    QTest::newRow("5.7.0 extended") << "5.7.0"
+                                    << "3"
+                                    << "570" << true << true;
+    QTest::newRow("5.7.1") << "5.7.1"
+                           << "0"
+                           << "571" << true << true;
+    QTest::newRow("v4.8.0") << "v4.8.0"
+                            << "0"
+                            << "480" << true << false;
+    QTest::newRow("no dot keeps the answer") << "480"
+                                             << "0"
+                                             << "480" << true << false;
+    QTest::newRow("dot first keeps the answer") << ".4.8"
+                                                << "0"
+                                                << ".4.8" << false << false;
+    QTest::newRow("too short keeps the answer") << "4.8"
+                                                << "0"
+                                                << "4.8" << false << false;
 }
 
 void TestVeltoStartRules::firmware()

@@ -26,9 +26,15 @@ void TestNetworkOptions::loadShowsStoredOrDefault_data()
     QTest::addColumn<QString>("readShown");
     QTest::addColumn<QString>("writeShown");
 
-    QTest::newRow("missing keys give the defaults") << false << "" << "public" << "private";
-    QTest::newRow("an empty stored value is used") << true << "" << "" << "";
-    QTest::newRow("stored values") << true << "field" << "field" << "field";
+    QTest::newRow("missing keys give the defaults") << false << ""
+                                                    << "public"
+                                                    << "private";
+    QTest::newRow("an empty stored value is used") << true << ""
+                                                   << ""
+                                                   << "";
+    QTest::newRow("stored values") << true << "field"
+                                   << "field"
+                                   << "field";
 }
 
 void TestNetworkOptions::loadShowsStoredOrDefault()

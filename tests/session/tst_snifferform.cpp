@@ -167,14 +167,24 @@ void TestSnifferForm::veltoAddress_data()
 
     const QString badAddress = QStringLiteral(
         "An improperly formatted IP address has been entered.\r\nPlease enter a valid address.");
-    QTest::newRow("nothing chosen") << "Select an IP..." << ""
+    QTest::newRow("nothing chosen") << "Select an IP..."
+                                    << ""
                                     << "Please select an IP Address\r\n";
-    QTest::newRow("add with empty box") << "Add IP Address" << "" << badAddress;
-    QTest::newRow("add with a letter") << "Add IP Address" << "10.0.0.a" << badAddress;
-    QTest::newRow("typed with trailing space") << "10.0.0.1 " << "" << badAddress;
-    QTest::newRow("typed, five parts") << "10.0.0.1.5" << "" << "";
-    QTest::newRow("typed, dots") << "1..." << "" << "";
-    QTest::newRow("added, octet out of range") << "Add IP Address" << "999.1.1.1" << "";
+    QTest::newRow("add with empty box") << "Add IP Address"
+                                        << "" << badAddress;
+    QTest::newRow("add with a letter") << "Add IP Address"
+                                       << "10.0.0.a" << badAddress;
+    QTest::newRow("typed with trailing space") << "10.0.0.1 "
+                                               << "" << badAddress;
+    QTest::newRow("typed, five parts") << "10.0.0.1.5"
+                                       << ""
+                                       << "";
+    QTest::newRow("typed, dots") << "1..."
+                                 << ""
+                                 << "";
+    QTest::newRow("added, octet out of range") << "Add IP Address"
+                                               << "999.1.1.1"
+                                               << "";
 }
 
 void TestSnifferForm::veltoAddress()
@@ -278,7 +288,8 @@ void TestSnifferForm::emptyChoiceAsksForARemote()
     dialog->remoteChoice.clear();
     dialog->OK_Click();
     QCOMPARE(messages.titles(), QStringList{QStringLiteral("Information")});
-    QCOMPARE(messages.messages.first().text, QStringLiteral("Please select a remote for monitoring."));
+    QCOMPARE(messages.messages.first().text,
+             QStringLiteral("Please select a remote for monitoring."));
 }
 
 void TestSnifferForm::lowerCaseTrueIsNotEnabled()

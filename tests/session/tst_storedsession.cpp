@@ -136,13 +136,25 @@ void TestStoredSession::firstUseOfFamilyForLogging_data()
     QTest::addColumn<QString>("expectedName");
     QTest::addColumn<QString>("expectedEnabled");
 
-    QTest::newRow("Ardix, first use") << "Ardix" << "" << "Ardix LogName"
-                                      << "ArdixMonitoring_Log.txt" << "True";
-    QTest::newRow("Velto, first use") << "Velto" << "" << "Velto LogName"
-                                      << "VeltoMonitoring_Log.txt" << "True";
-    QTest::newRow("Velto, name already chosen") << "Velto" << "/logs/v.txt" << "Velto LogName"
-                                                << "/logs/v.txt" << "False";
-    QTest::newRow("unknown family writes nothing") << "Torvik" << "" << "Velto LogName" << ""
+    QTest::newRow("Ardix, first use") << "Ardix"
+                                      << ""
+                                      << "Ardix LogName"
+                                      << "ArdixMonitoring_Log.txt"
+                                      << "True";
+    QTest::newRow("Velto, first use") << "Velto"
+                                      << ""
+                                      << "Velto LogName"
+                                      << "VeltoMonitoring_Log.txt"
+                                      << "True";
+    QTest::newRow("Velto, name already chosen") << "Velto"
+                                                << "/logs/v.txt"
+                                                << "Velto LogName"
+                                                << "/logs/v.txt"
+                                                << "False";
+    QTest::newRow("unknown family writes nothing") << "Torvik"
+                                                   << ""
+                                                   << "Velto LogName"
+                                                   << ""
                                                    << "False";
 }
 
