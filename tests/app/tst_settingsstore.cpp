@@ -84,7 +84,8 @@ void TestSettingsStore::garbageFileReadsAsDefaults()
     SettingsStore::writePreference(QStringLiteral("RemoteChoice"), QStringLiteral("Velto"));
     QFile file(store.iniPath());
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(QByteArray("\x00\xff[[[=\n==\x01garbage", 19));
+    static const char garbage[] = "\x00\xff[[[=\n==\x01garbage";
+    file.write(garbage, sizeof garbage - 1);
     file.close();
     QCOMPARE(SettingsStore::readPreference(QStringLiteral("RemoteChoice"), QStringLiteral("none")),
              QStringLiteral("none"));
