@@ -3,6 +3,7 @@
 #include "ThresholdRules.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
+#include "app/SingleWindow.h"
 #include "app/StationWindows.h"
 #include "monitor/KavomonitoringForm.h"
 
@@ -27,12 +28,7 @@ RSSIThresholdChanges::RSSIThresholdChanges(QWidget *parent)
 RSSIThresholdChanges *RSSIThresholdChanges::showModeless()
 {
     static QPointer<RSSIThresholdChanges> dialog;
-    if (!dialog)
-        dialog = new RSSIThresholdChanges;
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-    return dialog;
+    return showSingleWindow(dialog, [] { return new RSSIThresholdChanges; });
 }
 
 void RSSIThresholdChanges::Form_Load()

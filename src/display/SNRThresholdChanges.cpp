@@ -3,6 +3,7 @@
 #include "ThresholdRules.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
+#include "app/SingleWindow.h"
 #include "app/StationWindows.h"
 #include "monitor/KavomonitoringForm.h"
 #include "monitor/VeltoStartRules.h"
@@ -36,12 +37,7 @@ SNRThresholdChanges::SNRThresholdChanges(QWidget *parent)
 SNRThresholdChanges *SNRThresholdChanges::showModeless()
 {
     static QPointer<SNRThresholdChanges> dialog;
-    if (!dialog)
-        dialog = new SNRThresholdChanges;
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-    return dialog;
+    return showSingleWindow(dialog, [] { return new SNRThresholdChanges; });
 }
 
 void SNRThresholdChanges::Form_Load()
