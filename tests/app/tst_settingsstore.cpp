@@ -15,6 +15,7 @@ private slots:
     void sectionsAreSeparate();
     void writeReachesDiskAtOnce();
     void garbageFileReadsAsDefaults();
+    void lineEndInAValueCannotSplitTheFile();
 };
 
 void TestSettingsStore::textRoundTrip_data()
@@ -28,6 +29,8 @@ void TestSettingsStore::textRoundTrip_data()
     QTest::newRow("leading at sign") << "@weird";
     QTest::newRow("blanks around") << "  padded  ";
     QTest::newRow("empty") << "";
+    QTest::newRow("equals sign") << "a=b";
+    QTest::newRow("brackets") << "[x]";
 }
 
 void TestSettingsStore::textRoundTrip()
@@ -71,11 +74,15 @@ void TestSettingsStore::writeReachesDiskAtOnce()
 {
     TestStore store;
     SettingsStore::writePreference(QStringLiteral("RemoteChoice"), QStringLiteral("Ardix"));
+    SettingsStore::writePreference(QStringLiteral("Velto LogName"), QStringLiteral("My Log.txt"));
+    SettingsStore::write(QStringLiteral("GPS Options"), QStringLiteral("GPS Enabled"),
+                         QStringLiteral("True"));
     QFile file(store.iniPath());
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray content = file.readAll();
-    QVERIFY2(content.contains("[Preferences]"), content.constData());
-    QVERIFY2(content.contains("RemoteChoice=Ardix"), content.constData());
+    // Plain text an operator can read: names as they are, values as given.
+    QCOMPARE(content, QByteArray("[GPS Options]\nGPS Enabled=True\n\n"
+                                 "[Preferences]\nRemoteChoice=Ardix\nVelto LogName=My Log.txt\n"));
 }
 
 void TestSettingsStore::garbageFileReadsAsDefaults()
@@ -93,6 +100,16 @@ void TestSettingsStore::garbageFileReadsAsDefaults()
     SettingsStore::writePreference(QStringLiteral("RemoteChoice"), QStringLiteral("Ardix"));
     QCOMPARE(SettingsStore::readPreference(QStringLiteral("RemoteChoice")),
              QStringLiteral("Ardix"));
+}
+
+void TestSettingsStore::lineEndInAValueCannotSplitTheFile()
+{
+    TestStore store;
+    SettingsStore::writePreference(QStringLiteral("Ardix LogName"),
+                                   QStringLiteral("a.txt\r\nRemoteChoice=Torvik"));
+    QCOMPARE(SettingsStore::readPreference(QStringLiteral("Ardix LogName")),
+             QStringLiteral("a.txt  RemoteChoice=Torvik"));
+    QCOMPARE(SettingsStore::readPreference(QStringLiteral("RemoteChoice")), QString());
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

@@ -11,7 +11,7 @@
 TestStore::TestStore()
 {
     QVERIFY2(m_dir.isValid(), "temporary settings folder");
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    QSettings::setPath(SettingsStore::format(), QSettings::UserScope, m_dir.path());
     resetRecords();
 }
 
@@ -24,7 +24,7 @@ QString TestStore::iniPath() const
 
 std::optional<QString> TestStore::raw(const QString &section, const QString &key) const
 {
-    QSettings settings(iniPath(), QSettings::IniFormat);
+    QSettings settings(iniPath(), SettingsStore::format());
     settings.beginGroup(section);
     if (!settings.contains(key))
         return std::nullopt;
