@@ -43,11 +43,7 @@ bool writePlainIni(QIODevice &device, const QSettings::SettingsMap &map)
             out += '[' + section.toUtf8() + "]\n";
             currentSection = section;
         }
-        // A line end inside a value would split the setting: it becomes a space.
-        QString value = it.value().toString();
-        value.replace(QLatin1Char('\r'), QLatin1Char(' '))
-            .replace(QLatin1Char('\n'), QLatin1Char(' '));
-        out += it.key().mid(slash + 1).toUtf8() + '=' + value.toUtf8() + '\n';
+        out += it.key().mid(slash + 1).toUtf8() + '=' + it.value().toString().toUtf8() + '\n';
     }
     return device.write(out) == out.size();
 }
@@ -83,9 +79,12 @@ QString read(const QString &section, const QString &key, const QString &defaultV
 
 void write(const QString &section, const QString &key, const QString &value)
 {
+    // A line end inside a value would split the setting: it becomes a space.
+    QString text = value;
+    text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     StoreFile settings;
     settings.beginGroup(section);
-    settings.setValue(key, value);
+    settings.setValue(key, text);
     settings.endGroup();
     settings.sync();
 }
