@@ -70,15 +70,6 @@ private slots:
             PasswordCheck(PamTestService::kEcho).check(PamTestService::rightPassword());
         QVERIFY(verdict != PasswordVerdict::Accepted);
     }
-
-    // Checks follow one another without state left behind by a failure.
-    void wrongThenRight()
-    {
-        const PasswordCheck check;
-        QCOMPARE(check.check(QStringLiteral("wrong")), PasswordVerdict::Refused);
-        QCOMPARE(check.check(PamTestService::rightPassword()), PasswordVerdict::Accepted);
-        QCOMPARE(check.check(QStringLiteral("wrong")), PasswordVerdict::Refused);
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_PasswordCheck)
