@@ -96,22 +96,28 @@ QByteArray inWrittenForm(const QByteArray &text)
 
 bool writeWhole(const QString &path, const QByteArray &content)
 {
+    // Unbuffered, so a failed write is seen by the save file itself: a write
+    // that fails only while a buffer is flushed at the commit would still
+    // replace the old file.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    file.write(content);
-    return file.commit(); // the old file stays as it was unless this succeeds
+    if (file.write(content) != content.size())
+        return false; // what was written is discarded; the old file stays
+    return file.commit();
 }
 
 bool appendRecord(const QString &path, qint64 expectedSize, const QByteArray &record)
 {
+    // Unbuffered: nothing of a failed write may be left waiting in a buffer,
+    // or the file could not be cut back.
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return false;
     // Changed by someone else since it was read: leave it for the next tick.
     if (file.size() != expectedSize)
         return false;
-    if (file.write(record) == record.size() && file.flush())
+    if (file.write(record) == record.size())
         return true;
     file.resize(expectedSize); // no half record left behind
     return false;
