@@ -1,11 +1,11 @@
 // The log files as the log timer leaves them on disk: headers, records,
 // existing lines, and what happens when the file cannot be written.
+#include "FileProtection.h"
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "log/LogFileOps.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -77,56 +77,6 @@ QList<QByteArray> linesOf(const QByteArray &content)
     }
     return lines;
 }
-
-bool runTool(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return false;
-    }
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-// Makes a file or folder refuse writing for the time it lives. Root may
-// write anything whatever the permission bits say, so for root the file or
-// folder is made immutable instead.
-class WriteProtection
-{
-public:
-    explicit WriteProtection(const QString &path) : m_path(path)
-    {
-        if (geteuid() == 0) {
-            m_immutable = runTool(QStringLiteral("chattr"), {QStringLiteral("+i"), path});
-            m_active = m_immutable;
-        } else {
-            m_previous = QFile::permissions(path);
-            m_active =
-                QFile::setPermissions(path, m_previous & ~(QFile::WriteOwner | QFile::WriteUser |
-                                                           QFile::WriteGroup | QFile::WriteOther));
-        }
-    }
-    ~WriteProtection() { release(); }
-    bool active() const { return m_active; }
-    void release()
-    {
-        if (!m_active)
-            return;
-        if (m_immutable)
-            runTool(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
-        else
-            QFile::setPermissions(m_path, m_previous);
-        m_active = false;
-    }
-
-private:
-    QString m_path;
-    bool m_immutable = false;
-    bool m_active = false;
-    QFile::Permissions m_previous;
-};
 
 // A tmpfs of a few pages, filled up, mounted for the time it lives.
 class FullFileSystem
