@@ -107,20 +107,18 @@ bool writeWhole(const QString &path, const QByteArray &content)
     return file.commit();
 }
 
-bool appendRecord(const QString &path, qint64 expectedSize, const QByteArray &record)
+void appendRecord(const QString &path, qint64 expectedSize, const QByteArray &record)
 {
     // Unbuffered: nothing of a failed write may be left waiting in a buffer,
     // or the file could not be cut back.
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return false;
+        return;
     // Changed by someone else since it was read: leave it for the next tick.
     if (file.size() != expectedSize)
-        return false;
-    if (file.write(record) == record.size())
-        return true;
-    file.resize(expectedSize); // no half record left behind
-    return false;
+        return;
+    if (file.write(record) != record.size())
+        file.resize(expectedSize); // no half record left behind
 }
 
 // Whether the file, or the folder it is replaced in, refuses this user.

@@ -1,5 +1,5 @@
 // Value formats of the log records: date and time in the locale's forms, the
-// two RSSI forms, the substitutions and the making of one line.
+// two RSSI forms and the making of one line.
 #include "log/LogFormat.h"
 
 #include <QtTest>
@@ -12,10 +12,6 @@ private slots:
     void dateAndTime();
     void rssi_data();
     void rssi();
-    void gpsSubstitution_data();
-    void gpsSubstitution();
-    void veltoCounters_data();
-    void veltoCounters();
     void line_data();
     void line();
 };
@@ -80,88 +76,6 @@ void TestLogFormat::rssi()
 
     const auto value = static_cast<qint16>(rssi);
     QCOMPARE(ardix ? LogFormat::ardixRssiText(value) : LogFormat::veltoRssiText(value), text);
-}
-
-void TestLogFormat::gpsSubstitution_data()
-{
-    QTest::addColumn<bool>("gpsEnabled");
-    QTest::addColumn<QStringList>("before"); // the six logged GPS fields
-    QTest::addColumn<QStringList>("after");
-
-    const QStringList empty(6);
-    const QStringList position{"4807.038 N", "01131.000 E", "1 - GPS fix", "08", "0.9", "545.4,M"};
-    const QStringList noData(6, QStringLiteral("No data"));
-    const QStringList disabled(6, QStringLiteral("Disabled"));
-
-    QTest::newRow("enabled, nothing decoded yet") << true << empty << noData;
-    QTest::newRow("enabled, position decoded") << true << position << position;
-    QTest::newRow("enabled, some fields empty")
-        << true << QStringList{"4807.038 N", "", "0 - invalid", "", "0.9", ""}
-        << QStringList{"4807.038 N", "No data", "0 - invalid", "No data", "0.9", "No data"};
-    QTest::newRow("disabled, nothing decoded") << false << empty << disabled;
-    QTest::newRow("disabled, position decoded") << false << position << disabled;
-}
-
-void TestLogFormat::gpsSubstitution()
-{
-    QFETCH(bool, gpsEnabled);
-    QFETCH(QStringList, before);
-    QFETCH(QStringList, after);
-
-    GpsPosition p;
-    p.gpsNorthSouth = QStringLiteral("N");
-    p.gpsEastWest = QStringLiteral("E");
-    p.gpsAltitudeUnits = QStringLiteral("M");
-    p.gpsLatitude = before.at(0);
-    p.gpsLongitude = before.at(1);
-    p.gpsFixQuality = before.at(2);
-    p.gpsSatellites = before.at(3);
-    p.gpsHDOP = before.at(4);
-    p.gpsAltitude = before.at(5);
-
-    LogFormat::substituteGps(p, gpsEnabled);
-    QCOMPARE((QStringList{p.gpsLatitude, p.gpsLongitude, p.gpsFixQuality, p.gpsSatellites,
-                          p.gpsHDOP, p.gpsAltitude}),
-             after);
-    // The parts that are not logged on their own stay as decoded.
-    QCOMPARE((QStringList{p.gpsNorthSouth, p.gpsEastWest, p.gpsAltitudeUnits}),
-             (QStringList{"N", "E", "M"}));
-}
-
-void TestLogFormat::veltoCounters_data()
-{
-    QTest::addColumn<QStringList>("before"); // wireless RX/TX bytes, six counters
-    QTest::addColumn<QStringList>("after");
-
-    const QString invalid = QStringLiteral("Invalid data");
-    QTest::newRow("no statistics read yet") << QStringList(8) << QStringList(8, invalid);
-    QTest::newRow("all read") << QStringList{"1", "2", "3", "4", "5", "6", "7", "8"}
-                              << QStringList{"1", "2", "3", "4", "5", "6", "7", "8"};
-    QTest::newRow("some read") << QStringList{"1", "", "3", "", "0", "", "7", ""}
-                               << QStringList{"1", invalid, "3", invalid,
-                                              "0", invalid, "7", invalid};
-}
-
-void TestLogFormat::veltoCounters()
-{
-    QFETCH(QStringList, before);
-    QFETCH(QStringList, after);
-
-    LinkStatistics s;
-    QString *counters[] = {&s.wirelessRxBytes, &s.rxPackets, &s.rxErrors, &s.wirelessTxBytes,
-                           &s.txPackets,       &s.txErrors,  &s.retries,  &s.retryErrors};
-    for (int i = 0; i < 8; ++i)
-        *counters[i] = before.at(i);
-    // The SNMP octet counters and the fragments are no Velto log fields.
-    LogFormat::substituteVeltoCounters(s);
-
-    QStringList result;
-    for (QString *c : counters)
-        result << *c;
-    QCOMPARE(result, after);
-    QVERIFY(s.rxBytes.isEmpty());
-    QVERIFY(s.txBytes.isEmpty());
-    QVERIFY(s.fragments.isEmpty());
 }
 
 void TestLogFormat::line_data()
