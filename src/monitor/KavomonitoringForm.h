@@ -229,6 +229,7 @@ private:
 
     // ---- State of GPS and log (KavomonitoringFormGpsLog.cpp) ----
     QString m_gpsReceiveBuffer;
+    class GpsSerialPort *m_gpsPort = nullptr; // MSComm1, made when GPS is first opened
 
     // ---- State of the lock (KavomonitoringFormLock.cpp) ----
 };
