@@ -12,9 +12,12 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPointer>
+#include <QSerialPort>
 #include <QTimer>
 #include <QUdpSocket>
 #include <QtTest>
+#include <pty.h>
+#include <unistd.h>
 
 namespace {
 
@@ -59,6 +62,7 @@ private slots:
     void closeSequence_data();
     void closeSequence();
     void loadClosesTheDialogAndSavesIt();
+    void storedGpsSettingOpensTheReceiverAtTheFirstLoad();
 };
 
 void TestMonitoringWindow::cleanup()
@@ -305,6 +309,30 @@ void TestMonitoringWindow::loadClosesTheDialogAndSavesIt()
     QVERIFY(!StationWindows::snifferForm());
     QCOMPARE(store.raw(QStringLiteral("Preferences"), QStringLiteral("DestPortNumber")),
              QString::number(port));
+}
+
+void TestMonitoringWindow::storedGpsSettingOpensTheReceiverAtTheFirstLoad()
+{
+    TestStore store;
+    int controller = -1;
+    int device = -1;
+    char devicePath[128] = {};
+    QVERIFY(openpty(&controller, &device, devicePath, nullptr, nullptr) == 0);
+    const QString gps = QStringLiteral("GPS Options");
+    store.put(gps, QStringLiteral("GPS Enabled"), QStringLiteral("True"));
+    store.put(gps, QStringLiteral("ComPort"), QStringLiteral("1"));
+    store.put(gps, QStringLiteral("Com1Device"), QString::fromLocal8Bit(devicePath));
+    QVERIFY(!sessionSettings.gpsEnabled); // the dialog was not opened in this run
+
+    QPointer<KavomonitoringForm> form = openArdixWindow();
+    QVERIFY(form);
+    auto *port = form->findChild<QSerialPort *>();
+    QVERIFY(port);
+    QVERIFY(port->isOpen());
+    QVERIFY(QString::fromLocal8Bit(devicePath).endsWith(port->portName()));
+    form->close();
+    ::close(device);
+    ::close(controller);
 }
 
 QTEST_MAIN(TestMonitoringWindow)
