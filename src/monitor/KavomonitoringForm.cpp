@@ -486,9 +486,15 @@ bool KavomonitoringForm::guardedGet(int index, QString &answer)
 {
     if (monitorState.monitoringStopped || monitorState.windowClosing)
         return false;
+    QPointer<KavomonitoringForm> self(this);
     waitForPendingSnmpRequest();
+    if (!self)
+        return true; // the caller sees the window gone
+    if (monitorState.monitoringStopped || monitorState.windowClosing)
+        return false;
     answer = GetViaSNMP(index);
-    return true;
+    // A wait cut short by a stop is a skipped read, not an empty answer.
+    return !self || !snmpReadCutShort();
 }
 
 void KavomonitoringForm::applyFirmwareVersion(const QString &answer)

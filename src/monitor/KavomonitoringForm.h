@@ -222,6 +222,28 @@ private:
 
     // ---- State of the SNMP layer (KavomonitoringFormSnmp.cpp) ----
     int m_rebootPhase = 0; // RebootTimer: 0 before the first tick, 1 after it
+    // The access layer: session, mailbox and socket notifier; made by the
+    // first StartSnmp and kept for the window's life.
+    struct SnmpLayerDeleter
+    {
+        void operator()(class SNMP_Functions *layer) const;
+    };
+    std::unique_ptr<class SNMP_Functions, SnmpLayerDeleter> m_snmp;
+    // One tick of SNMPTimer: the state, while associated the signal, access
+    // point and link rate, then the traffic counters.
+    void PollVeltoRemote();
+    // The poll's guarded read into its field; false when the window is gone.
+    bool pollRead(int index, QString &field);
+    void showPollWidgets();
+    void showConnectionState();
+    // Signal steps of an associated remote; false when a value overflows,
+    // which ends the cycle.
+    bool applyRssiStep();
+    bool applySnrStep();
+    bool applyLinkRateStep();
+    // True when the last request's wait was cut short by a stop or a newer
+    // request rather than answered or timed out.
+    bool snmpReadCutShort() const;
 
     // ---- State of congestion management (KavomonitoringFormTelnet.cpp) ----
 

@@ -1,0 +1,370 @@
+#include "SNMP_Functions.h"
+
+#include "OidCatalogue.h"
+#include "SnmpValueText.h"
+#include "app/Numeric.h"
+#include "app/Records.h"
+#include "app/SettingsStore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QHostAddress>
+#include <QLoggingCategory>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+#include <sys/select.h>
+
+namespace {
+
+// The library's log, off by default; QT_LOGGING_RULES="kavo.snmp.debug=true"
+// shows it.
+Q_LOGGING_CATEGORY(lcSnmp, "kavo.snmp", QtInfoMsg)
+
+int logThroughCategory(int, int, void *serverArgument, void *)
+{
+    const auto *message = static_cast<const snmp_log_message *>(serverArgument);
+    if (message && message->msg)
+        qCDebug(lcSnmp, "%s", QByteArray(message->msg).trimmed().constData());
+    return 0;
+}
+
+// The library is started once per process: quietly, reading no MIB files and
+// no configuration, keeping whatever it persists in the per-user cache.
+void startLibrary()
+{
+    static bool started = false;
+    if (started)
+        return;
+    started = true;
+
+    // The callback handler replaces the library's fall-back to stderr.
+    snmp_register_callback(SNMP_CALLBACK_LIBRARY, SNMP_CALLBACK_LOGGING, logThroughCategory,
+                           nullptr);
+    netsnmp_register_loghandler(NETSNMP_LOGHANDLER_CALLBACK, LOG_DEBUG);
+
+    const QString persistent =
+        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/snmp");
+    QDir().mkpath(persistent);
+    netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_PERSISTENT_DIR,
+                          QFile::encodeName(persistent).constData());
+    for (int option : {NETSNMP_DS_LIB_DONT_READ_CONFIGS, NETSNMP_DS_LIB_DONT_LOAD_HOST_FILES,
+                       NETSNMP_DS_LIB_DONT_PERSIST_STATE, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD,
+                       NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE})
+        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, option, 1);
+    // No MIB modules and no MIB folders: the station only uses numeric OIDs.
+    qputenv("MIBS", QByteArray());
+    netsnmp_set_mib_directory("");
+    init_snmp("kavo-station");
+}
+
+quint16 portFromText(const QString &text)
+{
+    const std::optional<qint32> port = Numeric::toInt32(Numeric::leadingNumber(text));
+    if (!port || *port < 1 || *port > 65535)
+        return SNMP_Functions::kDefaultPort;
+    return static_cast<quint16>(*port);
+}
+
+} // namespace
+
+SNMP_Functions::SNMP_Functions(QTimer *timeoutTimer, QObject *parent)
+    : QObject(parent), m_timeoutTimer(timeoutTimer)
+{
+    m_retransmitTimer.setSingleShot(true);
+    connect(&m_retransmitTimer, &QTimer::timeout, this, &SNMP_Functions::retransmit);
+}
+
+SNMP_Functions::~SNMP_Functions()
+{
+    if (m_pending) {
+        m_pending->ended = true;
+        m_pending.reset();
+        monitorState.snmpBusy = false;
+    }
+    delete m_notifier;
+    m_notifier = nullptr;
+    if (m_session)
+        CloseSnmpSession();
+}
+
+int SNMP_Functions::fail(int code)
+{
+    m_lastApiResult = (code == 1 || code == 0) ? SNMPERR_GENERR : code;
+    return m_lastApiResult;
+}
+
+int SNMP_Functions::StartSnmp()
+{
+    startLibrary();
+    m_port = portFromText(
+        SettingsStore::readPreference(QStringLiteral("SNMPPort"), QStringLiteral("161")));
+    if (m_pending)
+        endRequest(WaitEnd::Superseded);
+    m_lastApiResult = 1;
+    return 1;
+}
+
+int SNMP_Functions::CleanupSnmp()
+{
+    if (m_pending)
+        endRequest(WaitEnd::Superseded);
+    else if (m_session)
+        CloseSnmpSession();
+    m_lastApiResult = 1;
+    return 1;
+}
+
+int SNMP_Functions::OpenSnmpSession()
+{
+    // One session at a time: a newer request takes over from a waiting one.
+    if (m_pending)
+        endRequest(WaitEnd::Superseded);
+    else if (m_session)
+        CloseSnmpSession();
+    startLibrary();
+    m_lastApiResult = 0;
+
+    // Only a literal address: a host name would block the window on a
+    // name look-up.
+    QHostAddress address;
+    if (!address.setAddress(sessionSettings.remoteAddress) ||
+        address.protocol() != QAbstractSocket::IPv4Protocol)
+        return fail(SNMPERR_BAD_ADDRESS);
+    QByteArray peer = "udp:" + address.toString().toLatin1() + ':' + QByteArray::number(m_port);
+
+    netsnmp_session settings;
+    snmp_sess_init(&settings);
+    settings.version = SNMP_VERSION_1;
+    settings.peername = peer.data();
+    settings.callback = libraryCallback;
+    settings.callback_magic = this;
+    m_session = snmp_sess_open(&settings);
+    if (!m_session)
+        return fail(settings.s_snmp_errno);
+
+    const netsnmp_transport *transport = snmp_sess_transport(m_session);
+    m_notifier = new QSocketNotifier(transport->sock, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &SNMP_Functions::ReceiveSnmpResponse);
+    m_lastApiResult = 1;
+    return 1;
+}
+
+int SNMP_Functions::CloseSnmpSession()
+{
+    m_retransmitTimer.stop();
+    if (m_notifier) {
+        // The notifier may be the one whose activation is running now.
+        m_notifier->setEnabled(false);
+        m_notifier->deleteLater();
+        m_notifier = nullptr;
+    }
+    if (!m_session)
+        return fail(SNMPERR_BAD_SESSION);
+    void *session = m_session;
+    m_session = nullptr;
+    if (snmp_sess_close(session) != 1)
+        return fail(SNMPERR_GENERR);
+    m_lastApiResult = 1;
+    return 1;
+}
+
+int SNMP_Functions::SendSnmpGet(const QString &oidText)
+{
+    return send(SNMP_MSG_GET, oidText, sessionSettings.readCommunity, nullptr);
+}
+
+int SNMP_Functions::SendSnmpSet(const QString &oidText, const QVariant &value)
+{
+    return send(SNMP_MSG_SET, oidText, sessionSettings.writeCommunity, &value);
+}
+
+int SNMP_Functions::send(int pduType, const QString &oidText, const QString &community,
+                         const QVariant *setValue)
+{
+    m_lastApiResult = 0;
+    if (!m_session)
+        return fail(SNMPERR_BAD_SESSION);
+    const std::optional<QVector<quint32>> subIds = SnmpValueText::parseOid(oidText);
+    if (!subIds)
+        return fail(SNMPERR_BAD_NAME);
+    std::vector<oid> name(subIds->cbegin(), subIds->cend());
+
+    netsnmp_pdu *pdu = snmp_pdu_create(pduType);
+    pdu->reqid = kRequestId;
+    const QByteArray communityOctets = community.toLatin1();
+    if (!communityOctets.isEmpty()) {
+        pdu->community = static_cast<u_char *>(std::malloc(communityOctets.size()));
+        std::memcpy(pdu->community, communityOctets.constData(), communityOctets.size());
+        pdu->community_len = static_cast<size_t>(communityOctets.size());
+    }
+
+    if (!setValue) {
+        snmp_add_null_var(pdu, name.data(), name.size());
+    } else {
+        const std::optional<SnmpValueText::SetValue> value = SnmpValueText::setValueFor(*setValue);
+        if (!value) {
+            snmp_free_pdu(pdu);
+            return fail(SNMPERR_VALUE);
+        }
+        if (value->syntax == SnmpValueText::SetValue::Syntax::Integer) {
+            const long integer = value->integer;
+            snmp_pdu_add_variable(pdu, name.data(), name.size(), ASN_INTEGER, &integer,
+                                  sizeof(integer));
+        } else {
+            static const char kNoOctets = 0;
+            const char *octets = value->octets.isEmpty() ? &kNoOctets : value->octets.constData();
+            snmp_pdu_add_variable(pdu, name.data(), name.size(), ASN_OCTET_STR, octets,
+                                  static_cast<size_t>(value->octets.size()));
+        }
+    }
+
+    if (snmp_sess_async_send(m_session, pdu, libraryCallback, this) == 0) {
+        const int error = snmp_sess_session(m_session)->s_snmp_errno;
+        snmp_free_pdu(pdu);
+        return fail(error);
+    }
+    armRetransmission();
+    m_lastApiResult = 1;
+    return 1;
+}
+
+int SNMP_Functions::libraryCallback(int operation, struct snmp_session *, int, snmp_pdu *pdu,
+                                    void *magic)
+{
+    // Runs inside snmp_sess_read: it only copies the value and returns. A
+    // nested event loop here would re-enter the library.
+    auto *self = static_cast<SNMP_Functions *>(magic);
+    if (operation != NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE || !self || !pdu)
+        return 1;
+    if (self->m_pending && !self->m_pending->mailbox)
+        self->m_pending->mailbox = SnmpValueText::fromBinding(pdu->variables);
+    return 1;
+}
+
+void SNMP_Functions::ReceiveSnmpResponse()
+{
+    if (!m_session || !m_notifier)
+        return;
+    const int socket = static_cast<int>(m_notifier->socket());
+    m_notifier->setEnabled(false);
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(socket, &readable);
+    snmp_sess_read(m_session, &readable);
+    if (m_pending && m_pending->mailbox) {
+        endRequest(WaitEnd::Answered);
+        return;
+    }
+    if (m_notifier)
+        m_notifier->setEnabled(true);
+    armRetransmission();
+}
+
+void SNMP_Functions::armRetransmission()
+{
+    if (!m_session)
+        return;
+    int descriptors = 0;
+    int block = 1;
+    fd_set unused;
+    FD_ZERO(&unused);
+    timeval untilNext{0, 0};
+    snmp_sess_select_info(m_session, &descriptors, &unused, &untilNext, &block);
+    if (block) {
+        m_retransmitTimer.stop();
+        return;
+    }
+    const qint64 ms = qint64(untilNext.tv_sec) * 1000 + (untilNext.tv_usec + 999) / 1000;
+    m_retransmitTimer.start(static_cast<int>(std::clamp<qint64>(ms, 1, 60000)));
+}
+
+void SNMP_Functions::retransmit()
+{
+    if (!m_session)
+        return;
+    snmp_sess_timeout(m_session);
+    armRetransmission();
+}
+
+std::shared_ptr<SNMP_Functions::Request> SNMP_Functions::beginWait()
+{
+    m_pending = std::make_shared<Request>();
+    m_lastWaitEnd = WaitEnd::None;
+    if (m_timeoutTimer)
+        m_timeoutTimer->start();
+    monitorState.snmpTimedOut = false;
+    monitorState.snmpBusy = true;
+    return m_pending;
+}
+
+bool SNMP_Functions::wait(const std::shared_ptr<Request> &request)
+{
+    QPointer<SNMP_Functions> self(this);
+    while (!request->ended && !monitorState.monitoringStopped) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (!self)
+            return false;
+    }
+    if (!request->ended)
+        endRequest(WaitEnd::Stopped);
+    return true;
+}
+
+void SNMP_Functions::endRequest(WaitEnd how)
+{
+    m_lastWaitEnd = how;
+    if (m_pending) {
+        m_pending->ended = true;
+        m_pending.reset();
+    }
+    if (m_timeoutTimer)
+        m_timeoutTimer->stop();
+    monitorState.snmpBusy = false;
+    if (!monitorState.snmpTimedOut)
+        monitorState.snmpTimeoutCount = 0;
+    CloseSnmpSession();
+}
+
+void SNMP_Functions::endRequestByTimeout()
+{
+    monitorState.snmpTimedOut = true;
+    if (m_pending)
+        endRequest(WaitEnd::TimedOut);
+}
+
+QString SNMP_Functions::GetViaSNMP(int index)
+{
+    const QString oidText = LookupOid(index);
+    if (oidText == QLatin1String(OidCatalogue::kInvalidOid))
+        return QString();
+    if (OpenSnmpSession() != 1)
+        return QStringLiteral("ERROR");
+    if (SendSnmpGet(oidText) != 1) {
+        CloseSnmpSession();
+        return QStringLiteral("ERROR");
+    }
+    const std::shared_ptr<Request> request = beginWait();
+    wait(request);
+    return request->mailbox.value_or(QString());
+}
+
+QString SNMP_Functions::SetViaSNMP(int index, const QVariant &value)
+{
+    const QString oidText = LookupOid(index);
+    if (oidText == QLatin1String(OidCatalogue::kInvalidOid))
+        return oidText;
+    if (OpenSnmpSession() != 1)
+        return QStringLiteral("ERROR");
+    if (SendSnmpSet(oidText, value) != 1) {
+        CloseSnmpSession();
+        return QStringLiteral("ERROR");
+    }
+    const std::shared_ptr<Request> request = beginWait();
+    wait(request);
+    return request->mailbox.value_or(QStringLiteral("ERROR"));
+}
