@@ -302,10 +302,12 @@ std::shared_ptr<SNMP_Functions::Request> SNMP_Functions::beginWait()
     return m_pending;
 }
 
-bool SNMP_Functions::wait(const std::shared_ptr<Request> &request)
+bool SNMP_Functions::wait(const std::shared_ptr<Request> &request, StopRule rule)
 {
     QPointer<SNMP_Functions> self(this);
-    while (!request->ended && !monitorState.monitoringStopped) {
+    const bool stoppedBefore = rule == StopRule::StopDuringWait && monitorState.monitoringStopped;
+    auto stopped = [stoppedBefore] { return monitorState.monitoringStopped && !stoppedBefore; };
+    while (!request->ended && !stopped()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (!self)
             return false;
@@ -349,7 +351,7 @@ QString SNMP_Functions::GetViaSNMP(int index)
         return QStringLiteral("ERROR");
     }
     const std::shared_ptr<Request> request = beginWait();
-    wait(request);
+    wait(request, StopRule::WhileStopped);
     return request->mailbox.value_or(QString());
 }
 
@@ -365,6 +367,6 @@ QString SNMP_Functions::SetViaSNMP(int index, const QVariant &value)
         return QStringLiteral("ERROR");
     }
     const std::shared_ptr<Request> request = beginWait();
-    wait(request);
+    wait(request, StopRule::StopDuringWait);
     return request->mailbox.value_or(QStringLiteral("ERROR"));
 }

@@ -104,9 +104,16 @@ private:
     int send(int pduType, const QString &oidText, const QString &community,
              const QVariant *setValue);
     std::shared_ptr<Request> beginWait();
-    // The common wait of GET and SET; false when this layer was destroyed
-    // while waiting.
-    bool wait(const std::shared_ptr<Request> &request);
+    // The common wait of GET and SET. A GET ends on monitoringStopped, a SET
+    // only on a stop that comes while it waits (a SET made while stopped
+    // still gets its answer). False when this layer was destroyed while
+    // waiting.
+    enum class StopRule
+    {
+        WhileStopped,
+        StopDuringWait
+    };
+    bool wait(const std::shared_ptr<Request> &request, StopRule rule);
     void endRequest(WaitEnd how);
     void armRetransmission();
     void retransmit();
