@@ -39,6 +39,10 @@ struct VeltoRadioState
     }
     bool scanningAfterBlacklist() const { return blacklisted && !scanningUntil.hasExpired(); }
 
+    // After a reboot request over SNMP the radio is silent for a while.
+    QDeadlineTimer rebootingUntil{0};
+    bool rebooting() const { return !rebootingUntil.hasExpired(); }
+
     static VeltoRadioState &instance()
     {
         static VeltoRadioState state;
