@@ -232,7 +232,8 @@ private:
     // One tick of SNMPTimer: the state, while associated the signal, access
     // point and link rate, then the traffic counters.
     void PollVeltoRemote();
-    // The poll's guarded read into its field; false when the window is gone.
+    // The poll's guarded read into its field; false when the cycle must end:
+    // the window is gone, or monitoring stopped while the cycle waited.
     bool pollRead(int index, QString &field);
     void showPollWidgets();
     void showConnectionState();

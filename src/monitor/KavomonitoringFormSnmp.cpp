@@ -83,22 +83,22 @@ void KavomonitoringForm::SNMPTimer_Timer()
 
 bool KavomonitoringForm::pollRead(int index, QString &field)
 {
-    if (monitorState.monitoringStopped || monitorState.windowClosing)
+    const auto halted = [] { return monitorState.monitoringStopped || monitorState.windowClosing; };
+    if (halted())
         return true;
     QPointer<KavomonitoringForm> self(this);
     waitForPendingSnmpRequest();
-    if (!self)
+    // A stop, a give-up or a close that came while this cycle waited has set
+    // the display itself: the cycle ends without drawing over it.
+    if (!self || halted())
         return false;
-    // A stop or a close may have come while the earlier request waited.
-    if (monitorState.monitoringStopped || monitorState.windowClosing)
-        return true;
     const QString answer = GetViaSNMP(index);
     if (!self)
         return false;
     // A read cut short by a stop keeps the field as it was, like a skipped one.
     if (answer != kError && !snmpReadCutShort())
         field = answer;
-    return true;
+    return !halted();
 }
 
 void KavomonitoringForm::showPollWidgets()

@@ -86,10 +86,9 @@ SNMP_Functions::~SNMP_Functions()
         m_pending.reset();
         monitorState.snmpBusy = false;
     }
-    delete m_notifier;
-    m_notifier = nullptr;
     if (m_session)
         CloseSnmpSession();
+    m_retiredNotifier.reset();
 }
 
 int SNMP_Functions::fail(int code)
@@ -147,8 +146,9 @@ int SNMP_Functions::OpenSnmpSession()
     if (!m_session)
         return fail(settings.s_snmp_errno);
 
+    m_retiredNotifier.reset();
     const netsnmp_transport *transport = snmp_sess_transport(m_session);
-    m_notifier = new QSocketNotifier(transport->sock, QSocketNotifier::Read, this);
+    m_notifier = new QSocketNotifier(transport->sock, QSocketNotifier::Read);
     connect(m_notifier, &QSocketNotifier::activated, this, &SNMP_Functions::ReceiveSnmpResponse);
     m_lastApiResult = 1;
     return 1;
@@ -160,7 +160,7 @@ int SNMP_Functions::CloseSnmpSession()
     if (m_notifier) {
         // The notifier may be the one whose activation is running now.
         m_notifier->setEnabled(false);
-        m_notifier->deleteLater();
+        m_retiredNotifier.reset(m_notifier);
         m_notifier = nullptr;
     }
     if (!m_session)

@@ -122,6 +122,9 @@ private:
     QPointer<QTimer> m_timeoutTimer;
     void *m_session = nullptr; // the library's single-session handle
     QSocketNotifier *m_notifier = nullptr;
+    // The last session's notifier, kept until the next session opens: a
+    // session may close inside its notifier's own activation.
+    std::unique_ptr<QSocketNotifier> m_retiredNotifier;
     QTimer m_retransmitTimer;
     std::shared_ptr<Request> m_pending; // the request whose answer is awaited
     WaitEnd m_lastWaitEnd = WaitEnd::None;

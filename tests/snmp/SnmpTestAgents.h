@@ -98,6 +98,8 @@ public:
     QString failure() const { return m_failure; }
     // The port the station talks to (the relay).
     quint16 port() const { return m_relay.localPort(); }
+    // snmpd's own port, for clients that do not run an event loop.
+    quint16 agentPort() const { return m_agentPort; }
     QList<SeenRequest> requests;
     QStringList requestedOids() const;
 

@@ -65,6 +65,8 @@ private slots:
     void rssiOverTwoCycles();
     void stoppedCycleSendsNothing();
     void tickDuringAPendingRequest();
+    void haltDuringACycle_data();
+    void haltDuringACycle();
 
     void timeouts_data();
     void timeouts();
@@ -411,6 +413,50 @@ void TestVeltoSnmpWindow::tickDuringAPendingRequest()
     QCOMPARE(linkStatistics.rxBytes, QStringLiteral("222"));
     QCOMPARE(monitorState.snmpTimeoutCount, 0);
     QVERIFY(m_messages->messages.isEmpty());
+}
+
+void TestVeltoSnmpWindow::haltDuringACycle_data()
+{
+    QTest::addColumn<bool>("giveUp");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("lamp");
+    QTest::newRow("fourth time-out gives up") << true << "Disconnected From Radio" << 106;
+    QTest::newRow("operator stops") << false << "Disconnected From Radio" << 106;
+}
+
+void TestVeltoSnmpWindow::haltDuringACycle()
+{
+    // Monitoring stops while the cycle waits for the state: the display the
+    // stop has set is not drawn over by the rest of the cycle.
+    QFETCH(bool, giveUp);
+    QFETCH(QString, status);
+    QFETCH(int, lamp);
+    QCOMPARE(m_window->StartSnmp(), 1);
+    m_window->SNMPTimer->start();
+    linkStatistics.connectionStateCode = QStringLiteral("5");
+    linkStatistics.newFirmwareLogin = true;
+    m_radio.silent << ConnectionState;
+    if (giveUp)
+        monitorState.snmpTimeoutCount = 3;
+    else
+        m_radio.onRequest[ConnectionState] = [this] {
+            QTimer::singleShot(0, m_window, &KavomonitoringForm::runStopMenu_Click);
+        };
+
+    m_window->SNMPTimer_Timer();
+
+    QCOMPARE(seen(), QList<int>{ConnectionState});
+    QCOMPARE(m_messages->messages.size(), giveUp ? 1 : 0);
+    QVERIFY(monitorState.monitoringStopped);
+    QCOMPARE(m_window->status->text(), status);
+    QCOMPARE(m_window->lampIconId(), lamp);
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("-- dBm"));
+    QCOMPARE(m_window->status->isHidden(), giveUp);
+    if (giveUp) {
+        QVERIFY(!m_window->collectingDatalbl->isHidden());
+        QCOMPARE(m_window->collectingDatalbl->text(),
+                 QStringLiteral("Not Connected to Velto Remote...."));
+    }
 }
 
 // ---------------------------------------------------------------------------
