@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -476,10 +477,20 @@ void KavomonitoringForm::InitVeltoSession()
 
 void KavomonitoringForm::waitForPendingSnmpRequest()
 {
-    // The SNMP time-out timer ends every pending request within 5 s, so this
-    // wait is bounded; WaitForMoreEvents keeps the processor idle meanwhile.
+    // The SNMP time-out timer ends every pending request within 5 s. The loop
+    // sleeps in the event loop between checks; its own short tick makes sure
+    // it looks again even when the event that ends the request comes from a
+    // timer whose handler is running further up the stack (Qt does not fire a
+    // timer again while its handler runs).
+    if (!monitorState.snmpBusy || monitorState.snmpTimedOut)
+        return;
+    QEventLoop loop;
+    QTimer recheck;
+    recheck.setInterval(20);
+    connect(&recheck, &QTimer::timeout, &loop, &QEventLoop::quit);
+    recheck.start();
     while (monitorState.snmpBusy && !monitorState.snmpTimedOut)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        loop.exec();
 }
 
 bool KavomonitoringForm::guardedGet(int index, QString &answer)
