@@ -219,6 +219,12 @@ private:
     int m_rebootPhase = 0; // RebootTimer: 0 before the first tick, 1 after it
 
     // ---- State of congestion management (KavomonitoringFormTelnet.cpp) ----
+    class TelnetX *CongestionManagementTelnet = nullptr; // made by congestionTelnet()
+    qint16 telnetScriptState = 1;
+    bool telnetConnected = false;
+    QString telnetScreenText; // the data received last
+    TelnetX *congestionTelnet();
+    void leaveRadioAfterCycle();
 
     // ---- State of the display (KavomonitoringFormDisplay.cpp) ----
 
