@@ -14,7 +14,9 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -23,16 +25,18 @@ constexpr int kLeavingPauseMs = 100;
 constexpr int kScanningLamp = 103;
 
 // Serves window events for the given time: the radio gets time to act on a
-// command while sockets and timers go on. The single-shot timer ends the last
-// wait for events at the deadline.
+// command while sockets and timers go on. Waiting for events could block past
+// the deadline inside a timer's handler, where no nested timer ends the wait,
+// so the loop looks for events and naps for a millisecond in turn.
 void pumpEventsFor(int milliseconds)
 {
     QDeadlineTimer deadline(milliseconds);
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.start(milliseconds);
-    while (!deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents,
+                                        int(std::max<qint64>(1, deadline.remainingTime())));
+        if (!deadline.hasExpired())
+            QThread::msleep(1);
+    }
 }
 
 } // namespace
