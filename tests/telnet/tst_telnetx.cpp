@@ -88,7 +88,6 @@ private slots:
     void closedOnce_data();
     void closedOnce();
     void closeDeliversPendingOutput();
-    void sendWithoutConnection();
     void unreadDataIsBounded();
     void refusedConnectionIsAMessage();
     void reconnectStartsAfresh();
@@ -303,16 +302,6 @@ void TestTelnetX::closeDeliversPendingOutput()
     QVERIFY(QTest::qWaitFor([&] { return peerGone.count() == 1; }, kWaitMs));
     link.fromClient += link.peer->readAll();
     QCOMPARE(link.fromClient, QByteArray("exit\r\nQ"));
-}
-
-void TestTelnetX::sendWithoutConnection()
-{
-    TelnetX client;
-    QVERIFY(!client.isConnected());
-    QVERIFY(!client.send("wrlsstat\r\n"));
-    QSignalSpy closed(&client, &TelnetX::closed);
-    client.close();
-    QCOMPARE(closed.count(), 0);
 }
 
 void TestTelnetX::unreadDataIsBounded()

@@ -129,7 +129,6 @@ private slots:
     void dialogue();
     void refusesTheOtherCredential();
     void congestion();
-    void healthyLinkFiresNoRule();
     void dropsTheConnection_data();
     void dropsTheConnection();
     void echoOnly();
@@ -197,29 +196,6 @@ void TestVeltoMenuSim::congestion()
     }
     for (int i = 2; i < retries.size(); ++i)
         QVERIFY(retries[i] - retries[i - 1] > retries[i - 1] - retries[i - 2]);
-}
-
-void TestVeltoMenuSim::healthyLinkFiresNoRule()
-{
-    Simulator sim({});
-    Station station(sim.port, false);
-    QVERIFY(station.reachesReading());
-
-    // Whatever the spacing of the reads, no congestion rule fires on a
-    // healthy link.
-    WirelessStats stats;
-    int blacklists = 0;
-    const WirelessStats::Sender sender = [&](const QByteArray &data) {
-        blacklists += data == "blacklist\r\n" ? 1 : 0;
-    };
-    stats.balancingTick(true, QString(), sender);
-    for (int tick = 0; tick < 6; ++tick) {
-        const QByteArray answer = station.command("wrlsstat");
-        QVERIFY(!answer.isEmpty());
-        QVERIFY(stats.balancingTick(true, QString::fromLatin1(answer), sender).leaveRadio);
-        QTest::qWait(tick % 2 == 0 ? 1100 : 10);
-    }
-    QCOMPARE(blacklists, 0);
 }
 
 void TestVeltoMenuSim::dropsTheConnection_data()
