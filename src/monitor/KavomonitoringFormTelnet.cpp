@@ -1,7 +1,8 @@
-// Congestion-management handlers of the monitoring window: a telnet cycle to
-// the radio's menu every 10 s (login, menu, "wrlsstat"), the statistics read
-// and the congestion rules, and the good-bye when the window closes. The
-// dialogue itself is CongestionScript, the reading and the rules WirelessStats.
+// Congestion-management handlers of the monitoring window: telnet cycles to the
+// radio's menu, each 10 s after the previous one ended (login, menu,
+// "wrlsstat", the statistics read and the congestion rules, leaving), and the
+// good-bye when the window closes. The dialogue itself is CongestionScript,
+// the reading and the rules WirelessStats.
 #include "KavomonitoringForm.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
