@@ -254,6 +254,8 @@ private:
             return false;
         say(QStringLiteral("dropping the connection after %1 inputs").arg(m_inputs));
         m_stage = Stage::Leaving;
+        m_output.clear();
+        m_pace.stop();
         m_socket->abort();
         deleteLater();
         return true;
