@@ -247,6 +247,12 @@ private:
     bool snmpReadCutShort() const;
 
     // ---- State of congestion management (KavomonitoringFormTelnet.cpp) ----
+    class TelnetX *CongestionManagementTelnet = nullptr; // made by congestionTelnet()
+    qint16 telnetScriptState = 1;
+    bool telnetConnected = false;
+    QString telnetScreenText; // the data received last
+    TelnetX *congestionTelnet();
+    void leaveRadioAfterCycle();
 
     // ---- State of the display (KavomonitoringFormDisplay.cpp) ----
 

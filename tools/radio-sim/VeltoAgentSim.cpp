@@ -193,6 +193,9 @@ bool VeltoAgentSim::start(const QCommandLineParser &parser, QString *error)
     const int version =
         digits.size() >= 5 ? (QByteArray(1, digits[0]) + digits[2] + digits[4]).toInt() : 0;
     m_newFirmware = version > 570 || (m_hasFeature && m_feature != 0);
+    // The telnet menu of the same radio asks for the credential that matches.
+    VeltoRadioState::instance().firmware = QString::fromLatin1(m_firmwareText);
+    VeltoRadioState::instance().extendedFeatures = m_hasFeature && m_feature != 0;
 
     snmp_register_callback(SNMP_CALLBACK_LIBRARY, SNMP_CALLBACK_LOGGING, quietLog, nullptr);
     netsnmp_register_loghandler(NETSNMP_LOGHANDLER_CALLBACK, LOG_DEBUG);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDeadlineTimer>
+#include <QString>
 #include <QtGlobal>
 
 // The one simulated Velto radio, shared by its SNMP agent and its telnet menu:
@@ -25,6 +26,13 @@ struct VeltoRadioState
     quint32 rxErrors = 0;
     quint32 retries = 0;
     quint32 retryErrors = 0;
+
+    // Firmware version text as the agent reports it; the telnet menu accepts
+    // the credential of this firmware generation (above 5.7.0: the newer one).
+    QString firmware = QStringLiteral("4.8.0");
+    // Set by the agent when it reports the extended features: the station then
+    // logs in with the newer credential whatever the version.
+    bool extendedFeatures = false;
 
     // While set and not expired, the radio scans (after a "blacklist").
     QDeadlineTimer scanningUntil{QDeadlineTimer::Forever};

@@ -1,0 +1,427 @@
+// The monitoring window's congestion cycle against a radio played by the
+// test on 127.0.0.1: what the station writes, when it gives up, and which
+// timers run afterwards.
+#include "TestSupport.h"
+#include "app/Records.h"
+#include "monitor/KavomonitoringForm.h"
+#include "telnet/CongestionStatus.h"
+#include "telnet/TelnetX.h"
+#include "telnet/WirelessStats.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+const QByteArray kMainMenu =
+    "\r\n  I) Command Line\r\n  Q) Quit - exit the menu\r\nEnter selection: ";
+const QByteArray kAnswer = "10 20 3000 4000 1 2 5 7\r\n> ";
+
+// The radio's side of the connection, one connection at a time.
+class Radio
+{
+public:
+    Radio()
+    {
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        QObject::connect(&server, &QTcpServer::newConnection, [this] {
+            peer.reset(server.nextPendingConnection());
+            ++connections;
+            QObject::connect(peer.get(), &QTcpSocket::readyRead,
+                             [this] { fromStation += peer->readAll(); });
+            QObject::connect(peer.get(), &QTcpSocket::disconnected, [this] { ++disconnects; });
+        });
+    }
+
+    bool waitForConnection(int count)
+    {
+        return QTest::qWaitFor([&] { return connections >= count; }, kWaitMs);
+    }
+    void say(const QByteArray &text)
+    {
+        peer->write(text);
+        peer->flush();
+    }
+    // Waits until the station has written exactly this since the last take.
+    bool expect(const QByteArray &text)
+    {
+        // A shorter text shows as a mismatch below.
+        (void)QTest::qWaitFor([&] { return fromStation.size() >= text.size(); }, kWaitMs);
+        const QByteArray got = fromStation;
+        fromStation.clear();
+        if (got != text)
+            qWarning() << "station wrote" << got << "instead of" << text;
+        return got == text;
+    }
+    bool waitForDisconnect(int count)
+    {
+        return QTest::qWaitFor([&] { return disconnects >= count; }, kWaitMs);
+    }
+
+    QTcpServer server;
+    std::unique_ptr<QTcpSocket> peer;
+    QByteArray fromStation;
+    int connections = 0;
+    int disconnects = 0;
+};
+
+QByteArray credentialLine(bool newFirmwareLogin)
+{
+    return newFirmwareLogin ? "ko731rb\r\n" : "qa482tm\r\n";
+}
+
+QByteArray menuKey(bool newFirmwareLogin)
+{
+    return newFirmwareLogin ? "J" : "I";
+}
+
+} // namespace
+
+class TestCongestionWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void cycles_data();
+    void cycles();
+    void closedByTheRadio_data();
+    void closedByTheRadio();
+    void noPromptGivesUpOnce_data();
+    void noPromptGivesUpOnce();
+    void congestion_data();
+    void congestion();
+    void textThatRunsOutKeepsTheConnection();
+    void goodbye_data();
+    void goodbye();
+    void newRunEndsAnOpenCycle();
+
+private:
+    // A tick of the cycle timer; true once the radio has the connection.
+    bool openCycle();
+    // Answers the prompts until the script has reached the given state
+    // (2 to 9), checking what the station writes to each.
+    bool answerPromptsUpTo(int state);
+    // Sends to the station and waits until the window has the data.
+    bool radioSays(const QByteArray &text);
+    TelnetX *telnet() const
+    {
+        return m_window->findChild<TelnetX *>(QStringLiteral("CongestionManagementTelnet"));
+    }
+
+    std::optional<TestStore> m_store;
+    std::optional<MessageRecorder> m_messages;
+    std::unique_ptr<Radio> m_radio;
+    QPointer<KavomonitoringForm> m_window;
+    int m_stateReached = 1;
+};
+
+void TestCongestionWindow::init()
+{
+    m_store.emplace();
+    m_messages.emplace();
+    wirelessStats = WirelessStats{};
+    m_radio = std::make_unique<Radio>();
+    m_store->put(QStringLiteral("Preferences"), QStringLiteral("TelnetPort"),
+                 QString::number(m_radio->server.serverPort()));
+    sessionSettings.remoteAddress = QStringLiteral("127.0.0.1");
+    m_window = new KavomonitoringForm;
+    // As at a Velto start.
+    m_window->ResetCongestionManagement();
+}
+
+void TestCongestionWindow::cleanup()
+{
+    delete m_window;
+    m_radio.reset();
+    m_messages.reset();
+    m_store.reset();
+}
+
+bool TestCongestionWindow::openCycle()
+{
+    const int connection = m_radio->connections + 1;
+    m_window->CongestionManagementTimer_Timer();
+    m_stateReached = 1;
+    return m_radio->waitForConnection(connection) &&
+           QTest::qWaitFor([this] { return telnet() && telnet()->isConnected(); }, kWaitMs);
+}
+
+bool TestCongestionWindow::radioSays(const QByteArray &text)
+{
+    QSignalSpy arrived(telnet(), &TelnetX::dataArrival);
+    m_radio->say(text);
+    return QTest::qWaitFor([&] { return arrived.count() > 0; }, kWaitMs);
+}
+
+bool TestCongestionWindow::answerPromptsUpTo(int state)
+{
+    const bool newer = linkStatistics.newFirmwareLogin;
+    struct Exchange
+    {
+        int reached;
+        QByteArray prompt;
+        QByteArray written;
+    };
+    const QList<Exchange> exchanges{
+        {2, "\r\nVelto Remote\r\nlogin: ", credentialLine(newer)},
+        {3, "\r\nPress 'G' to go to Main Menu\r\n", "G"},
+        {4, kMainMenu, menuKey(newer) + "\r\n"},
+        {5, "\r\n> ", "wrlsstat\r\n\r\n"},
+        {8, "> ", "\r\n"},
+        {9, "> ", "wrlsstat\r\n"},
+    };
+    for (const Exchange &exchange : exchanges) {
+        if (exchange.reached <= m_stateReached || exchange.reached > state)
+            continue;
+        if (!radioSays(exchange.prompt) || !m_radio->expect(exchange.written))
+            return false;
+        m_stateReached = exchange.reached;
+    }
+    return true;
+}
+
+void TestCongestionWindow::cycles_data()
+{
+    QTest::addColumn<bool>("newFirmwareLogin");
+    QTest::newRow("older firmware") << false;
+    QTest::newRow("newer firmware") << true;
+}
+
+void TestCongestionWindow::cycles()
+{
+    QFETCH(bool, newFirmwareLogin);
+    KavomonitoringForm &w = *m_window;
+    linkStatistics.newFirmwareLogin = newFirmwareLogin;
+
+    QVERIFY(openCycle());
+    QVERIFY(!w.CongestionManagementTimer->isActive());
+    QVERIFY(w.TelnetConnectionTimer->isActive());
+    QVERIFY(answerPromptsUpTo(2));
+    QVERIFY(!w.TelnetConnectionTimer->isActive()); // the first prompt ends the wait
+    QVERIFY(answerPromptsUpTo(8));
+    QVERIFY(!w.ChangeCommandForBalancing->isActive());
+    QVERIFY(answerPromptsUpTo(9));
+    QVERIFY(w.ChangeCommandForBalancing->isActive());
+    QVERIFY(radioSays(kAnswer));
+
+    // The first tick of the run reads nothing and leaves the radio.
+    w.ChangeCommandForBalancing_Timer();
+    QVERIFY(m_radio->expect("exit\r\nQ"));
+    QVERIFY(m_radio->waitForDisconnect(1));
+    QVERIFY(linkStatistics.rxPackets.isEmpty());
+    QVERIFY(!w.ChangeCommandForBalancing->isActive());
+    QVERIFY(w.CongestionManagementTimer->isActive());
+    QCOMPARE(w.CongestionManagementTimer->interval(), 10000);
+
+    // The next cycle opens a new connection and starts at the login again.
+    QVERIFY(openCycle());
+    QCOMPARE(m_radio->connections, 2);
+    QVERIFY(answerPromptsUpTo(9));
+    QVERIFY(radioSays(kAnswer));
+    w.ChangeCommandForBalancing_Timer();
+    QVERIFY(m_radio->expect("wrlsstat\r\nexit\r\nQ"));
+    QVERIFY(m_radio->waitForDisconnect(2));
+    QCOMPARE(linkStatistics.rxPackets, QStringLiteral("10"));
+    QCOMPARE(linkStatistics.txPackets, QStringLiteral("20"));
+    QCOMPARE(linkStatistics.wirelessRxBytes, QStringLiteral("3000"));
+    QCOMPARE(linkStatistics.wirelessTxBytes, QStringLiteral("4000"));
+    QCOMPARE(linkStatistics.retryErrors, QStringLiteral("7"));
+    QVERIFY(w.CongestionManagementTimer->isActive());
+    QVERIFY(m_messages->messages.isEmpty());
+}
+
+void TestCongestionWindow::closedByTheRadio_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("cyclesGoOn");
+
+    QTest::newRow("waiting for the banner") << 2 << false;
+    QTest::newRow("waiting for the main menu") << 3 << false;
+    QTest::newRow("waiting for the first prompt") << 4 << false;
+    QTest::newRow("waiting for the second prompt") << 5 << false;
+    QTest::newRow("reading") << 9 << true;
+}
+
+void TestCongestionWindow::closedByTheRadio()
+{
+    QFETCH(int, state);
+    QFETCH(bool, cyclesGoOn);
+    KavomonitoringForm &w = *m_window;
+
+    QVERIFY(openCycle());
+    QVERIFY(answerPromptsUpTo(state));
+    QSignalSpy closed(telnet(), &TelnetX::closed);
+    m_radio->peer->disconnectFromHost();
+    QVERIFY(QTest::qWaitFor([&] { return closed.count() == 1; }, kWaitMs));
+
+    QVERIFY(!w.TelnetConnectionTimer->isActive());
+    QVERIFY(!w.CongestionManagementTimer->isActive());
+    QCOMPARE(w.ChangeCommandForBalancing->isActive(), cyclesGoOn);
+    if (cyclesGoOn) {
+        // Without a connection the tick only schedules the next cycle.
+        w.ChangeCommandForBalancing_Timer();
+        QVERIFY(w.CongestionManagementTimer->isActive());
+        QVERIFY(m_radio->fromStation.isEmpty());
+    }
+    QVERIFY(m_messages->messages.isEmpty());
+}
+
+void TestCongestionWindow::noPromptGivesUpOnce_data()
+{
+    QTest::addColumn<bool>("listening");
+    QTest::newRow("radio that never prompts") << true;
+    QTest::newRow("nothing listening") << false;
+}
+
+void TestCongestionWindow::noPromptGivesUpOnce()
+{
+    QFETCH(bool, listening);
+    KavomonitoringForm &w = *m_window;
+
+    if (!listening)
+        m_radio->server.close();
+    w.CongestionManagementTimer_Timer();
+    QVERIFY(w.TelnetConnectionTimer->isActive());
+    QCOMPARE(w.TelnetConnectionTimer->interval(), 30001);
+    if (listening) {
+        QVERIFY(m_radio->waitForConnection(1));
+    } else {
+        QSignalSpy refused(telnet(), &TelnetX::message);
+        QVERIFY(QTest::qWaitFor([&] { return refused.count() == 1; }, kWaitMs));
+    }
+
+    w.TelnetConnectionTimer_Timer();
+    QCOMPARE(m_messages->messages.size(), 1);
+    const OperatorMessage &message = m_messages->messages.first();
+    QCOMPARE(message.title, QStringLiteral("Error"));
+    QCOMPARE(message.icon, MessageIcon::Exclamation);
+    QCOMPARE(message.text,
+             QStringLiteral("At this time, the Monitoring Window is unable to establish\r\n"
+                            "a telnet connection with the remote.  The program will continue\r\n"
+                            "to work correctly with out Wireless Data Logging features.  To "
+                            "Allow\r\n"
+                            "for Wireless Data Logging, the Velto remote must be restarted."));
+    // No further attempt in this run.
+    QVERIFY(!w.TelnetConnectionTimer->isActive());
+    QVERIFY(!w.CongestionManagementTimer->isActive());
+    QVERIFY(!w.ChangeCommandForBalancing->isActive());
+    if (listening)
+        QVERIFY(m_radio->waitForDisconnect(1));
+    QVERIFY(!telnet()->isConnected());
+}
+
+void TestCongestionWindow::congestion_data()
+{
+    QTest::addColumn<bool>("scanning");
+    QTest::newRow("radio associated") << false;
+    QTest::newRow("radio already scanning") << true;
+}
+
+void TestCongestionWindow::congestion()
+{
+    QFETCH(bool, scanning);
+    KavomonitoringForm &w = *m_window;
+    w.status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    QVERIFY(openCycle());
+    QVERIFY(answerPromptsUpTo(9));
+    // Three ticks of this run have passed; 40 retry errors in the interval.
+    wirelessStats.balanceCycles = 3;
+    linkStatistics.radioScanning = scanning;
+    QVERIFY(radioSays("1 2 3 4 5 6 7 40\r\n> "));
+    w.ChangeCommandForBalancing_Timer();
+
+    if (scanning) {
+        QVERIFY(m_radio->expect("wrlsstat\r\nexit\r\nQ"));
+        QVERIFY(congestionStatus.congestionStatusText.isEmpty());
+        QCOMPARE(congestionStatus.scanningLightIcon, 103);
+        QVERIFY(w.status->alignment() & Qt::AlignLeft);
+    } else {
+        QVERIFY(m_radio->expect("wrlsstat\r\nblacklist\r\nexit\r\nQ"));
+        QCOMPARE(congestionStatus.congestionStatusText,
+                 QStringLiteral("Scanning due to Congestion"));
+        QCOMPARE(congestionStatus.scanningLightIcon, 104);
+        QVERIFY(w.status->alignment() & Qt::AlignHCenter);
+    }
+}
+
+void TestCongestionWindow::textThatRunsOutKeepsTheConnection()
+{
+    KavomonitoringForm &w = *m_window;
+    QVERIFY(openCycle());
+    QVERIFY(answerPromptsUpTo(9));
+    wirelessStats.balanceCycles = 1; // past the first tick of the run
+
+    QVERIFY(radioSays("> "));
+    w.ChangeCommandForBalancing_Timer();
+    QVERIFY(m_radio->expect("wrlsstat\r\n"));
+    QVERIFY(w.ChangeCommandForBalancing->isActive());
+    QVERIFY(!w.CongestionManagementTimer->isActive());
+    QVERIFY(telnet()->isConnected());
+    QVERIFY(linkStatistics.rxPackets.isEmpty());
+
+    // The next tick reads what came by then, on the same connection.
+    QVERIFY(radioSays(kAnswer));
+    w.ChangeCommandForBalancing_Timer();
+    QVERIFY(m_radio->expect("wrlsstat\r\nexit\r\nQ"));
+    QCOMPARE(linkStatistics.rxPackets, QStringLiteral("10"));
+    QCOMPARE(m_radio->connections, 1);
+    QVERIFY(w.CongestionManagementTimer->isActive());
+}
+
+void TestCongestionWindow::goodbye_data()
+{
+    QTest::addColumn<bool>("destroyWindow");
+    QTest::newRow("close step") << false;
+    QTest::newRow("window destroyed") << true;
+}
+
+void TestCongestionWindow::goodbye()
+{
+    QFETCH(bool, destroyWindow);
+
+    QVERIFY(openCycle());
+    QVERIFY(answerPromptsUpTo(9));
+    if (destroyWindow) {
+        delete m_window;
+    } else {
+        m_window->CloseCongestionManagementTelnet();
+        QVERIFY(!m_window->ChangeCommandForBalancing->isActive());
+        QVERIFY(!telnet()->isConnected());
+    }
+    QVERIFY(m_radio->expect("\r\nexit\r\nQ"));
+    QVERIFY(m_radio->waitForDisconnect(1));
+}
+
+void TestCongestionWindow::newRunEndsAnOpenCycle()
+{
+    KavomonitoringForm &w = *m_window;
+    QVERIFY(openCycle());
+    QVERIFY(answerPromptsUpTo(9));
+    congestionStatus.scanningLightIcon = 104;
+
+    // A new Velto run stops the congestion timers and resets the cycle.
+    w.CongestionManagementTimer->stop();
+    w.ChangeCommandForBalancing->stop();
+    w.ResetCongestionManagement();
+    QCOMPARE(congestionStatus.scanningLightIcon, 103);
+    QVERIFY(m_radio->expect("\r\nexit\r\nQ"));
+    QVERIFY(m_radio->waitForDisconnect(1));
+
+    // Its first cycle opens a connection of its own and logs in.
+    QVERIFY(openCycle());
+    QCOMPARE(m_radio->connections, 2);
+    QVERIFY(answerPromptsUpTo(2));
+}
+
+QTEST_MAIN(TestCongestionWindow)
+#include "tst_congestionwindow.moc"
