@@ -252,9 +252,11 @@ void KavomonitoringForm::DataArrivalTimer2_Timer()
                                            "disconnected "),
                             QStringLiteral("remote or an invalid destination port. "), QString(),
                             QStringLiteral("Restart radio and try again.")});
-    StationWindows::showSnifferForm();
+    // The window closes before the dialog loads: the dialog's load sets the
+    // remote kind from the store, and the close sequence must still see Ardix.
     if (self && !m_unloaded)
         close();
+    StationWindows::showSnifferForm();
 }
 
 // These two only re-arm themselves; nothing reads what they would change.
