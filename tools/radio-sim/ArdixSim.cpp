@@ -70,8 +70,8 @@ public:
     ~ArdixSim() override
     {
         if (m_socket)
-            std::printf("kavo-radio-sim: ardix sent %lld datagrams\n",
-                        static_cast<long long>(m_sent));
+            std::printf("kavo-radio-sim: ardix sent %lld datagrams (%lld refused)\n",
+                        static_cast<long long>(m_sent), static_cast<long long>(m_refused));
         std::fflush(stdout);
     }
 
@@ -172,12 +172,13 @@ private:
     void sendBurst()
     {
         for (int i = 0; i < m_options.burst; ++i) {
-            if (m_options.count > 0 && m_sent >= m_options.count) {
+            if (m_options.count > 0 && m_sent + m_refused >= m_options.count) {
                 m_timer.stop();
                 QCoreApplication::quit();
                 return;
             }
-            if (m_options.silenceAfter > 0 && m_sent == m_options.silenceAfter && !m_silenced) {
+            if (m_options.silenceAfter > 0 && m_sent + m_refused == m_options.silenceAfter &&
+                !m_silenced) {
                 fallSilent();
                 return;
             }
@@ -190,7 +191,7 @@ private:
         m_silenced = true;
         m_timer.stop();
         std::printf("kavo-radio-sim: ardix silent after %lld datagrams\n",
-                    static_cast<long long>(m_sent));
+                    static_cast<long long>(m_sent + m_refused));
         std::fflush(stdout);
         if (m_options.silenceForSeconds > 0)
             QTimer::singleShot(m_options.silenceForSeconds * 1000, &m_timer,
@@ -199,7 +200,7 @@ private:
 
     void sendOne()
     {
-        const quint64 n = quint64(m_sent);
+        const quint64 n = quint64(m_sent + m_refused);
         int state = 1;
         if (m_options.associateEvery > 0 && (n / quint64(m_options.associateEvery)) % 2 == 1)
             state = 0;
@@ -207,9 +208,13 @@ private:
             m_options.badMarkerEvery <= 0 || (n + 1) % quint64(m_options.badMarkerEvery) != 0;
         const QByteArray d =
             datagramFor(state, goodMarker, m_rssi, countersFor(m_options, n), m_options.length);
-        // Only ever to this machine.
-        m_socket->writeDatagram(d, QHostAddress(QHostAddress::LocalHost), m_options.port);
-        ++m_sent;
+        // Only ever to this machine. A datagram the system refused (its
+        // buffers full under load) is counted apart, so "sent" stays exact.
+        if (m_socket->writeDatagram(d, QHostAddress(QHostAddress::LocalHost), m_options.port) ==
+            d.size())
+            ++m_sent;
+        else
+            ++m_refused;
         if (m_rssi <= kStrongestRssi && m_rssi >= kWeakestRssi)
             m_rssi = qBound(kWeakestRssi, m_rssi + int(m_random.bounded(5)) - 2, kStrongestRssi);
     }
@@ -219,6 +224,7 @@ private:
     QUdpSocket *m_socket = nullptr;
     QRandomGenerator m_random;
     qint64 m_sent = 0;
+    qint64 m_refused = 0;
     int m_rssi = 0;
     bool m_silenced = false;
 };
