@@ -8,8 +8,8 @@
 // The Ardix decoder reads every datagram byte through it (the byte goes in as
 // two hexadecimal digits and comes out as a value or as binary digits), and
 // reads each counter back from its eight accumulated hexadecimal digits. The
-// value is held in single precision, which is why counters of ten million and
-// more lose their last digits.
+// value is held in single precision (24 significant bits), so counters above
+// 2^24 come back rounded.
 //
 // The decoder runs once per datagram, so writing a text scans it in place with
 // table look-ups; only the read-back texts allocate.

@@ -101,8 +101,6 @@ private slots:
     void noDataReturnsToTheDialog_data();
     void noDataReturnsToTheDialog();
     void stopAndResume();
-    void quietTimersOnlyReArm_data();
-    void quietTimersOnlyReArm();
     void failedJoinEndsTheStation();
 
 private:
@@ -457,28 +455,6 @@ void TestArdixWindow::stopAndResume()
     run.send(datagram("01 FF C4", "0000000B"));
     QTRY_COMPARE(linkStatistics.rxBytes, QStringLiteral("11"));
     QCOMPARE(run.form->status->text(), QStringLiteral("Associated"));
-}
-
-void TestArdixWindow::quietTimersOnlyReArm_data()
-{
-    QTest::addColumn<QString>("timerName");
-    QTest::newRow("idleTimer") << "idleTimer";
-    QTest::newRow("checkToSeeIfDisconnectedTimer") << "checkToSeeIfDisconnectedTimer";
-}
-
-void TestArdixWindow::quietTimersOnlyReArm()
-{
-    QFETCH(QString, timerName);
-    ArdixRun run;
-    run.send(datagram("01 FF B5"));
-    QTRY_VERIFY(linkStatistics.ArdixDataSeen);
-    QTimer *timer = run.form->findChild<QTimer *>(timerName);
-    QVERIFY(QMetaObject::invokeMethod(run.form, qPrintable(timerName + QStringLiteral("_Timer"))));
-    QVERIFY(timer->isActive());
-    QCOMPARE(timer->interval(), 60000);
-    QCOMPARE(run.form->windowTitle(), QStringLiteral("-75 dBm"));
-    QCOMPARE(run.form->status->text(), QStringLiteral("Associated"));
-    QVERIFY(linkStatistics.ArdixDataFresh);
 }
 
 void TestArdixWindow::failedJoinEndsTheStation()

@@ -19,8 +19,6 @@ private slots:
     void meter();
     void counterTexts_data();
     void counterTexts();
-    void connectionStates_data();
-    void connectionStates();
 };
 
 void TestDataProcessingOps::bitRoutines_data()
@@ -144,39 +142,6 @@ void TestDataProcessingOps::counterTexts()
     QFETCH(quint32, counter);
     QFETCH(QString, text);
     QCOMPARE(counterText(float(counter)), text);
-}
-
-void TestDataProcessingOps::connectionStates_data()
-{
-    QTest::addColumn<int>("state");
-    QTest::addColumn<bool>("associated");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("red");
-    QTest::addColumn<int>("green");
-    QTest::addColumn<int>("lamp");
-
-    QTest::newRow("1 is associated") << 1 << true << "Associated" << 0 << 128 << 102;
-    QTest::newRow("0 is disconnected") << 0 << false << "Disconnected" << 192 << 0 << 103;
-    QTest::newRow("2 is disconnected") << 2 << false << "Disconnected" << 192 << 0 << 103;
-    QTest::newRow("255 is disconnected") << 255 << false << "Disconnected" << 192 << 0 << 103;
-}
-
-void TestDataProcessingOps::connectionStates()
-{
-    QFETCH(int, state);
-    QFETCH(bool, associated);
-    QFETCH(QString, text);
-    QFETCH(int, red);
-    QFETCH(int, green);
-    QFETCH(int, lamp);
-
-    const ConnectionStateLook look = connectionStateLook(state);
-    QCOMPARE(look.associated, associated);
-    QCOMPARE(look.text, text);
-    QCOMPARE(look.red, red);
-    QCOMPARE(look.green, green);
-    QCOMPARE(look.blue, 0);
-    QCOMPARE(look.lampIconId, lamp);
 }
 
 QTEST_APPLESS_MAIN(TestDataProcessingOps)
