@@ -1,5 +1,6 @@
 #include "HelpWindow.h"
 
+#include "SingleWindow.h"
 #include "StationIcons.h"
 
 #include <QCoreApplication>
@@ -7,7 +8,6 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QListWidget>
-#include <QPointer>
 #include <QRegularExpression>
 #include <QTextBrowser>
 
@@ -37,12 +37,7 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 HelpWindow *HelpWindow::showTopics()
 {
     static QPointer<HelpWindow> window;
-    if (!window)
-        window = new HelpWindow;
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+    return showSingleWindow(window, [] { return new HelpWindow; });
 }
 
 QString HelpWindow::helpFilePath()

@@ -1,11 +1,52 @@
 #include "SettingsStore.h"
 
-#include <QSettings>
+#include <QIODevice>
 #include <QStringList>
 
 namespace SettingsStore {
 
 namespace {
+
+// The file is plain INI text that an operator can read and edit: sections and
+// keys exactly as named ("[GPS Options]", "Velto LogName=..."), every value the
+// text as given. QSettings' own INI format would escape the spaces in names
+// and decorate values that are not plain strings.
+bool readPlainIni(QIODevice &device, QSettings::SettingsMap &map)
+{
+    QString section;
+    while (!device.atEnd()) {
+        QString line = QString::fromUtf8(device.readLine());
+        while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            section = line.mid(1, line.size() - 2);
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals <= 0 || section.isEmpty())
+            continue; // not a setting: ignored, so a damaged file still loads
+        map.insert(section + QLatin1Char('/') + line.left(equals), line.mid(equals + 1));
+    }
+    return true;
+}
+
+bool writePlainIni(QIODevice &device, const QSettings::SettingsMap &map)
+{
+    QString currentSection;
+    QByteArray out;
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        const qsizetype slash = it.key().indexOf(QLatin1Char('/'));
+        const QString section = it.key().left(slash);
+        if (out.isEmpty() || section != currentSection) {
+            if (!out.isEmpty())
+                out += '\n';
+            out += '[' + section.toUtf8() + "]\n";
+            currentSection = section;
+        }
+        out += it.key().mid(slash + 1).toUtf8() + '=' + it.value().toString().toUtf8() + '\n';
+    }
+    return device.write(out) == out.size();
+}
 
 // The station's INI file, opened afresh for every access so that a value
 // written by one window is seen at once by every other.
@@ -13,12 +54,19 @@ class StoreFile : public QSettings
 {
 public:
     StoreFile()
-        : QSettings(QSettings::IniFormat, QSettings::UserScope,
+        : QSettings(SettingsStore::format(), QSettings::UserScope,
                     QString::fromUtf16(kApplicationName), QString::fromUtf16(kApplicationName))
     {}
 };
 
 } // namespace
+
+QSettings::Format format()
+{
+    static const QSettings::Format plainIni =
+        QSettings::registerFormat(QStringLiteral("ini"), readPlainIni, writePlainIni);
+    return plainIni;
+}
 
 QString read(const QString &section, const QString &key, const QString &defaultValue)
 {
@@ -26,19 +74,17 @@ QString read(const QString &section, const QString &key, const QString &defaultV
     settings.beginGroup(section);
     if (!settings.contains(key))
         return defaultValue;
-    const QVariant value = settings.value(key);
-    // A hand-edited value with an unquoted comma comes back as a list; the
-    // store only ever deals in text, so give it back as written.
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QLatin1Char(','));
-    return value.toString();
+    return settings.value(key).toString();
 }
 
 void write(const QString &section, const QString &key, const QString &value)
 {
+    // A line end inside a value would split the setting: it becomes a space.
+    QString text = value;
+    text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     StoreFile settings;
     settings.beginGroup(section);
-    settings.setValue(key, value);
+    settings.setValue(key, text);
     settings.endGroup();
     settings.sync();
 }

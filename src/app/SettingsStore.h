@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QSettings>
 #include <QString>
 
-// The per-user settings store: an INI file kept by QSettings for the
-// organisation and application "Kavo Connectivity Window" (under
-// $XDG_CONFIG_HOME, ~/.config by default). Every value is text, written and
+// The per-user settings store: an INI file kept through QSettings for the
+// organisation and application "Kavo Connectivity Window"
+// ($XDG_CONFIG_HOME/Kavo Connectivity Window/Kavo Connectivity Window.ini,
+// ~/.config by default). Every value is text, written and
 // read exactly as given ("True"/"False", plain decimal numbers). Each write is
 // flushed to disk at once, so a setting survives an immediate termination.
 // The store never reports failure: a missing key, or an unreadable file, reads
@@ -36,5 +38,9 @@ inline QString booleanText(bool value)
 
 // Full path of the INI file, for the operator's documentation and for tests.
 QString filePath();
+
+// The file format of the store, for QSettings::setPath (tests keep a store of
+// their own in a temporary folder).
+QSettings::Format format();
 
 } // namespace SettingsStore

@@ -339,13 +339,16 @@ void KavomonitoringForm::Form_Load()
     for (QTimer *t : {test, mscomm_timer, ChartTimer, LogTimer})
         t->start();
 
-    if (sessionSettings.gpsEnabled && !OpenGpsPort())
-        return; // the port is held by another program: the station has ended
-
+    // GPS is used when the stored setting says so, and then its port is
+    // opened too: deciding the port before reading the store would leave the
+    // first window of a run (and the one after a remote switch) logging
+    // "No data" all run long for a receiver that was never opened.
     sessionSettings.gpsEnabled =
         SettingsStore::read(
             QString::fromUtf16(SettingsStore::kGpsOptions), QStringLiteral("GPS Enabled"),
             SettingsStore::booleanText(sessionSettings.gpsEnabled)) == QLatin1String("True");
+    if (sessionSettings.gpsEnabled && !OpenGpsPort())
+        return; // the port is held by another program: the station has ended
     monitorState.screenLocked = false;
 
     setFixedWidth(Twips::toPixels(kWindowWidthTwips));
@@ -388,9 +391,12 @@ void KavomonitoringForm::Form_Load()
         QPointer<KavomonitoringForm> self(this);
         OperatorMessages::show(QStringLiteral("Sorry"), MessageIcon::Exclamation,
                                {QStringLiteral("This is not for Torvik!")});
-        StationWindows::showSnifferForm();
+        // The window closes before the dialog comes back: the dialog's load
+        // sets the family again, and a close under the Velto family would end
+        // the application instead of returning to the dialog.
         if (self)
             close();
+        StationWindows::showSnifferForm();
         break;
     }
     }

@@ -28,7 +28,8 @@ class SignalMeter;
 //   KavomonitoringFormArdix.cpp   Ardix socket, datagrams, arrival supervision
 //   KavomonitoringFormSnmp.cpp    SNMP requests, poll, time-out and reboot
 //   KavomonitoringFormTelnet.cpp  congestion management over telnet
-//   KavomonitoringFormDisplay.cpp colour scales, thresholds, chart and view
+//   KavomonitoringFormDisplay.cpp colour scales
+//   KavomonitoringFormChart.cpp   traffic chart, view toggles, thresholds
 //   KavomonitoringFormGpsLog.cpp  GPS serial port and the log timer
 //   KavomonitoringFormLock.cpp    the workstation lock
 //
@@ -160,9 +161,11 @@ public slots:
     // Velto start: script state 1, the congestion counts and slots 0, lamp 103.
     void ResetCongestionManagement();
 
-    // ---- Display (KavomonitoringFormDisplay.cpp) ----
+    // ---- Colour scales (KavomonitoringFormDisplay.cpp) ----
     void InitColorBar(int selector);
     void UpdateColorBar(int selector);
+
+    // ---- Chart, view and thresholds (KavomonitoringFormChart.cpp) ----
     void InitTrafficChart();
     void ChartTimer_Timer();
     void Traffic_History_Chart_Click();
@@ -191,6 +194,9 @@ public:
     void setWindowHeightTwips(int twips);
     int windowHeightTwips() const { return m_heightTwips; }
     void moveFrame1ToTwips(int top);
+    // Pumps events while an SNMP request is pending and has not timed out, so
+    // a new request never overlaps it.
+    void waitForPendingSnmpRequest();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -203,7 +209,6 @@ private:
     // Velto start: a guarded read (skipped while stopped or closing, and only
     // after a pending request has ended). Returns false when skipped.
     bool guardedGet(int index, QString &answer);
-    void waitForPendingSnmpRequest();
     void applyFirmwareVersion(const QString &answer);
     void checkFirmwareGate();
     void hideSignalWidgets();
@@ -239,6 +244,7 @@ private:
 
     // ---- State of GPS and log (KavomonitoringFormGpsLog.cpp) ----
     QString m_gpsReceiveBuffer;
+    class GpsSerialPort *m_gpsPort = nullptr; // MSComm1, made when GPS is first opened
 
     // ---- State of the lock (KavomonitoringFormLock.cpp) ----
 };

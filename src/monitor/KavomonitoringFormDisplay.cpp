@@ -1,4 +1,4 @@
-// Display handlers of the monitoring window: scales, thresholds, chart, view.
+// Colour-scale handlers of the monitoring window.
 #include "KavomonitoringForm.h"
 #include "app/Twips.h"
 #include "display/ColorBar.h"
@@ -55,10 +55,3 @@ void KavomonitoringForm::UpdateColorBar(int selector)
     bar->model().UpdateColorBar();
     bar->update();
 }
-
-void KavomonitoringForm::InitTrafficChart() {}
-void KavomonitoringForm::ChartTimer_Timer() {}
-void KavomonitoringForm::Traffic_History_Chart_Click() {}
-void KavomonitoringForm::ViewSNR_Click() {}
-void KavomonitoringForm::changeRSSIThresh_Click() {}
-void KavomonitoringForm::changeSNRThreshold_Click() {}

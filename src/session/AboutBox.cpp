@@ -1,5 +1,6 @@
 #include "AboutBox.h"
 
+#include "app/SingleWindow.h"
 #include "app/StationIcons.h"
 #include "app/Twips.h"
 
@@ -94,13 +95,7 @@ AboutBox::AboutBox(Kind kind, QWidget *parent) : QDialog(parent), m_kind(kind)
 AboutBox *AboutBox::showBox(Kind kind)
 {
     static QPointer<AboutBox> boxes[3];
-    QPointer<AboutBox> &box = boxes[static_cast<int>(kind)];
-    if (!box)
-        box = new AboutBox(kind);
-    box->show();
-    box->raise();
-    box->activateWindow();
-    return box;
+    return showSingleWindow(boxes[static_cast<int>(kind)], [kind] { return new AboutBox(kind); });
 }
 
 void AboutBox::Form_Load()

@@ -2,12 +2,12 @@
 
 #include "app/Records.h"
 #include "app/SettingsStore.h"
+#include "app/SingleWindow.h"
 #include "app/StationIcons.h"
 #include "app/Twips.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -51,12 +51,7 @@ NetworkOptionsForm::NetworkOptionsForm(QWidget *parent) : QDialog(parent)
 NetworkOptionsForm *NetworkOptionsForm::showModeless()
 {
     static QPointer<NetworkOptionsForm> form;
-    if (!form)
-        form = new NetworkOptionsForm;
-    form->show();
-    form->raise();
-    form->activateWindow();
-    return form;
+    return showSingleWindow(form, [] { return new NetworkOptionsForm; });
 }
 
 void NetworkOptionsForm::Form_Load()

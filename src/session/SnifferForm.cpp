@@ -31,9 +31,9 @@ const QString SnifferForm::kSelectAnIp = QStringLiteral("Select an IP...");
 
 namespace {
 
-constexpr int kDialogWidthTwips = 5000;
+constexpr int kDialogWidthTwips = 5700;
 constexpr int kControlLeftTwips = 120;
-constexpr int kControlWidthTwips = 4640;
+constexpr int kControlWidthTwips = 5340;
 
 const QString kArdix = QStringLiteral("Ardix");
 const QString kVelto = QStringLiteral("Velto");
@@ -84,7 +84,7 @@ void SnifferForm::buildControls()
     place(remoteIPCombo, "remoteIPCombo", 1900, 315, kControlLeftTwips, 2200);
     IPBox = new QLineEdit;
     IPBox->setPlaceholderText(tr("new address"));
-    place(IPBox, "IPBox", 1900, 315, 2480, 2280);
+    place(IPBox, "IPBox", 1900, 315, 2480, 2980);
 
     separatorLine = new QFrame;
     separatorLine->setFrameShape(QFrame::HLine);
@@ -92,12 +92,12 @@ void SnifferForm::buildControls()
     place(separatorLine, "separatorLine", 2450, 30);
 
     OK = new QPushButton(QStringLiteral("OK"));
-    place(OK, "OK", 2600, 375, 2300, 1150);
+    place(OK, "OK", 2600, 375, 3000, 1150);
     OK->setDefault(true);
     OK->setAutoDefault(true);
     Cancel = new QPushButton(QStringLiteral("Cancel"));
     Cancel->setAutoDefault(false);
-    place(Cancel, "Cancel", 2600, 375, 3610, 1150);
+    place(Cancel, "Cancel", 2600, 375, 4310, 1150);
 
     // The designed layout is the Velto one, with the port controls hidden.
     DestinationPortLabel->hide();

@@ -1,0 +1,74 @@
+#include "ThresholdDialog.h"
+
+#include "app/Records.h"
+#include "app/StationIcons.h"
+#include "app/StationWindows.h"
+#include "app/Twips.h"
+#include "monitor/KavomonitoringForm.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+
+ThresholdDialog::ThresholdDialog(const Texts &texts, QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QLatin1String(texts.objectName));
+    setWindowTitle(texts.caption);
+    setWindowIcon(StationIcons::product());
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(Twips::toPixels(4600), Twips::toPixels(1900));
+
+    auto label = [this](const char *name, const QString &text, QRect rect) {
+        auto *l = new QLabel(text, this);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(rect);
+        return l;
+    };
+    CurLabel = label("CurLabel", texts.currentCaption, Twips::rect(120, 150, 2500, 255));
+    currentValueLabel = label(texts.currentValueName, QString(), Twips::rect(2700, 150, 1700, 255));
+    NewLabel = label("NewLabel", texts.newCaption, Twips::rect(120, 600, 2500, 255));
+    thresholdBox = new QLineEdit(this);
+    thresholdBox->setObjectName(QLatin1String(texts.boxName));
+    thresholdBox->setGeometry(Twips::rect(2700, 560, 1000, 315));
+    dBmLabel = label("dBmLabel", texts.unit, Twips::rect(3780, 600, 600, 255));
+
+    OK = new QPushButton(QStringLiteral("OK"), this);
+    OK->setObjectName(QStringLiteral("OK"));
+    OK->setGeometry(Twips::rect(1800, 1200, 1200, 375));
+    OK->setDefault(true);
+    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    CancelButton->setGeometry(Twips::rect(3180, 1200, 1200, 375));
+    CancelButton->setAutoDefault(false);
+
+    connect(OK, &QPushButton::clicked, this, [this] { OK_Click(); });
+    connect(CancelButton, &QPushButton::clicked, this, &ThresholdDialog::CancelButton_Click);
+}
+
+void ThresholdDialog::CancelButton_Click()
+{
+    close();
+}
+
+void ThresholdDialog::showBusy(bool busy)
+{
+    if (busy)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+    OK->setEnabled(!busy);
+}
+
+std::optional<QString> ThresholdDialog::writeToRadio(int index, const QString &value)
+{
+    if (monitorState.monitoringStopped || monitorState.windowClosing)
+        return std::nullopt;
+    QPointer<KavomonitoringForm> form = StationWindows::monitoringForm();
+    if (!form)
+        return std::nullopt;
+    form->waitForPendingSnmpRequest();
+    if (!form || monitorState.monitoringStopped || monitorState.windowClosing)
+        return std::nullopt;
+    return form->SetViaSNMP(index, value);
+}

@@ -1,0 +1,63 @@
+#include "GpsSerialPort.h"
+
+#include <QFileInfo>
+#include <QSerialPort>
+
+GpsSerialPort::GpsSerialPort(QObject *parent) : QObject(parent), m_port(new QSerialPort(this))
+{
+    m_port->setObjectName(QStringLiteral("MSComm1"));
+    connect(m_port, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError error) { onError(error); });
+}
+
+GpsSerialPort::~GpsSerialPort() = default;
+
+GpsSerialPort::OpenResult GpsSerialPort::open(const QString &devicePath)
+{
+    close();
+    if (devicePath.isEmpty())
+        return OpenResult::Failed;
+    m_port->setPortName(devicePath);
+    m_port->setBaudRate(QSerialPort::Baud4800);
+    m_port->setDataBits(QSerialPort::Data8);
+    m_port->setParity(QSerialPort::NoParity);
+    m_port->setStopBits(QSerialPort::OneStop);
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port->open(QIODevice::ReadOnly)) {
+        // The port reports a lock held by another program, and a device busy
+        // elsewhere, as a permission error; a device this user may not open
+        // at all gives the same error but fails the access check.
+        const bool held =
+            m_port->error() == QSerialPort::PermissionError && QFileInfo(devicePath).isReadable();
+        return held ? OpenResult::InUse : OpenResult::Failed;
+    }
+    // A pseudo-terminal or an adapter without modem lines refuses the pin
+    // settings; the data still flows, so that is no failure.
+    m_port->setRequestToSend(true);
+    m_port->clearError();
+    return OpenResult::Opened;
+}
+
+void GpsSerialPort::close()
+{
+    if (m_port->isOpen())
+        m_port->close();
+}
+
+bool GpsSerialPort::isOpen() const
+{
+    return m_port->isOpen();
+}
+
+QString GpsSerialPort::takeReceivedText()
+{
+    if (!m_port->isOpen())
+        return {};
+    return QString::fromLatin1(m_port->readAll());
+}
+
+void GpsSerialPort::onError(int error)
+{
+    if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError)
+        close();
+}

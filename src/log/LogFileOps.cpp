@@ -1,0 +1,249 @@
+#include "LogFileOps.h"
+
+#include "LogFormat.h"
+#include "app/OperatorMessages.h"
+#include "app/Records.h"
+#include "app/SettingsStore.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <cstring>
+
+namespace LogFileOps {
+
+namespace {
+
+enum class Family
+{
+    Ardix,
+    Velto
+};
+
+// What the load step of this tick found.
+struct ExistingLogData
+{
+    bool loaded = false; // the file was read to its end
+    QString path;
+    qint64 fileSize = 0;
+    bool inWrittenForm = false; // every line already ends in CR LF
+    QByteArray lines;           // every line followed by CR LF
+};
+
+ExistingLogData existingLogData;
+
+Clock &currentClock()
+{
+    static Clock clock = [] { return QDateTime::currentDateTime(); };
+    return clock;
+}
+
+QString logNameKey(Family family)
+{
+    return family == Family::Ardix ? QStringLiteral("Ardix LogName")
+                                   : QStringLiteral("Velto LogName");
+}
+
+QStringList headerOf(Family family)
+{
+    return family == Family::Ardix ? LogFormat::ardixHeader() : LogFormat::veltoHeader();
+}
+
+// True when every line of text ends in CR LF: no lone CR, no lone LF, and a
+// line end at the very end. Scans with memchr, as a log grows long.
+bool isInWrittenForm(const QByteArray &text)
+{
+    if (text.isEmpty())
+        return true;
+    if (!text.endsWith('\n'))
+        return false;
+    const char *begin = text.constData();
+    const char *end = begin + text.size();
+    qsizetype lineFeeds = 0;
+    for (const char *p = begin; (p = static_cast<const char *>(std::memchr(p, '\n', end - p)));
+         ++p) {
+        if (p == begin || p[-1] != '\r')
+            return false;
+        ++lineFeeds;
+    }
+    qsizetype returns = 0;
+    for (const char *p = begin; (p = static_cast<const char *>(std::memchr(p, '\r', end - p))); ++p)
+        ++returns;
+    return returns == lineFeeds;
+}
+
+// The lines of text, each ending in CR LF. A line ends at CR LF, at a lone CR
+// or at a lone LF; a last line without an end gets one.
+QByteArray inWrittenForm(const QByteArray &text)
+{
+    QByteArray result;
+    result.reserve(text.size() + text.size() / 8 + 2);
+    const char *p = text.constData();
+    const char *end = p + text.size();
+    while (p < end) {
+        const char *lineEnd = p;
+        while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
+            ++lineEnd;
+        result.append(p, lineEnd - p);
+        result.append("\r\n");
+        if (lineEnd < end && *lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n')
+            ++lineEnd;
+        p = lineEnd + 1;
+    }
+    return result;
+}
+
+bool writeWhole(const QString &path, const QByteArray &content)
+{
+    // Unbuffered, so a failed write is seen by the save file itself: a write
+    // that fails only while a buffer is flushed at the commit would still
+    // replace the old file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    if (file.write(content) != content.size())
+        return false; // what was written is discarded; the old file stays
+    return file.commit();
+}
+
+void appendRecord(const QString &path, qint64 expectedSize, const QByteArray &record)
+{
+    // Unbuffered: nothing of a failed write may be left waiting in a buffer,
+    // or the file could not be cut back.
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return;
+    // Changed by someone else since it was read: leave it for the next tick.
+    if (file.size() != expectedSize)
+        return;
+    if (file.write(record) != record.size())
+        file.resize(expectedSize); // no half record left behind
+}
+
+// Whether the file, or the folder it is replaced in, refuses this user.
+bool accessDenied(const QString &path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (folder.exists() && !folder.isWritable())
+        return true;
+    return file.exists() && (!file.isWritable() || !file.isReadable());
+}
+
+void showFileInUseMessage()
+{
+    OperatorMessages::show(
+        QStringLiteral("Error"), MessageIcon::Exclamation,
+        {QStringLiteral("Unable to read/write to log file because it is already open."),
+         QStringLiteral("Close the file, and then select 'OK'.")});
+}
+
+void load(Family family)
+{
+    ClearExistingLogData();
+    const QString path = SettingsStore::readPreference(logNameKey(family));
+    if (path.isEmpty())
+        return;
+    if (!QFileInfo::exists(path) && !writeWhole(path, LogFormat::line(headerOf(family))))
+        return;
+    // A folder or a device is no log file (and a device may never end).
+    if (!QFileInfo(path).isFile())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return;
+
+    existingLogData.path = path;
+    existingLogData.fileSize = text.size();
+    existingLogData.inWrittenForm = isInWrittenForm(text);
+    existingLogData.lines = existingLogData.inWrittenForm ? text : inWrittenForm(text);
+    existingLogData.loaded = true;
+}
+
+void writeRecord(Family family)
+{
+    const QString path = SettingsStore::readPreference(logNameKey(family));
+    if (path.isEmpty())
+        return;
+    if (accessDenied(path)) {
+        showFileInUseMessage();
+        return;
+    }
+    if (!existingLogData.loaded || existingLogData.path != path)
+        return;
+
+    LogFormat::substituteGps(gpsPosition, sessionSettings.gpsEnabled);
+    if (family == Family::Velto)
+        LogFormat::substituteVeltoCounters(linkStatistics);
+    const QDateTime now = currentClock()();
+    const QByteArray record =
+        LogFormat::line(family == Family::Ardix
+                            ? LogFormat::ardixRecord(linkStatistics, gpsPosition, now, QLocale())
+                            : LogFormat::veltoRecord(linkStatistics, gpsPosition, now, QLocale()));
+
+    if (existingLogData.inWrittenForm)
+        appendRecord(path, existingLogData.fileSize, record);
+    else
+        writeWhole(path, existingLogData.lines + record);
+    ClearExistingLogData();
+}
+
+} // namespace
+
+void ClearExistingLogData()
+{
+    existingLogData = ExistingLogData{};
+}
+
+void LoadArdixLog()
+{
+    load(Family::Ardix);
+}
+
+void WriteArdixLogRecord()
+{
+    writeRecord(Family::Ardix);
+}
+
+void LoadVeltoLog()
+{
+    load(Family::Velto);
+}
+
+void WriteVeltoLogRecord()
+{
+    writeRecord(Family::Velto);
+}
+
+void logTick()
+{
+    if (!sessionSettings.loggingEnabled)
+        return;
+    switch (sessionSettings.remoteKind) {
+    case RemoteKind::Ardix:
+        if (linkStatistics.ArdixDataFresh) {
+            LoadArdixLog();
+            WriteArdixLogRecord();
+        }
+        break;
+    case RemoteKind::Velto:
+        LoadVeltoLog();
+        WriteVeltoLogRecord();
+        break;
+    default:
+        break;
+    }
+}
+
+Clock setClock(Clock clock)
+{
+    Clock previous = std::move(currentClock());
+    currentClock() = clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTime(); });
+    return previous;
+}
+
+} // namespace LogFileOps

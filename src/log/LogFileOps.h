@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDateTime>
+#include <functional>
+
+// The station's log: one tab-delimited file per radio family, its path under
+// "Ardix LogName" or "Velto LogName" in the settings store, read afresh on
+// every tick. Each tick runs the load step and then the record step of the
+// monitored family:
+//  - the load step makes sure the file exists (a new file gets the family's
+//    header line) and reads it whole, every line ending taken as CR LF;
+//  - the record step writes the file back with one record more, after filling
+//    in the GPS fields and, for Velto, the counters the remote has not given.
+// Lines that end in CR only, or a last line without its end, come back ending
+// in CR LF.
+//
+// No earlier line is ever lost: a file that already has the form it is
+// written in gets the new record appended (and cut back to its old length if
+// that fails half-way); any other file is written beside the old one and
+// replaces it only once complete. A file that could not be read to its end is
+// not written at all. A log file that is read-only, or whose folder forbids
+// writing, gets the operator message of a file held open elsewhere, and
+// nothing is written; the next tick tries again.
+//
+// The steps keep what they read in this module, not in a window, so a window
+// closed while the operator message is open leaves nothing dangling.
+namespace LogFileOps {
+
+void ClearExistingLogData();
+void LoadArdixLog();
+void WriteArdixLogRecord();
+void LoadVeltoLog();
+void WriteVeltoLogRecord();
+
+// The work of one log-timer tick: nothing while logging is disabled; for
+// Ardix only while datagrams keep arriving; for Velto whatever the link does.
+void logTick();
+
+// The clock the records take their date and time from; tests set a fixed one.
+// Returns the previous clock.
+using Clock = std::function<QDateTime()>;
+Clock setClock(Clock clock);
+
+} // namespace LogFileOps

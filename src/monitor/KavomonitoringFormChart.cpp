@@ -1,0 +1,84 @@
+// Traffic chart, View menu and threshold handlers of the monitoring window.
+#include "KavomonitoringForm.h"
+#include "app/Records.h"
+#include "display/Charting.h"
+#include "display/RSSIThresholdChanges.h"
+#include "display/SNRThresholdChanges.h"
+#include "display/SignalMeter.h"
+
+#include <QAction>
+#include <QChartView>
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+
+// Window heights in twips by what the View menu shows.
+constexpr int kHeightPlain = 2900;
+constexpr int kHeightWithSnr = 3500;
+constexpr int kHeightWithChart = 6435;
+constexpr int kHeightWithChartAndSnr = 7000;
+
+constexpr int kFrame1TopWithoutSnr = 2400;
+constexpr int kFrame1TopWithSnr = 3000;
+
+} // namespace
+
+void KavomonitoringForm::InitTrafficChart()
+{
+    Charting::history().clear();
+    Charting::InitTrafficChart(TrafficChart);
+}
+
+void KavomonitoringForm::ChartTimer_Timer()
+{
+    Charting::UpdateTrafficChart(TrafficChart, ChartTimer->interval());
+}
+
+void KavomonitoringForm::Traffic_History_Chart_Click()
+{
+    const bool snrShown = monitorState.snrBarShown;
+    if (monitorState.trafficViewState == 1) {
+        setWindowHeightTwips(snrShown ? kHeightWithChartAndSnr : kHeightWithChart);
+        monitorState.trafficViewState = 2;
+        Traffic_History_Chart->setChecked(true);
+        TrafficChart->show();
+    } else {
+        setWindowHeightTwips(snrShown ? kHeightWithSnr : kHeightPlain);
+        monitorState.trafficViewState = 1;
+        Traffic_History_Chart->setChecked(false);
+        TrafficChart->hide();
+    }
+}
+
+void KavomonitoringForm::ViewSNR_Click()
+{
+    const bool chartShown = Traffic_History_Chart->isChecked();
+    const QList<QWidget *> snrGroup = {SNRMeter,    SNRColorBarFrame, HighSNRLabel,
+                                       MidSNRLabel, LowSNRLabel,      SNRlbl};
+    if (monitorState.snrBarShown) {
+        for (QWidget *w : snrGroup)
+            w->hide();
+        ViewSNR->setChecked(false);
+        monitorState.snrBarShown = false;
+        moveFrame1ToTwips(kFrame1TopWithoutSnr);
+        setWindowHeightTwips(chartShown ? kHeightWithChart : kHeightPlain);
+    } else {
+        moveFrame1ToTwips(kFrame1TopWithSnr);
+        for (QWidget *w : snrGroup)
+            w->show();
+        ViewSNR->setChecked(true);
+        monitorState.snrBarShown = true;
+        setWindowHeightTwips(chartShown ? kHeightWithChartAndSnr : kHeightWithSnr);
+    }
+}
+
+void KavomonitoringForm::changeRSSIThresh_Click()
+{
+    RSSIThresholdChanges::showModeless();
+}
+
+void KavomonitoringForm::changeSNRThreshold_Click()
+{
+    SNRThresholdChanges::showModeless();
+}

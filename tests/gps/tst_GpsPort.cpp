@@ -1,0 +1,277 @@
+// The monitoring window's GPS port on a real pseudo-terminal: opening it at
+// load, reading sentences through the serial tick, and the failures.
+#include "TestSupport.h"
+#include "app/Records.h"
+#include "app/SettingsStore.h"
+#include "app/StationWindows.h"
+#include "monitor/KavomonitoringForm.h"
+#include "session/SnifferForm.h"
+
+#include <QPointer>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kSection = QString::fromUtf16(SettingsStore::kGpsOptions);
+const QByteArray kFix = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+const QByteArray kOther = "$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39\r\n";
+
+// The receiver's end of a pseudo-terminal; the station opens the other end,
+// its device path.
+class PseudoTerminal
+{
+public:
+    PseudoTerminal() : m_master(posix_openpt(O_RDWR | O_NOCTTY))
+    {
+        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0)
+            m_device = QString::fromLocal8Bit(ptsname(m_master));
+    }
+    ~PseudoTerminal() { closeReceiverEnd(); }
+    bool isValid() const { return !m_device.isEmpty(); }
+    QString device() const { return m_device; }
+    bool send(const QByteArray &bytes) const
+    {
+        return ::write(m_master, bytes.constData(), bytes.size()) == bytes.size();
+    }
+    void closeReceiverEnd()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
+
+private:
+    int m_master;
+    QString m_device;
+};
+
+} // namespace
+
+class TestGpsPort : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void readsThroughTheTimer_data();
+    void readsThroughTheTimer();
+    void sentenceSplitAcrossTicks();
+    void portHeldByAnotherProgram();
+    void portThatCannotOpen_data();
+    void portThatCannotOpen();
+    void receiverGoesAway();
+    void closedAtUnload();
+
+private:
+    // A monitoring window with its GPS port opened on the pseudo-terminal.
+    KavomonitoringForm *openWindow();
+    QSerialPort *serialPort() const
+    {
+        return m_form ? m_form->findChild<QSerialPort *>(QStringLiteral("MSComm1")) : nullptr;
+    }
+    // Sends bytes and waits until the window's port has them.
+    void sendAndWait(const QByteArray &bytes);
+
+    std::unique_ptr<TestStore> m_store;
+    std::unique_ptr<MessageRecorder> m_messages;
+    std::unique_ptr<TerminationRecorder> m_termination;
+    std::unique_ptr<PseudoTerminal> m_receiver;
+    QPointer<KavomonitoringForm> m_form;
+};
+
+void TestGpsPort::init()
+{
+    m_store = std::make_unique<TestStore>();
+    m_messages = std::make_unique<MessageRecorder>();
+    m_termination = std::make_unique<TerminationRecorder>();
+    m_receiver = std::make_unique<PseudoTerminal>();
+    QVERIFY2(m_receiver->isValid(), "a pseudo-terminal");
+    sessionSettings.remoteKind = RemoteKind::Ardix;
+    sessionSettings.gpsEnabled = true;
+    sessionSettings.gpsComPort = 1;
+    m_store->put(kSection, QStringLiteral("Com1Device"), m_receiver->device());
+}
+
+void TestGpsPort::cleanup()
+{
+    delete m_form;
+    if (SnifferForm *dialog = StationWindows::snifferForm())
+        delete dialog;
+    m_receiver.reset();
+    m_termination.reset();
+    m_messages.reset();
+    m_store.reset();
+}
+
+KavomonitoringForm *TestGpsPort::openWindow()
+{
+    m_form = new KavomonitoringForm;
+    if (!m_form->OpenGpsPort() || !serialPort() || !serialPort()->isOpen())
+        return nullptr;
+    return m_form;
+}
+
+void TestGpsPort::sendAndWait(const QByteArray &bytes)
+{
+    QSignalSpy arrived(serialPort(), &QSerialPort::readyRead);
+    QVERIFY(m_receiver->send(bytes));
+    QVERIFY(arrived.wait(5000));
+}
+
+void TestGpsPort::readsThroughTheTimer_data()
+{
+    QTest::addColumn<int>("chosenPort"); // in memory, 0 when not chosen in this run
+    QTest::addColumn<QString>("storedPort");
+    QTest::addColumn<QString>("deviceKey"); // where the pseudo-terminal is entered
+
+    QTest::newRow("Com 1 chosen in this run") << 1 << QString() << "Com1Device";
+    QTest::newRow("none chosen, stored Com 1") << 0 << "1"
+                                               << "Com1Device";
+    QTest::newRow("none chosen, stored Com 2") << 0 << "2"
+                                               << "Com2Device";
+    QTest::newRow("Com 2 chosen, stored Com 1") << 2 << "1"
+                                                << "Com2Device";
+}
+
+void TestGpsPort::readsThroughTheTimer()
+{
+    QFETCH(int, chosenPort);
+    QFETCH(QString, storedPort);
+    QFETCH(QString, deviceKey);
+    m_store->put(kSection, QStringLiteral("Com1Device"), QStringLiteral("/nonexistent/tty"));
+    m_store->put(kSection, deviceKey, m_receiver->device());
+    if (!storedPort.isEmpty())
+        m_store->put(kSection, QStringLiteral("ComPort"), storedPort);
+    sessionSettings.gpsComPort = static_cast<qint16>(chosenPort);
+
+    KavomonitoringForm *form = openWindow();
+    QVERIFY(form);
+    QCOMPARE(serialPort()->baudRate(), 4800);
+    QCOMPARE(serialPort()->dataBits(), QSerialPort::Data8);
+    QCOMPARE(serialPort()->parity(), QSerialPort::NoParity);
+    QCOMPARE(serialPort()->stopBits(), QSerialPort::OneStop);
+
+    form->mscomm_timer->start();
+    QVERIFY(m_receiver->send(kOther + kFix + kOther));
+    QTRY_COMPARE_WITH_TIMEOUT(gpsPosition.gpsLatitude, QStringLiteral("4807.038 N"), 10000);
+    QCOMPARE(gpsPosition.gpsFixQuality, QStringLiteral("1 - GPS fix"));
+    QCOMPARE(gpsPosition.gpsAltitude, QStringLiteral("545.4,M"));
+    QVERIFY(m_messages->messages.isEmpty());
+}
+
+void TestGpsPort::sentenceSplitAcrossTicks()
+{
+    KavomonitoringForm *form = openWindow();
+    QVERIFY(form);
+    const qsizetype half = kFix.size() / 2;
+
+    sendAndWait(kFix.left(half));
+    form->mscomm_timer_Timer();
+    QVERIFY(form->mscomm_timer->isActive());
+    QCOMPARE(form->mscomm_timer->interval(), 1500);
+    sendAndWait(kFix.mid(half));
+    form->mscomm_timer_Timer();
+    QVERIFY(gpsPosition.gpsLatitude.isEmpty());
+
+    // Nothing of the halves is carried into the next tick either.
+    sendAndWait(kFix);
+    form->mscomm_timer_Timer();
+    QCOMPARE(gpsPosition.gpsLongitude, QStringLiteral("01131.000 E"));
+}
+
+void TestGpsPort::portHeldByAnotherProgram()
+{
+    QSerialPort other;
+    other.setPortName(m_receiver->device());
+    QVERIFY(other.open(QIODevice::ReadOnly));
+    StationWindows::showSnifferForm();
+
+    m_form = new KavomonitoringForm;
+    m_form->show();
+    QVERIFY(!m_form->OpenGpsPort());
+
+    QCOMPARE(m_messages->messages.size(), 1);
+    const OperatorMessage &m = m_messages->messages.first();
+    QCOMPARE(m.title, QStringLiteral("Error"));
+    QCOMPARE(m.icon, MessageIcon::Stop);
+    QCOMPARE(m.text, QStringLiteral("The Com Port you have chosen for communications with the "
+                                    "GPS \r\nDevice is already in use. Please restart the "
+                                    "application and select a different port."));
+    QVERIFY(m_termination->count >= 1);
+    QVERIFY(!m_form || m_form->isUnloaded());
+    QVERIFY(!StationWindows::snifferForm() || !StationWindows::snifferForm()->isVisible());
+}
+
+void TestGpsPort::portThatCannotOpen_data()
+{
+    QTest::addColumn<int>("chosenPort");
+    QTest::addColumn<QString>("device"); // entered for Com 1
+
+    QTest::newRow("no such device") << 1 << "/nonexistent/ttyUSB7";
+    QTest::newRow("not a serial line") << 1 << "/dev/null";
+    QTest::newRow("a folder") << 1 << "/";
+    QTest::newRow("no port chosen or stored") << 0 << "";
+    QTest::newRow("unknown port number") << 3 << "";
+}
+
+void TestGpsPort::portThatCannotOpen()
+{
+    QFETCH(int, chosenPort);
+    QFETCH(QString, device);
+    if (!device.isEmpty())
+        m_store->put(kSection, QStringLiteral("Com1Device"), device);
+    sessionSettings.gpsComPort = static_cast<qint16>(chosenPort);
+
+    m_form = new KavomonitoringForm;
+    QVERIFY(m_form->OpenGpsPort()); // the window goes on without GPS
+    QVERIFY(!serialPort() || !serialPort()->isOpen());
+    QVERIFY(m_messages->messages.isEmpty());
+    QCOMPARE(m_termination->count, 0);
+    QVERIFY(!m_form->isUnloaded());
+    m_form->mscomm_timer_Timer();
+    QVERIFY(gpsPosition.gpsLatitude.isEmpty());
+}
+
+void TestGpsPort::receiverGoesAway()
+{
+    KavomonitoringForm *form = openWindow();
+    QVERIFY(form);
+    sendAndWait(kFix);
+    form->mscomm_timer_Timer();
+    QCOMPARE(gpsPosition.gpsLatitude, QStringLiteral("4807.038 N"));
+
+    QSerialPort *port = serialPort();
+    QSignalSpy errors(port, &QSerialPort::errorOccurred);
+    m_receiver->closeReceiverEnd();
+    QTRY_VERIFY_WITH_TIMEOUT(!port->isOpen(), 5000);
+    // Left open, the port would report its read error over and over.
+    QTest::qWait(200);
+    QVERIFY2(errors.size() < 5, qPrintable(QString::number(errors.size())));
+
+    form->mscomm_timer_Timer();
+    QCOMPARE(gpsPosition.gpsLatitude, QStringLiteral("4807.038 N"));
+    QVERIFY(m_messages->messages.isEmpty());
+}
+
+void TestGpsPort::closedAtUnload()
+{
+    KavomonitoringForm *form = openWindow();
+    QVERIFY(form);
+    form->CloseGpsPort();
+    QVERIFY(!serialPort()->isOpen());
+
+    // The device is free again for the next window.
+    QSerialPort next;
+    next.setPortName(m_receiver->device());
+    QVERIFY(next.open(QIODevice::ReadOnly));
+}
+
+QTEST_MAIN(TestGpsPort)
+#include "tst_GpsPort.moc"

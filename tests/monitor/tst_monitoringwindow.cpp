@@ -1,0 +1,339 @@
+#include "TestSupport.h"
+#include "app/Records.h"
+#include "app/StationWindows.h"
+#include "display/SignalMeter.h"
+#include "monitor/KavomonitoringForm.h"
+#include "session/SnifferForm.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPointer>
+#include <QSerialPort>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QtTest>
+#include <pty.h>
+#include <unistd.h>
+
+namespace {
+
+// A free UDP port for the Ardix stream of a test.
+int freePort()
+{
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort() >= 30000 && probe.localPort() <= 60000 ? probe.localPort() : 45123;
+}
+
+QPointer<KavomonitoringForm> openArdixWindow()
+{
+    sessionSettings.remoteKind = RemoteKind::Ardix;
+    sessionSettings.destPort = freePort();
+    return StationWindows::openMonitoringForm();
+}
+
+void closeAllWindows()
+{
+    if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
+        monitor->close();
+    StationWindows::closeSnifferForm();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+class TestMonitoringWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup();
+    void timerTable_data();
+    void timerTable();
+    void loadPreparesTheRun();
+    void ardixMenus();
+    void stopAndResumeArdix();
+    void stopVeltoStopsItsTimers();
+    void switchRemoteReturnsToTheDialog();
+    void unknownFamilyIsRefused();
+    void closeSequence_data();
+    void closeSequence();
+    void loadClosesTheDialogAndSavesIt();
+    void storedGpsSettingOpensTheReceiverAtTheFirstLoad();
+};
+
+void TestMonitoringWindow::cleanup()
+{
+    closeAllWindows();
+}
+
+void TestMonitoringWindow::timerTable_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<bool>("runningAfterArdixLoad");
+
+    QTest::newRow("test") << "test" << 2000 << true;
+    QTest::newRow("mscomm_timer") << "mscomm_timer" << 1500 << true;
+    QTest::newRow("ChartTimer") << "ChartTimer" << 5000 << true;
+    QTest::newRow("LogTimer") << "LogTimer" << 60000 << true;
+    QTest::newRow("SNMPTimer") << "SNMPTimer" << 1000 << false;
+    QTest::newRow("SNMPTimeoutTimer") << "SNMPTimeoutTimer" << 5000 << false;
+    QTest::newRow("RebootTimer") << "RebootTimer" << 45000 << false;
+    QTest::newRow("dataArrivalTimer1") << "dataArrivalTimer1" << 4000 << true;
+    QTest::newRow("DataArrivalTimer2") << "DataArrivalTimer2" << 7000 << true;
+    QTest::newRow("idleTimer") << "idleTimer" << 60000 << true;
+    QTest::newRow("checkToSeeIfDisconnectedTimer")
+        << "checkToSeeIfDisconnectedTimer" << 60000 << true;
+    QTest::newRow("CongestionManagementTimer") << "CongestionManagementTimer" << 6000 << false;
+    QTest::newRow("ChangeCommandForBalancing") << "ChangeCommandForBalancing" << 6000 << false;
+    QTest::newRow("TelnetConnectionTimer") << "TelnetConnectionTimer" << 30001 << false;
+}
+
+void TestMonitoringWindow::timerTable()
+{
+    TestStore store;
+    QFETCH(QString, name);
+    QFETCH(int, interval);
+    QFETCH(bool, runningAfterArdixLoad);
+
+    {
+        KavomonitoringForm created;
+        auto *timer = created.findChild<QTimer *>(name);
+        QVERIFY(timer);
+        QCOMPARE(timer->interval(), interval);
+        QVERIFY2(!timer->isActive(), "no timer runs before the load");
+    }
+
+    QPointer<KavomonitoringForm> form = openArdixWindow();
+    QVERIFY(form);
+    auto *timer = form->findChild<QTimer *>(name);
+    QCOMPARE(timer->isActive(), runningAfterArdixLoad);
+}
+
+void TestMonitoringWindow::loadPreparesTheRun()
+{
+    TestStore store;
+    monitorState.monitoringStopped = true;
+    monitorState.windowClosing = true;
+    monitorState.screenLocked = true;
+    linkStatistics.rxBytes = QStringLiteral("123");
+    linkStatistics.txBytes = QStringLiteral("456");
+    store.put(QStringLiteral("GPS Options"), QStringLiteral("GPS Enabled"), QStringLiteral("True"));
+
+    QPointer<KavomonitoringForm> form = openArdixWindow();
+    QVERIFY(form);
+    QVERIFY(!monitorState.monitoringStopped);
+    QVERIFY(!monitorState.windowClosing);
+    QVERIFY(!monitorState.screenLocked);
+    QVERIFY(monitorState.chartRestart);
+    QCOMPARE(monitorState.trafficViewState, qint16(1));
+    QCOMPARE(linkStatistics.rxBytes, QString());
+    QCOMPARE(linkStatistics.txBytes, QString());
+    QVERIFY(sessionSettings.gpsEnabled);
+    QCOMPARE(form->windowHeightTwips(), 2900);
+    QCOMPARE(form->width(), 8250 / 15);
+    QCOMPARE(form->SignalStrengthMeter->meterValue(), 0.0);
+}
+
+void TestMonitoringWindow::ardixMenus()
+{
+    TestStore store;
+    MessageRecorder messages;
+    SnifferForm *dialog = StationWindows::showSnifferForm();
+    dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
+    dialog->portNumber->setText(QString::number(freePort()));
+    dialog->OK_Click();
+
+    KavomonitoringForm *form = StationWindows::monitoringForm();
+    QVERIFY(form);
+    QVERIFY(!StationWindows::snifferForm() || !StationWindows::snifferForm()->isVisible());
+    QCOMPARE(form->windowTitle(), QStringLiteral("Ardix Monitoring Window"));
+    QCOMPARE(form->about->text(), QStringLiteral("About Ardix Monitoring Window"));
+    QVERIFY(form->SwitchRemote->isVisible());
+    QVERIFY(!form->ViewSNR->isEnabled());
+    for (QAction *hidden :
+         {form->changeRSSIThresh, form->changeSNRThreshold, form->rebootVelto, form->ViewSNR})
+        QVERIFY2(!hidden->isVisible(), qPrintable(hidden->objectName()));
+    QVERIFY(form->SNRMeter->isHidden());
+    QVERIFY(form->SNRColorBarFrame->isHidden());
+    QVERIFY(form->SNRlbl->isHidden());
+    QCOMPARE(form->Frame1->y(), 2400 / 15);
+    QCOMPARE(form->runStopMenu->text(), QStringLiteral("Stop Monitoring"));
+    QCOMPARE(form->helpTopics->shortcut(), QKeySequence(Qt::Key_F1));
+    QCOMPARE(form->about->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+}
+
+void TestMonitoringWindow::stopAndResumeArdix()
+{
+    TestStore store;
+    QPointer<KavomonitoringForm> form = openArdixWindow();
+    QVERIFY(form);
+    form->SignalStrengthMeter->setMeterValue(80);
+
+    form->runStopMenu->trigger();
+    QVERIFY(monitorState.monitoringStopped);
+    QCOMPARE(form->runStopMenu->text(), QStringLiteral("Resume Monitoring"));
+    QCOMPARE(form->status->text(), QStringLiteral("Disconnected From Radio"));
+    QCOMPARE(KavomonitoringForm::labelColour(form->status), QColor(Qt::black));
+    QCOMPARE(form->windowTitle(), QStringLiteral("-- dBm"));
+    QCOMPARE(form->lampIconId(), 106);
+    QCOMPARE(form->SignalStrengthMeter->meterValue(), 0.0);
+    for (QTimer *t : {form->ChartTimer, form->dataArrivalTimer1, form->DataArrivalTimer2,
+                      form->idleTimer, form->checkToSeeIfDisconnectedTimer})
+        QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
+    // The log timer is not touched by a stop.
+    QVERIFY(form->LogTimer->isActive());
+    QCOMPARE(form->Winsock1->state(), QAbstractSocket::UnconnectedState);
+
+    monitorState.chartRestart = false;
+    form->runStopMenu->trigger();
+    QVERIFY(!monitorState.monitoringStopped);
+    QCOMPARE(form->runStopMenu->text(), QStringLiteral("Stop Monitoring"));
+    QVERIFY(monitorState.chartRestart);
+    for (QTimer *t : {form->ChartTimer, form->dataArrivalTimer1, form->DataArrivalTimer2,
+                      form->idleTimer, form->checkToSeeIfDisconnectedTimer})
+        QVERIFY2(t->isActive(), qPrintable(t->objectName()));
+}
+
+void TestMonitoringWindow::stopVeltoStopsItsTimers()
+{
+    TestStore store;
+    sessionSettings.remoteKind = RemoteKind::Velto;
+    KavomonitoringForm form;
+    form.SNMPTimer->start();
+    form.SNMPTimeoutTimer->start();
+    form.ChartTimer->start();
+    form.CongestionManagementTimer->start();
+    form.SNRMeter->setMeterValue(50);
+
+    form.ToggleMonitoring();
+    QVERIFY(monitorState.monitoringStopped);
+    QVERIFY(!form.SNMPTimer->isActive());
+    QVERIFY(!form.SNMPTimeoutTimer->isActive());
+    QVERIFY(!form.ChartTimer->isActive());
+    // Congestion management goes on while monitoring is stopped.
+    QVERIFY(form.CongestionManagementTimer->isActive());
+    QCOMPARE(form.SNRMeter->meterValue(), 0.0);
+    QCOMPARE(form.runStopMenu->text(), QStringLiteral("Resume Monitoring"));
+}
+
+void TestMonitoringWindow::switchRemoteReturnsToTheDialog()
+{
+    TestStore store;
+    TerminationRecorder termination;
+    store.put(QStringLiteral("Preferences"), QStringLiteral("RemoteChoice"),
+              QStringLiteral("Ardix"));
+    QPointer<KavomonitoringForm> form = openArdixWindow();
+    QVERIFY(form);
+    form->SwitchRemote->trigger();
+
+    QVERIFY(form.isNull() || form->isUnloaded());
+    QVERIFY(monitorState.monitoringStopped);
+    QVERIFY(monitorState.windowClosing);
+    QCOMPARE(termination.count, 0);
+    SnifferForm *dialog = StationWindows::snifferForm();
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->listOfRadios->currentRow(), 0);
+}
+
+void TestMonitoringWindow::unknownFamilyIsRefused()
+{
+    TestStore store;
+    MessageRecorder messages;
+    TerminationRecorder termination;
+    sessionSettings.remoteKind = static_cast<RemoteKind>(2);
+    QPointer<KavomonitoringForm> form = StationWindows::openMonitoringForm();
+
+    QVERIFY(!form);
+    QCOMPARE(messages.messages.size(), 1);
+    QCOMPARE(messages.messages.first().title, QStringLiteral("Sorry"));
+    QCOMPARE(messages.messages.first().icon, MessageIcon::Exclamation);
+    QCOMPARE(messages.messages.first().text, QStringLiteral("This is not for Torvik!"));
+    QVERIFY(StationWindows::snifferForm() && StationWindows::snifferForm()->isVisible());
+    QCOMPARE(termination.count, 0);
+}
+
+void TestMonitoringWindow::closeSequence_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("deviceMode");
+    QTest::addColumn<int>("terminations");
+
+    QTest::newRow("Ardix run closes the window only") << int(RemoteKind::Ardix) << "" << 0;
+    QTest::newRow("Velto run ends the application") << int(RemoteKind::Velto) << "1" << 1;
+    QTest::newRow("Velto after a failed connection ends it") << int(RemoteKind::Velto) << "-1" << 1;
+    QTest::newRow("refused access point keeps the application")
+        << int(RemoteKind::Velto) << "5" << 0;
+}
+
+void TestMonitoringWindow::closeSequence()
+{
+    TestStore store;
+    TerminationRecorder termination;
+    QFETCH(int, kind);
+    QFETCH(QString, deviceMode);
+    QFETCH(int, terminations);
+
+    sessionSettings.remoteKind = static_cast<RemoteKind>(kind);
+    sessionSettings.gpsEnabled = true;
+    linkStatistics.deviceMode = deviceMode;
+    auto *form = new KavomonitoringForm;
+    QPointer<KavomonitoringForm> guard(form);
+    form->show();
+    form->exit->trigger();
+
+    QCOMPARE(termination.count, terminations);
+    QVERIFY(!sessionSettings.gpsEnabled);
+    QVERIFY(monitorState.windowClosing);
+    QVERIFY(monitorState.monitoringStopped);
+    QVERIFY(!form->TelnetConnectionTimer->isActive());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(guard.isNull());
+}
+
+void TestMonitoringWindow::loadClosesTheDialogAndSavesIt()
+{
+    TestStore store;
+    SnifferForm *dialog = StationWindows::showSnifferForm();
+    dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
+    const int port = freePort();
+    dialog->portNumber->setText(QString::number(port));
+    dialog->OK_Click();
+    QVERIFY(StationWindows::monitoringForm());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!StationWindows::snifferForm());
+    QCOMPARE(store.raw(QStringLiteral("Preferences"), QStringLiteral("DestPortNumber")),
+             QString::number(port));
+}
+
+void TestMonitoringWindow::storedGpsSettingOpensTheReceiverAtTheFirstLoad()
+{
+    TestStore store;
+    int controller = -1;
+    int device = -1;
+    char devicePath[128] = {};
+    QVERIFY(openpty(&controller, &device, devicePath, nullptr, nullptr) == 0);
+    const QString gps = QStringLiteral("GPS Options");
+    store.put(gps, QStringLiteral("GPS Enabled"), QStringLiteral("True"));
+    store.put(gps, QStringLiteral("ComPort"), QStringLiteral("1"));
+    store.put(gps, QStringLiteral("Com1Device"), QString::fromLocal8Bit(devicePath));
+    QVERIFY(!sessionSettings.gpsEnabled); // the dialog was not opened in this run
+
+    QPointer<KavomonitoringForm> form = openArdixWindow();
+    QVERIFY(form);
+    auto *port = form->findChild<QSerialPort *>();
+    QVERIFY(port);
+    QVERIFY(port->isOpen());
+    QVERIFY(QString::fromLocal8Bit(devicePath).endsWith(port->portName()));
+    form->close();
+    ::close(device);
+    ::close(controller);
+}
+
+QTEST_MAIN(TestMonitoringWindow)
+#include "tst_monitoringwindow.moc"
