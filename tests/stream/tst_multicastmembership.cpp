@@ -227,6 +227,8 @@ void TestMulticastMembership::multicastArrivesBetweenNamespaces()
     if (!why.isEmpty())
         QSKIP(qPrintable(why));
 
+    const auto previous =
+        MulticastMembership::setInterfaceSource(MulticastMembership::machineInterfaces);
     QUdpSocket receiver;
     MulticastMembership membership;
     int va = 0;
@@ -274,6 +276,7 @@ void TestMulticastMembership::multicastArrivesBetweenNamespaces()
         QVERIFY(membership.LeaveMulticastGroup(receiver.socketDescriptor()));
         QVERIFY(!groupJoinedOn(QStringLiteral("va")));
     }
+    MulticastMembership::setInterfaceSource(previous);
 }
 
 void TestMulticastMembership::loopbackAloneIsJoined()
@@ -283,6 +286,8 @@ void TestMulticastMembership::loopbackAloneIsJoined()
     if (!why.isEmpty())
         QSKIP(qPrintable(why));
 
+    const auto previous =
+        MulticastMembership::setInterfaceSource(MulticastMembership::machineInterfaces);
     InNamespace in(network.loopbackOnly());
     QVERIFY(in.entered());
     QUdpSocket receiver;
@@ -295,6 +300,7 @@ void TestMulticastMembership::loopbackAloneIsJoined()
     QVERIFY(groupJoinedOn(QStringLiteral("lo")));
     QVERIFY(membership.LeaveMulticastGroup(receiver.socketDescriptor()));
     QVERIFY(!groupJoinedOn(QStringLiteral("lo")));
+    MulticastMembership::setInterfaceSource(previous);
 }
 
 QTEST_GUILESS_MAIN(TestMulticastMembership)
