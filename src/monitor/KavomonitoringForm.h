@@ -219,6 +219,17 @@ private:
     bool m_unloading = false;
 
     // ---- State of the Ardix stream (KavomonitoringFormArdix.cpp) ----
+    // The decoder (with the run's NumConversion) lives from StartArdixStream to
+    // the unload; shared_ptr lets this header name the classes only.
+    std::shared_ptr<class ArdixDatagramDecoder> m_datagramDecoder;
+    std::shared_ptr<class MulticastMembership> m_multicastMembership;
+    QString MulticastGroupAddress;
+    qintptr StreamSocketHandle = -1;
+    QString ConnectionStateText;     // "Associated" or "Disconnected"
+    bool m_takingDatagrams = false;  // the datagram handler is never re-entered
+    bool m_invalidDataShown = false; // until a datagram with a valid marker comes
+    void applyDatagram(const QByteArray &datagram);
+    void setSignalWidgetsVisible(bool visible);
 
     // ---- State of the SNMP layer (KavomonitoringFormSnmp.cpp) ----
     int m_rebootPhase = 0; // RebootTimer: 0 before the first tick, 1 after it
@@ -255,6 +266,10 @@ private:
     void leaveRadioAfterCycle();
 
     // ---- State of the display (KavomonitoringFormDisplay.cpp) ----
+    class ColorBar *RssiColorBar = nullptr; // inside RssiColorBarFrame
+    class ColorBar *SNRColorBar = nullptr;  // inside SNRColorBarFrame
+    // The scale of a selector (0 RSSI, 1 SNR), made in its frame on first use.
+    class ColorBar *colorBar(int selector);
 
     // ---- State of GPS and log (KavomonitoringFormGpsLog.cpp) ----
     QString m_gpsReceiveBuffer;

@@ -3,10 +3,27 @@
 #include "app/ApplicationExit.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
+#include "stream/MulticastMembership.h"
 #include "telnet/CongestionStatus.h"
 
+#include <QNetworkInterface>
 #include <QSettings>
 #include <QtTest>
+
+namespace {
+
+// No test lets a multicast membership report leave the machine: a window
+// that starts an Ardix stream joins the group on loopback only, whatever
+// interfaces the machine has. A test may still choose other interfaces.
+[[maybe_unused]] const bool kMembershipsOnLoopback = [] {
+    MulticastMembership::setInterfaceSource([] {
+        const int loopback = QNetworkInterface::interfaceIndexFromName(QStringLiteral("lo"));
+        return loopback > 0 ? QList<int>{loopback} : QList<int>{};
+    });
+    return true;
+}();
+
+} // namespace
 
 TestStore::TestStore()
 {

@@ -10,6 +10,9 @@
 // A settings store of the test's own in a temporary folder; the operator's
 // real store is never touched. Also resets the process-wide records, so each
 // test starts like a fresh process.
+//
+// Every test process that uses this support (the store, the recorders) keeps the Ardix stream's
+// multicast memberships on loopback (see TestSupport.cpp).
 class TestStore
 {
 public:

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "NumConversion.h"
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <optional>
+
+// What one Ardix statistics datagram says. A field is present only when its
+// last byte arrived; after a bad marker byte nothing further is decoded.
+//
+// Datagram (35 bytes, multi-byte fields most significant byte first):
+//   0 state (1 = associated)   1 marker 0xFF   2 RSSI (low 8 bits of -dBm)
+//   3 RX Bytes  7 RX Packets  11 RX Errors  15 TX Bytes  19 TX Packets
+//   23 TX Errors  27 Fragments  31 Retries   (4 bytes each; bytes after 34 ignored)
+struct ArdixDatagram
+{
+    enum class Marker
+    {
+        NotReached, // fewer than two bytes
+        Valid,
+        Invalid
+    };
+
+    // Counters in datagram order.
+    enum Counter
+    {
+        RxBytes,
+        RxPackets,
+        RxErrors,
+        TxBytes,
+        TxPackets,
+        TxErrors,
+        Fragments,
+        Retries,
+        CounterCount
+    };
+
+    std::optional<int> state;
+    Marker marker = Marker::NotReached;
+    std::optional<qint16> rawRssi; // as decoded, before smoothing
+    std::optional<qint16> rssi;    // smoothed with the previous reading
+    std::array<std::optional<QString>, CounterCount> counters;
+    int fieldsComplete = 0; // of the eleven fields above (state, marker, RSSI, counters)
+};
+
+// Decodes Ardix datagrams the way the station was designed to: every byte goes
+// through the run's NumConversion as two hexadecimal digits; the RSSI through
+// its binary digits; each counter from its eight accumulated hexadecimal
+// digits, read back in single precision. One decoder lives for a monitoring
+// run; it keeps nothing between datagrams but its converter (the previous
+// RSSI is the caller's, stored in linkStatistics).
+class ArdixDatagramDecoder
+{
+public:
+    static constexpr int kDatagramSize = 35;
+
+    ArdixDatagram decode(const QByteArray &datagram, qint16 previousRssi);
+
+private:
+    NumConversion m_conversion;
+};

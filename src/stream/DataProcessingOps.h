@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class NumConversion;
+
+// The arithmetic of an Ardix datagram: how the RSSI byte becomes dBm, how the
+// reading is smoothed and scaled for the meter, how counters are written and
+// how the connection state looks. No widgets; the monitoring window applies
+// the results.
+//
+// Path of the RSSI from the datagram to the screen: byte 2 (for example 0xB5)
+// -> NumConversion::BinNum "10110101" -> PadToEightBits -> InvertBits
+// "01001010" -> AddOneBinary "01001011" -> BinaryToDecimal 75 -> negated, -75
+// dBm -> smoothRssi with the previous reading -> linkStatistics.rssi, the
+// window title "-75 dBm" and meterValueForRssi 62.5.
+namespace DataProcessingOps {
+
+// Left-pads binary digits with "0" to exactly eight (longer texts keep their
+// last eight digits).
+QString PadToEightBits(const QString &bits);
+// "1" becomes "0" and every other digit "1".
+QString InvertBits(const QString &bits);
+// Adds one from the rightmost digit with carry; the carry out of the leftmost
+// digit is dropped, so the text keeps its length ("11111111" -> "00000000").
+QString AddOneBinary(const QString &bits);
+// Digit k from the right weighs 2 to the power k when it is "1".
+int BinaryToDecimal(const QString &bits);
+
+// The raw RSSI of the byte whose value the converter holds: the negated two's
+// complement of its eight bits, b - 256 for b from 1 to 255 and 0 for b = 0.
+qint16 DecodeRSSI(const NumConversion &conversion);
+
+// The shown RSSI: the raw value when previousRssi is 0 (nothing to smooth
+// with), otherwise the mean of both rounded to the nearest integer, halves to
+// the even neighbour (-77.5 -> -78).
+qint16 smoothRssi(qint16 rawRssi, qint16 previousRssi);
+
+// Meter position 0..100 for an RSSI: -60 dBm or stronger is full, -100 dBm or
+// weaker is empty, 2.5 per dB between (computed in single precision).
+double meterValueForRssi(qint16 rssi);
+
+// The window title for an RSSI: "-75 dBm".
+QString rssiTitle(qint16 rssi);
+
+// A counter as shown and logged: its value in single precision with at most
+// seven significant digits; below ten million a plain integer ("1234567"),
+// from there on exponent form ("1.234568E+07", "1E+07"). Counters are
+// unsigned, so values of 2^31 and more stay positive ("2.147484E+09").
+QString counterText(float value);
+
+// How the connection state of byte 0 is shown: 1 is associated, anything else
+// disconnected.
+struct ConnectionStateLook
+{
+    bool associated = false;
+    QString text; // "Associated" or "Disconnected"
+    int red = 0, green = 0, blue = 0;
+    int lampIconId = 0; // 102 associated, 103 disconnected
+};
+ConnectionStateLook connectionStateLook(int state);
+
+} // namespace DataProcessingOps

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// Messages for socket failures.
+namespace NetworkFunctions {
+
+// The operator's text for a Windows Sockets error code (see WinSockModule for
+// how Linux failures map to them); the empty text for codes without one.
+QString winsockErrorText(int code);
+
+// Shows the code's text in a modal message with the exclamation icon and the
+// application's title; a code without a text still shows the (empty) box.
+void ShowWinsockError(int code);
+
+} // namespace NetworkFunctions
