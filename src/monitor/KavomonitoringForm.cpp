@@ -129,24 +129,24 @@ void KavomonitoringForm::buildControls()
 
     SignalStrengthlbl =
         label("SignalStrengthlbl", QStringLiteral("Received Signal Strength (RSSI)"),
-              Twips::rect(120, 560, 2800, 255));
-    SignalStrengthMeter = meter("SignalStrengthMeter", Twips::rect(3000, 540, 3328, 250));
-    RssiColorBarFrame = frame("RssiColorBarFrame", Twips::rect(3000, 825, 3328, 250));
+              Twips::rect(120, 560, 3150, 255));
+    SignalStrengthMeter = meter("SignalStrengthMeter", Twips::rect(3350, 540, 3328, 250));
+    RssiColorBarFrame = frame("RssiColorBarFrame", Twips::rect(3350, 825, 3328, 250));
     hundredDBMlbl =
-        label("hundredDBMlbl", QStringLiteral("-100 dBm"), Twips::rect(2700, 1100, 900, 255));
+        label("hundredDBMlbl", QStringLiteral("-100 dBm"), Twips::rect(3050, 1100, 900, 255));
     eightyDBMlbl =
-        label("eightyDBMlbl", QStringLiteral("-80 dBm"), Twips::rect(4320, 1100, 900, 255));
+        label("eightyDBMlbl", QStringLiteral("-80 dBm"), Twips::rect(4670, 1100, 900, 255));
     sixtyDBMlbl =
-        label("sixtyDBMlbl", QStringLiteral("-60 dBm"), Twips::rect(5950, 1100, 900, 255));
+        label("sixtyDBMlbl", QStringLiteral("-60 dBm"), Twips::rect(6300, 1100, 900, 255));
 
     SNRlbl = label("SNRlbl", QStringLiteral("Signal to Noise Ratio (SNR)"),
-                   Twips::rect(120, 1630, 2800, 255));
-    SNRMeter = meter("SNRMeter", Twips::rect(3000, 1615, 3328, 250));
-    SNRColorBarFrame = frame("SNRColorBarFrame", Twips::rect(3000, 1900, 3328, 250));
-    LowSNRLabel = label("LowSNRLabel", QStringLiteral("10 dBm"), Twips::rect(2800, 2175, 900, 255));
-    MidSNRLabel = label("MidSNRLabel", QStringLiteral("20 dBm"), Twips::rect(4380, 2175, 900, 255));
+                   Twips::rect(120, 1630, 3150, 255));
+    SNRMeter = meter("SNRMeter", Twips::rect(3350, 1615, 3328, 250));
+    SNRColorBarFrame = frame("SNRColorBarFrame", Twips::rect(3350, 1900, 3328, 250));
+    LowSNRLabel = label("LowSNRLabel", QStringLiteral("10 dBm"), Twips::rect(3150, 2175, 900, 255));
+    MidSNRLabel = label("MidSNRLabel", QStringLiteral("20 dBm"), Twips::rect(4730, 2175, 900, 255));
     HighSNRLabel =
-        label("HighSNRLabel", QStringLiteral("30 dBm"), Twips::rect(5950, 2175, 900, 255));
+        label("HighSNRLabel", QStringLiteral("30 dBm"), Twips::rect(6300, 2175, 900, 255));
 
     collectingDatalbl = label("collectingDatalbl", QStringLiteral("Collecting Data Please Wait..."),
                               Twips::rect(1200, 650, 5800, 450));
@@ -293,7 +293,7 @@ void KavomonitoringForm::showLamp(int iconId)
 void KavomonitoringForm::setWindowHeightTwips(int twips)
 {
     m_heightTwips = twips;
-    setFixedHeight(Twips::toPixels(twips));
+    setFixedHeight(Twips::windowHeight(twips));
 }
 
 void KavomonitoringForm::moveFrame1ToTwips(int top)

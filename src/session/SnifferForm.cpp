@@ -102,7 +102,7 @@ void SnifferForm::buildControls()
     // The designed layout is the Velto one, with the port controls hidden.
     DestinationPortLabel->hide();
     portNumber->hide();
-    setFixedSize(Twips::toPixels(kDialogWidthTwips), Twips::toPixels(4000));
+    setFixedSize(Twips::toPixels(kDialogWidthTwips), Twips::windowHeight(4000));
 
     connect(listOfRadios, &QListWidget::currentRowChanged, this, &SnifferForm::listOfRadios_Click);
     connect(portNumber, &QLineEdit::textChanged, this, &SnifferForm::portNumber_Change);
@@ -207,7 +207,7 @@ void SnifferForm::applyLoggingMenuFromStore()
 
 void SnifferForm::setFamilyLayout(int heightTwips, int buttonTopTwips, int lineTopTwips, bool ardix)
 {
-    setFixedSize(Twips::toPixels(kDialogWidthTwips), Twips::toPixels(heightTwips));
+    setFixedSize(Twips::toPixels(kDialogWidthTwips), Twips::windowHeight(heightTwips));
     OK->move(OK->x(), Twips::toPixels(buttonTopTwips));
     Cancel->move(Cancel->x(), Twips::toPixels(buttonTopTwips));
     separatorLine->move(separatorLine->x(), Twips::toPixels(lineTopTwips));

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "app/Records.h"
+#include "app/Twips.h"
 #include "display/Charting.h"
 #include "display/SignalMeter.h"
 #include "monitor/KavomonitoringForm.h"
@@ -56,7 +57,7 @@ void TestChartAndView::trafficViewHeights()
     form.Traffic_History_Chart->trigger();
 
     QCOMPARE(form.windowHeightTwips(), height);
-    QCOMPARE(form.height(), qRound(height / 15.0));
+    QCOMPARE(form.height(), Twips::windowHeight(height));
     QCOMPARE(int(monitorState.trafficViewState), stateAfter);
     QCOMPARE(form.Traffic_History_Chart->isChecked(), chartShown);
     QCOMPARE(form.TrafficChart->isVisible(), chartShown);

@@ -2,6 +2,7 @@
 #include "app/FileChooser.h"
 #include "app/Records.h"
 #include "app/StationWindows.h"
+#include "app/Twips.h"
 #include "monitor/KavomonitoringForm.h"
 #include "session/SnifferForm.h"
 
@@ -361,7 +362,7 @@ void TestSnifferForm::familyLayouts()
     SnifferForm *dialog = loadDialog();
 
     dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
-    QCOMPARE(dialog->height(), 3800 / 15);
+    QCOMPARE(dialog->height(), Twips::windowHeight(3800));
     QCOMPARE(dialog->OK->y(), 2350 / 15);
     QVERIFY(dialog->portNumber->isVisible());
     QVERIFY(!dialog->remoteIPCombo->isVisible());
@@ -370,7 +371,7 @@ void TestSnifferForm::familyLayouts()
 
     dialog->remoteIPCombo->setEditText(QStringLiteral("Add IP Address"));
     dialog->listOfRadios->setCurrentRow(SnifferForm::Velto200Row);
-    QCOMPARE(dialog->height(), 4000 / 15);
+    QCOMPARE(dialog->height(), Twips::windowHeight(4000));
     QCOMPARE(dialog->Cancel->y(), qRound(2600 / 15.0));
     QVERIFY(!dialog->portNumber->isVisible());
     QVERIFY(dialog->remoteIPCombo->isVisible());
