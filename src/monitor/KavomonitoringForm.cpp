@@ -410,6 +410,9 @@ void KavomonitoringForm::setupForArdix()
     SNRlbl->hide();
     SNRMeter->hide();
     SNRColorBarFrame->hide();
+    // An Ardix radio reports no SNR: its scale's captions go with the scale.
+    for (QLabel *caption : {LowSNRLabel, MidSNRLabel, HighSNRLabel})
+        caption->hide();
     moveFrame1ToTwips(2400);
 }
 

@@ -158,9 +158,11 @@ void TestMonitoringWindow::ardixMenus()
     for (QAction *hidden :
          {form->changeRSSIThresh, form->changeSNRThreshold, form->rebootVelto, form->ViewSNR})
         QVERIFY2(!hidden->isVisible(), qPrintable(hidden->objectName()));
-    QVERIFY(form->SNRMeter->isHidden());
-    QVERIFY(form->SNRColorBarFrame->isHidden());
-    QVERIFY(form->SNRlbl->isHidden());
+    for (QWidget *snr :
+         {static_cast<QWidget *>(form->SNRMeter), static_cast<QWidget *>(form->SNRColorBarFrame),
+          static_cast<QWidget *>(form->SNRlbl), static_cast<QWidget *>(form->LowSNRLabel),
+          static_cast<QWidget *>(form->MidSNRLabel), static_cast<QWidget *>(form->HighSNRLabel)})
+        QVERIFY2(snr->isHidden(), qPrintable(snr->objectName()));
     QCOMPARE(form->Frame1->y(), 2400 / 15);
     QCOMPARE(form->runStopMenu->text(), QStringLiteral("Stop Monitoring"));
     QCOMPARE(form->helpTopics->shortcut(), QKeySequence(Qt::Key_F1));
