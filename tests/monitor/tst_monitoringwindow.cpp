@@ -38,6 +38,8 @@ QPointer<KavomonitoringForm> openArdixWindow()
 
 void closeAllWindows()
 {
+    // Closing a Velto window ends the station; here it only ends the test case.
+    TerminationRecorder termination;
     if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
         monitor->close();
     StationWindows::closeSnifferForm();

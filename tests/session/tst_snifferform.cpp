@@ -3,6 +3,7 @@
 #include "app/Records.h"
 #include "app/StationWindows.h"
 #include "app/Twips.h"
+#include "display/SignalMeter.h"
 #include "monitor/KavomonitoringForm.h"
 #include "session/SnifferForm.h"
 
@@ -27,6 +28,8 @@ SnifferForm *loadDialog()
 // Closes whatever a test left open, as the operator would.
 void closeAllWindows()
 {
+    // Closing a Velto window ends the station; here it only ends the test case.
+    TerminationRecorder termination;
     if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
         monitor->close();
     StationWindows::closeSnifferForm();
@@ -206,6 +209,13 @@ void TestSnifferForm::veltoAddress()
     if (expectedMessage.isEmpty()) {
         KavomonitoringForm *monitor = StationWindows::monitoringForm();
         QVERIFY(monitor);
+        QCOMPARE(monitor->windowTitle(), QStringLiteral("Velto Monitoring Window"));
+        QCOMPARE(monitor->about->text(), QStringLiteral("About Velto Monitoring Window"));
+        QVERIFY(!monitor->SwitchRemote->isVisible());
+        QVERIFY(monitor->ViewSNR->isEnabled());
+        QVERIFY(!monitor->ViewSNR->isChecked());
+        QVERIFY(!monitorState.snrBarShown);
+        QVERIFY(monitor->SNRMeter->isHidden());
         const QString expected = newAddress.isEmpty() ? comboText : newAddress;
         QCOMPARE(sessionSettings.remoteAddress, expected);
         QCOMPARE(sessionSettings.remoteKind, RemoteKind::Velto);
@@ -363,7 +373,7 @@ void TestSnifferForm::familyLayouts()
 
     dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
     QCOMPARE(dialog->height(), Twips::windowHeight(3800));
-    QCOMPARE(dialog->OK->y(), 2350 / 15);
+    QCOMPARE(dialog->OK->y(), Twips::toPixels(2350));
     QVERIFY(dialog->portNumber->isVisible());
     QVERIFY(!dialog->remoteIPCombo->isVisible());
     QVERIFY(!dialog->IPBox->isVisible());
@@ -372,7 +382,7 @@ void TestSnifferForm::familyLayouts()
     dialog->remoteIPCombo->setEditText(QStringLiteral("Add IP Address"));
     dialog->listOfRadios->setCurrentRow(SnifferForm::Velto200Row);
     QCOMPARE(dialog->height(), Twips::windowHeight(4000));
-    QCOMPARE(dialog->Cancel->y(), qRound(2600 / 15.0));
+    QCOMPARE(dialog->Cancel->y(), Twips::toPixels(2600));
     QVERIFY(!dialog->portNumber->isVisible());
     QVERIFY(dialog->remoteIPCombo->isVisible());
     QVERIFY(dialog->IPBox->isVisible());

@@ -23,6 +23,15 @@ namespace {
     return true;
 }();
 
+// A station that ends the process in the middle of a test would end the test
+// run with exit code 0 and every later test silently skipped: outside a
+// TerminationRecorder, a request to terminate fails the run loudly instead.
+[[maybe_unused]] const bool kTerminationIsAFailure = [] {
+    ApplicationExit::setTerminator(
+        [] { qFatal("the station asked to end the process outside a TerminationRecorder"); });
+    return true;
+}();
+
 } // namespace
 
 TestStore::TestStore()
