@@ -95,6 +95,7 @@ private slots:
     void cycles();
     void closedByTheRadio_data();
     void closedByTheRadio();
+    void closedWhileLeaving();
     void noPromptGivesUpOnce_data();
     void noPromptGivesUpOnce();
     void congestion_data();
@@ -296,6 +297,32 @@ void TestCongestionWindow::closedByTheRadio()
     QCOMPARE(linkStatistics.rxPackets, QStringLiteral("10"));
     QCOMPARE(linkStatistics.retryErrors, QStringLiteral("7"));
     QVERIFY(w.CongestionManagementTimer->isActive());
+    QVERIFY(m_messages->messages.isEmpty());
+}
+
+void TestCongestionWindow::closedWhileLeaving()
+{
+    // The radio hangs up as soon as it reads "exit": the station ends the
+    // cycle as usual, and the next one logs in again.
+    KavomonitoringForm &w = *m_window;
+    QVERIFY(openCycle());
+    QVERIFY(answerPromptsUpTo(9));
+    QVERIFY(radioSays(kAnswer));
+    QObject::connect(m_radio->peer.get(), &QTcpSocket::readyRead, [this] {
+        if (m_radio->fromStation.contains("exit"))
+            m_radio->peer->disconnectFromHost();
+    });
+
+    w.ChangeCommandForBalancing_Timer();
+    QVERIFY(m_radio->waitForDisconnect(1));
+    QVERIFY(m_radio->expect("exit\r\n"));
+    QVERIFY(!w.ChangeCommandForBalancing->isActive());
+    QVERIFY(w.CongestionManagementTimer->isActive());
+    QVERIFY(m_messages->messages.isEmpty());
+
+    QVERIFY(openCycle());
+    QCOMPARE(m_radio->connections, 2);
+    QVERIFY(answerPromptsUpTo(9));
     QVERIFY(m_messages->messages.isEmpty());
 }
 
