@@ -61,13 +61,17 @@ void TestSnmpAgentRestart::giveUpThenResume_data()
     // open and are never answered; straight to snmpd they reach a closed port,
     // which the system answers with "port unreachable".
     QTest::addColumn<bool>("throughRelay");
-    QTest::newRow("killed in the middle of a poll") << true;
-    QTest::newRow("killed between polls, its port closed") << false;
+    QTest::addColumn<bool>("resumedEarly"); // once while the agent is still down
+    QTest::newRow("killed in the middle of a poll") << true << false;
+    QTest::newRow("killed between polls, its port closed") << false << false;
+    QTest::newRow("killed in a poll, resumed before it is back") << true << true;
+    QTest::newRow("port closed, resumed before it is back") << false << true;
 }
 
 void TestSnmpAgentRestart::giveUpThenResume()
 {
     QFETCH(bool, throughRelay);
+    QFETCH(bool, resumedEarly);
     TestStore store;
     MessageRecorder messages;
     TerminationRecorder terminations;
@@ -123,6 +127,17 @@ void TestSnmpAgentRestart::giveUpThenResume()
     QCOMPARE(monitorState.snmpTimeoutCount, 0);
     QCOMPARE(terminations.count, 0);
 
+    // Resumed while the radio is still silent: the start gives it up again.
+    if (resumedEarly) {
+        window->runStopMenu_Click();
+        QVERIFY(window);
+        QCOMPARE(messages.titles(), QStringList(2, QStringLiteral("Connection Error")));
+        QVERIFY(monitorState.monitoringStopped);
+        QVERIFY(!window->SNMPTimer->isActive());
+        QCOMPARE(window->runStopMenu->text(), QStringLiteral("Resume Monitoring"));
+    }
+    const qsizetype givenUp = messages.messages.size();
+
     // The agent comes back; the operator resumes.
     QVERIFY2(agent.restart(), qPrintable(agent.failure()));
     linkStatistics.rxBytes.clear();
@@ -140,7 +155,7 @@ void TestSnmpAgentRestart::giveUpThenResume()
     QCOMPARE(window->status->text(), QStringLiteral("Associated"));
     QVERIFY(!window->status->isHidden());
     QCOMPARE(monitorState.snmpTimeoutCount, 0);
-    QCOMPARE(messages.messages.size(), 1);
+    QCOMPARE(messages.messages.size(), givenUp);
     QCOMPARE(terminations.count, 0);
     delete window.data();
 }
