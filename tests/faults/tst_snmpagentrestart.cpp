@@ -140,8 +140,9 @@ void TestSnmpAgentRestart::giveUpThenResume()
 
     // The agent comes back; the operator resumes.
     QVERIFY2(agent.restart(), qPrintable(agent.failure()));
-    linkStatistics.rxBytes.clear();
-    linkStatistics.connectionStateCode.clear();
+    for (QString *field : {&linkStatistics.rxBytes, &linkStatistics.connectionStateCode,
+                           &linkStatistics.rssiThresholdText, &linkStatistics.firmwareVersion})
+        field->clear();
     window->runStopMenu_Click();
     QVERIFY(window);
     QVERIFY(!monitorState.monitoringStopped);
