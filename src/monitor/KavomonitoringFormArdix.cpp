@@ -28,6 +28,11 @@ constexpr int kSilenceRepeatMs = 5000;    // DataArrivalTimer2 after its first t
 // Datagrams taken per arrival event. The socket signals again for the rest,
 // so a flood of datagrams cannot keep the window from its other events.
 constexpr int kDatagramsPerEvent = 64;
+// Datagrams wait in the socket while the window serves its other events (a
+// repaint, a log tick, a message). The system's default buffer holds a few
+// hundred small datagrams, a fraction of a second of a busy stream; this one
+// holds thousands. The system caps it at its own maximum (net.core.rmem_max).
+constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 
 // Where each counter of the datagram is kept, in datagram order.
 constexpr QString LinkStatistics::*kCounterFields[ArdixDatagram::CounterCount] = {
@@ -70,6 +75,9 @@ void KavomonitoringForm::StartArdixStream()
         portUsable && Winsock1->bind(QHostAddress::AnyIPv4, quint16(sessionSettings.destPort),
                                      QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint);
     StreamSocketHandle = Winsock1->socketDescriptor();
+    if (bound)
+        Winsock1->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
+                                  kReceiveBufferBytes);
 
     // A port that cannot be bound receives nothing; the arrival supervision
     // then tells the operator that no data comes and returns to the dialog.

@@ -532,6 +532,7 @@ void TestLogFileOps::failedWrite_data()
 {
     QTest::addColumn<bool>("tmpfs"); // else a file size limit of this process
     QTest::addColumn<QByteArray>("existing");
+    QTest::addColumn<QByteArray>("kept"); // by the first tick that can write again
 
     // 4096 bytes exactly: the record needs a new page of the full file system.
     QByteArray onePage = writtenForm(kArdixHeader, 0);
@@ -539,17 +540,19 @@ void TestLogFileOps::failedWrite_data()
         onePage += "old record\t\t-70 \r\n";
     onePage += QByteArray(4096 - onePage.size() - 2, 'x') + "\r\n";
     const QByteArray needsRewrite = writtenForm(kArdixHeader, 100) + "cr only\rlast";
+    const QByteArray rewritten = writtenForm(kArdixHeader, 100) + "cr only\r\nlast\r\n";
 
-    QTest::newRow("full disk, record appended") << true << onePage;
-    QTest::newRow("full disk, file rewritten") << true << needsRewrite;
-    QTest::newRow("size limit, record appended") << false << onePage;
-    QTest::newRow("size limit, file rewritten") << false << needsRewrite;
+    QTest::newRow("full disk, record appended") << true << onePage << onePage;
+    QTest::newRow("full disk, file rewritten") << true << needsRewrite << rewritten;
+    QTest::newRow("size limit, record appended") << false << onePage << onePage;
+    QTest::newRow("size limit, file rewritten") << false << needsRewrite << rewritten;
 }
 
 void TestLogFileOps::failedWrite()
 {
     QFETCH(bool, tmpfs);
     QFETCH(QByteArray, existing);
+    QFETCH(QByteArray, kept);
     const QString folder = logPath(QStringLiteral("disk"));
     QVERIFY(QDir().mkdir(folder));
     const QString path = folder + QStringLiteral("/log.txt");
@@ -574,6 +577,14 @@ void TestLogFileOps::failedWrite()
     QVERIFY(m_messages->messages.isEmpty());
     const QStringList left = QDir(folder).entryList(QDir::Files);
     QCOMPARE(left, tmpfs ? QStringList({"filler", "log.txt"}) : QStringList({"log.txt"}));
+
+    // Once there is room again, the next tick writes its record after all
+    // that was there before.
+    if (tmpfs)
+        QVERIFY(QFile::remove(folder + QStringLiteral("/filler")));
+    tick(Ardix);
+    QCOMPARE(contentOf(path), kept + expectedRecord(Ardix));
+    QVERIFY(m_messages->messages.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestLogFileOps)

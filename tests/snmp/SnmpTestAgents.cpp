@@ -207,7 +207,7 @@ void ScriptedAgent::answerLast(const ScriptedAnswer &a)
 
 // ---------------------------------------------------------------------------
 
-SnmpdAgent::SnmpdAgent(const QStringList &overrides)
+SnmpdAgent::SnmpdAgent(const QStringList &overrides) : m_overrides(overrides)
 {
     connect(&m_relay, &QUdpSocket::readyRead, this, &SnmpdAgent::fromClient);
     connect(&m_upstream, &QUdpSocket::readyRead, this, &SnmpdAgent::fromAgent);
@@ -215,8 +215,15 @@ SnmpdAgent::SnmpdAgent(const QStringList &overrides)
         m_failure = QStringLiteral("no loopback socket");
         return;
     }
-    for (int attempt = 0; attempt < 3 && !m_ready; ++attempt)
-        m_ready = start(overrides);
+    for (int attempt = 0; attempt < 3 && !m_ready; ++attempt) {
+        quint16 port = 0;
+        {
+            QUdpSocket probe;
+            if (probe.bind(QHostAddress::LocalHost, 0))
+                port = probe.localPort();
+        }
+        m_ready = port != 0 && start(port);
+    }
 }
 
 SnmpdAgent::~SnmpdAgent()
@@ -230,19 +237,30 @@ SnmpdAgent::~SnmpdAgent()
     }
 }
 
-bool SnmpdAgent::start(const QStringList &overrides)
+void SnmpdAgent::kill()
 {
-    {
-        QUdpSocket probe;
-        if (!probe.bind(QHostAddress::LocalHost, 0))
-            return false;
-        m_agentPort = probe.localPort();
-    }
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.kill();
+    m_process.waitForFinished(3000);
+}
+
+bool SnmpdAgent::restart()
+{
+    kill();
+    // On the same port, so that a client talking to snmpd directly finds it again.
+    m_ready = start(m_agentPort);
+    return m_ready;
+}
+
+bool SnmpdAgent::start(quint16 port)
+{
+    m_agentPort = port;
     QFile conf(m_dir.filePath(QStringLiteral("snmpd.conf")));
     if (!conf.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     QByteArray text = "rocommunity public 127.0.0.1\nrwcommunity private 127.0.0.1\n";
-    for (const QString &line : overrides)
+    for (const QString &line : std::as_const(m_overrides))
         text += "override -rw " + line.toUtf8() + '\n';
     conf.write(text);
     conf.close();
@@ -298,8 +316,11 @@ void SnmpdAgent::fromClient()
 {
     while (m_relay.hasPendingDatagrams()) {
         const QNetworkDatagram datagram = m_relay.receiveDatagram();
-        if (const std::optional<SeenRequest> request = decodeMessage(datagram.data()))
+        if (const std::optional<SeenRequest> request = decodeMessage(datagram.data())) {
             requests << *request;
+            if (onRequest)
+                onRequest(*request);
+        }
         m_client = datagram.senderAddress();
         m_clientPort = quint16(datagram.senderPort());
         m_upstream.writeDatagram(datagram.data(), QHostAddress::LocalHost, m_agentPort);

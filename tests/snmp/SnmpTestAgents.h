@@ -102,12 +102,20 @@ public:
     quint16 agentPort() const { return m_agentPort; }
     QList<SeenRequest> requests;
     QStringList requestedOids() const;
+    // Runs when a request reaches the relay, before it goes on to snmpd.
+    std::function<void(const SeenRequest &)> onRequest;
+
+    // Ends snmpd at once (SIGKILL), as a radio's agent that crashes; the
+    // relay stays. restart() starts it again on the same port.
+    void kill();
+    bool restart();
 
 private:
-    bool start(const QStringList &overrides);
+    bool start(quint16 port);
     void fromClient();
     void fromAgent();
     QTemporaryDir m_dir;
+    QStringList m_overrides;
     QProcess m_process;
     quint16 m_agentPort = 0;
     QUdpSocket m_relay;

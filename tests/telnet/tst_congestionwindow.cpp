@@ -95,6 +95,7 @@ private slots:
     void cycles();
     void closedByTheRadio_data();
     void closedByTheRadio();
+    void closedWhileLeaving();
     void noPromptGivesUpOnce_data();
     void noPromptGivesUpOnce();
     void congestion_data();
@@ -244,10 +245,12 @@ void TestCongestionWindow::closedByTheRadio_data()
     QTest::addColumn<int>("state");
     QTest::addColumn<bool>("cyclesGoOn");
 
+    QTest::newRow("before the login prompt") << 1 << false;
     QTest::newRow("waiting for the banner") << 2 << false;
     QTest::newRow("waiting for the main menu") << 3 << false;
     QTest::newRow("waiting for the first prompt") << 4 << false;
     QTest::newRow("waiting for the second prompt") << 5 << false;
+    QTest::newRow("waiting for the third prompt") << 8 << false;
     QTest::newRow("reading") << 9 << true;
 }
 
@@ -263,15 +266,63 @@ void TestCongestionWindow::closedByTheRadio()
     m_radio->peer->disconnectFromHost();
     QVERIFY(QTest::qWaitFor([&] { return closed.count() == 1; }, kWaitMs));
 
-    QVERIFY(!w.TelnetConnectionTimer->isActive());
+    // Before the first prompt the connection timer still runs: the radio is
+    // given up at its tick, once, as when it never prompts.
+    const bool prompted = state > 1;
+    QCOMPARE(w.TelnetConnectionTimer->isActive(), !prompted);
     QVERIFY(!w.CongestionManagementTimer->isActive());
     QCOMPARE(w.ChangeCommandForBalancing->isActive(), cyclesGoOn);
-    if (cyclesGoOn) {
-        // Without a connection the tick only schedules the next cycle.
-        w.ChangeCommandForBalancing_Timer();
-        QVERIFY(w.CongestionManagementTimer->isActive());
-        QVERIFY(m_radio->fromStation.isEmpty());
+    QVERIFY(m_messages->messages.isEmpty());
+    if (!prompted) {
+        w.TelnetConnectionTimer_Timer();
+        QCOMPARE(m_messages->titles(), QStringList{QStringLiteral("Error")});
+        QVERIFY(!w.CongestionManagementTimer->isActive());
     }
+    if (!cyclesGoOn)
+        return;
+
+    // Without a connection the tick only schedules the next cycle.
+    w.ChangeCommandForBalancing_Timer();
+    QVERIFY(w.CongestionManagementTimer->isActive());
+    QVERIFY(m_radio->fromStation.isEmpty());
+
+    // That cycle logs in again from the start and reads the statistics.
+    QVERIFY(openCycle());
+    QCOMPARE(m_radio->connections, 2);
+    QVERIFY(answerPromptsUpTo(9));
+    QVERIFY(radioSays(kAnswer));
+    w.ChangeCommandForBalancing_Timer();
+    QVERIFY(m_radio->expect("wrlsstat\r\nexit\r\nQ"));
+    QVERIFY(m_radio->waitForDisconnect(2));
+    QCOMPARE(linkStatistics.rxPackets, QStringLiteral("10"));
+    QCOMPARE(linkStatistics.retryErrors, QStringLiteral("7"));
+    QVERIFY(w.CongestionManagementTimer->isActive());
+    QVERIFY(m_messages->messages.isEmpty());
+}
+
+void TestCongestionWindow::closedWhileLeaving()
+{
+    // The radio hangs up as soon as it reads "exit": the station ends the
+    // cycle as usual, and the next one logs in again.
+    KavomonitoringForm &w = *m_window;
+    QVERIFY(openCycle());
+    QVERIFY(answerPromptsUpTo(9));
+    QVERIFY(radioSays(kAnswer));
+    QObject::connect(m_radio->peer.get(), &QTcpSocket::readyRead, [this] {
+        if (m_radio->fromStation.contains("exit"))
+            m_radio->peer->disconnectFromHost();
+    });
+
+    w.ChangeCommandForBalancing_Timer();
+    QVERIFY(m_radio->waitForDisconnect(1));
+    QVERIFY(m_radio->expect("exit\r\n"));
+    QVERIFY(!w.ChangeCommandForBalancing->isActive());
+    QVERIFY(w.CongestionManagementTimer->isActive());
+    QVERIFY(m_messages->messages.isEmpty());
+
+    QVERIFY(openCycle());
+    QCOMPARE(m_radio->connections, 2);
+    QVERIFY(answerPromptsUpTo(9));
     QVERIFY(m_messages->messages.isEmpty());
 }
 
