@@ -264,6 +264,9 @@ private:
     QString telnetScreenText; // the data received last
     TelnetX *congestionTelnet();
     void leaveRadioAfterCycle();
+    // "exit", a pause, "Q", a pause, then the line is closed; false when the
+    // window went away during the pauses.
+    bool leaveRadioMenu();
 
     // ---- State of the display (KavomonitoringFormDisplay.cpp) ----
     class ColorBar *RssiColorBar = nullptr; // inside RssiColorBarFrame

@@ -159,19 +159,26 @@ void KavomonitoringForm::ChangeCommandForBalancing_Timer()
         leaveRadioAfterCycle();
 }
 
-void KavomonitoringForm::leaveRadioAfterCycle()
+bool KavomonitoringForm::leaveRadioMenu()
 {
     QPointer<KavomonitoringForm> self(this);
     TelnetX *telnet = congestionTelnet();
     telnet->send(CongestionScript::exitCommand());
     pumpEventsFor(kLeavingPauseMs);
     if (!self)
-        return;
+        return false;
     telnet->send(CongestionScript::quitKey());
     pumpEventsFor(kLeavingPauseMs);
     if (!self)
-        return;
+        return false;
     telnet->close();
+    return true;
+}
+
+void KavomonitoringForm::leaveRadioAfterCycle()
+{
+    if (!leaveRadioMenu())
+        return;
     ChangeCommandForBalancing->stop();
     telnetScriptState = CongestionScript::kLogin;
     // A window that closed during the pauses opens no further cycle.
@@ -185,20 +192,11 @@ void KavomonitoringForm::CloseCongestionManagementTelnet()
 {
     if (!telnetConnected || !CongestionManagementTelnet)
         return;
-    QPointer<KavomonitoringForm> self(this);
-    TelnetX *telnet = CongestionManagementTelnet;
     // No statistics tick inside the pauses below.
     ChangeCommandForBalancing->stop();
-    telnet->send(CongestionScript::lineEnd());
-    telnet->send(CongestionScript::exitCommand());
-    pumpEventsFor(kLeavingPauseMs);
-    if (!self)
+    CongestionManagementTelnet->send(CongestionScript::lineEnd());
+    if (!leaveRadioMenu())
         return;
-    telnet->send(CongestionScript::quitKey());
-    pumpEventsFor(kLeavingPauseMs);
-    if (!self)
-        return;
-    telnet->close();
     // A prompt answered during the pauses may have started it again.
     ChangeCommandForBalancing->stop();
 }
