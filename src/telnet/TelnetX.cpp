@@ -52,13 +52,28 @@ void TelnetX::handleSocketConnected()
 {
     m_socket->setSocketOption(QAbstractSocket::KeepAliveOption, m_keepAlive ? 1 : 0);
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    m_telnet = telnet_init(kNoOptions, &TelnetX::onTelnetEvent, 0, this);
-    if (!m_telnet) {
+    if (!startProtocol()) {
         m_socket->abort();
-        emit message(QStringLiteral("telnet: out of memory"));
         return;
     }
     emit connected();
+}
+
+bool TelnetX::startProtocol()
+{
+    m_telnet = telnet_init(kNoOptions, &TelnetX::onTelnetEvent, 0, this);
+    if (!m_telnet) {
+        emit message(QStringLiteral("telnet: out of memory"));
+        return false;
+    }
+    return true;
+}
+
+void TelnetX::handleReceived(const QByteArray &raw)
+{
+    if (!m_telnet && !startProtocol())
+        return;
+    processReceived(raw);
 }
 
 void TelnetX::onTelnetEvent(telnet_t *, telnet_event_t *event, void *self)

@@ -52,6 +52,12 @@ public:
     void setWaitFor(const QByteArray &text);
     QByteArray waitFor() const { return m_waitFor; }
 
+    // Raw bytes as they come from the peer, through the same path as a socket's
+    // data: protocol decoding, CR NUL, the wait-for text and the events. The
+    // protocol starts here when no connection has started it, so the receive
+    // path can be driven without a socket.
+    void handleReceived(const QByteArray &raw);
+
     // Up to count bytes of the received data not read yet, oldest first.
     QByteArray receive(qsizetype count);
 
@@ -73,6 +79,9 @@ signals:
 private:
     static void onTelnetEvent(telnet_t *telnet, telnet_event_t *event, void *self);
     void handleSocketConnected();
+    // Starts the protocol state of a connection; false (and a message) when
+    // it could not be started.
+    bool startProtocol();
     void handleReadyRead();
     void handleDisconnected();
     void handleSocketError();
