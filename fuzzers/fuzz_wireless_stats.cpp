@@ -6,6 +6,7 @@
 #include "telnet/WirelessStats.h"
 
 #include <QList>
+#include <QRegularExpression>
 #include <cmath>
 #include <cstdint>
 
@@ -28,7 +29,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const std::optional<std::array<double, 8>> numbers = WirelessStats::parseAnswer(text);
         if (numbers) {
             for (double value : *numbers)
-                FUZZ_CHECK(!std::isnan(value));
+                FUZZ_CHECK(std::isfinite(value));
+        }
+        // An answer of the radio's own form reads as the numbers it has.
+        static const QRegularExpression wellFormed(
+            QStringLiteral("^(\\d{1,9}) (\\d{1,9}) (\\d{1,9}) (\\d{1,9}) (\\d{1,9}) "
+                           "(\\d{1,9}) (\\d{1,9}) (\\d{1,9})\r\n\\z"));
+        const QRegularExpressionMatch match = wellFormed.match(text);
+        if (match.hasMatch()) {
+            FUZZ_CHECK(numbers);
+            for (int i = 0; i < 8; ++i)
+                FUZZ_CHECK((*numbers)[i] == match.captured(i + 1).toDouble());
         }
         const int sentBefore = sent;
         const WirelessStats::TickResult result = stats.balancingTick(true, text, send);
