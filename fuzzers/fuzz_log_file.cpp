@@ -1,9 +1,10 @@
 // An existing log file, as the station finds it at a log tick. The first
-// byte chooses the family (bit 0: Velto) and whether GPS is on (bit 1); the
-// rest up to the first NUL is the file, and what follows it are values the
-// remote and the receiver sent (fields separated by 0x01) for the record.
+// byte chooses the family (bit 0: Velto), whether GPS is on (bit 1) and
+// whether values for the record follow (bit 2): then the file is the rest up
+// to its last NUL, and after it come the values the remote and the receiver
+// sent, separated by 0x01; otherwise the whole rest is the file.
 // After the tick the file must hold every line it had, each ending in CR LF,
-// and exactly one line more.
+// and exactly one line more, with the columns of every record.
 #include "FuzzCheck.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
@@ -66,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const bool velto = data[0] & 1;
     const QByteArray rest(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
-    const qsizetype nul = rest.indexOf('\0');
+    const qsizetype nul = (data[0] & 4) ? rest.lastIndexOf('\0') : -1;
     const QByteArray existing = nul < 0 ? rest : rest.left(nul);
     const QList<QByteArray> values = nul < 0 ? QList<QByteArray>() : rest.mid(nul + 1).split('\1');
 
