@@ -15,7 +15,9 @@ union telnet_event_t;
 // is given (an 0xFF byte is doubled, as the protocol demands; CR and LF are
 // left alone, the caller writes its own line ends), and received data is
 // handed on as it came, except that a CR NUL pair is turned back into CR.
-// Every option the peer offers is refused.
+// Every option the peer offers is refused, and a peer that starts compression
+// all the same has its connection closed as after a protocol error: nothing
+// from the start of the compressed stream on is handed on.
 //
 // The wait-for text is looked for in the data that arrives after it was set,
 // across the boundaries of received chunks; each appearance raises one
@@ -106,4 +108,5 @@ private:
     QByteArray m_decoded;
     QStringList m_pendingMessages;
     bool m_protocolError = false;
+    bool m_compressionStarted = false; // what follows in this chunk is not data
 };
