@@ -52,13 +52,28 @@ void TelnetX::handleSocketConnected()
 {
     m_socket->setSocketOption(QAbstractSocket::KeepAliveOption, m_keepAlive ? 1 : 0);
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    m_telnet = telnet_init(kNoOptions, &TelnetX::onTelnetEvent, 0, this);
-    if (!m_telnet) {
+    if (!startProtocol()) {
         m_socket->abort();
-        emit message(QStringLiteral("telnet: out of memory"));
         return;
     }
     emit connected();
+}
+
+bool TelnetX::startProtocol()
+{
+    m_telnet = telnet_init(kNoOptions, &TelnetX::onTelnetEvent, 0, this);
+    if (!m_telnet) {
+        emit message(QStringLiteral("telnet: out of memory"));
+        return false;
+    }
+    return true;
+}
+
+void TelnetX::handleReceived(const QByteArray &raw)
+{
+    if (!m_telnet && !startProtocol())
+        return;
+    processReceived(raw);
 }
 
 void TelnetX::onTelnetEvent(telnet_t *, telnet_event_t *event, void *self)
@@ -66,7 +81,8 @@ void TelnetX::onTelnetEvent(telnet_t *, telnet_event_t *event, void *self)
     auto *client = static_cast<TelnetX *>(self);
     switch (event->type) {
     case TELNET_EV_DATA:
-        client->m_decoded.append(event->data.buffer, qsizetype(event->data.size));
+        if (!client->m_compressionStarted)
+            client->m_decoded.append(event->data.buffer, qsizetype(event->data.size));
         break;
     case TELNET_EV_SEND:
         client->m_socket->write(event->data.buffer, qint64(event->data.size));
@@ -77,6 +93,16 @@ void TelnetX::onTelnetEvent(telnet_t *, telnet_event_t *event, void *self)
     case TELNET_EV_ERROR:
         client->m_pendingMessages << QString::fromLatin1(event->error.msg);
         client->m_protocolError = true;
+        break;
+    case TELNET_EV_COMPRESS:
+        // libtelnet inflates whatever follows a compression start, which the
+        // peer may send although it was never offered. None of that is the
+        // menu's data: the connection ends as after a protocol error. The
+        // library reports the start more than once.
+        if (!client->m_compressionStarted)
+            client->m_pendingMessages << QStringLiteral("telnet: the remote started compression");
+        client->m_protocolError = true;
+        client->m_compressionStarted = true;
         break;
     default:
         break; // negotiations are answered by libtelnet; nothing else is used
@@ -119,6 +145,7 @@ void TelnetX::processReceived(const QByteArray &raw)
     m_decoded.clear();
     m_pendingMessages.clear();
     m_protocolError = false;
+    m_compressionStarted = false;
     telnet_recv(m_telnet, raw.constData(), size_t(raw.size()));
 
     // A CR the peer sent alone travels as CR NUL; the NUL is not data. The

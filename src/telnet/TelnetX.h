@@ -15,7 +15,9 @@ union telnet_event_t;
 // is given (an 0xFF byte is doubled, as the protocol demands; CR and LF are
 // left alone, the caller writes its own line ends), and received data is
 // handed on as it came, except that a CR NUL pair is turned back into CR.
-// Every option the peer offers is refused.
+// Every option the peer offers is refused, and a peer that starts compression
+// all the same has its connection closed as after a protocol error: nothing
+// from the start of the compressed stream on is handed on.
 //
 // The wait-for text is looked for in the data that arrives after it was set,
 // across the boundaries of received chunks; each appearance raises one
@@ -52,6 +54,12 @@ public:
     void setWaitFor(const QByteArray &text);
     QByteArray waitFor() const { return m_waitFor; }
 
+    // Raw bytes as they come from the peer, through the same path as a socket's
+    // data: protocol decoding, CR NUL, the wait-for text and the events. The
+    // protocol starts here when no connection has started it, so the receive
+    // path can be driven without a socket.
+    void handleReceived(const QByteArray &raw);
+
     // Up to count bytes of the received data not read yet, oldest first.
     QByteArray receive(qsizetype count);
 
@@ -73,6 +81,9 @@ signals:
 private:
     static void onTelnetEvent(telnet_t *telnet, telnet_event_t *event, void *self);
     void handleSocketConnected();
+    // Starts the protocol state of a connection; false (and a message) when
+    // it could not be started.
+    bool startProtocol();
     void handleReadyRead();
     void handleDisconnected();
     void handleSocketError();
@@ -97,4 +108,5 @@ private:
     QByteArray m_decoded;
     QStringList m_pendingMessages;
     bool m_protocolError = false;
+    bool m_compressionStarted = false; // what follows in this chunk is not data
 };

@@ -85,6 +85,7 @@ private slots:
     void sendsDataUnchanged();
     void crNulBecomesCr_data();
     void crNulBecomesCr();
+    void compressionStartEndsTheConnection();
     void closedOnce_data();
     void closedOnce();
     void closeDeliversPendingOutput();
@@ -259,6 +260,30 @@ void TestTelnetX::crNulBecomesCr()
     for (const QByteArray &chunk : chunks)
         QVERIFY(link.sendChunk(chunk));
     QCOMPARE(link.received, received);
+}
+
+void TestTelnetX::compressionStartEndsTheConnection()
+{
+    // The peer starts compression, which was never offered: what came before
+    // is data, nothing of the compressed stream is, and the connection ends.
+    TelnetX client;
+    QByteArray received;
+    QObject::connect(&client, &TelnetX::dataArrival,
+                     [&](int count) { received += client.receive(count); });
+    QSignalSpy matched(&client, &TelnetX::waitForMatched);
+    QSignalSpy closed(&client, &TelnetX::closed);
+    QSignalSpy messages(&client, &TelnetX::message);
+    client.setWaitFor("login:");
+    const QByteArray startCompression("\xff\xfa\x56\xff\xf0"); // IAC SB COMPRESS2 IAC SE
+    const QByteArray compressed = qCompress(QByteArray("Radio login: ")).mid(4); // zlib stream
+
+    client.handleReceived("Menu\r\n" + startCompression + compressed);
+
+    QCOMPARE(received, QByteArray("Menu\r\n"));
+    QCOMPARE(matched.count(), 0);
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!client.isConnected());
 }
 
 void TestTelnetX::closedOnce_data()
