@@ -19,7 +19,10 @@ def runs(name):
         return {}
     found = {}
     for entry in json.loads(path.read_text())["benchmarks"]:
-        key = entry["run_name"]
+        # "BM_X/500/iterations:1/manual_time" is known as "BM_X/500".
+        key = "/".join(part for part in entry["run_name"].split("/")
+                       if part not in ("real_time", "manual_time")
+                       and not part.startswith(("iterations:", "repeats:")))
         if entry.get("run_type") == "aggregate":
             if entry.get("aggregate_name") == "median":
                 found[key] = entry

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by bench/soak and bench/run: a private network namespace with an X
 # server, the simulated radios and stations driven through their
 # remote-selection dialog. Sourced, not run. Every process started here is
@@ -49,7 +50,8 @@ stop_started() {
 start_xvfb() {
     local fdfile="$KAVO_WORK/display"
     export XDG_RUNTIME_DIR="$KAVO_WORK/runtime"
-    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+    mkdir -p "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
     Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$fdfile" \
         >"$KAVO_WORK/xvfb.log" 2>&1 &
     started_pids+=($!)
@@ -58,7 +60,8 @@ start_xvfb() {
         sleep 0.1
     done
     [ -s "$fdfile" ] || { note "Xvfb did not start"; return 1; }
-    export DISPLAY=":$(head -n1 "$fdfile")"
+    DISPLAY=":$(head -n1 "$fdfile")"
+    export DISPLAY
 }
 
 # The simulated radios: a Velto agent with its telnet menu and an Ardix
@@ -139,6 +142,7 @@ start_station() {
     fi
     window_of "$pid" 'Monitoring Window|dBm' 30 >/dev/null ||
         { note "$family: no monitoring window"; return 1; }
+    # shellcheck disable=SC2034 # read by the caller
     station_pid=$pid
 }
 
