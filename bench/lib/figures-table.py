@@ -57,9 +57,14 @@ def window_figures():
 rows = []
 
 
-def row(figure, value, unit, anchor, anchor_value, ratio=None, scale=1.0, digits=1):
+def row(figure, value, unit, anchor, anchor_value, ratio=None, scale=1.0, digits=1,
+        throughput=False):
     def text(v):
-        return "n/a" if v is None else f"{v / scale:.{digits}f} {unit}"
+        if v is None:
+            return "n/a"
+        if throughput:
+            return f"{v:.0f} ns ({1e3 / v:.2f} M/s)"
+        return f"{v / scale:.{digits}f} {unit}"
 
     if ratio is None:
         ratio = (f"{value / anchor_value:.2f}x"
@@ -79,7 +84,8 @@ rows.append(("CPU while a GET waits", f"{wait['cpu_share'] * 100:.2f} %" if wait
 
 ardix = runs("bench_ardix_decoder")
 row("Ardix datagram decode", cpu_ns(ardix, "BM_DecodeDatagram"), "ns",
-    "same fields read with qFromBigEndian", cpu_ns(ardix, "BM_DecodeDatagramAnchor"), digits=0)
+    "same fields read with qFromBigEndian", cpu_ns(ardix, "BM_DecodeDatagramAnchor"),
+    throughput=True)
 row("RSSI scale update per datagram", cpu_ns(ardix, "BM_RssiScaleUpdate"), "ns",
     "Ardix datagram decode", cpu_ns(ardix, "BM_DecodeDatagram"), digits=0)
 decoders = runs("bench_decoders")
@@ -90,7 +96,7 @@ for figure, name, anchor in (
         ("SNMP OCTET STRING to text", "BM_SnmpOctetText", "QString::fromLatin1")):
     row(figure, cpu_ns(decoders, name), "ns", anchor,
         cpu_ns(decoders, name.replace("Text", "TextAnchor").replace("Parse", "SplitAnchor")
-                .replace("GgaDecode", "GgaSplitAnchor")), digits=0)
+                .replace("GgaDecode", "GgaSplitAnchor")), throughput=True)
 
 log = runs("bench_LogTick")
 tick = real_ns(log, "BM_LogTick")
