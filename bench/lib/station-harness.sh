@@ -62,6 +62,12 @@ start_xvfb() {
     [ -s "$fdfile" ] || { note "Xvfb did not start"; return 1; }
     DISPLAY=":$(head -n1 "$fdfile")"
     export DISPLAY
+    for _ in $(seq 100); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    note "Xvfb on $DISPLAY takes no connection"
+    return 1
 }
 
 # The simulated radios: a Velto agent with its telnet menu and an Ardix
