@@ -285,6 +285,11 @@ void KavomonitoringForm::setLabelColour(QLabel *label, const QColor &colour)
 
 void KavomonitoringForm::showLamp(int iconId)
 {
+    // The poll shows the state every second; a lamp already shown stays as
+    // it is. A new icon is drawn afresh into the application's pixmap cache,
+    // so drawing it on every poll filled that cache with copies.
+    if (iconId == m_lampIconId)
+        return;
     m_lampIconId = iconId;
     light->setPixmap(StationIcons::lampPixmap(iconId));
     setWindowIcon(StationIcons::lamp(iconId));
