@@ -291,8 +291,12 @@ void KavomonitoringForm::showLamp(int iconId)
     if (iconId == m_lampIconId)
         return;
     m_lampIconId = iconId;
-    light->setPixmap(StationIcons::lampPixmap(iconId));
-    setWindowIcon(StationIcons::lamp(iconId));
+    auto lamp = m_lamps.find(iconId);
+    if (lamp == m_lamps.end())
+        lamp =
+            m_lamps.insert(iconId, {StationIcons::lamp(iconId), StationIcons::lampPixmap(iconId)});
+    light->setPixmap(lamp->pixmap);
+    setWindowIcon(lamp->icon);
 }
 
 void KavomonitoringForm::setWindowHeightTwips(int twips)

@@ -341,8 +341,9 @@ void TestVeltoSnmpWindow::displayFromStoredFields()
     QVERIFY(!m_window->status->isHidden());
 }
 
-// Each poll shows the state; a lamp that stays the same is not drawn again
-// (every new icon rendered its pixmaps into the application's pixmap cache).
+// Each poll shows the state; a lamp that stays the same is not drawn again,
+// and a lamp shown before is used again (every new icon rendered its pixmaps
+// into the application's pixmap cache).
 void TestVeltoSnmpWindow::unchangedLampIsNotDrawnAgain()
 {
     monitorState.monitoringStopped = true;
@@ -361,6 +362,12 @@ void TestVeltoSnmpWindow::unchangedLampIsNotDrawnAgain()
     QCOMPARE(m_window->lampIconId(), 103);
     QVERIFY(m_window->windowIcon().cacheKey() != icon);
     QVERIFY(m_window->light->pixmap().cacheKey() != lamp);
+
+    // Back to a lamp shown before: the same icon again.
+    linkStatistics.connectionStateCode = QStringLiteral("3");
+    m_window->SNMPTimer_Timer();
+    QCOMPARE(m_window->windowIcon().cacheKey(), icon);
+    QCOMPARE(m_window->light->pixmap().cacheKey(), lamp);
 }
 
 void TestVeltoSnmpWindow::rssiOverTwoCycles()
