@@ -6,6 +6,7 @@
 GpsSerialPort::GpsSerialPort(QObject *parent) : QObject(parent), m_port(new QSerialPort(this))
 {
     m_port->setObjectName(QStringLiteral("MSComm1"));
+    m_port->setReadBufferSize(kReadBufferBytes);
     connect(m_port, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { onError(error); });
 }

@@ -24,6 +24,12 @@ public:
         Failed // no such device, no rights to it, not a serial line, ...
     };
 
+    // What the port keeps between two ticks: at 4800 baud a tick brings
+    // under 1 kB. Without a bound the port sets aside 32 kB for each few bytes
+    // the line delivers, and a tick took back megabytes in pieces that
+    // scattered the heap.
+    static constexpr qint64 kReadBufferBytes = 4096;
+
     explicit GpsSerialPort(QObject *parent = nullptr);
     ~GpsSerialPort() override;
 

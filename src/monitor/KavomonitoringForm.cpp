@@ -285,9 +285,18 @@ void KavomonitoringForm::setLabelColour(QLabel *label, const QColor &colour)
 
 void KavomonitoringForm::showLamp(int iconId)
 {
+    // The poll shows the state every second; a lamp already shown stays as
+    // it is. A new icon is drawn afresh into the application's pixmap cache,
+    // so drawing it on every poll filled that cache with copies.
+    if (iconId == m_lampIconId)
+        return;
     m_lampIconId = iconId;
-    light->setPixmap(StationIcons::lampPixmap(iconId));
-    setWindowIcon(StationIcons::lamp(iconId));
+    auto lamp = m_lamps.find(iconId);
+    if (lamp == m_lamps.end())
+        lamp =
+            m_lamps.insert(iconId, {StationIcons::lamp(iconId), StationIcons::lampPixmap(iconId)});
+    light->setPixmap(lamp->pixmap);
+    setWindowIcon(lamp->icon);
 }
 
 void KavomonitoringForm::setWindowHeightTwips(int twips)

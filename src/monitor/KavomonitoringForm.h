@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QColor>
+#include <QHash>
+#include <QIcon>
 #include <QMainWindow>
+#include <QPixmap>
 #include <QString>
 #include <QVariant>
 
@@ -214,6 +217,14 @@ private:
     void hideSignalWidgets();
 
     int m_lampIconId = 0;
+    // The lamps shown so far, each made once: the pixmaps of a new icon are
+    // drawn into the application's pixmap cache anew.
+    struct Lamp
+    {
+        QIcon icon;
+        QPixmap pixmap;
+    };
+    QHash<int, Lamp> m_lamps;
     int m_heightTwips = 0;
     bool m_unloaded = false;
     bool m_unloading = false;

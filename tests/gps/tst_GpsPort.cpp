@@ -4,6 +4,7 @@
 #include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "app/StationWindows.h"
+#include "gps/GpsSerialPort.h"
 #include "monitor/KavomonitoringForm.h"
 #include "session/SnifferForm.h"
 
@@ -63,6 +64,7 @@ private slots:
     void readsThroughTheTimer_data();
     void readsThroughTheTimer();
     void sentenceSplitAcrossTicks();
+    void readBufferIsBounded();
     void portHeldByAnotherProgram();
     void portThatCannotOpen_data();
     void portThatCannotOpen();
@@ -164,6 +166,26 @@ void TestGpsPort::readsThroughTheTimer()
     QCOMPARE(gpsPosition.gpsFixQuality, QStringLiteral("1 - GPS fix"));
     QCOMPARE(gpsPosition.gpsAltitude, QStringLiteral("545.4,M"));
     QVERIFY(m_messages->messages.isEmpty());
+}
+
+// The port keeps at most its bound between ticks; the rest waits on the line
+// and is read once the tick has taken what the port held.
+void TestGpsPort::readBufferIsBounded()
+{
+    QVERIFY(openWindow());
+    constexpr qint64 bound = GpsSerialPort::kReadBufferBytes;
+    QCOMPARE(serialPort()->readBufferSize(), bound);
+    QByteArray sent;
+    while (sent.size() < 2 * bound)
+        sent += kFix;
+    QVERIFY(m_receiver->send(sent));
+    QTRY_COMPARE_WITH_TIMEOUT(serialPort()->bytesAvailable(), bound, 5000);
+    QByteArray received;
+    for (int i = 0; i < 100 && received.size() < sent.size(); ++i) {
+        received += serialPort()->readAll();
+        QTest::qWait(20);
+    }
+    QCOMPARE(received, sent);
 }
 
 void TestGpsPort::sentenceSplitAcrossTicks()

@@ -63,6 +63,7 @@ private slots:
     void displayFromStoredFields_data();
     void displayFromStoredFields();
     void rssiOverTwoCycles();
+    void unchangedLampIsNotDrawnAgain();
     void stoppedCycleSendsNothing();
     void tickDuringAPendingRequest();
     void haltDuringACycle_data();
@@ -338,6 +339,35 @@ void TestVeltoSnmpWindow::displayFromStoredFields()
     QCOMPARE(m_window->SignalStrengthMeter->meterValue(), rssiMeter);
     QVERIFY(m_window->collectingDatalbl->isHidden());
     QVERIFY(!m_window->status->isHidden());
+}
+
+// Each poll shows the state; a lamp that stays the same is not drawn again,
+// and a lamp shown before is used again (every new icon rendered its pixmaps
+// into the application's pixmap cache).
+void TestVeltoSnmpWindow::unchangedLampIsNotDrawnAgain()
+{
+    monitorState.monitoringStopped = true;
+    linkStatistics.connectionStateCode = QStringLiteral("3");
+    m_window->SNMPTimer_Timer();
+    QCOMPARE(m_window->lampIconId(), 105);
+    const qint64 icon = m_window->windowIcon().cacheKey();
+    const qint64 lamp = m_window->light->pixmap().cacheKey();
+
+    m_window->SNMPTimer_Timer();
+    QCOMPARE(m_window->windowIcon().cacheKey(), icon);
+    QCOMPARE(m_window->light->pixmap().cacheKey(), lamp);
+
+    linkStatistics.connectionStateCode = QStringLiteral("1");
+    m_window->SNMPTimer_Timer();
+    QCOMPARE(m_window->lampIconId(), 103);
+    QVERIFY(m_window->windowIcon().cacheKey() != icon);
+    QVERIFY(m_window->light->pixmap().cacheKey() != lamp);
+
+    // Back to a lamp shown before: the same icon again.
+    linkStatistics.connectionStateCode = QStringLiteral("3");
+    m_window->SNMPTimer_Timer();
+    QCOMPARE(m_window->windowIcon().cacheKey(), icon);
+    QCOMPARE(m_window->light->pixmap().cacheKey(), lamp);
 }
 
 void TestVeltoSnmpWindow::rssiOverTwoCycles()
