@@ -1,5 +1,6 @@
 #include "ThresholdDialog.h"
 
+#include "app/DesignedControl.h"
 #include "app/Records.h"
 #include "app/StationIcons.h"
 #include "app/StationWindows.h"
@@ -20,10 +21,7 @@ ThresholdDialog::ThresholdDialog(const Texts &texts, QWidget *parent) : QDialog(
     setFixedSize(Twips::toPixels(4600), Twips::toPixels(1900));
 
     auto label = [this](const char *name, const QString &text, QRect rect) {
-        auto *l = new QLabel(text, this);
-        l->setObjectName(QLatin1String(name));
-        l->setGeometry(rect);
-        return l;
+        return placeControl(this, new QLabel(text), name, rect);
     };
     CurLabel = label("CurLabel", texts.currentCaption, Twips::rect(120, 150, 2500, 255));
     currentValueLabel = label(texts.currentValueName, QString(), Twips::rect(2700, 150, 1700, 255));

@@ -1,6 +1,7 @@
 #include "GPSOptionsForm.h"
 
 #include "GpsOptions.h"
+#include "app/DesignedControl.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
 #include "app/StationIcons.h"
@@ -27,9 +28,7 @@ GPSOptionsForm::GPSOptionsForm(QWidget *parent) : QDialog(parent)
 void GPSOptionsForm::buildControls()
 {
     auto place = [this](QWidget *w, const char *name, QRect rect) {
-        w->setParent(this);
-        w->setObjectName(QLatin1String(name));
-        w->setGeometry(rect);
+        placeControl(this, w, name, rect);
     };
 
     information_label = new QLabel(QStringLiteral(

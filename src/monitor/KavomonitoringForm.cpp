@@ -2,6 +2,7 @@
 
 #include "VeltoStartRules.h"
 #include "app/ApplicationExit.h"
+#include "app/DesignedControl.h"
 #include "app/HelpWindow.h"
 #include "app/MousePointer.h"
 #include "app/Numeric.h"
@@ -95,22 +96,13 @@ void KavomonitoringForm::buildControls()
     setCentralWidget(central);
 
     auto label = [central](const char *name, const QString &text, QRect rect) {
-        auto *l = new QLabel(text, central);
-        l->setObjectName(QLatin1String(name));
-        l->setGeometry(rect);
-        return l;
+        return placeControl(central, new QLabel(text), name, rect);
     };
     auto frame = [central](const char *name, QRect rect) {
-        auto *f = new QFrame(central);
-        f->setObjectName(QLatin1String(name));
-        f->setGeometry(rect);
-        return f;
+        return placeControl(central, new QFrame, name, rect);
     };
     auto meter = [central](const char *name, QRect rect) {
-        auto *m = new SignalMeter(central);
-        m->setObjectName(QLatin1String(name));
-        m->setGeometry(rect);
-        return m;
+        return placeControl(central, new SignalMeter, name, rect);
     };
 
     ConnectionStatuslbl = label("ConnectionStatuslbl", QStringLiteral("Connection Status"),

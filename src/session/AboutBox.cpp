@@ -1,5 +1,6 @@
 #include "AboutBox.h"
 
+#include "app/DesignedControl.h"
 #include "app/SingleWindow.h"
 #include "app/StationIcons.h"
 #include "app/Twips.h"
@@ -64,10 +65,7 @@ AboutBox::AboutBox(Kind kind, QWidget *parent) : QDialog(parent), m_kind(kind)
     setFixedSize(Twips::toPixels(5700), Twips::toPixels(3200));
 
     auto label = [this](const char *name, QRect rect) {
-        auto *l = new QLabel(this);
-        l->setObjectName(QLatin1String(name));
-        l->setGeometry(rect);
-        return l;
+        return placeControl(this, new QLabel, name, rect);
     };
     productIcon = label("picIcon", Twips::rect(240, 240, 720, 720));
     productIcon->setPixmap(StationIcons::product().pixmap(48, 48));

@@ -1,5 +1,6 @@
 #include "NetworkOptionsForm.h"
 
+#include "app/DesignedControl.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "app/SingleWindow.h"
@@ -24,9 +25,7 @@ NetworkOptionsForm::NetworkOptionsForm(QWidget *parent) : QDialog(parent)
     setFixedSize(Twips::toPixels(4800), Twips::toPixels(2400));
 
     auto place = [this](QWidget *w, const char *name, QRect rect) {
-        w->setParent(this);
-        w->setObjectName(QLatin1String(name));
-        w->setGeometry(rect);
+        placeControl(this, w, name, rect);
     };
     SNMPReadComStrLabel = new QLabel(QStringLiteral("SNMP Read Community String:"));
     place(SNMPReadComStrLabel, "SNMPReadComStrLabel", Twips::rect(120, 150, 4500, 255));

@@ -4,6 +4,7 @@
 #include "NetworkOptionsForm.h"
 #include "StoredSession.h"
 #include "app/ApplicationExit.h"
+#include "app/DesignedControl.h"
 #include "app/FileChooser.h"
 #include "app/HelpWindow.h"
 #include "app/MousePointer.h"
@@ -54,9 +55,7 @@ void SnifferForm::buildControls()
 {
     auto place = [this](QWidget *w, const char *name, int top, int height,
                         int left = kControlLeftTwips, int width = kControlWidthTwips) {
-        w->setParent(this);
-        w->setObjectName(QLatin1String(name));
-        w->setGeometry(Twips::rect(left, top, width, height));
+        placeControl(this, w, name, Twips::rect(left, top, width, height));
     };
 
     Label1 = new QLabel(QStringLiteral("Please select the type of Halden remote to be monitored:"));
