@@ -73,8 +73,9 @@ quint16 portFromText(const QString &text)
 } // namespace
 
 SNMP_Functions::SNMP_Functions(QTimer *timeoutTimer, QObject *parent)
-    : QObject(parent), m_timeoutTimer(timeoutTimer)
+    : QObject(parent), m_timeoutTimer(timeoutTimer), m_notifier(QSocketNotifier::Read)
 {
+    connect(&m_notifier, &QSocketNotifier::activated, this, &SNMP_Functions::ReceiveSnmpResponse);
     m_retransmitTimer.setSingleShot(true);
     connect(&m_retransmitTimer, &QTimer::timeout, this, &SNMP_Functions::retransmit);
 }
@@ -88,7 +89,6 @@ SNMP_Functions::~SNMP_Functions()
     }
     if (m_session)
         CloseSnmpSession();
-    m_retiredNotifier.reset();
 }
 
 int SNMP_Functions::fail(int code)
@@ -146,10 +146,8 @@ int SNMP_Functions::OpenSnmpSession()
     if (!m_session)
         return fail(settings.s_snmp_errno);
 
-    m_retiredNotifier.reset();
-    const netsnmp_transport *transport = snmp_sess_transport(m_session);
-    m_notifier = new QSocketNotifier(transport->sock, QSocketNotifier::Read);
-    connect(m_notifier, &QSocketNotifier::activated, this, &SNMP_Functions::ReceiveSnmpResponse);
+    m_notifier.setSocket(snmp_sess_transport(m_session)->sock);
+    m_notifier.setEnabled(true);
     m_lastApiResult = 1;
     return 1;
 }
@@ -157,12 +155,9 @@ int SNMP_Functions::OpenSnmpSession()
 int SNMP_Functions::CloseSnmpSession()
 {
     m_retransmitTimer.stop();
-    if (m_notifier) {
-        // The notifier may be the one whose activation is running now.
-        m_notifier->setEnabled(false);
-        m_retiredNotifier.reset(m_notifier);
-        m_notifier = nullptr;
-    }
+    // Off before the library closes the socket: the descriptor's number may
+    // come back for another socket.
+    m_notifier.setSocket(-1);
     if (!m_session)
         return fail(SNMPERR_BAD_SESSION);
     void *session = m_session;
@@ -248,10 +243,10 @@ int SNMP_Functions::libraryCallback(int operation, struct snmp_session *, int, s
 
 void SNMP_Functions::ReceiveSnmpResponse()
 {
-    if (!m_session || !m_notifier)
+    if (!m_session)
         return;
-    const int socket = static_cast<int>(m_notifier->socket());
-    m_notifier->setEnabled(false);
+    const int socket = static_cast<int>(m_notifier.socket());
+    m_notifier.setEnabled(false);
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(socket, &readable);
@@ -260,8 +255,8 @@ void SNMP_Functions::ReceiveSnmpResponse()
         endRequest(WaitEnd::Answered);
         return;
     }
-    if (m_notifier)
-        m_notifier->setEnabled(true);
+    if (m_session)
+        m_notifier.setEnabled(true);
     armRetransmission();
 }
 

@@ -2,13 +2,13 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QString>
 #include <QTimer>
 #include <QVariant>
 #include <memory>
 #include <optional>
 
-class QSocketNotifier;
 struct snmp_pdu;
 
 // The SNMP access layer of Velto monitoring, on net-snmp's single-session
@@ -121,10 +121,9 @@ private:
 
     QPointer<QTimer> m_timeoutTimer;
     void *m_session = nullptr; // the library's single-session handle
-    QSocketNotifier *m_notifier = nullptr;
-    // The last session's notifier, kept until the next session opens: a
-    // session may close inside its notifier's own activation.
-    std::unique_ptr<QSocketNotifier> m_retiredNotifier;
+    // One notifier for every session, pointed at each session's socket in
+    // turn: a session may close inside the notifier's own activation.
+    QSocketNotifier m_notifier;
     QTimer m_retransmitTimer;
     std::shared_ptr<Request> m_pending; // the request whose answer is awaited
     WaitEnd m_lastWaitEnd = WaitEnd::None;

@@ -2,6 +2,7 @@
 
 #include "app/Numeric.h"
 
+#include <limits>
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
@@ -49,24 +50,32 @@ QString fromBinding(const variable_list *binding)
 
 std::optional<QVector<quint32>> parseOid(const QString &dotted)
 {
-    const QStringList parts = dotted.split(QLatin1Char('.'));
-    if (parts.size() < 2 || parts.size() > MAX_OID_LEN)
-        return std::nullopt;
+    // One pass over the characters: every poll request goes through here.
     QVector<quint32> result;
-    result.reserve(parts.size());
-    for (const QString &part : parts) {
-        if (part.isEmpty())
-            return std::nullopt;
-        for (const QChar c : part) {
-            if (c < u'0' || c > u'9')
+    result.reserve(MAX_OID_LEN);
+    quint64 value = 0;
+    bool inNumber = false;
+    for (const QChar c : dotted) {
+        if (c == u'.') {
+            if (!inNumber || result.size() == MAX_OID_LEN)
                 return std::nullopt;
-        }
-        bool ok = false;
-        const quint32 value = part.toUInt(&ok);
-        if (!ok)
+            result << static_cast<quint32>(value);
+            value = 0;
+            inNumber = false;
+        } else if (c >= u'0' && c <= u'9') {
+            value = value * 10 + (c.unicode() - u'0');
+            if (value > std::numeric_limits<quint32>::max())
+                return std::nullopt;
+            inNumber = true;
+        } else {
             return std::nullopt;
-        result << value;
+        }
     }
+    if (!inNumber || result.size() == MAX_OID_LEN)
+        return std::nullopt;
+    result << static_cast<quint32>(value);
+    if (result.size() < 2)
+        return std::nullopt;
     return result;
 }
 

@@ -34,6 +34,8 @@ private slots:
     void setValue();
     void answerText_data();
     void answerText();
+    void oidText_data();
+    void oidText();
 };
 
 void TestVeltoPollResults::lookupOid_data()
@@ -364,6 +366,47 @@ void TestVeltoPollResults::answerText()
                                       size_t(value.size())));
     QCOMPARE(SnmpValueText::fromBinding(list), text);
     snmp_free_varbind(list);
+}
+
+void TestVeltoPollResults::oidText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QVector<quint32>>("subIds");
+
+    QTest::newRow("catalogue entry")
+        << LookupOid(OidCatalogue::ConnectionState) << true
+        << QVector<quint32>{1, 3, 6, 1, 4, 1, 4130, 2, 1, 1, 3, 2, 7, 1, 0};
+    QTest::newRow("two numbers") << "1.3" << true << QVector<quint32>{1, 3};
+    QTest::newRow("largest sub-identifier")
+        << "1.4294967295" << true << QVector<quint32>{1, 4294967295u};
+    QTest::newRow("sub-identifier past 32 bits") << "1.4294967296" << false << QVector<quint32>{};
+    QTest::newRow("long run of digits")
+        << "1.99999999999999999999999" << false << QVector<quint32>{};
+    QTest::newRow("one number") << "1" << false << QVector<quint32>{};
+    QTest::newRow("empty") << "" << false << QVector<quint32>{};
+    QTest::newRow("leading dot") << ".1.3" << false << QVector<quint32>{};
+    QTest::newRow("trailing dot") << "1.3." << false << QVector<quint32>{};
+    QTest::newRow("two dots") << "1..3" << false << QVector<quint32>{};
+    QTest::newRow("sign") << "1.-3" << false << QVector<quint32>{};
+    QTest::newRow("space") << "1. 3" << false << QVector<quint32>{};
+    QTest::newRow("not an OID") << OidCatalogue::kInvalidOid << false << QVector<quint32>{};
+    QVector<quint32> longest(MAX_OID_LEN, 7);
+    QStringList parts(MAX_OID_LEN, QStringLiteral("7"));
+    QTest::newRow("longest") << parts.join(u'.') << true << longest;
+    parts << QStringLiteral("7");
+    QTest::newRow("one sub-identifier too many") << parts.join(u'.') << false << QVector<quint32>{};
+}
+
+void TestVeltoPollResults::oidText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(QVector<quint32>, subIds);
+    const std::optional<QVector<quint32>> parsed = SnmpValueText::parseOid(text);
+    QCOMPARE(parsed.has_value(), valid);
+    if (valid)
+        QCOMPARE(*parsed, subIds);
 }
 
 QTEST_APPLESS_MAIN(TestVeltoPollResults)
