@@ -1,7 +1,9 @@
 // Round trip of one GetViaSNMP (session opened per request, answer through
 // the socket notifier and the nested event loop) against the library's plain
-// synchronous GET on a session kept open, both on the same local snmpd; and
-// the processor time used while a request waits for a silent agent.
+// synchronous GET on the same local snmpd: with a session of its own per
+// request, as the layer has, and on one session kept open, which shows what
+// opening and closing a session costs. Also the processor time used while a
+// request waits for a silent agent.
 #include "SnmpTestAgents.h"
 #include "app/Records.h"
 #include "snmp/OidCatalogue.h"

@@ -17,7 +17,9 @@
 #include <cstring>
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
+#include <sys/epoll.h>
 #include <sys/select.h>
+#include <unistd.h>
 
 namespace {
 
@@ -76,6 +78,7 @@ SNMP_Functions::SNMP_Functions(QTimer *timeoutTimer, QObject *parent)
     : QObject(parent), m_timeoutTimer(timeoutTimer), m_notifier(QSocketNotifier::Read)
 {
     connect(&m_notifier, &QSocketNotifier::activated, this, &SNMP_Functions::ReceiveSnmpResponse);
+    watchReadySet();
     m_retransmitTimer.setSingleShot(true);
     connect(&m_retransmitTimer, &QTimer::timeout, this, &SNMP_Functions::retransmit);
 }
@@ -89,6 +92,38 @@ SNMP_Functions::~SNMP_Functions()
     }
     if (m_session)
         CloseSnmpSession();
+    m_notifier.setSocket(-1);
+    if (m_readySet >= 0)
+        ::close(m_readySet);
+}
+
+bool SNMP_Functions::watchReadySet()
+{
+    if (m_readySet < 0) {
+        m_readySet = epoll_create1(EPOLL_CLOEXEC);
+        if (m_readySet < 0)
+            return false;
+        m_notifier.setSocket(m_readySet);
+        m_notifier.setEnabled(true);
+    }
+    return true;
+}
+
+const QByteArray &SNMP_Functions::peerName()
+{
+    if (sessionSettings.remoteAddress != m_peerAddress || m_peerPort != m_port) {
+        m_peerAddress = sessionSettings.remoteAddress;
+        m_peerPort = m_port;
+        // Only a literal address: a host name would block the window on a
+        // name look-up.
+        QHostAddress address;
+        if (address.setAddress(m_peerAddress) &&
+            address.protocol() == QAbstractSocket::IPv4Protocol)
+            m_peer = "udp:" + address.toString().toLatin1() + ':' + QByteArray::number(m_port);
+        else
+            m_peer.clear();
+    }
+    return m_peer;
 }
 
 int SNMP_Functions::fail(int code)
@@ -128,13 +163,11 @@ int SNMP_Functions::OpenSnmpSession()
     startLibrary();
     m_lastApiResult = 0;
 
-    // Only a literal address: a host name would block the window on a
-    // name look-up.
-    QHostAddress address;
-    if (!address.setAddress(sessionSettings.remoteAddress) ||
-        address.protocol() != QAbstractSocket::IPv4Protocol)
+    QByteArray peer = peerName();
+    if (peer.isEmpty())
         return fail(SNMPERR_BAD_ADDRESS);
-    QByteArray peer = "udp:" + address.toString().toLatin1() + ':' + QByteArray::number(m_port);
+    if (!watchReadySet())
+        return fail(SNMPERR_GENERR);
 
     netsnmp_session settings;
     snmp_sess_init(&settings);
@@ -146,8 +179,13 @@ int SNMP_Functions::OpenSnmpSession()
     if (!m_session)
         return fail(settings.s_snmp_errno);
 
-    m_notifier.setSocket(snmp_sess_transport(m_session)->sock);
-    m_notifier.setEnabled(true);
+    epoll_event readable{};
+    readable.events = EPOLLIN;
+    readable.data.fd = snmp_sess_transport(m_session)->sock;
+    if (epoll_ctl(m_readySet, EPOLL_CTL_ADD, readable.data.fd, &readable) != 0) {
+        CloseSnmpSession();
+        return fail(SNMPERR_GENERR);
+    }
     m_lastApiResult = 1;
     return 1;
 }
@@ -155,13 +193,13 @@ int SNMP_Functions::OpenSnmpSession()
 int SNMP_Functions::CloseSnmpSession()
 {
     m_retransmitTimer.stop();
-    // Off before the library closes the socket: the descriptor's number may
-    // come back for another socket.
-    m_notifier.setSocket(-1);
     if (!m_session)
         return fail(SNMPERR_BAD_SESSION);
     void *session = m_session;
     m_session = nullptr;
+    // Out of the set before the library closes it: a child process may still
+    // hold a copy of the descriptor, which would keep it in the set.
+    epoll_ctl(m_readySet, EPOLL_CTL_DEL, snmp_sess_transport(session)->sock, nullptr);
     if (snmp_sess_close(session) != 1)
         return fail(SNMPERR_GENERR);
     m_lastApiResult = 1;
@@ -243,20 +281,20 @@ int SNMP_Functions::libraryCallback(int operation, struct snmp_session *, int, s
 
 void SNMP_Functions::ReceiveSnmpResponse()
 {
-    if (!m_session)
+    // The library's callback never spins an event loop, so the read is never
+    // re-entered; the guard keeps it that way should that change.
+    if (!m_session || m_reading)
         return;
-    const int socket = static_cast<int>(m_notifier.socket());
-    m_notifier.setEnabled(false);
     fd_set readable;
     FD_ZERO(&readable);
-    FD_SET(socket, &readable);
+    FD_SET(snmp_sess_transport(m_session)->sock, &readable);
+    m_reading = true;
     snmp_sess_read(m_session, &readable);
+    m_reading = false;
     if (m_pending && m_pending->mailbox) {
         endRequest(WaitEnd::Answered);
         return;
     }
-    if (m_session)
-        m_notifier.setEnabled(true);
     armRetransmission();
 }
 

@@ -118,12 +118,23 @@ private:
     void armRetransmission();
     void retransmit();
     int fail(int code);
+    bool watchReadySet();
+    const QByteArray &peerName();
 
     QPointer<QTimer> m_timeoutTimer;
     void *m_session = nullptr; // the library's single-session handle
-    // One notifier for every session, pointed at each session's socket in
-    // turn: a session may close inside the notifier's own activation.
+    // The open session's socket sits in an epoll set, and one notifier
+    // watches the set for the layer's whole life: the event loop's list of
+    // descriptors stays the same from request to request, so a request
+    // neither rebuilds it nor wakes the loop to do so.
+    int m_readySet = -1;
     QSocketNotifier m_notifier;
+    bool m_reading = false;
+    // The session's peer ("udp:address:port"), made again only when the
+    // address or the port changes.
+    QString m_peerAddress;
+    quint16 m_peerPort = 0;
+    QByteArray m_peer;
     QTimer m_retransmitTimer;
     std::shared_ptr<Request> m_pending; // the request whose answer is awaited
     WaitEnd m_lastWaitEnd = WaitEnd::None;
