@@ -17,12 +17,13 @@ struct snmp_pdu;
 // write community for a SET.
 //
 // The answer does not come back through the call that sent it: a socket
-// notifier on the session's socket hands it to the library in the window's
-// event loop, and the library's callback decodes the first value into the
-// single mailbox. GetViaSNMP and SetViaSNMP wait for it in a nested event
-// loop, so timers and menus keep running; the wait ends as soon as the answer
-// arrives, when the time-out timer ends the request, when monitoring is
-// stopped, or when a newer request or a clean-up takes the session over.
+// notifier (watching the session's socket through an epoll set) hands it to
+// the library in the window's event loop, and the library's callback
+// decodes the first value into the single mailbox. GetViaSNMP and
+// SetViaSNMP wait for it in a nested event loop, so timers and menus keep
+// running; the wait ends as soon as the answer arrives, when the time-out
+// timer ends the request, when monitoring is stopped, or when a newer
+// request or a clean-up takes the session over.
 //
 // The library's own time-out (1 s, five resends) is longer than the
 // time-out timer's 5 s, so it never ends a wait; its resends go out with the
