@@ -93,7 +93,6 @@ void TestSnmpLayer::request_data()
     QTest::newRow("text 1.5: INTEGER 2") << true << QVariant(u"1.5"_s) << Ber::integer(2);
     QTest::newRow("text 2.5: INTEGER 2") << true << QVariant(u"2.5"_s) << Ber::integer(2);
     QTest::newRow("number -0.5: INTEGER 0") << true << QVariant(-0.5) << Ber::integer(0);
-    QTest::newRow("number 1") << true << QVariant(1) << Ber::integer(1);
     QTest::newRow("number with blanks") << true << QVariant(u" 12 "_s) << Ber::integer(12);
     QTest::newRow("2^31 - 1") << true << QVariant(u"2147483647"_s) << Ber::integer(2147483647);
     QTest::newRow("text on: two octets") << true << QVariant(u"on"_s) << octets("on");
@@ -140,8 +139,6 @@ void TestSnmpLayer::answers_data()
         << Ber::integer(2147483647, Ber::Counter32) << 0 << "2147483647";
     QTest::newRow("Counter32 2^31")
         << Ber::integer(2147483648, Ber::Counter32) << 0 << "-2147483648";
-    QTest::newRow("Counter32 3000000000")
-        << Ber::integer(3000000000, Ber::Counter32) << 0 << "-1294967296";
     QTest::newRow("Counter32 2^32 - 1") << Ber::integer(4294967295, Ber::Counter32) << 0 << "-1";
     QTest::newRow("Gauge32") << Ber::integer(512, Ber::Gauge32) << 0 << "512";
     QTest::newRow("TimeTicks") << Ber::integer(360000, Ber::TimeTicks) << 0 << "360000";
@@ -149,14 +146,11 @@ void TestSnmpLayer::answers_data()
                                              << QString::fromLatin1("\xC0\xA8\x00\x01", 4);
     QTest::newRow("zero octet kept")
         << octets(QByteArray("a\0b", 3)) << 0 << QString::fromLatin1("a\0b", 3);
-    QTest::newRow("firmware text") << octets("v4.8.0") << 0 << "v4.8.0";
     QTest::newRow("empty octet string") << octets({}) << 0 << "";
     QTest::newRow("OBJECT IDENTIFIER")
         << Ber::objectId(u"1.3.6.1.4.1.4130.77.300000"_s) << 0 << "1.3.6.1.4.1.4130.77.300000";
     QTest::newRow("noSuchName") << null << 2 << "0";
-    QTest::newRow("NULL") << null << 0 << "0";
     QTest::newRow("noSuchObject") << Ber::tlv(0x80, {}) << 0 << "0";
-    QTest::newRow("endOfMibView") << Ber::tlv(0x82, {}) << 0 << "0";
 }
 
 void TestSnmpLayer::answers()
