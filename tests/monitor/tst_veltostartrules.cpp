@@ -65,7 +65,7 @@ void TestVeltoStartRules::firmware_data()
     QTest::newRow("5.7.1") << "5.7.1" << true << "0" << true << "571";
     QTest::newRow("v4.8.0") << "v4.8.0" << true << "0" << false << "480";
     QTest::newRow("no dot keeps the answer") << "480" << true << "0" << false << "480";
-    QTest::newRow("dot first keeps the answer") << ".4.8" << false << "0" << false << ".4.8";
+    QTest::newRow("dot first keeps the answer") << ".4.8.0" << false << "0" << false << ".4.8.0";
     QTest::newRow("too short keeps the answer") << "4.8" << false << "0" << false << "4.8";
 }
 

@@ -274,6 +274,7 @@ void TestVeltoSnmpWindow::display()
     QFETCH(QString, title);
     QFETCH(bool, scanning);
 
+    QCOMPARE(m_window->StartSnmp(), 1);
     // What the window showed before this cycle.
     m_window->status->setText(u"Connected"_s);
     KavomonitoringForm::setLabelColour(m_window->status, QColor(1, 2, 3));
