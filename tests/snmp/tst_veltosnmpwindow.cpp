@@ -178,12 +178,9 @@ void TestVeltoSnmpWindow::startEndsAtTheMode_data()
     QTest::addColumn<bool>("operatorStops");
     QTest::addColumn<QString>("title"); // of the one message; empty: none
     QTest::addColumn<QString>("deviceMode");
-    QTest::newRow("no answer") << QByteArray() << false << "Connection Error"
-                               << "-1";
-    QTest::newRow("access point refused") << Ber::integer(5) << false << "Radio Error"
-                                          << "5";
-    QTest::newRow("operator stops while it waits") << QByteArray() << true << ""
-                                                   << "2";
+    QTest::newRow("no answer") << QByteArray() << false << u"Connection Error"_s << u"-1"_s;
+    QTest::newRow("access point refused") << Ber::integer(5) << false << u"Radio Error"_s << u"5"_s;
+    QTest::newRow("operator stops while it waits") << QByteArray() << true << QString() << u"2"_s;
 }
 
 void TestVeltoSnmpWindow::startEndsAtTheMode()
