@@ -19,6 +19,8 @@
 #include <pty.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A free UDP port for the Ardix stream of a test.
@@ -36,16 +38,6 @@ QPointer<KavomonitoringForm> openArdixWindow()
     return StationWindows::openMonitoringForm();
 }
 
-void closeAllWindows()
-{
-    // Closing a Velto window ends the station; here it only ends the test case.
-    TerminationRecorder termination;
-    if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
-        monitor->close();
-    StationWindows::closeSnifferForm();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 } // namespace
 
 class TestMonitoringWindow : public QObject
@@ -56,20 +48,23 @@ private slots:
     void timerTable_data();
     void timerTable();
     void loadPreparesTheRun();
-    void ardixMenus();
+    void ardixFromTheDialog();
     void stopAndResumeArdix();
     void stopVeltoStopsItsTimers();
     void switchRemoteReturnsToTheDialog();
     void unknownFamilyIsRefused();
     void closeSequence_data();
     void closeSequence();
-    void loadClosesTheDialogAndSavesIt();
-    void storedGpsSettingOpensTheReceiverAtTheFirstLoad();
 };
 
 void TestMonitoringWindow::cleanup()
 {
-    closeAllWindows();
+    // Closing a Velto window ends the station; here it only ends the test case.
+    TerminationRecorder termination;
+    if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
+        monitor->close();
+    StationWindows::closeSnifferForm();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void TestMonitoringWindow::timerTable_data()
@@ -77,7 +72,6 @@ void TestMonitoringWindow::timerTable_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("interval");
     QTest::addColumn<bool>("runningAfterArdixLoad");
-
     QTest::newRow("test") << "test" << 2000 << true;
     QTest::newRow("mscomm_timer") << "mscomm_timer" << 1500 << true;
     QTest::newRow("ChartTimer") << "ChartTimer" << 5000 << true;
@@ -101,7 +95,6 @@ void TestMonitoringWindow::timerTable()
     QFETCH(QString, name);
     QFETCH(int, interval);
     QFETCH(bool, runningAfterArdixLoad);
-
     {
         KavomonitoringForm created;
         auto *timer = created.findChild<QTimer *>(name);
@@ -109,22 +102,26 @@ void TestMonitoringWindow::timerTable()
         QCOMPARE(timer->interval(), interval);
         QVERIFY2(!timer->isActive(), "no timer runs before the load");
     }
-
     QPointer<KavomonitoringForm> form = openArdixWindow();
     QVERIFY(form);
-    auto *timer = form->findChild<QTimer *>(name);
-    QCOMPARE(timer->isActive(), runningAfterArdixLoad);
+    QCOMPARE(form->findChild<QTimer *>(name)->isActive(), runningAfterArdixLoad);
 }
 
 void TestMonitoringWindow::loadPreparesTheRun()
 {
     TestStore store;
-    monitorState.monitoringStopped = true;
-    monitorState.windowClosing = true;
-    monitorState.screenLocked = true;
-    linkStatistics.rxBytes = QStringLiteral("123");
-    linkStatistics.txBytes = QStringLiteral("456");
-    store.put(QStringLiteral("GPS Options"), QStringLiteral("GPS Enabled"), QStringLiteral("True"));
+    monitorState.monitoringStopped = monitorState.windowClosing = monitorState.screenLocked = true;
+    linkStatistics.rxBytes = u"123"_s;
+    linkStatistics.txBytes = u"456"_s;
+    // The stored GPS choice opens the receiver at the run's first load,
+    // before the GPS dialog was ever opened.
+    int controller = -1;
+    int device = -1;
+    char devicePath[128] = {};
+    QVERIFY(openpty(&controller, &device, devicePath, nullptr, nullptr) == 0);
+    store.put(u"GPS Options"_s, u"GPS Enabled"_s, u"True"_s);
+    store.put(u"GPS Options"_s, u"ComPort"_s, u"1"_s);
+    store.put(u"GPS Options"_s, u"Com1Device"_s, QString::fromLocal8Bit(devicePath));
 
     QPointer<KavomonitoringForm> form = openArdixWindow();
     QVERIFY(form);
@@ -135,13 +132,19 @@ void TestMonitoringWindow::loadPreparesTheRun()
     QCOMPARE(monitorState.trafficViewState, qint16(1));
     QCOMPARE(linkStatistics.rxBytes, QString());
     QCOMPARE(linkStatistics.txBytes, QString());
-    QVERIFY(sessionSettings.gpsEnabled);
     QCOMPARE(form->windowHeightTwips(), 2900);
     QCOMPARE(form->width(), 8250 / 15);
     QCOMPARE(form->SignalStrengthMeter->meterValue(), 0.0);
+    QVERIFY(sessionSettings.gpsEnabled);
+    auto *port = form->findChild<QSerialPort *>();
+    QVERIFY(port && port->isOpen());
+    QVERIFY(QString::fromLocal8Bit(devicePath).endsWith(port->portName()));
+    form->close();
+    ::close(device);
+    ::close(controller);
 }
 
-void TestMonitoringWindow::ardixMenus()
+void TestMonitoringWindow::ardixFromTheDialog()
 {
     TestStore store;
     MessageRecorder messages;
@@ -152,21 +155,20 @@ void TestMonitoringWindow::ardixMenus()
 
     KavomonitoringForm *form = StationWindows::monitoringForm();
     QVERIFY(form);
-    QVERIFY(!StationWindows::snifferForm() || !StationWindows::snifferForm()->isVisible());
-    QCOMPARE(form->windowTitle(), QStringLiteral("Ardix Monitoring Window"));
-    QCOMPARE(form->about->text(), QStringLiteral("About Ardix Monitoring Window"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!StationWindows::snifferForm());
+    QCOMPARE(form->windowTitle(), u"Ardix Monitoring Window"_s);
+    QCOMPARE(form->about->text(), u"About Ardix Monitoring Window"_s);
     QVERIFY(form->SwitchRemote->isVisible());
     QVERIFY(!form->ViewSNR->isEnabled());
     for (QAction *hidden :
          {form->changeRSSIThresh, form->changeSNRThreshold, form->rebootVelto, form->ViewSNR})
         QVERIFY2(!hidden->isVisible(), qPrintable(hidden->objectName()));
-    for (QWidget *snr :
-         {static_cast<QWidget *>(form->SNRMeter), static_cast<QWidget *>(form->SNRColorBarFrame),
-          static_cast<QWidget *>(form->SNRlbl), static_cast<QWidget *>(form->LowSNRLabel),
-          static_cast<QWidget *>(form->MidSNRLabel), static_cast<QWidget *>(form->HighSNRLabel)})
+    for (QWidget *snr : QList<QWidget *>{form->SNRMeter, form->SNRColorBarFrame, form->SNRlbl,
+                                         form->LowSNRLabel, form->MidSNRLabel, form->HighSNRLabel})
         QVERIFY2(snr->isHidden(), qPrintable(snr->objectName()));
     QCOMPARE(form->Frame1->y(), 2400 / 15);
-    QCOMPARE(form->runStopMenu->text(), QStringLiteral("Stop Monitoring"));
+    QCOMPARE(form->runStopMenu->text(), u"Stop Monitoring"_s);
     QCOMPARE(form->helpTopics->shortcut(), QKeySequence(Qt::Key_F1));
     QCOMPARE(form->about->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
 }
@@ -177,29 +179,28 @@ void TestMonitoringWindow::stopAndResumeArdix()
     QPointer<KavomonitoringForm> form = openArdixWindow();
     QVERIFY(form);
     form->SignalStrengthMeter->setMeterValue(80);
+    const QList<QTimer *> timers{form->ChartTimer, form->dataArrivalTimer1, form->DataArrivalTimer2,
+                                 form->idleTimer, form->checkToSeeIfDisconnectedTimer};
 
     form->runStopMenu->trigger();
     QVERIFY(monitorState.monitoringStopped);
-    QCOMPARE(form->runStopMenu->text(), QStringLiteral("Resume Monitoring"));
-    QCOMPARE(form->status->text(), QStringLiteral("Disconnected From Radio"));
+    QCOMPARE(form->runStopMenu->text(), u"Resume Monitoring"_s);
+    QCOMPARE(form->status->text(), u"Disconnected From Radio"_s);
     QCOMPARE(KavomonitoringForm::labelColour(form->status), QColor(Qt::black));
-    QCOMPARE(form->windowTitle(), QStringLiteral("-- dBm"));
+    QCOMPARE(form->windowTitle(), u"-- dBm"_s);
     QCOMPARE(form->lampIconId(), 106);
     QCOMPARE(form->SignalStrengthMeter->meterValue(), 0.0);
-    for (QTimer *t : {form->ChartTimer, form->dataArrivalTimer1, form->DataArrivalTimer2,
-                      form->idleTimer, form->checkToSeeIfDisconnectedTimer})
+    for (QTimer *t : timers)
         QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
-    // The log timer is not touched by a stop.
-    QVERIFY(form->LogTimer->isActive());
+    QVERIFY(form->LogTimer->isActive()); // a stop leaves the log timer alone
     QCOMPARE(form->Winsock1->state(), QAbstractSocket::UnconnectedState);
 
     monitorState.chartRestart = false;
     form->runStopMenu->trigger();
     QVERIFY(!monitorState.monitoringStopped);
-    QCOMPARE(form->runStopMenu->text(), QStringLiteral("Stop Monitoring"));
+    QCOMPARE(form->runStopMenu->text(), u"Stop Monitoring"_s);
     QVERIFY(monitorState.chartRestart);
-    for (QTimer *t : {form->ChartTimer, form->dataArrivalTimer1, form->DataArrivalTimer2,
-                      form->idleTimer, form->checkToSeeIfDisconnectedTimer})
+    for (QTimer *t : timers)
         QVERIFY2(t->isActive(), qPrintable(t->objectName()));
 }
 
@@ -208,29 +209,26 @@ void TestMonitoringWindow::stopVeltoStopsItsTimers()
     TestStore store;
     sessionSettings.remoteKind = RemoteKind::Velto;
     KavomonitoringForm form;
-    form.SNMPTimer->start();
-    form.SNMPTimeoutTimer->start();
-    form.ChartTimer->start();
-    form.CongestionManagementTimer->start();
+    for (QTimer *t :
+         {form.SNMPTimer, form.SNMPTimeoutTimer, form.ChartTimer, form.CongestionManagementTimer})
+        t->start();
     form.SNRMeter->setMeterValue(50);
 
     form.ToggleMonitoring();
     QVERIFY(monitorState.monitoringStopped);
-    QVERIFY(!form.SNMPTimer->isActive());
-    QVERIFY(!form.SNMPTimeoutTimer->isActive());
-    QVERIFY(!form.ChartTimer->isActive());
+    for (QTimer *t : {form.SNMPTimer, form.SNMPTimeoutTimer, form.ChartTimer})
+        QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
     // Congestion management goes on while monitoring is stopped.
     QVERIFY(form.CongestionManagementTimer->isActive());
     QCOMPARE(form.SNRMeter->meterValue(), 0.0);
-    QCOMPARE(form.runStopMenu->text(), QStringLiteral("Resume Monitoring"));
+    QCOMPARE(form.runStopMenu->text(), u"Resume Monitoring"_s);
 }
 
 void TestMonitoringWindow::switchRemoteReturnsToTheDialog()
 {
     TestStore store;
     TerminationRecorder termination;
-    store.put(QStringLiteral("Preferences"), QStringLiteral("RemoteChoice"),
-              QStringLiteral("Ardix"));
+    store.put(u"Preferences"_s, u"RemoteChoice"_s, u"Ardix"_s);
     QPointer<KavomonitoringForm> form = openArdixWindow();
     QVERIFY(form);
     form->SwitchRemote->trigger();
@@ -240,8 +238,7 @@ void TestMonitoringWindow::switchRemoteReturnsToTheDialog()
     QVERIFY(monitorState.windowClosing);
     QCOMPARE(termination.count, 0);
     SnifferForm *dialog = StationWindows::snifferForm();
-    QVERIFY(dialog);
-    QVERIFY(dialog->isVisible());
+    QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(dialog->listOfRadios->currentRow(), 0);
 }
 
@@ -251,13 +248,11 @@ void TestMonitoringWindow::unknownFamilyIsRefused()
     MessageRecorder messages;
     TerminationRecorder termination;
     sessionSettings.remoteKind = static_cast<RemoteKind>(2);
-    QPointer<KavomonitoringForm> form = StationWindows::openMonitoringForm();
-
-    QVERIFY(!form);
+    QVERIFY(!StationWindows::openMonitoringForm());
     QCOMPARE(messages.messages.size(), 1);
-    QCOMPARE(messages.messages.first().title, QStringLiteral("Sorry"));
+    QCOMPARE(messages.messages.first().title, u"Sorry"_s);
     QCOMPARE(messages.messages.first().icon, MessageIcon::Exclamation);
-    QCOMPARE(messages.messages.first().text, QStringLiteral("This is not for Torvik!"));
+    QCOMPARE(messages.messages.first().text, u"This is not for Torvik!"_s);
     QVERIFY(StationWindows::snifferForm() && StationWindows::snifferForm()->isVisible());
     QCOMPARE(termination.count, 0);
 }
@@ -267,7 +262,6 @@ void TestMonitoringWindow::closeSequence_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("deviceMode");
     QTest::addColumn<int>("terminations");
-
     QTest::newRow("Ardix run closes the window only") << int(RemoteKind::Ardix) << "" << 0;
     QTest::newRow("Velto run ends the application") << int(RemoteKind::Velto) << "1" << 1;
     QTest::newRow("Velto after a failed connection ends it") << int(RemoteKind::Velto) << "-1" << 1;
@@ -282,12 +276,10 @@ void TestMonitoringWindow::closeSequence()
     QFETCH(int, kind);
     QFETCH(QString, deviceMode);
     QFETCH(int, terminations);
-
     sessionSettings.remoteKind = static_cast<RemoteKind>(kind);
     sessionSettings.gpsEnabled = true;
     linkStatistics.deviceMode = deviceMode;
-    auto *form = new KavomonitoringForm;
-    QPointer<KavomonitoringForm> guard(form);
+    QPointer<KavomonitoringForm> form = new KavomonitoringForm;
     form->show();
     form->exit->trigger();
 
@@ -297,46 +289,7 @@ void TestMonitoringWindow::closeSequence()
     QVERIFY(monitorState.monitoringStopped);
     QVERIFY(!form->TelnetConnectionTimer->isActive());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(guard.isNull());
-}
-
-void TestMonitoringWindow::loadClosesTheDialogAndSavesIt()
-{
-    TestStore store;
-    SnifferForm *dialog = StationWindows::showSnifferForm();
-    dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
-    const int port = freePort();
-    dialog->portNumber->setText(QString::number(port));
-    dialog->OK_Click();
-    QVERIFY(StationWindows::monitoringForm());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!StationWindows::snifferForm());
-    QCOMPARE(store.raw(QStringLiteral("Preferences"), QStringLiteral("DestPortNumber")),
-             QString::number(port));
-}
-
-void TestMonitoringWindow::storedGpsSettingOpensTheReceiverAtTheFirstLoad()
-{
-    TestStore store;
-    int controller = -1;
-    int device = -1;
-    char devicePath[128] = {};
-    QVERIFY(openpty(&controller, &device, devicePath, nullptr, nullptr) == 0);
-    const QString gps = QStringLiteral("GPS Options");
-    store.put(gps, QStringLiteral("GPS Enabled"), QStringLiteral("True"));
-    store.put(gps, QStringLiteral("ComPort"), QStringLiteral("1"));
-    store.put(gps, QStringLiteral("Com1Device"), QString::fromLocal8Bit(devicePath));
-    QVERIFY(!sessionSettings.gpsEnabled); // the dialog was not opened in this run
-
-    QPointer<KavomonitoringForm> form = openArdixWindow();
-    QVERIFY(form);
-    auto *port = form->findChild<QSerialPort *>();
-    QVERIFY(port);
-    QVERIFY(port->isOpen());
-    QVERIFY(QString::fromLocal8Bit(devicePath).endsWith(port->portName()));
-    form->close();
-    ::close(device);
-    ::close(controller);
+    QVERIFY(form.isNull());
 }
 
 QTEST_MAIN(TestMonitoringWindow)

@@ -6,15 +6,14 @@
 #include <QHash>
 #include <QSet>
 
-// A Velto radio played by the scripted agent: answers by catalogue index,
-// noSuchName for objects it does not have, nothing for silent ones; a SET
-// stores its value and is answered with it.
+// A Velto radio played by the scripted agent, by catalogue index: noSuchName
+// for objects it does not have, no answer for silent ones; a SET stores its
+// value and is answered with it.
 struct SimulatedRadio
 {
     QHash<int, QByteArray> values; // value TLVs by catalogue index
     QSet<int> silent;
-    // Runs when a request for this index arrives, before it is answered.
-    QHash<int, std::function<void()>> onRequest;
+    QHash<int, std::function<void()>> onRequest; // runs before the answer
 
     static int indexOf(const QString &oid)
     {
@@ -36,7 +35,7 @@ struct SimulatedRadio
             if (r.pduType == Ber::SetRequest)
                 values[index] = Ber::tlv(r.valueType, r.valueContent);
             if (!values.contains(index))
-                return ScriptedAnswer{Ber::tlv(Ber::Null, {}), 2, 1};
+                return ScriptedAnswer{Ber::tlv(Ber::Null, {}), 2};
             return ScriptedAnswer{values.value(index)};
         };
     }

@@ -9,19 +9,14 @@ namespace Ber {
 
 QByteArray tlv(quint8 tag, const QByteArray &content)
 {
-    QByteArray out;
-    out.append(char(tag));
-    const qsizetype n = content.size();
-    if (n < 0x80) {
-        out.append(char(n));
-    } else {
-        QByteArray length;
-        for (qsizetype rest = n; rest > 0; rest >>= 8)
+    QByteArray length(1, char(content.size()));
+    if (content.size() >= 0x80) {
+        length.clear();
+        for (qsizetype rest = content.size(); rest > 0; rest >>= 8)
             length.prepend(char(rest & 0xFF));
-        out.append(char(0x80 | length.size()));
-        out.append(length);
+        length.prepend(char(0x80 | length.size()));
     }
-    return out + content;
+    return char(tag) + length + content;
 }
 
 QByteArray integer(qint64 value, quint8 tag)
@@ -34,32 +29,34 @@ QByteArray integer(qint64 value, quint8 tag)
     return tlv(tag, content);
 }
 
-QByteArray unsignedValue(quint32 value, quint8 tag)
-{
-    return integer(qint64(value), tag);
-}
-
 QByteArray objectId(const QString &dotted)
 {
     const QStringList parts = dotted.split(QLatin1Char('.'));
-    QByteArray content;
-    content.append(char(parts.at(0).toUInt() * 40 + parts.at(1).toUInt()));
+    QByteArray content(1, char(parts.at(0).toUInt() * 40 + parts.at(1).toUInt()));
     for (qsizetype i = 2; i < parts.size(); ++i) {
         quint32 sub = parts.at(i).toUInt();
-        QByteArray encoded;
-        encoded.prepend(char(sub & 0x7F));
+        QByteArray encoded(1, char(sub & 0x7F));
         for (sub >>= 7; sub > 0; sub >>= 7)
             encoded.prepend(char(0x80 | (sub & 0x7F)));
-        content.append(encoded);
+        content += encoded;
     }
     return tlv(ObjectId, content);
+}
+
+QByteArray message(quint8 pduType, const QByteArray &community, qint64 requestId,
+                   const QString &oid, const QByteArray &value, qint64 errorStatus)
+{
+    const QByteArray bindings = tlv(Sequence, tlv(Sequence, objectId(oid) + value));
+    const QByteArray pdu = tlv(pduType, integer(requestId) + integer(errorStatus) +
+                                            integer(errorStatus ? 1 : 0) + bindings);
+    return tlv(Sequence, integer(0) + tlv(OctetString, community) + pdu);
 }
 
 } // namespace Ber
 
 namespace {
 
-// A reader over one level of TLVs.
+// Reads one level of TLVs.
 struct Reader
 {
     QByteArray data;
@@ -84,6 +81,11 @@ struct Reader
         content = data.mid(pos, length);
         pos += length;
         return true;
+    }
+    bool expect(quint8 tag, QByteArray &content)
+    {
+        quint8 found = 0;
+        return next(found, content) && found == tag;
     }
 };
 
@@ -118,46 +120,27 @@ std::optional<SeenRequest> decodeMessage(const QByteArray &datagram)
 {
     SeenRequest seen;
     seen.datagram = datagram;
-    quint8 tag = 0;
-    QByteArray content;
+    QByteArray message, pdu, id, skip, list, binding, oid;
     Reader outer{datagram};
-    if (!outer.next(tag, content) || tag != Ber::Sequence)
+    if (!outer.expect(Ber::Sequence, message))
         return std::nullopt;
-    Reader message{content};
-    if (!message.next(tag, content) || tag != Ber::Integer)
+    Reader m{message};
+    if (!m.expect(Ber::Integer, skip) || !m.expect(Ber::OctetString, seen.community) ||
+        !m.next(seen.pduType, pdu))
         return std::nullopt;
-    seen.version = readInteger(content);
-    if (!message.next(tag, content) || tag != Ber::OctetString)
+    Reader p{pdu};
+    if (!p.expect(Ber::Integer, id) || !p.expect(Ber::Integer, skip) ||
+        !p.expect(Ber::Integer, skip) || !p.expect(Ber::Sequence, list))
         return std::nullopt;
-    seen.community = content;
-    if (!message.next(tag, content))
-        return std::nullopt;
-    seen.pduType = tag;
-    Reader pdu{content};
-    if (!pdu.next(tag, content) || tag != Ber::Integer)
-        return std::nullopt;
-    seen.requestId = readInteger(content);
-    if (!pdu.next(tag, content) || tag != Ber::Integer)
-        return std::nullopt;
-    seen.errorStatus = readInteger(content);
-    if (!pdu.next(tag, content) || tag != Ber::Integer)
-        return std::nullopt;
-    seen.errorIndex = readInteger(content);
-    if (!pdu.next(tag, content) || tag != Ber::Sequence)
-        return std::nullopt;
-    Reader list{content};
-    QByteArray binding;
-    while (list.next(tag, binding)) {
-        if (tag != Ber::Sequence)
-            return std::nullopt;
+    seen.requestId = readInteger(id);
+    Reader l{list};
+    while (l.expect(Ber::Sequence, binding)) {
         if (++seen.bindingCount > 1)
             continue;
-        Reader pair{binding};
-        if (!pair.next(tag, content) || tag != Ber::ObjectId)
+        Reader b{binding};
+        if (!b.expect(Ber::ObjectId, oid) || !b.next(seen.valueType, seen.valueContent))
             return std::nullopt;
-        seen.oid = readOid(content);
-        if (!pair.next(seen.valueType, seen.valueContent))
-            return std::nullopt;
+        seen.oid = readOid(oid);
     }
     return seen;
 }
@@ -166,12 +149,8 @@ namespace {
 
 QByteArray responseFor(const SeenRequest &request, const ScriptedAnswer &answer)
 {
-    const QByteArray binding = Ber::tlv(Ber::Sequence, Ber::objectId(request.oid) + answer.value);
-    const QByteArray pdu = Ber::tlv(
-        Ber::GetResponse, Ber::integer(request.requestId) + Ber::integer(answer.errorStatus) +
-                              Ber::integer(answer.errorIndex) + Ber::tlv(Ber::Sequence, binding));
-    return Ber::tlv(Ber::Sequence,
-                    Ber::integer(0) + Ber::tlv(Ber::OctetString, request.community) + pdu);
+    return Ber::message(Ber::GetResponse, request.community, request.requestId, request.oid,
+                        answer.value, answer.errorStatus);
 }
 
 } // namespace
@@ -192,9 +171,7 @@ void ScriptedAgent::readPending()
         requests << *request;
         m_lastSender = datagram.senderAddress();
         m_lastSenderPort = quint16(datagram.senderPort());
-        if (!answer)
-            continue;
-        if (const std::optional<ScriptedAnswer> a = answer(*request))
+        if (const std::optional<ScriptedAnswer> a = answer ? answer(*request) : std::nullopt)
             m_socket.writeDatagram(responseFor(*request, *a), m_lastSender, m_lastSenderPort);
     }
 }
@@ -205,8 +182,6 @@ void ScriptedAgent::answerLast(const ScriptedAnswer &a)
         m_socket.writeDatagram(responseFor(requests.last(), a), m_lastSender, m_lastSenderPort);
 }
 
-// ---------------------------------------------------------------------------
-
 SnmpdAgent::SnmpdAgent(const QStringList &overrides) : m_overrides(overrides)
 {
     connect(&m_relay, &QUdpSocket::readyRead, this, &SnmpdAgent::fromClient);
@@ -216,12 +191,9 @@ SnmpdAgent::SnmpdAgent(const QStringList &overrides) : m_overrides(overrides)
         return;
     }
     for (int attempt = 0; attempt < 3 && !m_ready; ++attempt) {
-        quint16 port = 0;
-        {
-            QUdpSocket probe;
-            if (probe.bind(QHostAddress::LocalHost, 0))
-                port = probe.localPort();
-        }
+        QUdpSocket probe;
+        const quint16 port = probe.bind(QHostAddress::LocalHost, 0) ? probe.localPort() : 0;
+        probe.close();
         m_ready = port != 0 && start(port);
     }
 }
@@ -230,10 +202,8 @@ SnmpdAgent::~SnmpdAgent()
 {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.terminate();
-        if (!m_process.waitForFinished(3000)) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
+        if (!m_process.waitForFinished(3000))
+            kill();
     }
 }
 
@@ -248,7 +218,6 @@ void SnmpdAgent::kill()
 bool SnmpdAgent::restart()
 {
     kill();
-    // On the same port, so that a client talking to snmpd directly finds it again.
     m_ready = start(m_agentPort);
     return m_ready;
 }
@@ -270,7 +239,8 @@ bool SnmpdAgent::start(quint16 port)
     env.insert(QStringLiteral("MIBS"), QString());
     m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.setStandardOutputFile(m_dir.filePath(QStringLiteral("snmpd.log")));
+    const QString log = m_dir.filePath(QStringLiteral("snmpd.log"));
+    m_process.setStandardOutputFile(log);
     m_process.start(QStringLiteral("/usr/sbin/snmpd"),
                     {QStringLiteral("-f"), QStringLiteral("-Lo"), QStringLiteral("-C"),
                      QStringLiteral("-c"), conf.fileName(), QStringLiteral("-p"),
@@ -284,15 +254,8 @@ bool SnmpdAgent::start(quint16 port)
     // Ready once it answers a GET; bounded to 10 s.
     QUdpSocket asker;
     asker.bind(QHostAddress::LocalHost, 0);
-    const QByteArray get = Ber::tlv(
-        Ber::Sequence,
-        Ber::integer(0) + Ber::tlv(Ber::OctetString, "public") +
-            Ber::tlv(Ber::GetRequest,
-                     Ber::integer(1) + Ber::integer(0) + Ber::integer(0) +
-                         Ber::tlv(Ber::Sequence,
-                                  Ber::tlv(Ber::Sequence,
-                                           Ber::objectId(QStringLiteral("1.3.6.1.2.1.1.3.0")) +
-                                               Ber::tlv(Ber::Null, {})))));
+    const QByteArray get = Ber::message(
+        Ber::GetRequest, "public", 1, QStringLiteral("1.3.6.1.2.1.1.3.0"), Ber::tlv(Ber::Null, {}));
     QDeadlineTimer deadline(10000);
     for (int round = 0; round < 100 && !deadline.hasExpired(); ++round) {
         if (m_process.state() == QProcess::NotRunning)
@@ -303,12 +266,10 @@ bool SnmpdAgent::start(quint16 port)
             return true;
         }
     }
-    m_failure = QStringLiteral("snmpd does not answer: ") + QString::fromLocal8Bit([this] {
-                    QFile log(m_dir.filePath(QStringLiteral("snmpd.log")));
-                    return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
-                }());
-    m_process.kill();
-    m_process.waitForFinished(3000);
+    QFile logFile(log);
+    m_failure = QStringLiteral("snmpd does not answer: ") +
+                QString::fromLocal8Bit(logFile.open(QIODevice::ReadOnly) ? logFile.readAll() : "");
+    kill();
     return false;
 }
 
@@ -334,12 +295,4 @@ void SnmpdAgent::fromAgent()
         if (m_clientPort != 0)
             m_relay.writeDatagram(datagram.data(), m_client, m_clientPort);
     }
-}
-
-QStringList SnmpdAgent::requestedOids() const
-{
-    QStringList oids;
-    for (const SeenRequest &r : requests)
-        oids << r.oid;
-    return oids;
 }
