@@ -40,8 +40,14 @@ void TestSettingsStore::readBack()
     QFETCH(QString, expected);
 
     TestStore store;
-    if (written)
+    if (written) {
         SettingsStore::writePreference(QStringLiteral("Key"), value);
+        // A hand edit (with CR LF line ends) makes the store read the file
+        // again rather than answer from what it kept of its own write.
+        QFile file(store.iniPath());
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("[Other]\r\nKey=x\r\n");
+    }
     QCOMPARE(SettingsStore::readPreference(QStringLiteral("Key"), QStringLiteral("default")),
              expected);
     QVERIFY(!store.raw(QStringLiteral("Preferences"), QStringLiteral("RemoteChoice")));

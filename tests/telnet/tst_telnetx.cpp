@@ -124,7 +124,7 @@ void TestTelnetX::waitForLooksOnlyAtLaterData()
 {
     TelnetX client;
     QSignalSpy matched(&client, &TelnetX::waitForMatched);
-    client.setWaitFor("login:");
+    client.setWaitFor("Enter selection:");
     client.handleReceived("Press 'G");
     // The first part of the new text came before it was set.
     client.setWaitFor("Press 'G'");

@@ -93,6 +93,8 @@ void TestWirelessStats::parseAnswer_data()
     // Without a space the number reads 0 and nothing is consumed; from the
     // fourth number on the text then loses two characters.
     row("last two numbers run together", "1 2 3 4 5 6 78\r\n", "1 2 3 4 5 6 0 0");
+    row("fourth number run together: every later one cuts two", "1 2 3 45678901\r\n",
+        "1 2 3 0 0 0 0 0");
     row("eighth number cut to nothing", "1 2 3 4 5 6 7 88", "1 2 3 4 5 6 7 0");
     row("empty text", "", "");
     row("prompt alone", "> ", "");
@@ -271,7 +273,8 @@ void TestWirelessStats::newRunKeepsTheSamples()
 {
     startRunPastFirstTick();
     balance(answerLine({1, 500, 2, 3, 4, 5, 60, 70}));
-    balance(answerLine({1, 800, 2, 3, 4, 5, 90, 75}));
+    balance(answerLine({1, 800, 2, 3, 4, 5, 130, 75})); // retries rise, TX does not
+    QCOMPARE(wirelessStats.retryRiseCount, 1);
 
     // The next run starts at slot 0 again; its first difference is taken
     // against slot 3, which the earlier run never wrote.
