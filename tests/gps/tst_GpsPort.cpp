@@ -54,13 +54,11 @@ class TestGpsPort : public QObject
 private slots:
     void init();
     void cleanup();
-    void readsThroughTheTimer_data();
-    void readsThroughTheTimer();
+    void portAtLoad_data();
+    void portAtLoad();
     void sentenceSplitAcrossTicks();
     void readBufferIsBounded();
     void portHeldByAnotherProgram();
-    void portThatCannotOpen_data();
-    void portThatCannotOpen();
     void receiverGoesAway();
 
 private:
@@ -113,45 +111,62 @@ void TestGpsPort::cleanup()
     m_store.reset();
 }
 
-void TestGpsPort::readsThroughTheTimer_data()
+void TestGpsPort::portAtLoad_data()
 {
     QTest::addColumn<int>("chosenPort"); // in memory, 0 when not chosen in this run
     QTest::addColumn<QString>("storedPort");
-    QTest::addColumn<QString>("deviceKey"); // where the pseudo-terminal is entered
+    QTest::addColumn<QStringList>("devices"); // Com 1 and Com 2; "pty": the pseudo-terminal
+    QTest::addColumn<bool>("opens");          // otherwise the window goes on without GPS
 
-    const auto row = [](const char *name, int chosen, const QString &stored, const char *key) {
-        QTest::newRow(name) << chosen << stored << QString::fromLatin1(key);
+    const auto row = [](const char *name, int chosen, const QString &stored,
+                        const QStringList &devices, bool opens) {
+        QTest::newRow(name) << chosen << stored << devices << opens;
     };
-    row("Com 1 chosen in this run", 1, QString(), "Com1Device");
-    row("none chosen, stored Com 1", 0, "1", "Com1Device");
-    row("none chosen, stored Com 2", 0, "2", "Com2Device");
-    row("Com 2 chosen, stored Com 1", 2, "1", "Com2Device");
+    const QString none = QStringLiteral("/nonexistent/tty");
+    row("Com 1 chosen in this run", 1, "", {"pty", none}, true);
+    row("none chosen, stored Com 1", 0, "1", {"pty", none}, true);
+    row("none chosen, stored Com 2", 0, "2", {none, "pty"}, true);
+    row("Com 2 chosen, stored Com 1", 2, "1", {none, "pty"}, true);
+    row("no such device", 1, "", {none, "pty"}, false);
+    row("not a serial line", 1, "", {"/dev/null", "pty"}, false);
+    row("a folder", 1, "", {"/", "pty"}, false);
+    row("no port chosen or stored", 0, "", {"pty", "pty"}, false);
+    row("unknown port number", 3, "", {"pty", "pty"}, false);
 }
 
-void TestGpsPort::readsThroughTheTimer()
+void TestGpsPort::portAtLoad()
 {
     QFETCH(int, chosenPort);
     QFETCH(QString, storedPort);
-    QFETCH(QString, deviceKey);
-    m_store->put(kSection, QStringLiteral("Com1Device"), QStringLiteral("/nonexistent/tty"));
-    m_store->put(kSection, deviceKey, m_receiver->device);
+    QFETCH(QStringList, devices);
+    QFETCH(bool, opens);
+    devices.replaceInStrings(QStringLiteral("pty"), m_receiver->device);
+    m_store->put(kSection, QStringLiteral("Com1Device"), devices[0]);
+    m_store->put(kSection, QStringLiteral("Com2Device"), devices[1]);
     if (!storedPort.isEmpty())
         m_store->put(kSection, QStringLiteral("ComPort"), storedPort);
-    sessionSettings.gpsComPort = static_cast<qint16>(chosenPort);
+    sessionSettings.gpsComPort = qint16(chosenPort);
 
-    KavomonitoringForm *form = openWindow();
-    QVERIFY(form);
+    m_form = new KavomonitoringForm;
+    QVERIFY(m_form->OpenGpsPort());
+    QCOMPARE(serialPort() && serialPort()->isOpen(), opens);
+    QVERIFY(m_messages->messages.isEmpty());
+    QCOMPARE(m_termination->count, 0);
+    QVERIFY(!m_form->isUnloaded());
+    QVERIFY(m_receiver->send(kOther + kFix + kOther));
+    if (!opens) {
+        m_form->mscomm_timer_Timer();
+        QVERIFY(gpsPosition.gpsLatitude.isEmpty());
+        return;
+    }
     QCOMPARE(serialPort()->baudRate(), 4800);
     QCOMPARE(serialPort()->dataBits(), QSerialPort::Data8);
     QCOMPARE(serialPort()->parity(), QSerialPort::NoParity);
     QCOMPARE(serialPort()->stopBits(), QSerialPort::OneStop);
-
-    form->mscomm_timer->start();
-    QVERIFY(m_receiver->send(kOther + kFix + kOther));
+    m_form->mscomm_timer->start();
     QTRY_COMPARE_WITH_TIMEOUT(gpsPosition.gpsLatitude, QStringLiteral("4807.038 N"), 10000);
     QCOMPARE(gpsPosition.gpsFixQuality, QStringLiteral("1 - GPS fix"));
     QCOMPARE(gpsPosition.gpsAltitude, QStringLiteral("545.4,M"));
-    QVERIFY(m_messages->messages.isEmpty());
 }
 
 void TestGpsPort::readBufferIsBounded()
@@ -219,39 +234,6 @@ void TestGpsPort::portHeldByAnotherProgram()
     QVERIFY(m_termination->count >= 1);
     QVERIFY(!m_form || m_form->isUnloaded());
     QVERIFY(!StationWindows::snifferForm() || !StationWindows::snifferForm()->isVisible());
-}
-
-void TestGpsPort::portThatCannotOpen_data()
-{
-    QTest::addColumn<int>("chosenPort");
-    QTest::addColumn<QString>("device"); // entered for Com 1
-
-    const auto row = [](const char *name, int port, const char *device) {
-        QTest::newRow(name) << port << QString::fromLatin1(device);
-    };
-    row("no such device", 1, "/nonexistent/ttyUSB7");
-    row("not a serial line", 1, "/dev/null");
-    row("a folder", 1, "/");
-    row("no port chosen or stored", 0, "");
-    row("unknown port number", 3, "");
-}
-
-void TestGpsPort::portThatCannotOpen()
-{
-    QFETCH(int, chosenPort);
-    QFETCH(QString, device);
-    if (!device.isEmpty())
-        m_store->put(kSection, QStringLiteral("Com1Device"), device);
-    sessionSettings.gpsComPort = static_cast<qint16>(chosenPort);
-
-    m_form = new KavomonitoringForm;
-    QVERIFY(m_form->OpenGpsPort()); // the window goes on without GPS
-    QVERIFY(!serialPort() || !serialPort()->isOpen());
-    QVERIFY(m_messages->messages.isEmpty());
-    QCOMPARE(m_termination->count, 0);
-    QVERIFY(!m_form->isUnloaded());
-    m_form->mscomm_timer_Timer();
-    QVERIFY(gpsPosition.gpsLatitude.isEmpty());
 }
 
 void TestGpsPort::receiverGoesAway()
