@@ -6,63 +6,43 @@ class TestNumeric : public QObject
 {
     Q_OBJECT
 private slots:
-    void leadingNumber_data();
-    void leadingNumber();
-    void isNumber_data();
-    void isNumber();
+    void reading_data();
+    void reading();
     void roundHalfEven_data();
     void roundHalfEven();
     void narrowing();
 };
 
-void TestNumeric::leadingNumber_data()
+void TestNumeric::reading_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<double>("expected");
+    QTest::addColumn<double>("leadingNumber");
+    QTest::addColumn<bool>("isNumber"); // the whole text, blanks around aside
 
-    QTest::newRow("plain") << "30000" << 30000.0;
-    QTest::newRow("negative dBm") << "-85" << -85.0;
-    QTest::newRow("fraction") << "12.5" << 12.5;
-    QTest::newRow("leading blanks") << "  \t42" << 42.0;
-    QTest::newRow("trailing text") << "120kbps" << 120.0;
-    QTest::newRow("number then space then more") << "10 20" << 10.0;
-    QTest::newRow("exponent") << "1.234568E+07" << 12345680.0;
-    QTest::newRow("e without digits is not an exponent") << "5e" << 5.0;
-    QTest::newRow("empty") << "" << 0.0;
-    QTest::newRow("letters first") << "abc12" << 0.0;
-    QTest::newRow("lone sign") << "-" << 0.0;
-    QTest::newRow("lone point") << "." << 0.0;
-    QTest::newRow("point then digits") << ".5" << 0.5;
-    QTest::newRow("plus sign") << "+7" << 7.0;
-    QTest::newRow("huge exponent reads as 0, not infinity") << "1e999" << 0.0;
+    QTest::newRow("plain") << "30000" << 30000.0 << true;
+    QTest::newRow("negative dBm") << "-85" << -85.0 << true;
+    QTest::newRow("fraction") << "1.5" << 1.5 << true;
+    QTest::newRow("blanks around") << "  \t42 " << 42.0 << true;
+    QTest::newRow("trailing text") << "120kbps" << 120.0 << false;
+    QTest::newRow("two numbers") << "1 2" << 1.0 << false;
+    QTest::newRow("exponent") << "1.234568E+07" << 12345680.0 << true;
+    QTest::newRow("e without digits is not an exponent") << "5e" << 5.0 << false;
+    QTest::newRow("empty") << "" << 0.0 << false;
+    QTest::newRow("letters first") << "abc12" << 0.0 << false;
+    QTest::newRow("lone sign") << "-" << 0.0 << false;
+    QTest::newRow("lone point") << "." << 0.0 << false;
+    QTest::newRow("point then digits") << ".5" << 0.5 << true;
+    QTest::newRow("plus sign") << "+7" << 7.0 << true;
+    QTest::newRow("huge exponent reads as 0, not infinity") << "1e999" << 0.0 << true;
 }
 
-void TestNumeric::leadingNumber()
+void TestNumeric::reading()
 {
     QFETCH(QString, text);
-    QFETCH(double, expected);
-    QCOMPARE(Numeric::leadingNumber(text), expected);
-}
-
-void TestNumeric::isNumber_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("expected");
-
-    QTest::newRow("integer") << "-90" << true;
-    QTest::newRow("fraction") << "1.5" << true;
-    QTest::newRow("blanks around") << " 12 " << true;
-    QTest::newRow("word") << "on" << false;
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("number with tail") << "12a" << false;
-    QTest::newRow("two numbers") << "1 2" << false;
-}
-
-void TestNumeric::isNumber()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, expected);
-    QCOMPARE(Numeric::isNumber(text), expected);
+    QFETCH(double, leadingNumber);
+    QFETCH(bool, isNumber);
+    QCOMPARE(Numeric::leadingNumber(text), leadingNumber);
+    QCOMPARE(Numeric::isNumber(text), isNumber);
 }
 
 void TestNumeric::roundHalfEven_data()
@@ -72,11 +52,8 @@ void TestNumeric::roundHalfEven_data()
 
     QTest::newRow("42.5 down to even") << 42.5 << 42.0;
     QTest::newRow("43.5 up to even") << 43.5 << 44.0;
-    QTest::newRow("85.5 up to even") << 85.5 << 86.0;
     QTest::newRow("-75.5 to -76") << -75.5 << -76.0;
     QTest::newRow("-74.5 to -74") << -74.5 << -74.0;
-    QTest::newRow("39.5 to 40") << 39.5 << 40.0;
-    QTest::newRow("1.5 to 2") << 1.5 << 2.0;
     QTest::newRow("12.5 to 12") << 12.5 << 12.0;
     QTest::newRow("not a half") << 2.6 << 3.0;
 }

@@ -18,60 +18,40 @@ namespace {
 const QString kSection = QString::fromUtf16(SettingsStore::kGpsOptions);
 const QString kMissing = QStringLiteral("<missing>");
 
-QString rawOr(const TestStore &store, const QString &key)
-{
-    return store.raw(kSection, key).value_or(kMissing);
-}
-
 } // namespace
 
 class TestGPSOptionsForm : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-
+    void init()
+    {
+        m_store.emplace();
+        m_messages.clear();
+    }
+    void cleanup() { delete m_dialog; }
     void load_data();
     void load();
-    void portClicks();
     void ok_data();
     void ok();
     void cancel();
-    void devicePaths_data();
-    void devicePaths();
 
 private:
-    GPSOptionsForm *openDialog();
     void store(const QString &key, const QString &value)
     {
         if (value != kMissing)
             m_store->put(kSection, key, value);
     }
+    QString stored(const QString &key) const
+    {
+        return m_store->raw(kSection, key).value_or(kMissing);
+    }
+    GPSOptionsForm *open() { return m_dialog = GPSOptionsForm::showModeless(); }
 
-    std::unique_ptr<TestStore> m_store;
-    std::unique_ptr<MessageRecorder> m_messages;
+    std::optional<TestStore> m_store;
+    MessageRecorder m_messages;
     QPointer<GPSOptionsForm> m_dialog;
 };
-
-void TestGPSOptionsForm::init()
-{
-    m_store = std::make_unique<TestStore>();
-    m_messages = std::make_unique<MessageRecorder>();
-}
-
-void TestGPSOptionsForm::cleanup()
-{
-    delete m_dialog;
-    m_messages.reset();
-    m_store.reset();
-}
-
-GPSOptionsForm *TestGPSOptionsForm::openDialog()
-{
-    m_dialog = GPSOptionsForm::showModeless();
-    return m_dialog;
-}
 
 void TestGPSOptionsForm::load_data()
 {
@@ -79,37 +59,24 @@ void TestGPSOptionsForm::load_data()
     QTest::addColumn<QString>("storedPort");
     QTest::addColumn<bool>("enabledBefore"); // in memory before the dialog opens
     QTest::addColumn<int>("portBefore");
-    QTest::addColumn<bool>("boxSet");
-    QTest::addColumn<bool>("comOne");
-    QTest::addColumn<bool>("comTwo");
-    QTest::addColumn<bool>("gpsEnabled");
+    QTest::addColumn<bool>("enabled"); // the box, its port choice and the session
+    QTest::addColumn<int>("checkedPort");
     QTest::addColumn<int>("gpsComPort");
 
-    QTest::newRow("nothing stored") << kMissing << kMissing << false << 0 //
-                                    << false << false << false << false << 0;
-    QTest::newRow("nothing stored, chosen in this run") << kMissing << kMissing << true << 2 //
-                                                        << true << false << true << true << 2;
-    QTest::newRow("enabled on Com 1") << "True"
-                                      << "1" << false << 0 //
-                                      << true << true << false << true << 1;
-    QTest::newRow("enabled on Com 2") << "True"
-                                      << "2" << false << 0 //
-                                      << true << false << true << true << 2;
-    QTest::newRow("stored port 0") << "True"
-                                   << "0" << true << 1 //
-                                   << false << false << false << false << 0;
-    QTest::newRow("disabled, port kept") << "False"
-                                         << "2" << true << 0 //
-                                         << false << false << true << false << 2;
-    QTest::newRow("lower-case true is not enabled") << "true"
-                                                    << "1" << false << 0 //
-                                                    << false << true << false << false << 1;
-    QTest::newRow("unknown port number") << "True"
-                                         << "3" << false << 0 //
-                                         << true << false << false << true << 3;
-    QTest::newRow("port read as a number") << "True"
-                                           << "1.5" << false << 0 //
-                                           << true << false << true << true << 2;
+    const auto row = [](const char *name, const QString &storedEnabled, const QString &storedPort,
+                        bool enabledBefore, int portBefore, bool enabled, int checked, int port) {
+        QTest::newRow(name) << storedEnabled << storedPort << enabledBefore << portBefore << enabled
+                            << checked << port;
+    };
+    row("nothing stored", kMissing, kMissing, false, 0, false, 0, 0);
+    row("nothing stored, chosen in this run", kMissing, kMissing, true, 2, true, 2, 2);
+    row("enabled on Com 1", "True", "1", false, 0, true, 1, 1);
+    row("enabled on Com 2", "True", "2", false, 0, true, 2, 2);
+    row("stored port 0", "True", "0", true, 1, false, 0, 0);
+    row("disabled, port kept", "False", "2", true, 0, false, 2, 2);
+    row("lower-case true is not enabled", "true", "1", false, 0, false, 1, 1);
+    row("unknown port number", "True", "3", false, 0, true, 0, 3);
+    row("port read as a number", "True", "1.5", false, 0, true, 2, 2);
 }
 
 void TestGPSOptionsForm::load()
@@ -118,99 +85,89 @@ void TestGPSOptionsForm::load()
     QFETCH(QString, storedPort);
     QFETCH(bool, enabledBefore);
     QFETCH(int, portBefore);
-    QFETCH(bool, boxSet);
-    QFETCH(bool, comOne);
-    QFETCH(bool, comTwo);
-    QFETCH(bool, gpsEnabled);
+    QFETCH(bool, enabled);
+    QFETCH(int, checkedPort);
     QFETCH(int, gpsComPort);
     store(QStringLiteral("GPS Enabled"), storedEnabled);
     store(QStringLiteral("ComPort"), storedPort);
     sessionSettings.gpsEnabled = enabledBefore;
-    sessionSettings.gpsComPort = static_cast<qint16>(portBefore);
+    sessionSettings.gpsComPort = qint16(portBefore);
 
-    GPSOptionsForm *dialog = openDialog();
+    GPSOptionsForm *dialog = open();
     QCOMPARE(dialog->windowTitle(), QStringLiteral("GPS Options"));
-    QCOMPARE(dialog->GPSEnabled->isChecked(), boxSet);
-    QCOMPARE(dialog->ComOne->isChecked(), comOne);
-    QCOMPARE(dialog->ComTwo->isChecked(), comTwo);
+    QCOMPARE(dialog->GPSEnabled->isChecked(), enabled);
+    QCOMPARE(dialog->ComOne->isChecked(), checkedPort == 1);
+    QCOMPARE(dialog->ComTwo->isChecked(), checkedPort == 2);
     for (QWidget *w :
-         {static_cast<QWidget *>(dialog->ComOne), static_cast<QWidget *>(dialog->ComTwo),
-          static_cast<QWidget *>(dialog->ComPort_label)})
-        QCOMPARE(w->isEnabled(), boxSet);
-    QCOMPARE(sessionSettings.gpsEnabled, gpsEnabled);
+         QWidgetList{dialog->ComOne, dialog->ComTwo, dialog->ComPort_label, dialog->Com2Device})
+        QCOMPARE(w->isEnabled(), enabled);
+    QCOMPARE(sessionSettings.gpsEnabled, enabled);
     QCOMPARE(int(sessionSettings.gpsComPort), gpsComPort);
-}
-
-void TestGPSOptionsForm::portClicks()
-{
-    m_store->put(kSection, QStringLiteral("GPS Enabled"), QStringLiteral("True"));
-    m_store->put(kSection, QStringLiteral("ComPort"), QStringLiteral("3"));
-    GPSOptionsForm *dialog = openDialog();
-
-    QTest::mouseClick(dialog->ComOne, Qt::LeftButton);
-    QCOMPARE(int(sessionSettings.gpsComPort), 1);
-    QTest::mouseClick(dialog->ComTwo, Qt::LeftButton);
-    QCOMPARE(int(sessionSettings.gpsComPort), 2);
-    QVERIFY(!dialog->ComOne->isChecked());
-    // Clicking the chosen port again keeps it chosen.
-    QTest::mouseClick(dialog->ComTwo, Qt::LeftButton);
-    QVERIFY(dialog->ComTwo->isChecked());
-    QCOMPARE(int(sessionSettings.gpsComPort), 2);
-
-    QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
-    QVERIFY(!sessionSettings.gpsEnabled);
-    QVERIFY(!dialog->ComTwo->isEnabled());
-    QVERIFY(!dialog->Com2Device->isEnabled());
-    QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
-    QVERIFY(sessionSettings.gpsEnabled);
-    QVERIFY(dialog->ComTwo->isEnabled());
-    QVERIFY(dialog->Com2Device->isEnabled());
 }
 
 void TestGPSOptionsForm::ok_data()
 {
     QTest::addColumn<QString>("storedPort");
-    QTest::addColumn<bool>("checkBox"); // the box after the operator's clicks
-    QTest::addColumn<int>("clickPort"); // 0: no port clicked
-    QTest::addColumn<bool>("refused");
-    QTest::addColumn<QString>("enabledAfter"); // stored texts afterwards
-    QTest::addColumn<QString>("portAfter");
+    QTest::addColumn<QString>("storedDevice2");
+    QTest::addColumn<QString>("shownDevice2");
+    QTest::addColumn<bool>("checkBox");    // the box after the operator's clicks
+    QTest::addColumn<int>("clickPort");    // 0: no port clicked
+    QTest::addColumn<QString>("typed2");   // typed into the Com 2 field before OK
+    QTest::addColumn<QStringList>("kept"); // GPS Enabled, ComPort, Com2Device afterwards
 
-    QTest::newRow("box set, no port") << kMissing << true << 0 << true << kMissing << kMissing;
-    QTest::newRow("box set, stored port 0") << "0" << true << 0 << true << kMissing << "0";
-    QTest::newRow("box cleared, no port") << kMissing << false << 0 << false << "False"
-                                          << "0";
-    QTest::newRow("box cleared, port kept") << "2" << false << 0 << false << "False"
-                                            << "2";
-    QTest::newRow("box set, Com 1") << kMissing << true << 1 << false << "True"
-                                    << "1";
-    QTest::newRow("box set, Com 2") << "1" << true << 2 << false << "True"
-                                    << "2";
+    const auto row = [](const char *name, const QString &port, const QString &device2,
+                        const QString &shown2, bool box, int click, const QString &typed2,
+                        const QStringList &kept) {
+        QTest::newRow(name) << port << device2 << shown2 << box << click << typed2 << kept;
+    };
+    const QString s1 = QStringLiteral("/dev/ttyS1");
+    const QString m = kMissing;
+    // A refused OK stores nothing.
+    row("box set, no port", m, m, s1, true, 0, m, {m, m, m});
+    row("box set, stored port 0", "0", m, s1, true, 0, m, {m, "0", m});
+    row("box cleared, no port", m, m, s1, false, 0, m, {"False", "0", s1});
+    row("box cleared, port kept", "2", m, s1, false, 0, m, {"False", "2", s1});
+    row("box set, Com 1", m, m, s1, true, 1, m, {"True", "1", s1});
+    row("box set, USB receiver on Com 2", "1", "/dev/ttyUSB0", "/dev/ttyUSB0", true, 2, m,
+        {"True", "2", "/dev/ttyUSB0"});
+    row("Com 2 device typed", m, m, s1, true, 2, "/dev/ttyACM0", {"True", "2", "/dev/ttyACM0"});
+    row("blank device means the default, typed one trimmed", m, "", s1, true, 2, " /dev/ttyUSB1 ",
+        {"True", "2", "/dev/ttyUSB1"});
 }
 
 void TestGPSOptionsForm::ok()
 {
     QFETCH(QString, storedPort);
+    QFETCH(QString, storedDevice2);
+    QFETCH(QString, shownDevice2);
     QFETCH(bool, checkBox);
     QFETCH(int, clickPort);
-    QFETCH(bool, refused);
-    QFETCH(QString, enabledAfter);
-    QFETCH(QString, portAfter);
+    QFETCH(QString, typed2);
+    QFETCH(QStringList, kept);
     store(QStringLiteral("ComPort"), storedPort);
+    store(QStringLiteral("Com1Device"), QStringLiteral("  "));
+    store(QStringLiteral("Com2Device"), storedDevice2);
 
-    GPSOptionsForm *dialog = openDialog();
+    GPSOptionsForm *dialog = open();
+    QCOMPARE(dialog->Com1Device->text(), QStringLiteral("/dev/ttyS0"));
+    QCOMPARE(dialog->Com2Device->text(), shownDevice2);
     if (dialog->GPSEnabled->isChecked() != checkBox)
         QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
-    if (clickPort == 1)
-        QTest::mouseClick(dialog->ComOne, Qt::LeftButton);
-    if (clickPort == 2)
-        QTest::mouseClick(dialog->ComTwo, Qt::LeftButton);
+    // A second click on the chosen port keeps it chosen; the other one is cleared.
+    for (int click = 0; clickPort != 0 && click < 2; ++click)
+        QTest::mouseClick(clickPort == 1 ? dialog->ComOne : dialog->ComTwo, Qt::LeftButton);
+    if (clickPort != 0)
+        QCOMPARE(dialog->ComOne->isChecked(), clickPort == 1);
+    QCOMPARE(dialog->Com2Device->isEnabled(), checkBox);
+    if (typed2 != kMissing)
+        dialog->Com2Device->setText(typed2);
     QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
 
+    const bool refused = kept[0] == kMissing;
     QCOMPARE(dialog->isVisible(), refused);
-    QCOMPARE(m_messages->messages.size(), refused ? 1 : 0);
+    QCOMPARE(m_messages.messages.size(), refused ? 1 : 0);
     if (refused) {
-        const OperatorMessage &m = m_messages->messages.first();
+        const OperatorMessage &m = m_messages.messages.first();
         QCOMPARE(m.title, QStringLiteral("Error"));
         QCOMPARE(m.icon, MessageIcon::Exclamation);
         QCOMPARE(m.text,
@@ -218,15 +175,17 @@ void TestGPSOptionsForm::ok()
                                 "Device.\r\n\r\nIf you do not wish to enable the GPS features, "
                                 "press Cancel."));
     }
-    QCOMPARE(rawOr(*m_store, QStringLiteral("GPS Enabled")), enabledAfter);
-    QCOMPARE(rawOr(*m_store, QStringLiteral("ComPort")), portAfter);
+    QCOMPARE(QStringList({stored(QStringLiteral("GPS Enabled")), stored(QStringLiteral("ComPort")),
+                          stored(QStringLiteral("Com2Device"))}),
+             kept);
+    QCOMPARE(stored(QStringLiteral("Com1Device")), refused ? "  " : "/dev/ttyS0");
 }
 
 void TestGPSOptionsForm::cancel()
 {
-    m_store->put(kSection, QStringLiteral("GPS Enabled"), QStringLiteral("False"));
-    m_store->put(kSection, QStringLiteral("ComPort"), QStringLiteral("1"));
-    GPSOptionsForm *dialog = openDialog();
+    store(QStringLiteral("GPS Enabled"), QStringLiteral("False"));
+    store(QStringLiteral("ComPort"), QStringLiteral("1"));
+    GPSOptionsForm *dialog = open();
     QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
     QVERIFY(sessionSettings.gpsEnabled);
     dialog->Com1Device->setText(QStringLiteral("/dev/ttyUSB0"));
@@ -234,63 +193,12 @@ void TestGPSOptionsForm::cancel()
     QTest::mouseClick(dialog->CancelButton, Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
     QVERIFY(!sessionSettings.gpsEnabled);
-    QVERIFY(!dialog->GPSEnabled->isChecked());
-    QVERIFY(!dialog->ComOne->isChecked());
-    QVERIFY(!dialog->ComTwo->isChecked());
-    QCOMPARE(rawOr(*m_store, QStringLiteral("GPS Enabled")), QStringLiteral("False"));
-    QCOMPARE(rawOr(*m_store, QStringLiteral("ComPort")), QStringLiteral("1"));
-    QCOMPARE(rawOr(*m_store, QStringLiteral("Com1Device")), kMissing);
-    QVERIFY(m_messages->messages.isEmpty());
-}
-
-void TestGPSOptionsForm::devicePaths_data()
-{
-    QTest::addColumn<QString>("stored1");
-    QTest::addColumn<QString>("stored2");
-    QTest::addColumn<QString>("shown1");
-    QTest::addColumn<QString>("shown2");
-    QTest::addColumn<QString>("typed2"); // typed into the Com 2 field before OK
-    QTest::addColumn<QString>("kept2");  // stored afterwards
-
-    QTest::newRow("nothing stored") << kMissing << kMissing << "/dev/ttyS0"
-                                    << "/dev/ttyS1"
-                                    << "/dev/ttyS1"
-                                    << "/dev/ttyS1";
-    QTest::newRow("USB receiver on Com 2") << kMissing << "/dev/ttyUSB0"
-                                           << "/dev/ttyS0"
-                                           << "/dev/ttyUSB0"
-                                           << "/dev/ttyACM0"
-                                           << "/dev/ttyACM0";
-    QTest::newRow("blank stored means the default") << "  "
-                                                    << ""
-                                                    << "/dev/ttyS0"
-                                                    << "/dev/ttyS1"
-                                                    << " /dev/ttyUSB1 "
-                                                    << "/dev/ttyUSB1";
-}
-
-void TestGPSOptionsForm::devicePaths()
-{
-    QFETCH(QString, stored1);
-    QFETCH(QString, stored2);
-    QFETCH(QString, shown1);
-    QFETCH(QString, shown2);
-    QFETCH(QString, typed2);
-    QFETCH(QString, kept2);
-    store(QStringLiteral("Com1Device"), stored1);
-    store(QStringLiteral("Com2Device"), stored2);
-
-    GPSOptionsForm *dialog = openDialog();
-    QCOMPARE(dialog->Com1Device->text(), shown1);
-    QCOMPARE(dialog->Com2Device->text(), shown2);
-    QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
-    QTest::mouseClick(dialog->ComTwo, Qt::LeftButton);
-    dialog->Com2Device->setText(typed2);
-    QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
-
-    QVERIFY(!dialog->isVisible());
-    QCOMPARE(rawOr(*m_store, QStringLiteral("Com2Device")), kept2);
-    QCOMPARE(rawOr(*m_store, QStringLiteral("Com1Device")), shown1);
+    QVERIFY(!dialog->GPSEnabled->isChecked() && !dialog->ComTwo->isEnabled());
+    QVERIFY(!dialog->ComOne->isChecked() && !dialog->ComTwo->isChecked());
+    QCOMPARE(stored(QStringLiteral("GPS Enabled")), QStringLiteral("False"));
+    QCOMPARE(stored(QStringLiteral("ComPort")), QStringLiteral("1"));
+    QCOMPARE(stored(QStringLiteral("Com1Device")), kMissing);
+    QVERIFY(m_messages.messages.isEmpty());
 }
 
 QTEST_MAIN(TestGPSOptionsForm)

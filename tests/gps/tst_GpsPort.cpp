@@ -23,33 +23,27 @@ const QString kSection = QString::fromUtf16(SettingsStore::kGpsOptions);
 const QByteArray kFix = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
 const QByteArray kOther = "$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39\r\n";
 
-// The receiver's end of a pseudo-terminal; the station opens the other end,
-// its device path.
-class PseudoTerminal
+// The receiver's end of a pseudo-terminal; the station opens device().
+struct PseudoTerminal
 {
-public:
-    PseudoTerminal() : m_master(posix_openpt(O_RDWR | O_NOCTTY))
+    PseudoTerminal() : master(posix_openpt(O_RDWR | O_NOCTTY))
     {
-        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0)
-            m_device = QString::fromLocal8Bit(ptsname(m_master));
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0)
+            device = QString::fromLocal8Bit(ptsname(master));
     }
     ~PseudoTerminal() { closeReceiverEnd(); }
-    bool isValid() const { return !m_device.isEmpty(); }
-    QString device() const { return m_device; }
     bool send(const QByteArray &bytes) const
     {
-        return ::write(m_master, bytes.constData(), bytes.size()) == bytes.size();
+        return ::write(master, bytes.constData(), bytes.size()) == bytes.size();
     }
     void closeReceiverEnd()
     {
-        if (m_master >= 0)
-            ::close(m_master);
-        m_master = -1;
+        if (master >= 0)
+            ::close(master);
+        master = -1;
     }
-
-private:
-    int m_master;
-    QString m_device;
+    int master;
+    QString device;
 };
 
 } // namespace
@@ -60,118 +54,124 @@ class TestGpsPort : public QObject
 private slots:
     void init();
     void cleanup();
-
-    void readsThroughTheTimer_data();
-    void readsThroughTheTimer();
+    void portAtLoad_data();
+    void portAtLoad();
     void sentenceSplitAcrossTicks();
     void readBufferIsBounded();
     void portHeldByAnotherProgram();
-    void portThatCannotOpen_data();
-    void portThatCannotOpen();
     void receiverGoesAway();
-    void closedAtUnload();
 
 private:
     // A monitoring window with its GPS port opened on the pseudo-terminal.
-    KavomonitoringForm *openWindow();
+    KavomonitoringForm *openWindow()
+    {
+        m_form = new KavomonitoringForm;
+        return m_form->OpenGpsPort() && serialPort() && serialPort()->isOpen() ? m_form.data()
+                                                                               : nullptr;
+    }
     QSerialPort *serialPort() const
     {
         return m_form ? m_form->findChild<QSerialPort *>(QStringLiteral("MSComm1")) : nullptr;
     }
     // Sends bytes and waits until the window's port has them.
-    void sendAndWait(const QByteArray &bytes);
+    void sendAndWait(const QByteArray &bytes)
+    {
+        QSignalSpy arrived(serialPort(), &QSerialPort::readyRead);
+        QVERIFY(m_receiver->send(bytes));
+        QVERIFY(arrived.wait(5000));
+    }
 
-    std::unique_ptr<TestStore> m_store;
-    std::unique_ptr<MessageRecorder> m_messages;
-    std::unique_ptr<TerminationRecorder> m_termination;
-    std::unique_ptr<PseudoTerminal> m_receiver;
+    std::optional<TestStore> m_store;
+    std::optional<MessageRecorder> m_messages;
+    std::optional<TerminationRecorder> m_termination;
+    std::optional<PseudoTerminal> m_receiver;
     QPointer<KavomonitoringForm> m_form;
 };
 
 void TestGpsPort::init()
 {
-    m_store = std::make_unique<TestStore>();
-    m_messages = std::make_unique<MessageRecorder>();
-    m_termination = std::make_unique<TerminationRecorder>();
-    m_receiver = std::make_unique<PseudoTerminal>();
-    QVERIFY2(m_receiver->isValid(), "a pseudo-terminal");
+    m_store.emplace();
+    m_messages.emplace();
+    m_termination.emplace();
+    m_receiver.emplace();
+    QVERIFY2(!m_receiver->device.isEmpty(), "a pseudo-terminal");
     sessionSettings.remoteKind = RemoteKind::Ardix;
     sessionSettings.gpsEnabled = true;
     sessionSettings.gpsComPort = 1;
-    m_store->put(kSection, QStringLiteral("Com1Device"), m_receiver->device());
+    m_store->put(kSection, QStringLiteral("Com1Device"), m_receiver->device);
 }
 
 void TestGpsPort::cleanup()
 {
     delete m_form;
-    if (SnifferForm *dialog = StationWindows::snifferForm())
-        delete dialog;
+    delete StationWindows::snifferForm();
     m_receiver.reset();
     m_termination.reset();
     m_messages.reset();
     m_store.reset();
 }
 
-KavomonitoringForm *TestGpsPort::openWindow()
-{
-    m_form = new KavomonitoringForm;
-    if (!m_form->OpenGpsPort() || !serialPort() || !serialPort()->isOpen())
-        return nullptr;
-    return m_form;
-}
-
-void TestGpsPort::sendAndWait(const QByteArray &bytes)
-{
-    QSignalSpy arrived(serialPort(), &QSerialPort::readyRead);
-    QVERIFY(m_receiver->send(bytes));
-    QVERIFY(arrived.wait(5000));
-}
-
-void TestGpsPort::readsThroughTheTimer_data()
+void TestGpsPort::portAtLoad_data()
 {
     QTest::addColumn<int>("chosenPort"); // in memory, 0 when not chosen in this run
     QTest::addColumn<QString>("storedPort");
-    QTest::addColumn<QString>("deviceKey"); // where the pseudo-terminal is entered
+    QTest::addColumn<QStringList>("devices"); // Com 1 and Com 2; "pty": the pseudo-terminal
+    QTest::addColumn<bool>("opens");          // otherwise the window goes on without GPS
 
-    QTest::newRow("Com 1 chosen in this run") << 1 << QString() << "Com1Device";
-    QTest::newRow("none chosen, stored Com 1") << 0 << "1"
-                                               << "Com1Device";
-    QTest::newRow("none chosen, stored Com 2") << 0 << "2"
-                                               << "Com2Device";
-    QTest::newRow("Com 2 chosen, stored Com 1") << 2 << "1"
-                                                << "Com2Device";
+    const auto row = [](const char *name, int chosen, const QString &stored,
+                        const QStringList &devices, bool opens) {
+        QTest::newRow(name) << chosen << stored << devices << opens;
+    };
+    const QString none = QStringLiteral("/nonexistent/tty");
+    row("Com 1 chosen in this run", 1, "", {"pty", none}, true);
+    row("none chosen, stored Com 1", 0, "1", {"pty", none}, true);
+    row("none chosen, stored Com 2", 0, "2", {none, "pty"}, true);
+    row("Com 2 chosen, stored Com 1", 2, "1", {none, "pty"}, true);
+    row("no such device", 1, "", {none, "pty"}, false);
+    row("not a serial line", 1, "", {"/dev/null", "pty"}, false);
+    row("a folder", 1, "", {"/", "pty"}, false);
+    row("no port chosen or stored", 0, "", {"pty", "pty"}, false);
+    row("unknown port number", 3, "", {"pty", "pty"}, false);
 }
 
-void TestGpsPort::readsThroughTheTimer()
+void TestGpsPort::portAtLoad()
 {
     QFETCH(int, chosenPort);
     QFETCH(QString, storedPort);
-    QFETCH(QString, deviceKey);
-    m_store->put(kSection, QStringLiteral("Com1Device"), QStringLiteral("/nonexistent/tty"));
-    m_store->put(kSection, deviceKey, m_receiver->device());
+    QFETCH(QStringList, devices);
+    QFETCH(bool, opens);
+    devices.replaceInStrings(QStringLiteral("pty"), m_receiver->device);
+    m_store->put(kSection, QStringLiteral("Com1Device"), devices[0]);
+    m_store->put(kSection, QStringLiteral("Com2Device"), devices[1]);
     if (!storedPort.isEmpty())
         m_store->put(kSection, QStringLiteral("ComPort"), storedPort);
-    sessionSettings.gpsComPort = static_cast<qint16>(chosenPort);
+    sessionSettings.gpsComPort = qint16(chosenPort);
 
-    KavomonitoringForm *form = openWindow();
-    QVERIFY(form);
+    m_form = new KavomonitoringForm;
+    QVERIFY(m_form->OpenGpsPort());
+    QCOMPARE(serialPort() && serialPort()->isOpen(), opens);
+    QVERIFY(m_messages->messages.isEmpty());
+    QCOMPARE(m_termination->count, 0);
+    QVERIFY(!m_form->isUnloaded());
+    QVERIFY(m_receiver->send(kOther + kFix + kOther));
+    if (!opens) {
+        m_form->mscomm_timer_Timer();
+        QVERIFY(gpsPosition.gpsLatitude.isEmpty());
+        return;
+    }
     QCOMPARE(serialPort()->baudRate(), 4800);
     QCOMPARE(serialPort()->dataBits(), QSerialPort::Data8);
     QCOMPARE(serialPort()->parity(), QSerialPort::NoParity);
     QCOMPARE(serialPort()->stopBits(), QSerialPort::OneStop);
-
-    form->mscomm_timer->start();
-    QVERIFY(m_receiver->send(kOther + kFix + kOther));
+    m_form->mscomm_timer->start();
     QTRY_COMPARE_WITH_TIMEOUT(gpsPosition.gpsLatitude, QStringLiteral("4807.038 N"), 10000);
     QCOMPARE(gpsPosition.gpsFixQuality, QStringLiteral("1 - GPS fix"));
     QCOMPARE(gpsPosition.gpsAltitude, QStringLiteral("545.4,M"));
-    QVERIFY(m_messages->messages.isEmpty());
 }
 
-// The port keeps at most its bound between ticks; the rest waits on the line
-// and is read once the tick has taken what the port held.
 void TestGpsPort::readBufferIsBounded()
 {
+    // The port keeps at most its bound between ticks; the rest waits on the line.
     QVERIFY(openWindow());
     constexpr qint64 bound = GpsSerialPort::kReadBufferBytes;
     QCOMPARE(serialPort()->readBufferSize(), bound);
@@ -193,25 +193,30 @@ void TestGpsPort::sentenceSplitAcrossTicks()
     KavomonitoringForm *form = openWindow();
     QVERIFY(form);
     const qsizetype half = kFix.size() / 2;
-
     sendAndWait(kFix.left(half));
     form->mscomm_timer_Timer();
-    QVERIFY(form->mscomm_timer->isActive());
     QCOMPARE(form->mscomm_timer->interval(), 1500);
+    QVERIFY(form->mscomm_timer->isActive());
     sendAndWait(kFix.mid(half));
     form->mscomm_timer_Timer();
     QVERIFY(gpsPosition.gpsLatitude.isEmpty());
-
     // Nothing of the halves is carried into the next tick either.
     sendAndWait(kFix);
     form->mscomm_timer_Timer();
     QCOMPARE(gpsPosition.gpsLongitude, QStringLiteral("01131.000 E"));
+
+    // Closed at unload, the device is free again for the next window.
+    form->CloseGpsPort();
+    QVERIFY(!serialPort()->isOpen());
+    QSerialPort next;
+    next.setPortName(m_receiver->device);
+    QVERIFY(next.open(QIODevice::ReadOnly));
 }
 
 void TestGpsPort::portHeldByAnotherProgram()
 {
     QSerialPort other;
-    other.setPortName(m_receiver->device());
+    other.setPortName(m_receiver->device);
     QVERIFY(other.open(QIODevice::ReadOnly));
     StationWindows::showSnifferForm();
 
@@ -229,36 +234,6 @@ void TestGpsPort::portHeldByAnotherProgram()
     QVERIFY(m_termination->count >= 1);
     QVERIFY(!m_form || m_form->isUnloaded());
     QVERIFY(!StationWindows::snifferForm() || !StationWindows::snifferForm()->isVisible());
-}
-
-void TestGpsPort::portThatCannotOpen_data()
-{
-    QTest::addColumn<int>("chosenPort");
-    QTest::addColumn<QString>("device"); // entered for Com 1
-
-    QTest::newRow("no such device") << 1 << "/nonexistent/ttyUSB7";
-    QTest::newRow("not a serial line") << 1 << "/dev/null";
-    QTest::newRow("a folder") << 1 << "/";
-    QTest::newRow("no port chosen or stored") << 0 << "";
-    QTest::newRow("unknown port number") << 3 << "";
-}
-
-void TestGpsPort::portThatCannotOpen()
-{
-    QFETCH(int, chosenPort);
-    QFETCH(QString, device);
-    if (!device.isEmpty())
-        m_store->put(kSection, QStringLiteral("Com1Device"), device);
-    sessionSettings.gpsComPort = static_cast<qint16>(chosenPort);
-
-    m_form = new KavomonitoringForm;
-    QVERIFY(m_form->OpenGpsPort()); // the window goes on without GPS
-    QVERIFY(!serialPort() || !serialPort()->isOpen());
-    QVERIFY(m_messages->messages.isEmpty());
-    QCOMPARE(m_termination->count, 0);
-    QVERIFY(!m_form->isUnloaded());
-    m_form->mscomm_timer_Timer();
-    QVERIFY(gpsPosition.gpsLatitude.isEmpty());
 }
 
 void TestGpsPort::receiverGoesAway()
@@ -280,19 +255,6 @@ void TestGpsPort::receiverGoesAway()
     form->mscomm_timer_Timer();
     QCOMPARE(gpsPosition.gpsLatitude, QStringLiteral("4807.038 N"));
     QVERIFY(m_messages->messages.isEmpty());
-}
-
-void TestGpsPort::closedAtUnload()
-{
-    KavomonitoringForm *form = openWindow();
-    QVERIFY(form);
-    form->CloseGpsPort();
-    QVERIFY(!serialPort()->isOpen());
-
-    // The device is free again for the next window.
-    QSerialPort next;
-    next.setPortName(m_receiver->device());
-    QVERIFY(next.open(QIODevice::ReadOnly));
 }
 
 QTEST_MAIN(TestGpsPort)

@@ -26,29 +26,24 @@ void TestCongestionScript::advance_data()
     QTest::addColumn<bool>("startBalancing");
     QTest::addColumn<int>("nextState");
 
-    QTest::newRow("1 login, older firmware")
-        << 1 << true << false << Sends{"qa482tm\r\n"} << QByteArray("Press 'G' to go to Main Menu")
-        << false << 2;
-    QTest::newRow("1 login, newer firmware")
-        << 1 << true << true << Sends{"ko731rb\r\n"} << QByteArray("Press 'G' to go to Main Menu")
-        << false << 2;
-    QTest::newRow("2 banner: G without a line end")
-        << 2 << true << false << Sends{"G"} << QByteArray("exit") << false << 3;
-    QTest::newRow("3 main menu, older firmware: I, then the line end apart")
-        << 3 << true << false << Sends{"I", "\r\n"} << QByteArray("> ") << false << 4;
-    QTest::newRow("3 main menu, newer firmware: J, then the line end apart")
-        << 3 << true << true << Sends{"J", "\r\n"} << QByteArray("> ") << false << 4;
-    QTest::newRow("4 first prompt")
-        << 4 << true << false << Sends{"wrlsstat\r\n", "\r\n"} << QByteArray() << false << 5;
-    QTest::newRow("5 second prompt, connected")
-        << 5 << true << false << Sends{"\r\n"} << QByteArray() << false << 8;
-    QTest::newRow("5 second prompt, connection gone")
-        << 5 << false << false << Sends{} << QByteArray() << false << 5;
-    QTest::newRow("8 statistics request")
-        << 8 << true << true << Sends{"wrlsstat\r\n"} << QByteArray() << true << 9;
-    QTest::newRow("9 reading") << 9 << true << false << Sends{} << QByteArray() << false << 9;
-    QTest::newRow("6 is no state of the script")
-        << 6 << true << false << Sends{} << QByteArray() << false << 6;
+    const auto row = [](const char *name, int state, bool connected, bool newer, const Sends &sends,
+                        const QByteArray &waitFor, bool balancing, int next) {
+        QTest::newRow(name) << state << connected << newer << sends << waitFor << balancing << next;
+    };
+    const QByteArray banner = "Press 'G' to go to Main Menu";
+    row("1 login, older firmware", 1, true, false, {"qa482tm\r\n"}, banner, false, 2);
+    row("1 login, newer firmware", 1, true, true, {"ko731rb\r\n"}, banner, false, 2);
+    row("2 banner: G without a line end", 2, true, false, {"G"}, "exit", false, 3);
+    row("3 main menu, older firmware: I, then the line end apart", 3, true, false, {"I", "\r\n"},
+        "> ", false, 4);
+    row("3 main menu, newer firmware: J, then the line end apart", 3, true, true, {"J", "\r\n"},
+        "> ", false, 4);
+    row("4 first prompt", 4, true, false, {"wrlsstat\r\n", "\r\n"}, {}, false, 5);
+    row("5 second prompt, connected", 5, true, false, {"\r\n"}, {}, false, 8);
+    row("5 second prompt, connection gone", 5, false, false, {}, {}, false, 5);
+    row("8 statistics request", 8, true, true, {"wrlsstat\r\n"}, {}, true, 9);
+    row("9 reading", 9, true, false, {}, {}, false, 9);
+    row("6 is no state of the script", 6, true, false, {}, {}, false, 6);
 }
 
 void TestCongestionScript::advance()
@@ -75,13 +70,16 @@ void TestCongestionScript::telnetPort_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("port");
 
-    QTest::newRow("missing") << false << QString() << 23;
-    QTest::newRow("another port") << true << "2323" << 2323;
-    QTest::newRow("leading number") << true << "8023 (lab)" << 8023;
-    QTest::newRow("half rounds to even") << true << "2322.5" << 2322;
-    QTest::newRow("zero") << true << "0" << 23;
-    QTest::newRow("beyond the range") << true << "65536" << 23;
-    QTest::newRow("no number") << true << "telnet" << 23;
+    const auto row = [](const char *name, bool stored, const char *text, int port) {
+        QTest::newRow(name) << stored << QString::fromLatin1(text) << port;
+    };
+    row("missing", false, "", 23);
+    row("another port", true, "2323", 2323);
+    row("leading number", true, "8023 (lab)", 8023);
+    row("half rounds to even", true, "2322.5", 2322);
+    row("zero", true, "0", 23);
+    row("beyond the range", true, "65536", 23);
+    row("no number", true, "telnet", 23);
 }
 
 void TestCongestionScript::telnetPort()

@@ -1,6 +1,5 @@
 #include "telnet/TelnetX.h"
 
-#include <QPointer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -14,59 +13,33 @@ namespace {
 constexpr int kWaitMs = 5000;
 
 // A client connected to a peer of the test's own on 127.0.0.1.
-class Link
+struct Link
 {
-public:
     Link()
     {
-        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        QSignalSpy connected(&client, &TelnetX::connected);
         client.setHost(QStringLiteral("127.0.0.1"));
+        if (!server.listen(QHostAddress::LocalHost, 0))
+            return;
         client.setPort(server.serverPort());
-    }
-
-    // Connects and waits until both ends are up.
-    bool open()
-    {
-        QSignalSpy up(&client, &TelnetX::connected);
         client.connectToRemote();
         if (!server.waitForNewConnection(kWaitMs))
-            return false;
+            return;
         peer.reset(server.nextPendingConnection());
         QObject::connect(peer.get(), &QTcpSocket::readyRead,
                          [this] { fromClient += peer->readAll(); });
-        return QTest::qWaitFor([&] { return up.count() == 1; }, kWaitMs);
+        up = QTest::qWaitFor([&] { return connected.count() == 1; }, kWaitMs);
     }
-
-    // Writes one chunk and waits until the client has taken it in, so the
-    // next chunk arrives on its own.
-    bool sendChunk(const QByteArray &chunk)
-    {
-        const qsizetype before = arrived;
-        peer->write(chunk);
-        peer->flush();
-        return QTest::qWaitFor([&] { return arrived > before; }, kWaitMs);
-    }
-
     bool waitForFromClient(qsizetype size)
     {
         return QTest::qWaitFor([&] { return fromClient.size() >= size; }, kWaitMs);
-    }
-
-    // Bytes the client has received since connecting, read as they arrive.
-    void collectArrivals()
-    {
-        QObject::connect(&client, &TelnetX::dataArrival, [this](int count) {
-            received += client.receive(count);
-            ++arrived;
-        });
     }
 
     QTcpServer server;
     TelnetX client;
     std::unique_ptr<QTcpSocket> peer;
     QByteArray fromClient;
-    QByteArray received;
-    qsizetype arrived = 0;
+    bool up = false; // both ends connected
 };
 
 } // namespace
@@ -75,102 +48,89 @@ class TestTelnetX : public QObject
 {
     Q_OBJECT
 private slots:
-    void waitForAcrossChunks_data();
-    void waitForAcrossChunks();
-    void newWaitForSearchesTheRestOfTheChunk();
+    void received_data();
+    void received();
     void waitForLooksOnlyAtLaterData();
     void refusesEveryOption_data();
     void refusesEveryOption();
     void sendsDataUnchanged_data();
     void sendsDataUnchanged();
-    void crNulBecomesCr_data();
-    void crNulBecomesCr();
     void compressionStartEndsTheConnection();
     void closedOnce_data();
     void closedOnce();
-    void closeDeliversPendingOutput();
     void unreadDataIsBounded();
-    void refusedConnectionIsAMessage();
-    void reconnectStartsAfresh();
 };
 
-void TestTelnetX::waitForAcrossChunks_data()
+void TestTelnetX::received_data()
 {
-    QTest::addColumn<QByteArray>("waitFor");
+    // A match moves on to the next wait-for text, as the login script does.
+    QTest::addColumn<Chunks>("waitFors");
     QTest::addColumn<Chunks>("chunks");
     QTest::addColumn<int>("matches");
+    QTest::addColumn<QByteArray>("data"); // handed on; empty: the chunks unchanged
 
-    QTest::newRow("in one chunk") << QByteArray("login:") << Chunks{"Velto radio\r\nlogin: "} << 1;
-    QTest::newRow("split in two") << QByteArray("login:") << Chunks{"Velto radio\r\nlog", "in: "}
-                                  << 1;
-    QTest::newRow("split in three") << QByteArray("login:") << Chunks{"lo", "gi", "n:"} << 1;
-    QTest::newRow("twice in one chunk") << QByteArray("> ") << Chunks{"> \r\n> "} << 2;
-    QTest::newRow("once in each chunk") << QByteArray("> ") << Chunks{"> ", "\r\n> ", "> "} << 3;
-    QTest::newRow("second appearance split")
-        << QByteArray("login:") << Chunks{"login: bad\r\nlog", "in: "} << 2;
-    QTest::newRow("no appearance") << QByteArray("login:") << Chunks{"logi", "n :", "login"} << 0;
-    QTest::newRow("a matched text is used up") << QByteArray("aa") << Chunks{"aaa"} << 1;
-    QTest::newRow("used-up text, then the rest across chunks")
-        << QByteArray("aa") << Chunks{"aaa", "a"} << 2;
-    QTest::newRow("long text split at every byte")
-        << QByteArray("Press 'G' to go to Main Menu")
-        << Chunks{"Press 'G' ", "to go ", "t", "o Main Me", "nu\r\n"} << 1;
+    const auto row = [](const char *name, const Chunks &waitFors, const Chunks &chunks, int matches,
+                        const QByteArray &data = {}) {
+        QTest::newRow(name) << waitFors << chunks << matches << data;
+    };
+    row("in one chunk", {"login:"}, {"Velto radio\r\nlogin: "}, 1);
+    row("split in two", {"login:"}, {"Velto radio\r\nlog", "in: "}, 1);
+    row("split in three", {"login:"}, {"lo", "gi", "n:"}, 1);
+    row("twice in one chunk", {"> "}, {"> \r\n> "}, 2);
+    row("once in each chunk", {"> "}, {"> ", "\r\n> ", "> "}, 3);
+    row("second appearance split", {"login:"}, {"login: bad\r\nlog", "in: "}, 2);
+    row("no appearance", {"login:"}, {"logi", "n :", "login"}, 0);
+    row("a matched text is used up", {"aa"}, {"aaa"}, 1);
+    row("used-up text, then the rest across chunks", {"aa"}, {"aaa", "a"}, 2);
+    row("long text split at every byte", {"Press 'G' to go to Main Menu"},
+        {"Press 'G' ", "to go ", "t", "o Main Me", "nu\r\n"}, 1);
+    row("a new wait-for text searches the rest of the chunk", {"login:", "Press 'G'", "exit"},
+        {"login: \r\nPress 'G' to go to Main Menu\r\n", "Q) exit\r\n"}, 3);
+    row("CR NUL becomes CR", {}, {QByteArray("a\r\0b", 4)}, 0, "a\rb");
+    row("CR NUL split", {}, {"a\r", QByteArray("\0b", 2)}, 0, "a\rb");
+    row("CR LF stays", {}, {"a\r\n"}, 0);
+    row("NUL alone stays", {}, {QByteArray("\0a", 2)}, 0);
+    row("NUL after CR LF stays", {}, {"a\r\n", QByteArray("\0", 1)}, 0);
 }
 
-void TestTelnetX::waitForAcrossChunks()
+void TestTelnetX::received()
 {
-    QFETCH(QByteArray, waitFor);
+    QFETCH(Chunks, waitFors);
     QFETCH(Chunks, chunks);
     QFETCH(int, matches);
+    QFETCH(QByteArray, data);
 
-    Link link;
-    link.collectArrivals();
-    QVERIFY(link.open());
-    link.client.setWaitFor(waitFor);
-    QSignalSpy matched(&link.client, &TelnetX::waitForMatched);
-    QByteArray all;
-    for (const QByteArray &chunk : chunks) {
-        QVERIFY(link.sendChunk(chunk));
-        all += chunk;
-    }
-    QCOMPARE(link.arrived, chunks.size());
-    QCOMPARE(matched.count(), matches);
-    // The data itself passes unchanged.
-    QCOMPARE(link.received, all);
-}
-
-void TestTelnetX::newWaitForSearchesTheRestOfTheChunk()
-{
-    Link link;
-    link.collectArrivals();
-    QVERIFY(link.open());
-    QList<QByteArray> matchedTexts;
-    QObject::connect(&link.client, &TelnetX::waitForMatched, [&] {
-        matchedTexts << link.client.waitFor();
-        if (link.client.waitFor() == "login:")
-            link.client.setWaitFor("Press 'G'");
-        else
-            link.client.setWaitFor("exit");
+    TelnetX client;
+    qsizetype arrivals = 0;
+    QByteArray received;
+    QObject::connect(&client, &TelnetX::dataArrival, [&](int count) {
+        received += client.receive(count);
+        ++arrivals;
     });
-    link.client.setWaitFor("login:");
-    QVERIFY(link.sendChunk("login: \r\nPress 'G' to go to Main Menu\r\n"));
-    QVERIFY(link.sendChunk("Q) exit\r\n"));
-    QCOMPARE(matchedTexts, (QList<QByteArray>{"login:", "Press 'G'", "exit"}));
+    QSignalSpy matched(&client, &TelnetX::waitForMatched);
+    QObject::connect(&client, &TelnetX::waitForMatched, [&] {
+        if (matched.count() < waitFors.size())
+            client.setWaitFor(waitFors[matched.count()]);
+    });
+    client.setWaitFor(waitFors.value(0));
+    for (const QByteArray &chunk : chunks)
+        client.handleReceived(chunk);
+    QCOMPARE(arrivals, chunks.size());
+    QCOMPARE(matched.count(), matches);
+    QCOMPARE(received, data.isEmpty() ? chunks.join() : data);
 }
 
 void TestTelnetX::waitForLooksOnlyAtLaterData()
 {
-    Link link;
-    link.collectArrivals();
-    QVERIFY(link.open());
-    QSignalSpy matched(&link.client, &TelnetX::waitForMatched);
-    link.client.setWaitFor("login:");
-    QVERIFY(link.sendChunk("Press 'G"));
+    TelnetX client;
+    QSignalSpy matched(&client, &TelnetX::waitForMatched);
+    client.setWaitFor("Enter selection:");
+    client.handleReceived("Press 'G");
     // The first part of the new text came before it was set.
-    link.client.setWaitFor("Press 'G'");
-    QVERIFY(link.sendChunk("' to go"));
+    client.setWaitFor("Press 'G'");
+    client.handleReceived("' to go");
     QCOMPARE(matched.count(), 0);
-    QVERIFY(link.sendChunk("Press 'G' to go"));
+    client.handleReceived("Press 'G' to go");
     QCOMPARE(matched.count(), 1);
 }
 
@@ -182,8 +142,6 @@ void TestTelnetX::refusesEveryOption_data()
 
     QTest::newRow("will echo") << QByteArray("\xff\xfb\x01") << QByteArray("\xff\xfe\x01")
                                << QByteArray();
-    QTest::newRow("do terminal type")
-        << QByteArray("\xff\xfd\x18") << QByteArray("\xff\xfc\x18") << QByteArray();
     QTest::newRow("offers around data")
         << QByteArray("login\xff\xfb\x03\xff\xfd\x1f:") << QByteArray("\xff\xfe\x03\xff\xfc\x1f")
         << QByteArray("login:");
@@ -198,16 +156,17 @@ void TestTelnetX::refusesEveryOption()
     QFETCH(QByteArray, data);
 
     Link link;
-    link.collectArrivals();
-    QVERIFY(link.open());
+    QVERIFY(link.up);
+    QByteArray received;
+    QObject::connect(&link.client, &TelnetX::dataArrival,
+                     [&](int count) { received += link.client.receive(count); });
     link.client.setWaitFor("login:");
     QSignalSpy matched(&link.client, &TelnetX::waitForMatched);
-    link.peer->write(fromPeer);
-    link.peer->write("!"); // a data byte after the negotiation, to know it was all read
-    QVERIFY(QTest::qWaitFor([&] { return link.received.endsWith('!'); }, kWaitMs));
+    link.peer->write(fromPeer + "!"); // a data byte after the negotiation, to know it was all read
+    QVERIFY(QTest::qWaitFor([&] { return received.endsWith('!'); }, kWaitMs));
     QVERIFY(link.waitForFromClient(answer.size()));
     QCOMPARE(link.fromClient, answer);
-    QCOMPARE(link.received, data + "!");
+    QCOMPARE(received, data + "!");
     QCOMPARE(matched.count(), data.contains("login:") ? 1 : 0);
 }
 
@@ -216,7 +175,6 @@ void TestTelnetX::sendsDataUnchanged_data()
     QTest::addColumn<Chunks>("sends");
     QTest::addColumn<QByteArray>("onTheWire");
 
-    QTest::newRow("credential line") << Chunks{"qa482tm\r\n"} << QByteArray("qa482tm\r\n");
     QTest::newRow("key without a line end") << Chunks{"G"} << QByteArray("G");
     QTest::newRow("key, then the line end") << Chunks{"J", "\r\n"} << QByteArray("J\r\n");
     QTest::newRow("bare CR and LF") << Chunks{"a\rb\nc"} << QByteArray("a\rb\nc");
@@ -229,37 +187,11 @@ void TestTelnetX::sendsDataUnchanged()
     QFETCH(QByteArray, onTheWire);
 
     Link link;
-    QVERIFY(link.open());
+    QVERIFY(link.up);
     for (const QByteArray &data : sends)
         QVERIFY(link.client.send(data));
     QVERIFY(link.waitForFromClient(onTheWire.size()));
     QCOMPARE(link.fromClient, onTheWire);
-}
-
-void TestTelnetX::crNulBecomesCr_data()
-{
-    QTest::addColumn<Chunks>("chunks");
-    QTest::addColumn<QByteArray>("received");
-
-    QTest::newRow("CR NUL") << Chunks{QByteArray("a\r\0b", 4)} << QByteArray("a\rb");
-    QTest::newRow("CR NUL split") << Chunks{"a\r", QByteArray("\0b", 2)} << QByteArray("a\rb");
-    QTest::newRow("CR LF stays") << Chunks{"a\r\n"} << QByteArray("a\r\n");
-    QTest::newRow("NUL alone stays") << Chunks{QByteArray("\0a", 2)} << QByteArray("\0a", 2);
-    QTest::newRow("NUL after CR LF stays")
-        << Chunks{"a\r\n", QByteArray("\0", 1)} << QByteArray("a\r\n\0", 4);
-}
-
-void TestTelnetX::crNulBecomesCr()
-{
-    QFETCH(Chunks, chunks);
-    QFETCH(QByteArray, received);
-
-    Link link;
-    link.collectArrivals();
-    QVERIFY(link.open());
-    for (const QByteArray &chunk : chunks)
-        QVERIFY(link.sendChunk(chunk));
-    QCOMPARE(link.received, received);
 }
 
 void TestTelnetX::compressionStartEndsTheConnection()
@@ -298,17 +230,17 @@ void TestTelnetX::closedOnce()
     QFETCH(bool, peerCloses);
 
     Link link;
-    QVERIFY(link.open());
+    QVERIFY(link.up);
     QSignalSpy closed(&link.client, &TelnetX::closed);
     QSignalSpy peerGone(link.peer.get(), &QTcpSocket::disconnected);
     if (peerCloses) {
         link.peer->disconnectFromHost();
-        QVERIFY(QTest::qWaitFor([&] { return closed.count() == 1; }, kWaitMs));
+        QVERIFY(closed.wait(kWaitMs));
         link.client.close();
     } else {
         link.client.close();
         QCOMPARE(closed.count(), 1);
-        QVERIFY(QTest::qWaitFor([&] { return peerGone.count() == 1; }, kWaitMs));
+        QVERIFY(peerGone.wait(kWaitMs));
     }
     QVERIFY(!link.client.isConnected());
     QVERIFY(!link.client.send("x"));
@@ -316,77 +248,18 @@ void TestTelnetX::closedOnce()
     QCOMPARE(closed.count(), 1);
 }
 
-void TestTelnetX::closeDeliversPendingOutput()
-{
-    Link link;
-    QVERIFY(link.open());
-    QSignalSpy peerGone(link.peer.get(), &QTcpSocket::disconnected);
-    link.client.send("exit\r\n");
-    link.client.send("Q");
-    link.client.close();
-    QVERIFY(QTest::qWaitFor([&] { return peerGone.count() == 1; }, kWaitMs));
-    link.fromClient += link.peer->readAll();
-    QCOMPARE(link.fromClient, QByteArray("exit\r\nQ"));
-}
-
 void TestTelnetX::unreadDataIsBounded()
 {
-    Link link;
-    QVERIFY(link.open());
-    qsizetype announced = 0;
-    QObject::connect(&link.client, &TelnetX::dataArrival, [&](int count) { announced += count; });
+    TelnetX client;
     QByteArray flood;
     for (int i = 0; flood.size() < TelnetX::kReceiveBufferLimit + 5000; ++i)
         flood += QByteArray::number(i) + ' ';
-    flood += "end";
-    link.peer->write(flood);
-    QVERIFY(QTest::qWaitFor([&] { return announced == flood.size(); }, kWaitMs));
-    const QByteArray kept = link.client.receive(flood.size());
+    client.handleReceived(flood.left(5000));
+    client.handleReceived(flood.mid(5000));
+    const QByteArray kept = client.receive(flood.size());
     QCOMPARE(kept.size(), TelnetX::kReceiveBufferLimit);
     QVERIFY(flood.endsWith(kept));
-    QVERIFY(link.client.receive(10).isEmpty());
-}
-
-void TestTelnetX::refusedConnectionIsAMessage()
-{
-    quint16 port = 0;
-    {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-        port = probe.serverPort();
-    }
-    TelnetX client;
-    client.setHost(QStringLiteral("127.0.0.1"));
-    client.setPort(port);
-    QSignalSpy message(&client, &TelnetX::message);
-    QSignalSpy connected(&client, &TelnetX::connected);
-    QSignalSpy closed(&client, &TelnetX::closed);
-    client.connectToRemote();
-    QVERIFY(QTest::qWaitFor([&] { return message.count() == 1; }, kWaitMs));
-    QCOMPARE(connected.count(), 0);
-    QCOMPARE(closed.count(), 0);
-    QVERIFY(!client.isConnected());
-}
-
-void TestTelnetX::reconnectStartsAfresh()
-{
-    Link link;
-    link.collectArrivals();
-    QVERIFY(link.open());
-    link.client.setWaitFor("login:");
-    QVERIFY(link.sendChunk("log"));
-    link.client.close();
-
-    QSignalSpy matched(&link.client, &TelnetX::waitForMatched);
-    link.received.clear();
-    QVERIFY(link.open());
-    link.client.setWaitFor("login:");
-    // The start of the text came on the earlier connection.
-    QVERIFY(link.sendChunk("in: "));
-    QCOMPARE(matched.count(), 0);
-    QVERIFY(link.sendChunk("login: "));
-    QCOMPARE(matched.count(), 1);
-    QCOMPARE(link.received, QByteArray("in: login: "));
+    QVERIFY(client.receive(10).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestTelnetX)

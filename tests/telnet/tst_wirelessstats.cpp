@@ -11,6 +11,7 @@ namespace {
 
 const QByteArray kRequest = QByteArrayLiteral("wrlsstat\r\n");
 const QByteArray kBlacklist = QByteArrayLiteral("blacklist\r\n");
+const QString kAnswer = QStringLiteral("10 20 3000 4000 1 2 5 7\r\n");
 
 // The radio's answer line for the eight counters.
 QString answerLine(const Samples &counters)
@@ -21,20 +22,14 @@ QString answerLine(const Samples &counters)
     return words.join(QLatin1Char(' ')) + QStringLiteral("\r\n");
 }
 
-struct SendRecorder
+// The eight counters and the two byte copies, as one text.
+QString counterFields()
 {
-    QList<QByteArray> sent;
-    WirelessStats::Sender sender()
-    {
-        return [this](const QByteArray &data) { sent << data; };
-    }
-};
-
-QStringList counterFields()
-{
-    return {linkStatistics.rxPackets, linkStatistics.txPackets,  linkStatistics.rxBytes,
-            linkStatistics.txBytes,   linkStatistics.txErrors,   linkStatistics.rxErrors,
-            linkStatistics.retries,   linkStatistics.retryErrors};
+    const LinkStatistics &s = linkStatistics;
+    return QStringList{s.rxPackets,       s.txPackets,      s.rxBytes, s.txBytes,
+                       s.txErrors,        s.rxErrors,       s.retries, s.retryErrors,
+                       s.wirelessRxBytes, s.wirelessTxBytes}
+        .join(QLatin1Char(' '));
 }
 
 } // namespace
@@ -46,22 +41,33 @@ private slots:
     void init();
     void parseAnswer_data();
     void parseAnswer();
-    void answerFillsTheCounters();
-    void tickWithoutReading_data();
-    void tickWithoutReading();
-    void echoKeepsTheCounters();
-    void textThatRunsOutEndsTheTick_data();
-    void textThatRunsOutEndsTheTick();
+    void tick_data();
+    void tick();
     void rules_data();
     void rules();
-    void countsGoOnWhileScanning();
     void newRunKeepsTheSamples();
     void differencesAcrossACounterWrap_data();
     void differencesAcrossACounterWrap();
 
 private:
+    // One tick; returns what it sent.
+    QList<QByteArray> balance(const QString &text, bool connected = true,
+                              WirelessStats::TickResult *result = nullptr)
+    {
+        QList<QByteArray> sent;
+        const WirelessStats::TickResult r = wirelessStats.balancingTick(
+            connected, text, [&sent](const QByteArray &data) { sent << data; });
+        if (result)
+            *result = r;
+        return sent;
+    }
     // A run whose first tick has passed, so the next tick reads an answer.
-    void startRunPastFirstTick();
+    void startRunPastFirstTick()
+    {
+        wirelessStats.startRun();
+        QVERIFY(balance(QString()).isEmpty());
+    }
+
     std::optional<TestStore> m_store;
 };
 
@@ -71,158 +77,116 @@ void TestWirelessStats::init()
     wirelessStats = WirelessStats{};
 }
 
-void TestWirelessStats::startRunPastFirstTick()
-{
-    SendRecorder recorder;
-    wirelessStats.startRun();
-    wirelessStats.balancingTick(true, QString(), recorder.sender());
-    QVERIFY(recorder.sent.isEmpty());
-}
-
 void TestWirelessStats::parseAnswer_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("complete");
-    QTest::addColumn<QList<double>>("numbers");
+    QTest::addColumn<QString>("numbers"); // empty: the text runs out before the eighth
 
-    QTest::newRow("answer line") << "10 20 3000 4000 1 2 5 7\r\n"
-                                 << true << QList<double>{10, 20, 3000, 4000, 1, 2, 5, 7};
-    QTest::newRow("answer line with the prompt after it")
-        << "10 20 3000 4000 1 2 5 7\r\n> " << true << QList<double>{10, 20, 3000, 4000, 1, 2, 5, 7};
-    QTest::newRow("counters beyond 32 bits")
-        << "1 4294967295 3 4 5 6 4294967296 12345678901\r\n"
-        << true << QList<double>{1, 4294967295.0, 3, 4, 5, 6, 4294967296.0, 12345678901.0};
+    const auto row = [](const char *name, const char *text, const char *numbers) {
+        QTest::newRow(name) << QString::fromLatin1(text) << QString::fromLatin1(numbers);
+    };
+    row("answer line", "10 20 3000 4000 1 2 5 7\r\n", "10 20 3000 4000 1 2 5 7");
+    row("answer line with the prompt after it", "10 20 3000 4000 1 2 5 7\r\n> ",
+        "10 20 3000 4000 1 2 5 7");
+    row("counters beyond 32 bits", "1 4294967295 3 4 5 6 4294967296 12345678901\r\n",
+        "1 4294967295 3 4 5 6 4294967296 12345678901");
     // Without a space the number reads 0 and nothing is consumed; from the
     // fourth number on the text then loses two characters.
-    QTest::newRow("last two numbers run together") << "1 2 3 4 5 6 78\r\n"
-                                                   << true << QList<double>{1, 2, 3, 4, 5, 6, 0, 0};
-    QTest::newRow("eighth number cut to nothing")
-        << "1 2 3 4 5 6 7 88" << true << QList<double>{1, 2, 3, 4, 5, 6, 7, 0};
-    QTest::newRow("empty text") << "" << false << QList<double>{};
-    QTest::newRow("prompt alone") << "> " << false << QList<double>{};
-    QTest::newRow("three numbers") << "10 20 3000" << false << QList<double>{};
-    QTest::newRow("seven numbers and a line end") << "1 2 3 4 5 6 7\r\n"
-                                                  << false << QList<double>{};
-    QTest::newRow("no line end after the eighth") << "1 2 3 4 5 6 7 8" << false << QList<double>{};
-    QTest::newRow("seven numbers and a blank") << "1 2 3 4 5 6 7 " << false << QList<double>{};
-    QTest::newRow("one character left for a cut by two") << "1 2 3 4" << false << QList<double>{};
+    row("last two numbers run together", "1 2 3 4 5 6 78\r\n", "1 2 3 4 5 6 0 0");
+    row("fourth number run together: every later one cuts two", "1 2 3 45678901\r\n",
+        "1 2 3 0 0 0 0 0");
+    row("eighth number cut to nothing", "1 2 3 4 5 6 7 88", "1 2 3 4 5 6 7 0");
+    row("empty text", "", "");
+    row("prompt alone", "> ", "");
+    row("three numbers", "10 20 3000", "");
+    row("seven numbers and a line end", "1 2 3 4 5 6 7\r\n", "");
+    row("no line end after the eighth", "1 2 3 4 5 6 7 8", "");
+    row("seven numbers and a blank", "1 2 3 4 5 6 7 ", "");
+    row("one character left for a cut by two", "1 2 3 4", "");
 }
 
 void TestWirelessStats::parseAnswer()
 {
     QFETCH(QString, text);
-    QFETCH(bool, complete);
-    QFETCH(QList<double>, numbers);
+    QFETCH(QString, numbers);
 
     const std::optional<std::array<double, 8>> parsed = WirelessStats::parseAnswer(text);
-    QCOMPARE(parsed.has_value(), complete);
-    if (complete)
-        QCOMPARE(QList<double>(parsed->begin(), parsed->end()), numbers);
+    QStringList got;
+    for (double n : parsed.value_or(std::array<double, 8>{}))
+        got << QString::number(n, 'f', 0);
+    QCOMPARE(parsed ? got.join(QLatin1Char(' ')) : QString(), numbers);
 }
 
-void TestWirelessStats::answerFillsTheCounters()
+void TestWirelessStats::tick_data()
 {
-    startRunPastFirstTick();
-    linkStatistics.rxBytes = QStringLiteral("999"); // the SNMP poll's octet count
-    SendRecorder recorder;
-    const WirelessStats::TickResult result = wirelessStats.balancingTick(
-        true, QStringLiteral("10 20 3000 4000 1 2 5 7\r\n"), recorder.sender());
-
-    QVERIFY(result.leaveRadio);
-    QCOMPARE(result.firedRules, 0);
-    QCOMPARE(recorder.sent, QList<QByteArray>{kRequest});
-    QCOMPARE(counterFields(), (QStringList{"10", "20", "3000", "4000", "1", "2", "5", "7"}));
-    QCOMPARE(linkStatistics.wirelessRxBytes, QStringLiteral("3000"));
-    QCOMPARE(linkStatistics.wirelessTxBytes, QStringLiteral("4000"));
-    QCOMPARE(wirelessStats.txPacketHistory[0], 20);
-    QCOMPARE(wirelessStats.retryHistory[0], 5);
-    QCOMPARE(wirelessStats.retryErrorHistory[0], 7);
-    QCOMPARE(wirelessStats.historySlot, 1);
-    QCOMPARE(wirelessStats.deltaSlot, 1);
-    QCOMPARE(wirelessStats.balanceCycles, 2);
-}
-
-void TestWirelessStats::tickWithoutReading_data()
-{
-    QTest::addColumn<bool>("firstTickOfRun");
+    QTest::addColumn<bool>("pastFirstTick");
     QTest::addColumn<bool>("connected");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("leaveRadio");
+    QTest::addColumn<bool>("requested");
+    QTest::addColumn<QString>("fields"); // counterFields() afterwards; "-": as before
+    QTest::addColumn<QString>("slot0");  // TX packets, retries, retry errors sampled in slot 0
+    QTest::addColumn<int>("txDelta0");
+    QTest::addColumn<int>("cycles");
 
-    QTest::newRow("first tick of a run") << true << true;
-    QTest::newRow("connection gone") << false << false;
-    QTest::newRow("first tick and no connection") << true << false;
+    const auto row = [](const char *name, bool past, bool connected, const QString &text,
+                        bool leave, bool requested, const QString &fields, const QString &slot0,
+                        int txDelta0, int cycles) {
+        QTest::newRow(name) << past << connected << text << leave << requested << fields << slot0
+                            << txDelta0 << cycles;
+    };
+    // Samples of an earlier tick: TX packets 100 in slot 0, 40 in slot 3 before it.
+    const QString earlier = QStringLiteral("100 7 50");
+    row("the answer fills the counters", true, true, kAnswer, true, true,
+        "10 20 3000 4000 1 2 5 7 3000 4000", "20 5 7", 20, 2);
+    row("an echo keeps them; differences taken all the same", true, true,
+        QStringLiteral("wrlsstat\r\n"), true, true, "-", earlier, 60, 2);
+    row("first tick of a run reads nothing", false, true, kAnswer, true, false, "-", earlier, 0, 1);
+    row("connection gone", true, false, kAnswer, true, false, "-", earlier, 0, 2);
+    row("first tick and no connection", false, false, kAnswer, true, false, "-", earlier, 0, 1);
+    for (const char *runsOut : {"> ", "10 20 3000 40", "", "10 20 3000 4000 1 2 5 7"})
+        row(runsOut, true, true, runsOut, false, true, "-", earlier, 0, 1);
 }
 
-void TestWirelessStats::tickWithoutReading()
+void TestWirelessStats::tick()
 {
-    QFETCH(bool, firstTickOfRun);
+    QFETCH(bool, pastFirstTick);
     QFETCH(bool, connected);
+    QFETCH(QString, text);
+    QFETCH(bool, leaveRadio);
+    QFETCH(bool, requested);
+    QFETCH(QString, fields);
+    QFETCH(QString, slot0);
+    QFETCH(int, txDelta0);
+    QFETCH(int, cycles);
 
-    if (firstTickOfRun)
-        wirelessStats.startRun();
-    else
+    if (pastFirstTick)
         startRunPastFirstTick();
-    const qint16 cyclesBefore = wirelessStats.balanceCycles;
-    SendRecorder recorder;
-    const WirelessStats::TickResult result = wirelessStats.balancingTick(
-        connected, QStringLiteral("10 20 3000 4000 1 2 5 7\r\n"), recorder.sender());
-
-    QVERIFY(result.leaveRadio);
-    QVERIFY(recorder.sent.isEmpty());
-    QVERIFY(linkStatistics.rxPackets.isEmpty());
-    QCOMPARE(wirelessStats.balanceCycles, cyclesBefore + 1);
-    QCOMPARE(wirelessStats.historySlot, 0);
-    QCOMPARE(wirelessStats.deltaSlot, 0);
-}
-
-void TestWirelessStats::echoKeepsTheCounters()
-{
-    startRunPastFirstTick();
-    linkStatistics.retries = QStringLiteral("55");
-    // Samples of an earlier tick: slot 3 precedes slot 0.
+    else
+        wirelessStats.startRun();
     wirelessStats.txPacketHistory = {100, 0, 0, 40};
     wirelessStats.retryHistory = {7, 0, 0, 9};
     wirelessStats.retryErrorHistory = {50, 0, 0, 20};
-    SendRecorder recorder;
-    const WirelessStats::TickResult result =
-        wirelessStats.balancingTick(true, QStringLiteral("wrlsstat\r\n"), recorder.sender());
-
-    QVERIFY(result.leaveRadio);
-    QCOMPARE(recorder.sent, QList<QByteArray>{kRequest});
-    QCOMPARE(linkStatistics.retries, QStringLiteral("55"));
-    QCOMPARE(wirelessStats.txPacketHistory[0], 100);
-    QCOMPARE(wirelessStats.txPacketDelta[0], 60);
-    QCOMPARE(wirelessStats.retryDelta[0], 2);
-    QCOMPARE(wirelessStats.retryErrorDelta[0], 30);
-    QCOMPARE(wirelessStats.historySlot, 1);
-    QCOMPARE(wirelessStats.balanceCycles, 2);
-}
-
-void TestWirelessStats::textThatRunsOutEndsTheTick_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::newRow("prompt alone") << "> ";
-    QTest::newRow("half an answer") << "10 20 3000 40";
-    QTest::newRow("nothing received") << "";
-    QTest::newRow("answer without its line end") << "10 20 3000 4000 1 2 5 7";
-}
-
-void TestWirelessStats::textThatRunsOutEndsTheTick()
-{
-    QFETCH(QString, text);
-    startRunPastFirstTick();
     linkStatistics.rxPackets = QStringLiteral("1234");
-    SendRecorder recorder;
-    const WirelessStats::TickResult result =
-        wirelessStats.balancingTick(true, text, recorder.sender());
+    linkStatistics.rxBytes = QStringLiteral("999"); // the SNMP poll's octet count
+    const QString before = counterFields();
+    WirelessStats::TickResult result;
 
-    QVERIFY(!result.leaveRadio);
-    QCOMPARE(recorder.sent, QList<QByteArray>{kRequest});
-    // Nothing of a broken answer reaches the counters or the samples.
-    QCOMPARE(linkStatistics.rxPackets, QStringLiteral("1234"));
-    QVERIFY(linkStatistics.txPackets.isEmpty());
-    QCOMPARE(wirelessStats.historySlot, 0);
-    QCOMPARE(wirelessStats.deltaSlot, 0);
-    QCOMPARE(wirelessStats.balanceCycles, 1);
+    QCOMPARE(balance(text, connected, &result),
+             requested ? QList<QByteArray>{kRequest} : QList<QByteArray>{});
+    QCOMPARE(result.leaveRadio, leaveRadio);
+    QCOMPARE(result.firedRules, 0);
+    QCOMPARE(counterFields(), fields == "-" ? before : fields);
+    QCOMPARE(QStringLiteral("%1 %2 %3")
+                 .arg(wirelessStats.txPacketHistory[0])
+                 .arg(wirelessStats.retryHistory[0])
+                 .arg(wirelessStats.retryErrorHistory[0]),
+             slot0);
+    QCOMPARE(wirelessStats.txPacketDelta[0], txDelta0);
+    const bool analysed = requested && leaveRadio;
+    QCOMPARE(wirelessStats.historySlot, analysed ? 1 : 0);
+    QCOMPARE(wirelessStats.deltaSlot, analysed ? 1 : 0);
+    QCOMPARE(wirelessStats.balanceCycles, cycles);
 }
 
 void TestWirelessStats::rules_data()
@@ -236,50 +200,41 @@ void TestWirelessStats::rules_data()
     QTest::addColumn<QList<int>>("fired");
 
     using W = WirelessStats;
-    const QList<bool> never{false, false, false, false, false};
-    const QList<bool> always{true, true, true, true, true};
+    const auto row = [](const char *name, const Samples &tx, const Samples &retries,
+                        const Samples &errors, const QList<bool> &scanning,
+                        const QList<int> &fired) {
+        QTest::newRow(name) << tx << retries << errors << scanning << fired;
+    };
+    const Samples flat(9, 0);
+    const QList<bool> never(9, false);
+    const QList<bool> always(9, true);
+    const Samples rising{100, 300, 600, 1000, 1500};
+    const Samples retriesRise{10, 30, 60, 100, 100};
 
-    QTest::newRow("A: retries rise, TX flat")
-        << Samples{0, 0, 0, 0, 0} << Samples{10, 30, 60, 100, 100} << Samples{0, 0, 0, 0, 0}
-        << never << QList<int>{0, 0, W::RuleA, 0, 0};
-    QTest::newRow("A: not while scanning")
-        << Samples{0, 0, 0, 0, 0} << Samples{10, 30, 60, 100, 100} << Samples{0, 0, 0, 0, 0}
-        << always << QList<int>{0, 0, 0, 0, 0};
-    QTest::newRow("A: TX rising too")
-        << Samples{10, 30, 60, 100, 150} << Samples{10, 30, 60, 100, 150} << Samples{0, 0, 0, 0, 0}
-        << never << QList<int>{0, 0, 0, 0, 0};
-    QTest::newRow("A: fires again three ticks later")
-        << Samples{0, 0, 0, 0, 0, 0} << Samples{10, 30, 60, 100, 150, 210}
-        << Samples{0, 0, 0, 0, 0, 0} << QList<bool>{false, false, false, false, false, false}
-        << QList<int>{0, 0, W::RuleA, 0, 0, W::RuleA};
-    QTest::newRow("B: retry errors rise, TX flat")
-        << Samples{0, 0, 0, 0} << Samples{0, 0, 0, 0} << Samples{1, 3, 6, 6}
-        << QList<bool>{false, false, false, false} << QList<int>{0, 0, W::RuleB, 0};
-    QTest::newRow("B: not while scanning")
-        << Samples{0, 0, 0, 0} << Samples{0, 0, 0, 0} << Samples{1, 3, 6, 6}
-        << QList<bool>{true, true, true, true} << QList<int>{0, 0, 0, 0};
-    QTest::newRow("C: retry errors rise above 5")
-        << Samples{100, 300, 600, 1000} << Samples{0, 0, 0, 0} << Samples{6, 13, 21, 21}
-        << QList<bool>{false, false, false, false} << QList<int>{0, 0, W::RuleC, 0};
-    QTest::newRow("C: rising but never above 5")
-        << Samples{100, 300, 600, 1000} << Samples{0, 0, 0, 0} << Samples{1, 3, 6, 10}
-        << QList<bool>{false, false, false, false} << QList<int>{0, 0, 0, 0};
-    QTest::newRow("C: not while scanning")
-        << Samples{100, 300, 600, 1000} << Samples{0, 0, 0, 0} << Samples{6, 13, 21, 21}
-        << QList<bool>{false, false, true, false} << QList<int>{0, 0, 0, 0};
-    QTest::newRow("D: 31 retry errors every interval")
-        << Samples{100, 300, 600, 1000, 1500} << Samples{0, 0, 0, 0, 0}
-        << Samples{31, 62, 93, 124, 155} << never << QList<int>{0, 0, W::RuleD, W::RuleD, W::RuleD};
-    QTest::newRow("D: 30 is not enough")
-        << Samples{100, 300, 600, 1000, 1500} << Samples{0, 0, 0, 0, 0}
-        << Samples{30, 60, 90, 120, 150} << never << QList<int>{0, 0, 0, 0, 0};
-    QTest::newRow("D: not while scanning")
-        << Samples{100, 300, 600, 1000, 1500} << Samples{0, 0, 0, 0, 0}
-        << Samples{31, 62, 93, 124, 155} << QList<bool>{false, false, true, false, true}
-        << QList<int>{0, 0, 0, W::RuleD, 0};
-    QTest::newRow("A and D in the same tick")
-        << Samples{0, 0, 0} << Samples{10, 30, 60} << Samples{40, 80, 120}
-        << QList<bool>{false, false, false} << QList<int>{0, 0, W::RuleA | W::RuleD};
+    row("A: retries rise, TX flat", flat, retriesRise, flat, never, {0, 0, W::RuleA, 0, 0});
+    row("A: not while scanning", flat, retriesRise, flat, always, {0, 0, 0, 0, 0});
+    row("A: TX rising too", {10, 30, 60, 100, 150}, {10, 30, 60, 100, 150}, flat, never,
+        {0, 0, 0, 0, 0});
+    row("A: fires again three ticks later", flat, {10, 30, 60, 100, 150, 210}, flat, never,
+        {0, 0, W::RuleA, 0, 0, W::RuleA});
+    // Counting goes on while the radio scans, past 3, and starts again when
+    // the retries stop rising.
+    row("A: counts go on while scanning", flat, {10, 30, 60, 100, 150, 150, 160, 180, 210}, flat,
+        {false, true, true, false, false, false, false, false, false},
+        {0, 0, 0, 0, 0, 0, 0, 0, W::RuleA});
+    row("B: retry errors rise, TX flat", flat, flat, {1, 3, 6, 6}, never, {0, 0, W::RuleB, 0});
+    row("B: not while scanning", flat, flat, {1, 3, 6, 6}, always, {0, 0, 0, 0});
+    row("C: retry errors rise above 5", rising, flat, {6, 13, 21, 21}, never, {0, 0, W::RuleC, 0});
+    row("C: rising but never above 5", rising, flat, {1, 3, 6, 10}, never, {0, 0, 0, 0});
+    row("C: not while scanning", rising, flat, {6, 13, 21, 21}, {false, false, true, false},
+        {0, 0, 0, 0});
+    row("D: 31 retry errors every interval", rising, flat, {31, 62, 93, 124, 155}, never,
+        {0, 0, W::RuleD, W::RuleD, W::RuleD});
+    row("D: 30 is not enough", rising, flat, {30, 60, 90, 120, 150}, never, {0, 0, 0, 0, 0});
+    row("D: not while scanning", rising, flat, {31, 62, 93, 124, 155},
+        {false, false, true, false, true}, {0, 0, 0, W::RuleD, 0});
+    row("A and D in the same tick", flat, {10, 30, 60}, {40, 80, 120}, never,
+        {0, 0, W::RuleA | W::RuleD});
 }
 
 void TestWirelessStats::rules()
@@ -292,67 +247,42 @@ void TestWirelessStats::rules()
 
     startRunPastFirstTick();
     bool anyFired = false;
-    for (qsizetype tick = 0; tick < fired.size(); ++tick) {
-        linkStatistics.radioScanning = scanning[tick];
-        SendRecorder recorder;
-        const QString answer =
-            answerLine({1, txPackets[tick], 2, 3, 4, 5, retries[tick], retryErrors[tick]});
-        const WirelessStats::TickResult result =
-            wirelessStats.balancingTick(true, answer, recorder.sender());
+    for (qsizetype n = 0; n < fired.size(); ++n) {
+        linkStatistics.radioScanning = scanning[n];
+        WirelessStats::TickResult result;
+        const QList<QByteArray> sent = balance(
+            answerLine({1, txPackets[n], 2, 3, 4, 5, retries[n], retryErrors[n]}), true, &result);
 
-        const QByteArray label = "analysed tick " + QByteArray::number(tick + 1);
-        QVERIFY2(result.leaveRadio, label);
-        QVERIFY2(result.firedRules == fired[tick], label);
+        const QByteArray label = "analysed tick " + QByteArray::number(n + 1);
+        QVERIFY2(result.leaveRadio && result.firedRules == fired[n], label);
         // One "blacklist" per rule that fired, after the request.
         QList<QByteArray> expected{kRequest};
-        for (int rule : {WirelessStats::RuleA, WirelessStats::RuleB, WirelessStats::RuleC,
-                         WirelessStats::RuleD}) {
-            if (fired[tick] & rule)
+        for (int rule = WirelessStats::RuleA; rule <= WirelessStats::RuleD; rule <<= 1) {
+            if (fired[n] & rule)
                 expected << kBlacklist;
         }
-        QVERIFY2(recorder.sent == expected, label);
-        anyFired = anyFired || fired[tick] != 0;
+        QVERIFY2(sent == expected, label);
+        anyFired = anyFired || fired[n] != 0;
         QCOMPARE(congestionStatus.congestionStatusText,
                  anyFired ? QStringLiteral("Scanning due to Congestion") : QString());
         QCOMPARE(congestionStatus.scanningLightIcon, anyFired ? 104 : 103);
     }
 }
 
-void TestWirelessStats::countsGoOnWhileScanning()
-{
-    // Retries keep rising with TX flat; the radio scans during ticks 2 to 4.
-    const Samples retries{10, 30, 60, 100, 100, 110, 130, 160};
-    const QList<bool> scanning{false, true, true, true, false, false, false, false};
-    const QList<int> counts{1, 2, 3, 4, 0, 1, 2, 0};
-    const QList<bool> blacklisted{false, false, false, false, false, false, false, true};
-
-    startRunPastFirstTick();
-    for (qsizetype tick = 0; tick < retries.size(); ++tick) {
-        linkStatistics.radioScanning = scanning[tick];
-        SendRecorder recorder;
-        wirelessStats.balancingTick(true, answerLine({1, 0, 2, 3, 4, 5, retries[tick], 0}),
-                                    recorder.sender());
-        const QByteArray label = "analysed tick " + QByteArray::number(tick + 1);
-        QVERIFY2(wirelessStats.retryRiseCount == counts[tick], label);
-        QVERIFY2(recorder.sent.contains(kBlacklist) == blacklisted[tick], label);
-    }
-}
-
 void TestWirelessStats::newRunKeepsTheSamples()
 {
     startRunPastFirstTick();
-    SendRecorder recorder;
-    wirelessStats.balancingTick(true, answerLine({1, 500, 2, 3, 4, 5, 60, 70}), recorder.sender());
-    wirelessStats.balancingTick(true, answerLine({1, 800, 2, 3, 4, 5, 90, 75}), recorder.sender());
+    balance(answerLine({1, 500, 2, 3, 4, 5, 60, 70}));
+    balance(answerLine({1, 800, 2, 3, 4, 5, 130, 75})); // retries rise, TX does not
+    QCOMPARE(wirelessStats.retryRiseCount, 1);
 
     // The next run starts at slot 0 again; its first difference is taken
     // against slot 3, which the earlier run never wrote.
     wirelessStats.startRun();
     QCOMPARE(wirelessStats.balanceCycles, 0);
     QCOMPARE(wirelessStats.retryRiseCount, 0);
-    QCOMPARE(wirelessStats.txPacketHistory[1], 800);
-    wirelessStats.balancingTick(true, QString(), recorder.sender());
-    wirelessStats.balancingTick(true, answerLine({1, 900, 2, 3, 4, 5, 95, 80}), recorder.sender());
+    balance(QString());
+    balance(answerLine({1, 900, 2, 3, 4, 5, 95, 80}));
     QCOMPARE(wirelessStats.txPacketHistory[0], 900);
     QCOMPARE(wirelessStats.txPacketHistory[1], 800);
     QCOMPARE(wirelessStats.txPacketDelta[0], 900);
@@ -378,9 +308,8 @@ void TestWirelessStats::differencesAcrossACounterWrap()
     QFETCH(int, difference);
 
     startRunPastFirstTick();
-    SendRecorder recorder;
-    wirelessStats.balancingTick(true, answerLine({1, before, 2, 3, 4, 5, 6, 7}), recorder.sender());
-    wirelessStats.balancingTick(true, answerLine({1, after, 2, 3, 4, 5, 6, 7}), recorder.sender());
+    balance(answerLine({1, before, 2, 3, 4, 5, 6, 7}));
+    balance(answerLine({1, after, 2, 3, 4, 5, 6, 7}));
     QCOMPARE(linkStatistics.txPackets, QString::number(after));
     QCOMPARE(wirelessStats.txPacketDelta[1], difference);
 }
