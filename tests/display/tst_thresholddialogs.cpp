@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -98,6 +99,8 @@ void TestThresholdDialogs::refusedEntries()
     dialog->show();
     QApplication::setActiveWindow(dialog.get());
     dialog->thresholdBox->setText(typed);
+    dialog->OK->setFocus(); // as a click on OK leaves it
+    QTRY_VERIFY(dialog->OK->hasFocus());
     dialog->OK_Click();
 
     QCOMPARE(messages.messages.size(), 1);

@@ -47,6 +47,8 @@ void TestNumConversion::forms_data()
         << 'v' << u"2.5"_s << 2.5F << u"2"_s << u"0010"_s;
     QTest::newRow("value half rounds to even, up")
         << 'v' << u"3.5"_s << 3.5F << u"4"_s << u"0100"_s;
+    QTest::newRow("value -1 is 32 ones")
+        << 'v' << u"-1"_s << -1.0F << u"FFFFFFFF"_s << u"11111111111111111111111111111111"_s;
     QTest::newRow("value -75 is its 32-bit two's complement")
         << 'v' << u"-75"_s << -75.0F << u"FFFFFFB5"_s << u"11111111111111111111111110110101"_s;
 }
