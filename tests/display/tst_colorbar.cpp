@@ -63,8 +63,6 @@ class TestColorBar : public QObject
 private slots:
     void scales_data();
     void scales();
-    void gradientChoice_data();
-    void gradientChoice();
     void windowScalesForAVeltoStart();
 };
 
@@ -89,6 +87,14 @@ void TestColorBar::scales_data()
         << 0 << velto << u"85"_s << u"D30 K1 r12 Y8 g12 G16 W1"_s << 85;
     QTest::newRow("Velto at -61 dBm: every shading cut at the end")
         << 0 << velto << u"61"_s << u"D78 K1 W1"_s << 61;
+    // Either side of each step in the shading's width (90, 85 and SNR 20 are above).
+    QTest::newRow("Velto at -89 dBm")
+        << 0 << velto << u"89"_s << u"D22 K1 r12 Y8 g12 G24 W1"_s << 89;
+    QTest::newRow("Velto at -84 dBm")
+        << 0 << velto << u"84"_s << u"D32 K1 r10 Y5 g10 G21 W1"_s << 84;
+    QTest::newRow("Velto at -80 dBm")
+        << 0 << velto << u"80"_s << u"D40 K1 r10 Y5 g10 G13 W1"_s << 80;
+    QTest::newRow("Velto at -79 dBm") << 0 << velto << u"79"_s << u"D42 K1 r5 Y5 g5 G21 W1"_s << 79;
     QTest::newRow("Velto, threshold not read yet")
         << 0 << velto << u"90 0"_s << u"R1 r15 Y10 g15 G38 W1"_s << 100;
     QTest::newRow("Ardix has no mark: the threshold cell keeps its colour")
@@ -98,6 +104,15 @@ void TestColorBar::scales_data()
     QTest::newRow("RSSI threshold below -100 dBm") << 0 << velto << u"120"_s << u"G79 W1"_s << 120;
     QTest::newRow("SNR at 20 dB") << 1 << velto << u"20:40"_s
                                   << u"D40 K1 #ff1a00 r9 Y4 #ffff00 g10 G13 W1"_s << 95;
+    QTest::newRow("SNR at 15 dB") << 1 << velto << u"15:20"_s << u"D20 K1 r15 Y9 g16 G18 W1"_s
+                                  << 95;
+    QTest::newRow("SNR at 16 dB") << 1 << velto << u"16:24"_s << u"D24 K1 r12 Y7 g13 G22 W1"_s
+                                  << 95;
+    QTest::newRow("SNR at 17 dB") << 1 << velto << u"17:28"_s << u"D28 K1 r12 Y7 g13 G18 W1"_s
+                                  << 95;
+    QTest::newRow("SNR at 18 dB") << 1 << velto << u"18:32"_s << u"D32 K1 r10 Y4 g11 G21 W1"_s
+                                  << 95;
+    QTest::newRow("SNR at 21 dB") << 1 << velto << u"21:43"_s << u"D43 K1 r5 Y4 g6 G20 W1"_s << 95;
     QTest::newRow("SNR at 30 dB: the bar reaches the end")
         << 1 << velto << u"30:79"_s << u"D79 K1"_s << 95;
     QTest::newRow("SNR threshold not read yet")
@@ -144,41 +159,6 @@ void TestColorBar::scales()
                          qPrintable(u"cell %1 at x %2"_s.arg(i).arg(x)));
         }
     }
-}
-
-void TestColorBar::gradientChoice_data()
-{
-    QTest::addColumn<int>("selector");
-    QTest::addColumn<int>("threshold");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("offset");
-
-    // Either side of each step; the scales above pin 90, 85, 61 and SNR 20, 30.
-    QTest::newRow("RSSI 89") << 0 << 89 << 12 << 20;
-    QTest::newRow("RSSI 84") << 0 << 84 << 10 << 15;
-    QTest::newRow("RSSI 80") << 0 << 80 << 10 << 15;
-    QTest::newRow("RSSI 79") << 0 << 79 << 5 << 10;
-    QTest::newRow("SNR 15") << 1 << 15 << 15 << 25;
-    QTest::newRow("SNR 16") << 1 << 16 << 12 << 20;
-    QTest::newRow("SNR 17") << 1 << 17 << 12 << 20;
-    QTest::newRow("SNR 18") << 1 << 18 << 10 << 15;
-    QTest::newRow("SNR 21") << 1 << 21 << 5 << 10;
-}
-
-void TestColorBar::gradientChoice()
-{
-    QFETCH(int, selector);
-    QFETCH(int, threshold);
-    QFETCH(int, width);
-    QFETCH(int, offset);
-
-    TestStore store;
-    linkStatistics.rssiThreshold = qint16(selector == 0 ? threshold : 90);
-    linkStatistics.snrThreshold = qint16(selector == 1 ? threshold : 0);
-    ColorBarModel scale{ColorBarModel::Selector(selector)};
-    scale.PaintColorBar();
-    QCOMPARE(scale.gradientWidth(), width);
-    QCOMPARE(scale.greenOffset(), offset);
 }
 
 void TestColorBar::windowScalesForAVeltoStart()
