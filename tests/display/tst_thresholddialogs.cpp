@@ -33,10 +33,8 @@ private slots:
     void currentValue();
     void refusedEntries_data();
     void refusedEntries();
-    void acceptedEntries_data();
-    void acceptedEntries();
-    void rssiAnswer_data();
-    void rssiAnswer();
+    void rules_data();
+    void rules();
 };
 
 void TestThresholdDialogs::currentValue_data()
@@ -118,50 +116,39 @@ void TestThresholdDialogs::refusedEntries()
     QCOMPARE(int(linkStatistics.snrThreshold), 20);
 }
 
-void TestThresholdDialogs::acceptedEntries_data()
+void TestThresholdDialogs::rules_data()
 {
-    QTest::addColumn<bool>("rssi");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("kept"); // the RSSI magnitude for the scale, or the SNR value sent
+    QTest::addColumn<char>("rule"); // 'r' RSSI entry, 's' SNR entry, 'a' the radio's RSSI answer
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("result"); // the RSSI magnitude kept, the SNR value sent, accepted
 
-    QTest::newRow("RSSI -120 is held at 100") << true << u"-120"_s << 100;
-    QTest::newRow("RSSI 0 is held at 61") << true << u"0"_s << 61;
-    QTest::newRow("RSSI -85.5 rounds to even") << true << u"-85.5"_s << 86;
-    QTest::newRow("SNR 13.5 rounds to even") << false << u"13.5"_s << 14;
-    QTest::newRow("SNR 0") << false << u"0"_s << 0;
-    QTest::newRow("SNR 40") << false << u"40"_s << 40;
+    QTest::newRow("RSSI -120 is held at 100") << 'r' << u"-120"_s << 100;
+    QTest::newRow("RSSI 0 is held at 61") << 'r' << u"0"_s << 61;
+    QTest::newRow("RSSI -85.5 rounds to even") << 'r' << u"-85.5"_s << 86;
+    QTest::newRow("SNR 13.5 rounds to even") << 's' << u"13.5"_s << 14;
+    QTest::newRow("SNR 0") << 's' << u"0"_s << 0;
+    QTest::newRow("SNR 40") << 's' << u"40"_s << 40;
+    QTest::newRow("answer echoed") << 'a' << u"-85"_s << 1;
+    QTest::newRow("answer zero") << 'a' << u"0"_s << 1;
+    QTest::newRow("answer error") << 'a' << u"ERROR"_s << 0;
+    QTest::newRow("answer without minus") << 'a' << u"85"_s << 0;
+    QTest::newRow("empty answer") << 'a' << u""_s << 0;
 }
 
-void TestThresholdDialogs::acceptedEntries()
+void TestThresholdDialogs::rules()
 {
-    QFETCH(bool, rssi);
-    QFETCH(QString, typed);
-    QFETCH(int, kept);
+    QFETCH(char, rule);
+    QFETCH(QString, text);
+    QFETCH(int, result);
 
-    if (rssi) {
-        QVERIFY(isValidRssiEntry(typed));
-        QCOMPARE(int(rssiThresholdFromEntry(typed)), kept);
+    if (rule == 'r') {
+        QVERIFY(isValidRssiEntry(text));
+        QCOMPARE(int(rssiThresholdFromEntry(text)), result);
+    } else if (rule == 's') {
+        QCOMPARE(snrEntryValue(text).value_or(-1), result);
     } else {
-        QCOMPARE(snrEntryValue(typed).value_or(-1), kept);
+        QCOMPARE(int(radioAcceptedRssi(text)), result);
     }
-}
-
-void TestThresholdDialogs::rssiAnswer_data()
-{
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("echoed value") << u"-85"_s << true;
-    QTest::newRow("zero") << u"0"_s << true;
-    QTest::newRow("error") << u"ERROR"_s << false;
-    QTest::newRow("no minus") << u"85"_s << false;
-    QTest::newRow("empty") << u""_s << false;
-}
-
-void TestThresholdDialogs::rssiAnswer()
-{
-    QFETCH(QString, answer);
-    QFETCH(bool, accepted);
-    QCOMPARE(radioAcceptedRssi(answer), accepted);
 }
 
 QTEST_MAIN(TestThresholdDialogs)
