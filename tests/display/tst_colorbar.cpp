@@ -41,11 +41,8 @@ QString differences(const ColorBarModel &scale, const QString &runs)
             else
                 ok = solid.contains(kind) && c == solid[kind];
             if (!ok)
-                return u"cell %1 is (%2, %3, %4) in run %5"_s.arg(i)
-                    .arg(c.red)
-                    .arg(c.green)
-                    .arg(c.blue)
-                    .arg(run);
+                return QString::asprintf("cell %d is (%d, %d, %d) in run %s", i, c.red, c.green,
+                                         c.blue, qPrintable(run));
         }
         if ((kind == 'r' && cells[i - 1] != yellow) || (kind == 'g' && cells[i - 1] != green))
             return u"run %1 ends at cell %2 short of its colour"_s.arg(run).arg(i - 1);
