@@ -82,7 +82,6 @@ void TestMulticastMembership::closedSocketIsNotTouched()
     MulticastMembership membership;
     QVERIFY(membership.JoinMulticastGroup(socket.socketDescriptor(), kGroup));
     QCOMPARE(membership.joinedInterfaces(), QList<int>{loopbackIndex()});
-    QVERIFY(groupJoinedOn(QStringLiteral("lo")));
 
     // The socket was closed (its memberships went with it) and its number
     // may belong to another socket by now, which must keep its own membership.
@@ -96,7 +95,6 @@ void TestMulticastMembership::closedSocketIsNotTouched()
     QCOMPARE(WinSockModule::LastApiResult, 12345); // no socket call was made
     QVERIFY(membership.joinedInterfaces().isEmpty());
     QVERIFY(othersMembership.LeaveMulticastGroup(other)); // still there to drop
-    QVERIFY(!groupJoinedOn(QStringLiteral("lo")));
     ::close(other);
 }
 
