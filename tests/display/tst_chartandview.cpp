@@ -3,6 +3,7 @@
 #include "app/Twips.h"
 #include "display/Charting.h"
 #include "display/SignalMeter.h"
+#include "display/TrafficHistory.h"
 #include "monitor/KavomonitoringForm.h"
 
 #include <QAction>
@@ -11,94 +12,81 @@
 #include <QChartView>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineSeries>
-#include <QTimer>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
+// The traffic history behind the chart, the chart, and the View menu's
+// window heights.
 class TestChartAndView : public QObject
 {
     Q_OBJECT
 private slots:
-    void trafficViewHeights_data();
-    void trafficViewHeights();
-    void snrViewToggle_data();
-    void snrViewToggle();
+    void samples_data();
+    void samples();
     void chartIsBuiltAsDesigned();
     void chartTicksDrawSamples();
+    void viewToggles_data();
+    void viewToggles();
 };
 
-void TestChartAndView::trafficViewHeights_data()
+void TestChartAndView::samples_data()
 {
-    QTest::addColumn<int>("stateBefore");
-    QTest::addColumn<bool>("snrShown");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<int>("stateAfter");
-    QTest::addColumn<bool>("chartShown");
+    QTest::addColumn<QStringList>("counters");
+    QTest::addColumn<QList<double>>("expectedNewestFirst");
 
-    QTest::newRow("chart on, SNR hidden") << 1 << false << 6435 << 2 << true;
-    QTest::newRow("chart on, SNR shown") << 1 << true << 7000 << 2 << true;
-    QTest::newRow("chart off, SNR hidden") << 2 << false << 2900 << 1 << false;
-    QTest::newRow("chart off, SNR shown") << 2 << true << 3500 << 1 << false;
+    // 37,500 bytes in 5 s are 60 kbit/s, half of the Ardix link rate.
+    QTest::newRow("rate in percent") << QStringList{"1000", "38500"} << QList<double>{50, 0, 0};
+    QTest::newRow("above the link rate repeats the previous sample")
+        << QStringList{"1000", "38500", "138500"} << QList<double>{50, 50, 0};
+    QTest::newRow("one quiet tick repeats, the second is 0")
+        << QStringList{"1000", "38500", "38500", "38500"} << QList<double>{0, 50, 50, 0};
+    QTest::newRow("a rise after one quiet tick repeats and re-bases")
+        << QStringList{"1000", "38500", "38500", "76000", "113500"}
+        << QList<double>{50, 50, 50, 50, 0};
+    // 30,000 / 67,500 / 30,000 bytes a tick are 40 %, 90 %, 40 %.
+    QTest::newRow("40, 90, 40 becomes 40, 40, 40")
+        << QStringList{"1000", "31000", "98500", "128500"} << QList<double>{40, 40, 40, 0};
+    QTest::newRow("empty counters repeat (0 at start)")
+        << QStringList{"", "", ""} << QList<double>{0, 0, 0};
+    QTest::newRow("a counter that went back holds until it passes again")
+        << QStringList{"100000", "137500", "5000", "60000", "175000"}
+        << QList<double>{50, 50, 50, 50, 0};
+    QTest::newRow("exponent text from the datagram decoder")
+        << QStringList{"1.2E+07", "1.20375E+07"} << QList<double>{50, 0};
+    // "|": a resume, so the next tick is a baseline that draws nothing and
+    // the one after measures from there, not across the pause.
+    QTest::newRow("a baseline after a resume")
+        << QStringList{"1000", "38500", "|", "900000", "937500"} << QList<double>{50, 50, 0};
+    QStringList steady;
+    for (int tick = 0; tick <= 70; ++tick)
+        steady << QString::number(tick * 37500);
+    QTest::newRow("sixty rows, shifted")
+        << steady << QList<double>(TrafficHistory::kChartPoints, 50.0);
 }
 
-void TestChartAndView::trafficViewHeights()
+void TestChartAndView::samples()
 {
-    TestStore store;
-    QFETCH(int, stateBefore);
-    QFETCH(bool, snrShown);
-    QFETCH(int, height);
-    QFETCH(int, stateAfter);
-    QFETCH(bool, chartShown);
+    QFETCH(QStringList, counters);
+    QFETCH(QList<double>, expectedNewestFirst);
 
-    KavomonitoringForm form;
-    form.show();
-    monitorState.trafficViewState = qint16(stateBefore);
-    monitorState.snrBarShown = snrShown;
-    form.Traffic_History_Chart->trigger();
-
-    QCOMPARE(form.windowHeightTwips(), height);
-    QCOMPARE(form.height(), Twips::windowHeight(height));
-    QCOMPARE(int(monitorState.trafficViewState), stateAfter);
-    QCOMPARE(form.Traffic_History_Chart->isChecked(), chartShown);
-    QCOMPARE(form.TrafficChart->isVisible(), chartShown);
-}
-
-void TestChartAndView::snrViewToggle_data()
-{
-    QTest::addColumn<bool>("snrShownBefore");
-    QTest::addColumn<bool>("chartChecked");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<int>("frameTop");
-
-    QTest::newRow("show SNR without chart") << false << false << 3500 << 3000;
-    QTest::newRow("show SNR with chart") << false << true << 7000 << 3000;
-    QTest::newRow("hide SNR without chart") << true << false << 2900 << 2400;
-    QTest::newRow("hide SNR with chart") << true << true << 6435 << 2400;
-}
-
-void TestChartAndView::snrViewToggle()
-{
-    TestStore store;
-    QFETCH(bool, snrShownBefore);
-    QFETCH(bool, chartChecked);
-    QFETCH(int, height);
-    QFETCH(int, frameTop);
-
-    KavomonitoringForm form;
-    form.show();
-    monitorState.snrBarShown = snrShownBefore;
-    form.Traffic_History_Chart->setChecked(chartChecked);
-    form.ViewSNR->trigger();
-
-    QCOMPARE(monitorState.snrBarShown, !snrShownBefore);
-    QCOMPARE(form.ViewSNR->isChecked(), !snrShownBefore);
-    QCOMPARE(form.windowHeightTwips(), height);
-    QCOMPARE(form.Frame1->y(), qRound(frameTop / 15.0));
-    for (QWidget *w :
-         {static_cast<QWidget *>(form.SNRMeter), static_cast<QWidget *>(form.SNRlbl),
-          static_cast<QWidget *>(form.SNRColorBarFrame), static_cast<QWidget *>(form.LowSNRLabel),
-          static_cast<QWidget *>(form.MidSNRLabel), static_cast<QWidget *>(form.HighSNRLabel)})
-        QCOMPARE(w->isVisible(), !snrShownBefore);
+    // Transmit only; the receive counter stays put, so its quiet ticks must
+    // not touch the transmit samples.
+    TrafficHistory h;
+    h.clear();
+    bool restart = true;
+    for (const QString &tx : counters) {
+        if (tx == u"|") {
+            restart = true;
+            continue;
+        }
+        const bool baseline = restart; // draws nothing
+        QCOMPARE(h.update(tx, u"5000"_s, 5000, 120, restart), !baseline);
+    }
+    QVERIFY(!restart);
+    QList<double> newest(h.tx().begin(), h.tx().begin() + expectedNewestFirst.size());
+    QCOMPARE(newest, expectedNewestFirst);
+    QCOMPARE(*std::max_element(h.rx().begin(), h.rx().end()), 0.0);
 }
 
 void TestChartAndView::chartIsBuiltAsDesigned()
@@ -108,14 +96,14 @@ void TestChartAndView::chartIsBuiltAsDesigned()
     form.InitTrafficChart();
     QChart *chart = form.TrafficChart->chart();
     QCOMPARE(chart->series().size(), 2);
-    QCOMPARE(chart->series().at(0)->name(), QStringLiteral("Transmit (kB/s)"));
-    QCOMPARE(chart->series().at(1)->name(), QStringLiteral("Receive (kB/s)"));
+    QCOMPARE(chart->series().at(0)->name(), u"Transmit (kB/s)"_s);
+    QCOMPARE(chart->series().at(1)->name(), u"Receive (kB/s)"_s);
     QCOMPARE(Charting::seriesValues(form.TrafficChart, 0).size(), 60);
     auto *minutes = qobject_cast<QCategoryAxis *>(chart->axes(Qt::Horizontal).value(0));
     QVERIFY(minutes);
-    QCOMPARE(minutes->titleText(), QStringLiteral("Minutes"));
+    QCOMPARE(minutes->titleText(), u"Minutes"_s);
     QCOMPARE(minutes->categoriesLabels(), (QStringList{"0", "1", "2", "3", "4"}));
-    QCOMPARE(minutes->endValue(QStringLiteral("4")), 48.0);
+    QCOMPARE(minutes->endValue(u"4"_s), 48.0);
     QVERIFY(monitorState.chartRestart);
 }
 
@@ -125,24 +113,72 @@ void TestChartAndView::chartTicksDrawSamples()
     KavomonitoringForm form;
     form.InitTrafficChart();
     linkStatistics.linkRateKbps = 120;
-    linkStatistics.txBytes = QStringLiteral("1000");
-    linkStatistics.rxBytes = QStringLiteral("2000");
+    linkStatistics.txBytes = u"1000"_s;
+    linkStatistics.rxBytes = u"2000"_s;
 
     form.ChartTimer_Timer(); // baseline after the start: nothing drawn
     QVERIFY(!monitorState.chartRestart);
     QCOMPARE(Charting::seriesValues(form.TrafficChart, 0).value(0), 0.0);
 
-    linkStatistics.txBytes = QStringLiteral("38500");
-    linkStatistics.rxBytes = QStringLiteral("17000");
+    linkStatistics.txBytes = u"38500"_s;
+    linkStatistics.rxBytes = u"17000"_s;
     form.ChartTimer_Timer();
     QCOMPARE(Charting::seriesValues(form.TrafficChart, 0).value(0), 50.0);
     QCOMPARE(Charting::seriesValues(form.TrafficChart, 1).value(0), 20.0);
 
     // A resume makes the next tick a baseline again.
     monitorState.chartRestart = true;
-    linkStatistics.txBytes = QStringLiteral("9000000");
+    linkStatistics.txBytes = u"9000000"_s;
     form.ChartTimer_Timer();
     QCOMPARE(Charting::seriesValues(form.TrafficChart, 0).value(0), 50.0);
+}
+
+void TestChartAndView::viewToggles_data()
+{
+    QTest::addColumn<QString>("clicks"); // View menu entries, from a loaded window
+    QTest::addColumn<bool>("chart");
+    QTest::addColumn<bool>("snr");
+    QTest::addColumn<int>("height"); // twips
+
+    QTest::newRow("chart on, SNR hidden") << u"chart"_s << true << false << 6435;
+    QTest::newRow("chart on, SNR shown") << u"snr chart"_s << true << true << 7000;
+    QTest::newRow("chart off, SNR hidden") << u"chart chart"_s << false << false << 2900;
+    QTest::newRow("chart off, SNR shown") << u"snr chart chart"_s << false << true << 3500;
+    QTest::newRow("show SNR without chart") << u"snr"_s << false << true << 3500;
+    QTest::newRow("show SNR with chart") << u"chart snr"_s << true << true << 7000;
+    QTest::newRow("hide SNR without chart") << u"snr snr"_s << false << false << 2900;
+    QTest::newRow("hide SNR with chart") << u"chart snr snr"_s << true << false << 6435;
+}
+
+void TestChartAndView::viewToggles()
+{
+    QFETCH(QString, clicks);
+    QFETCH(bool, chart);
+    QFETCH(bool, snr);
+    QFETCH(int, height);
+
+    TestStore store;
+    KavomonitoringForm form;
+    form.show();
+    const QList<QWidget *> snrGroup = {form.SNRMeter,    form.SNRlbl,      form.SNRColorBarFrame,
+                                       form.LowSNRLabel, form.MidSNRLabel, form.HighSNRLabel};
+    // As the load leaves them.
+    monitorState.trafficViewState = 1;
+    for (QWidget *w : snrGroup)
+        w->hide();
+    for (const QString &click : clicks.split(' '))
+        (click == u"chart" ? form.Traffic_History_Chart : form.ViewSNR)->trigger();
+
+    QCOMPARE(form.windowHeightTwips(), height);
+    QCOMPARE(form.height(), Twips::windowHeight(height));
+    QCOMPARE(int(monitorState.trafficViewState), chart ? 2 : 1);
+    QCOMPARE(form.Traffic_History_Chart->isChecked(), chart);
+    QCOMPARE(form.TrafficChart->isVisible(), chart);
+    QCOMPARE(monitorState.snrBarShown, snr);
+    QCOMPARE(form.ViewSNR->isChecked(), snr);
+    QCOMPARE(form.Frame1->y(), qRound((snr ? 3000 : 2400) / 15.0));
+    for (QWidget *w : snrGroup)
+        QCOMPARE(w->isVisible(), snr);
 }
 
 QTEST_MAIN(TestChartAndView)

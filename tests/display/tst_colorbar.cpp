@@ -7,57 +7,153 @@
 #include <QFrame>
 #include <QtTest>
 
-// The scales as painted, and as the monitoring window lays them out.
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Compares the 80 cells with runs as the operator sees them: "D20 K1 r15"
+// is 20 dark red cells, the black mark, 15 cells shading from red to yellow.
+// R bright red, D dark red, K black, Y yellow, G green, W white; r shades red
+// to yellow (red full, green rising, ends yellow), g yellow to green (green
+// full, red falling, ends green); "#rrggbb" is one cell of exactly that colour.
+// Returns what differs, or nothing.
+QString differences(const ColorBarModel &scale, const QString &runs)
+{
+    using namespace ScaleColours;
+    const QHash<QChar, CellColour> solid = {{'R', brightRed}, {'D', darkRed}, {'K', black},
+                                            {'Y', yellow},    {'G', green},   {'W', white}};
+    const auto &cells = scale.cells();
+    int i = 0;
+    for (const QString &run : runs.split(' ')) {
+        const QChar kind = run[0];
+        const int count = kind == '#' ? 1 : run.mid(1).toInt();
+        for (int k = 0; k < count; ++k, ++i) {
+            if (i == ColorBarModel::kCellCount)
+                return u"more than 80 cells in the runs"_s;
+            const CellColour &c = cells[i];
+            bool ok = false;
+            if (kind == 'r')
+                ok = c.red == 255 && c.blue == 0 && (k == 0 || c.green > cells[i - 1].green);
+            else if (kind == 'g')
+                ok = c.green == 255 && c.blue == 0 && (k == 0 || c.red < cells[i - 1].red);
+            else if (kind == '#')
+                ok = QColor(c.red, c.green, c.blue) == QColor(run);
+            else
+                ok = solid.contains(kind) && c == solid[kind];
+            if (!ok)
+                return QString::asprintf("cell %d is (%d, %d, %d) in run %s", i, c.red, c.green,
+                                         c.blue, qPrintable(run));
+        }
+        if ((kind == 'r' && cells[i - 1] != yellow) || (kind == 'g' && cells[i - 1] != green))
+            return u"run %1 ends at cell %2 short of its colour"_s.arg(run).arg(i - 1);
+    }
+    return i == ColorBarModel::kCellCount ? QString() : u"the runs cover %1 cells"_s.arg(i);
+}
+
+} // namespace
+
+// The 80 cells of the RSSI and SNR scales for the thresholds of a run, as
+// painted, and as the monitoring window lays them out.
 class TestColorBar : public QObject
 {
     Q_OBJECT
 private slots:
-    void paintedCells_data();
-    void paintedCells();
+    void scales_data();
+    void scales();
     void windowScalesForAVeltoStart();
 };
 
-void TestColorBar::paintedCells_data()
+void TestColorBar::scales_data()
 {
     QTest::addColumn<int>("selector");
     QTest::addColumn<RemoteKind>("kind");
-    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("updates"); // thresholds after the first paint: RSSI "t", SNR "t:bar"
+    QTest::addColumn<QString>("cells");
+    QTest::addColumn<int>("rssiThreshold"); // afterwards
 
-    QTest::newRow("Ardix RSSI scale, frame width") << 0 << RemoteKind::Ardix << 222;
-    QTest::newRow("Velto RSSI scale, wider") << 0 << RemoteKind::Velto << 480;
-    QTest::newRow("Velto SNR scale, frame width") << 1 << RemoteKind::Velto << 222;
+    const RemoteKind ardix = RemoteKind::Ardix;
+    const RemoteKind velto = RemoteKind::Velto;
+    QTest::newRow("Ardix start") << 0 << ardix << u""_s
+                                 << u"R1 #ff1100 r14 Y10 #eeff00 g14 G38 W1"_s << 100;
+    QTest::newRow("Velto start") << 0 << velto << u""_s << u"R11 r15 Y10 g15 G28 W1"_s << 95;
+    QTest::newRow("unknown kind keeps the threshold")
+        << 0 << RemoteKind(7) << u""_s << u"R79 W1"_s << 0;
+    QTest::newRow("Velto at -90 dBm")
+        << 0 << velto << u"90"_s << u"D20 K1 r15 Y10 g15 G18 W1"_s << 90;
+    QTest::newRow("Velto at -85 dBm")
+        << 0 << velto << u"85"_s << u"D30 K1 r12 Y8 g12 G16 W1"_s << 85;
+    QTest::newRow("Velto at -61 dBm: every shading cut at the end")
+        << 0 << velto << u"61"_s << u"D78 K1 W1"_s << 61;
+    // Either side of each step in the shading's width (90, 85 and SNR 20 are above).
+    QTest::newRow("Velto at -89 dBm")
+        << 0 << velto << u"89"_s << u"D22 K1 r12 Y8 g12 G24 W1"_s << 89;
+    QTest::newRow("Velto at -84 dBm")
+        << 0 << velto << u"84"_s << u"D32 K1 r10 Y5 g10 G21 W1"_s << 84;
+    QTest::newRow("Velto at -80 dBm")
+        << 0 << velto << u"80"_s << u"D40 K1 r10 Y5 g10 G13 W1"_s << 80;
+    QTest::newRow("Velto at -79 dBm") << 0 << velto << u"79"_s << u"D42 K1 r5 Y5 g5 G21 W1"_s << 79;
+    QTest::newRow("Velto, threshold not read yet")
+        << 0 << velto << u"90 0"_s << u"R1 r15 Y10 g15 G38 W1"_s << 100;
+    QTest::newRow("Ardix has no mark: the threshold cell keeps its colour")
+        << 0 << ardix << u"90"_s << u"D20 Y1 r15 Y10 g15 G18 W1"_s << 90;
+    // A threshold text like "--5" reads as -5 dB: beyond the weak end.
+    QTest::newRow("RSSI threshold above 0 dBm") << 0 << velto << u"-5"_s << u"D79 W1"_s << -5;
+    QTest::newRow("RSSI threshold below -100 dBm") << 0 << velto << u"120"_s << u"G79 W1"_s << 120;
+    QTest::newRow("SNR at 20 dB") << 1 << velto << u"20:40"_s
+                                  << u"D40 K1 #ff1a00 r9 Y4 #ffff00 g10 G13 W1"_s << 95;
+    QTest::newRow("SNR at 15 dB") << 1 << velto << u"15:20"_s << u"D20 K1 r15 Y9 g16 G18 W1"_s
+                                  << 95;
+    QTest::newRow("SNR at 16 dB") << 1 << velto << u"16:24"_s << u"D24 K1 r12 Y7 g13 G22 W1"_s
+                                  << 95;
+    QTest::newRow("SNR at 17 dB") << 1 << velto << u"17:28"_s << u"D28 K1 r12 Y7 g13 G18 W1"_s
+                                  << 95;
+    QTest::newRow("SNR at 18 dB") << 1 << velto << u"18:32"_s << u"D32 K1 r10 Y4 g11 G21 W1"_s
+                                  << 95;
+    QTest::newRow("SNR at 21 dB") << 1 << velto << u"21:43"_s << u"D43 K1 r5 Y4 g6 G20 W1"_s << 95;
+    QTest::newRow("SNR at 30 dB: the bar reaches the end")
+        << 1 << velto << u"30:79"_s << u"D79 K1"_s << 95;
+    QTest::newRow("SNR threshold not read yet")
+        << 1 << velto << u"20:40 0:0"_s << u"K1 #ff1100 r14 Y9 g16 G38 W1"_s << 95;
+    QTest::newRow("SNR bar beyond the end") << 1 << velto << u"30:200"_s << u"D79 W1"_s << 95;
+    QTest::newRow("SNR bar before the start") << 1 << velto << u"30:-30"_s << u"G79 W1"_s << 95;
 }
 
-void TestColorBar::paintedCells()
+void TestColorBar::scales()
 {
     QFETCH(int, selector);
     QFETCH(RemoteKind, kind);
-    QFETCH(int, width);
+    QFETCH(QString, updates);
+    QFETCH(QString, cells);
+    QFETCH(int, rssiThreshold);
 
     TestStore store;
     sessionSettings.remoteKind = kind;
     ColorBar bar{ColorBarModel::Selector(selector)};
-    bar.resize(width, 17);
     bar.model().InitColorBar();
-    linkStatistics.rssiThreshold = 90;
-    linkStatistics.snrThreshold = 20;
-    linkStatistics.snrThresholdBar = 40;
-    bar.model().UpdateColorBar();
+    for (const QString &update : updates.split(' ', Qt::SkipEmptyParts)) {
+        if (selector == ColorBarModel::Rssi) {
+            linkStatistics.rssiThreshold = qint16(update.toInt());
+        } else {
+            linkStatistics.snrThreshold = qint16(update.section(':', 0, 0).toInt());
+            linkStatistics.snrThresholdBar = qint16(update.section(':', 1).toInt());
+        }
+        bar.model().UpdateColorBar();
+    }
+    QCOMPARE(differences(bar.model(), cells), QString());
+    QCOMPARE(int(linkStatistics.rssiThreshold), rssiThreshold);
 
-    const QImage image = bar.grab().toImage();
-    QCOMPARE(image.width(), width);
-    for (int i = 0; i < ColorBarModel::kCellCount; ++i) {
-        // The part of a cell that the next one does not cover.
-        const int left = bar.cellLeft(i);
-        const int right = i + 1 < ColorBarModel::kCellCount ? bar.cellLeft(i + 1) : width;
-        QVERIFY2(right > left, qPrintable(QStringLiteral("cell %1 is visible").arg(i)));
-        for (int x : {left, right - 1}) {
-            const QColor painted = image.pixelColor(x, image.height() / 2);
-            QVERIFY2(painted == bar.cellColour(i),
-                     qPrintable(QStringLiteral("cell %1 at x %2: %3, model %4")
-                                    .arg(i)
-                                    .arg(x)
-                                    .arg(painted.name(), bar.cellColour(i).name())));
+    // As painted: the part of each cell that the next one does not cover.
+    for (int width : {222, 480}) {
+        bar.resize(width, 17);
+        const QImage image = bar.grab().toImage();
+        QCOMPARE(image.width(), width);
+        for (int i = 0; i < ColorBarModel::kCellCount; ++i) {
+            const int left = bar.cellLeft(i);
+            const int right = i + 1 < ColorBarModel::kCellCount ? bar.cellLeft(i + 1) : width;
+            QVERIFY2(right > left, qPrintable(u"cell %1 is visible"_s.arg(i)));
+            for (int x : {left, right - 1})
+                QVERIFY2(image.pixelColor(x, 8) == bar.cellColour(i),
+                         qPrintable(u"cell %1 at x %2"_s.arg(i).arg(x)));
         }
     }
 }
@@ -75,37 +171,30 @@ void TestColorBar::windowScalesForAVeltoStart()
     form.InitColorBar(1);
     QVERIFY(form.RssiColorBarFrame->isHidden());
     QVERIFY(form.SNRColorBarFrame->isHidden());
-    QCOMPARE(int(linkStatistics.rssiThreshold), 95);
     linkStatistics.rssiThreshold = 90;
     linkStatistics.snrThreshold = 20;
     linkStatistics.snrThresholdBar = 40;
     form.UpdateColorBar(0);
     form.UpdateColorBar(1);
 
-    auto *rssi = form.findChild<ColorBar *>(QStringLiteral("RssiColorBar"));
-    auto *snr = form.findChild<ColorBar *>(QStringLiteral("SNRColorBar"));
+    auto *rssi = form.findChild<ColorBar *>(u"RssiColorBar"_s);
+    auto *snr = form.findChild<ColorBar *>(u"SNRColorBar"_s);
     QVERIFY(rssi && snr);
     QCOMPARE(rssi->parentWidget(), form.RssiColorBarFrame);
     QCOMPARE(snr->parentWidget(), form.SNRColorBarFrame);
-    QCOMPARE(rssi->cellColour(19), QColor(127, 0, 0));
-    QCOMPARE(rssi->cellColour(20), QColor(0, 0, 0));
-    QCOMPARE(rssi->cellColour(36), QColor(255, 255, 0));
-    QCOMPARE(snr->cellColour(39), QColor(127, 0, 0));
-    QCOMPARE(snr->cellColour(40), QColor(0, 0, 0));
-    QCOMPARE(snr->cellColour(66), QColor(0, 255, 0));
+    QCOMPARE(differences(rssi->model(), u"D20 K1 r15 Y10 g15 G18 W1"_s), QString());
+    QCOMPARE(differences(snr->model(), u"D40 K1 r10 Y4 g11 G13 W1"_s), QString());
 
     // Frames as designed: 3328 twips wide, 250 high, at 825 and 1900 twips.
-    for (QFrame *frame : {form.RssiColorBarFrame, form.SNRColorBarFrame}) {
-        QCOMPARE(frame->width(), Twips::toPixels(3328));
-        QCOMPARE(frame->height(), Twips::toPixels(250));
-    }
+    for (QFrame *frame : {form.RssiColorBarFrame, form.SNRColorBarFrame})
+        QCOMPARE(frame->size(), QSize(Twips::toPixels(3328), Twips::toPixels(250)));
     QCOMPARE(form.RssiColorBarFrame->y(), Twips::toPixels(825));
     QCOMPARE(form.SNRColorBarFrame->y(), Twips::toPixels(1900));
 
     // A second InitColorBar reuses the scale.
     form.InitColorBar(0);
     QCOMPARE(form.findChildren<ColorBar *>().size(), 2);
-    QCOMPARE(rssi->cellColour(0), QColor(255, 0, 0));
+    QCOMPARE(differences(rssi->model(), u"R11 r15 Y10 g15 G28 W1"_s), QString());
 }
 
 QTEST_MAIN(TestColorBar)

@@ -2,149 +2,153 @@
 #include "app/Records.h"
 #include "display/RSSIThresholdChanges.h"
 #include "display/SNRThresholdChanges.h"
+#include "display/ThresholdRules.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
+#include <QPushButton>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+using namespace ThresholdRules;
+
+namespace {
+
+std::unique_ptr<ThresholdDialog> open(bool rssi)
+{
+    if (rssi)
+        return std::make_unique<RSSIThresholdChanges>();
+    return std::make_unique<SNRThresholdChanges>();
+}
+
+} // namespace
+
+// What the threshold dialogs accept and refuse; what is sent and kept once
+// accepted is checked against a real agent (tst_thresholdsnmpd).
 class TestThresholdDialogs : public QObject
 {
     Q_OBJECT
 private slots:
-    void currentRssiValueHasOneMinus_data();
-    void currentRssiValueHasOneMinus();
-    void rssiEntriesRefused_data();
-    void rssiEntriesRefused();
-    void snrEmptyEntryKeepsTheBox();
-    void snrEntriesRefused_data();
-    void snrEntriesRefused();
-    void stoppedMonitoringClosesWithoutChange();
+    void currentValue_data();
+    void currentValue();
+    void refusedEntries_data();
+    void refusedEntries();
+    void rules_data();
+    void rules();
 };
 
-void TestThresholdDialogs::currentRssiValueHasOneMinus_data()
+void TestThresholdDialogs::currentValue_data()
 {
+    QTest::addColumn<bool>("rssi");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("answered with minus") << "-90"
-                                         << "-90 dBm";
-    QTest::newRow("answered without minus") << "90"
-                                            << "-90 dBm";
-    QTest::newRow("two minus signs") << "--90"
-                                     << "-90 dBm";
+
+    QTest::newRow("RSSI answered with minus") << true << u"-90"_s << u"-90 dBm"_s;
+    QTest::newRow("RSSI answered without minus") << true << u"90"_s << u"-90 dBm"_s;
+    QTest::newRow("RSSI with two minus signs") << true << u"--90"_s << u"-90 dBm"_s;
+    QTest::newRow("SNR") << false << u"20"_s << u"20 dB"_s;
 }
 
-void TestThresholdDialogs::currentRssiValueHasOneMinus()
+void TestThresholdDialogs::currentValue()
 {
-    TestStore store;
+    QFETCH(bool, rssi);
     QFETCH(QString, stored);
     QFETCH(QString, shown);
-    linkStatistics.rssiThresholdText = stored;
-    RSSIThresholdChanges dialog;
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Change the RSSI Threshold"));
-    QCOMPARE(dialog.currentValueLabel->objectName(), QStringLiteral("CurRSSIThreshLabel"));
-    QCOMPARE(dialog.currentValueLabel->text(), shown);
+
+    TestStore store;
+    linkStatistics.rssiThresholdText = linkStatistics.snrThresholdText = stored;
+    const std::unique_ptr<ThresholdDialog> dialog = open(rssi);
+    QCOMPARE(dialog->windowTitle(),
+             rssi ? u"Change the RSSI Threshold"_s : u"Change the SNR Threshold"_s);
+    QCOMPARE(dialog->currentValueLabel->objectName(),
+             rssi ? u"CurRSSIThreshLabel"_s : u"CurSNRThreshLabel"_s);
+    QCOMPARE(dialog->currentValueLabel->text(), shown);
 }
 
-void TestThresholdDialogs::rssiEntriesRefused_data()
+void TestThresholdDialogs::refusedEntries_data()
 {
+    QTest::addColumn<bool>("rssi");
     QTest::addColumn<QString>("typed");
-    QTest::newRow("-130") << "-130";
-    QTest::newRow("5") << "5";
-    QTest::newRow("letters") << "abc";
-    QTest::newRow("empty") << "";
+    QTest::addColumn<bool>("focused"); // the box takes the focus again
+
+    QTest::newRow("RSSI -130") << true << u"-130"_s << false;
+    QTest::newRow("RSSI 5") << true << u"5"_s << false;
+    QTest::newRow("RSSI letters") << true << u"abc"_s << false;
+    QTest::newRow("RSSI number with letters") << true << u"-85dBm"_s << false;
+    QTest::newRow("RSSI empty") << true << u""_s << false;
+    QTest::newRow("SNR 41") << false << u"41"_s << true;
+    QTest::newRow("SNR -1") << false << u"-1"_s << true;
+    QTest::newRow("SNR letters count as 60") << false << u"lots"_s << true;
+    QTest::newRow("SNR beyond 16 bits") << false << u"99999"_s << true;
+    QTest::newRow("SNR empty") << false << u""_s << false;
 }
 
-void TestThresholdDialogs::rssiEntriesRefused()
+void TestThresholdDialogs::refusedEntries()
 {
+    QFETCH(bool, rssi);
+    QFETCH(QString, typed);
+    QFETCH(bool, focused);
+
     TestStore store;
     MessageRecorder messages;
-    QFETCH(QString, typed);
-    linkStatistics.rssiThresholdText = QStringLiteral("-90");
     linkStatistics.rssiThreshold = 90;
-    auto *dialog = new RSSIThresholdChanges;
-    QPointer<RSSIThresholdChanges> guard(dialog);
+    linkStatistics.snrThreshold = 20;
+    const std::unique_ptr<ThresholdDialog> dialog = open(rssi);
     dialog->show();
+    QApplication::setActiveWindow(dialog.get());
     dialog->thresholdBox->setText(typed);
+    dialog->OK->setFocus(); // as a click on OK leaves it
+    QTRY_VERIFY(dialog->OK->hasFocus());
     dialog->OK_Click();
 
     QCOMPARE(messages.messages.size(), 1);
-    QCOMPARE(messages.messages.first().title, QStringLiteral("Error"));
-    QCOMPARE(messages.messages.first().icon, MessageIcon::Exclamation);
-    QCOMPARE(messages.messages.first().text,
-             QStringLiteral("Please enter a RSSI Threshold between -120 and 0.\r\n"
-                            "Include the negative sign for negative numbers."));
+    QCOMPARE(messages.messages[0].title, u"Error"_s);
+    QCOMPARE(messages.messages[0].icon, MessageIcon::Exclamation);
+    QCOMPARE(messages.messages[0].text,
+             rssi ? u"Please enter a RSSI Threshold between -120 and 0.\r\n"
+                    "Include the negative sign for negative numbers."_s
+                  : u"Please enter a SNR threshold between 0 and 40."_s);
     QCOMPARE(dialog->thresholdBox->text(), QString());
+    if (focused)
+        QTRY_VERIFY(dialog->thresholdBox->hasFocus());
     QVERIFY(dialog->isVisible());
-    QCOMPARE(linkStatistics.rssiThreshold, qint16(90));
-    delete guard;
+    QCOMPARE(int(linkStatistics.rssiThreshold), 90);
+    QCOMPARE(int(linkStatistics.snrThreshold), 20);
 }
 
-void TestThresholdDialogs::snrEmptyEntryKeepsTheBox()
+void TestThresholdDialogs::rules_data()
 {
-    TestStore store;
-    MessageRecorder messages;
-    linkStatistics.snrThresholdText = QStringLiteral("20");
-    SNRThresholdChanges dialog;
-    dialog.show();
-    QCOMPARE(dialog.currentValueLabel->text(), QStringLiteral("20 dB"));
-    dialog.OK_Click();
-    QCOMPARE(messages.messages.size(), 1);
-    QCOMPARE(messages.messages.first().text,
-             QStringLiteral("Please enter a SNR threshold between 0 and 40."));
-    QVERIFY(dialog.isVisible());
+    QTest::addColumn<char>("rule"); // 'r' RSSI entry, 's' SNR entry, 'a' the radio's RSSI answer
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("result"); // the RSSI magnitude kept, the SNR value sent, accepted
+
+    QTest::newRow("RSSI -120 is held at 100") << 'r' << u"-120"_s << 100;
+    QTest::newRow("RSSI 0 is held at 61") << 'r' << u"0"_s << 61;
+    QTest::newRow("RSSI -85.5 rounds to even") << 'r' << u"-85.5"_s << 86;
+    QTest::newRow("SNR 13.5 rounds to even") << 's' << u"13.5"_s << 14;
+    QTest::newRow("SNR 0") << 's' << u"0"_s << 0;
+    QTest::newRow("SNR 40") << 's' << u"40"_s << 40;
+    QTest::newRow("answer echoed") << 'a' << u"-85"_s << 1;
+    QTest::newRow("answer zero") << 'a' << u"0"_s << 1;
+    QTest::newRow("answer error") << 'a' << u"ERROR"_s << 0;
+    QTest::newRow("answer without minus") << 'a' << u"85"_s << 0;
+    QTest::newRow("empty answer") << 'a' << u""_s << 0;
 }
 
-void TestThresholdDialogs::snrEntriesRefused_data()
+void TestThresholdDialogs::rules()
 {
-    QTest::addColumn<QString>("typed");
-    QTest::newRow("41") << "41";
-    QTest::newRow("-1") << "-1";
-    QTest::newRow("letters count as 60") << "lots";
-}
+    QFETCH(char, rule);
+    QFETCH(QString, text);
+    QFETCH(int, result);
 
-void TestThresholdDialogs::snrEntriesRefused()
-{
-    TestStore store;
-    MessageRecorder messages;
-    QFETCH(QString, typed);
-    SNRThresholdChanges dialog;
-    dialog.show();
-    QApplication::setActiveWindow(&dialog);
-    dialog.thresholdBox->setText(typed);
-    dialog.OK_Click();
-    QCOMPARE(messages.messages.size(), 1);
-    QCOMPARE(messages.messages.first().title, QStringLiteral("Error"));
-    QCOMPARE(dialog.thresholdBox->text(), QString());
-    QTRY_VERIFY(dialog.thresholdBox->hasFocus());
-    QVERIFY(dialog.isVisible());
-}
-
-void TestThresholdDialogs::stoppedMonitoringClosesWithoutChange()
-{
-    TestStore store;
-    MessageRecorder messages;
-    monitorState.monitoringStopped = true;
-    linkStatistics.rssiThresholdText = QStringLiteral("-90");
-    linkStatistics.rssiThreshold = 90;
-    linkStatistics.snrThresholdText = QStringLiteral("20");
-    linkStatistics.snrThreshold = 20;
-
-    QPointer<RSSIThresholdChanges> rssi = RSSIThresholdChanges::showModeless();
-    rssi->thresholdBox->setText(QStringLiteral("-85"));
-    rssi->OK_Click();
-    QPointer<SNRThresholdChanges> snr = SNRThresholdChanges::showModeless();
-    snr->thresholdBox->setText(QStringLiteral("12"));
-    snr->OK_Click();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
-    QVERIFY(rssi.isNull());
-    QVERIFY(snr.isNull());
-    QVERIFY(messages.messages.isEmpty());
-    QCOMPARE(linkStatistics.rssiThresholdText, QStringLiteral("-90"));
-    QCOMPARE(linkStatistics.rssiThreshold, qint16(90));
-    QCOMPARE(linkStatistics.snrThresholdText, QStringLiteral("20"));
-    QCOMPARE(linkStatistics.snrThreshold, qint16(20));
+    if (rule == 'r') {
+        QVERIFY(isValidRssiEntry(text));
+        QCOMPARE(int(rssiThresholdFromEntry(text)), result);
+    } else if (rule == 's') {
+        QCOMPARE(snrEntryValue(text).value_or(-1), result);
+    } else {
+        QCOMPARE(int(radioAcceptedRssi(text)), result);
+    }
 }
 
 QTEST_MAIN(TestThresholdDialogs)

@@ -16,22 +16,15 @@
 #include <QPointer>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-QStringList radioObjects()
+ThresholdDialog *showDialog(bool rssi)
 {
-    return {LookupOid(OidCatalogue::RssiThreshold) + QStringLiteral(" integer -90"),
-            LookupOid(OidCatalogue::SnrThreshold) + QStringLiteral(" integer 16")};
-}
-
-// The first black cell of a scale: where its threshold is marked.
-int blackCell(const ColorBar *bar)
-{
-    for (int i = 0; i < 80; ++i) {
-        if (bar->cellColour(i) == QColor(0, 0, 0))
-            return i;
-    }
-    return -1;
+    if (rssi)
+        return RSSIThresholdChanges::showModeless();
+    return SNRThresholdChanges::showModeless();
 }
 
 } // namespace
@@ -42,15 +35,11 @@ class TestThresholdSnmpd : public QObject
 private slots:
     void init();
     void cleanup();
-    void rssi_data();
-    void rssi();
-    void snr_data();
-    void snr();
+    void accepted_data();
+    void accepted();
     void nothingIsSentWhileStopped();
 
 private:
-    QString radioValue(int index);
-
     std::unique_ptr<TestStore> m_store;
     std::unique_ptr<MessageRecorder> m_messages;
     std::unique_ptr<SnmpdAgent> m_agent;
@@ -61,17 +50,18 @@ void TestThresholdSnmpd::init()
 {
     m_store = std::make_unique<TestStore>();
     m_messages = std::make_unique<MessageRecorder>();
-    m_agent = std::make_unique<SnmpdAgent>(radioObjects());
+    m_agent = std::make_unique<SnmpdAgent>(
+        QStringList{LookupOid(OidCatalogue::RssiThreshold) + u" integer -90"_s,
+                    LookupOid(OidCatalogue::SnrThreshold) + u" integer 16"_s});
     QVERIFY2(m_agent->isRunning(), qPrintable(m_agent->failure()));
-    m_store->put(QStringLiteral("Preferences"), QStringLiteral("SNMPPort"),
-                 QString::number(m_agent->port()));
+    m_store->put(u"Preferences"_s, u"SNMPPort"_s, QString::number(m_agent->port()));
     sessionSettings.remoteKind = RemoteKind::Velto;
-    sessionSettings.remoteAddress = QStringLiteral("127.0.0.1");
-    sessionSettings.readCommunity = QStringLiteral("public");
-    sessionSettings.writeCommunity = QStringLiteral("private");
-    linkStatistics.rssiThresholdText = QStringLiteral("-90");
+    sessionSettings.remoteAddress = u"127.0.0.1"_s;
+    sessionSettings.readCommunity = u"public"_s;
+    sessionSettings.writeCommunity = u"private"_s;
+    linkStatistics.rssiThresholdText = u"-90"_s;
     linkStatistics.rssiThreshold = 90;
-    linkStatistics.snrThresholdText = QStringLiteral("16");
+    linkStatistics.snrThresholdText = u"16"_s;
     linkStatistics.snrThreshold = 16;
     linkStatistics.snrThresholdBar = 24;
     m_window = StationWindows::openMonitoringForm();
@@ -94,80 +84,52 @@ void TestThresholdSnmpd::cleanup()
     m_store.reset();
 }
 
-QString TestThresholdSnmpd::radioValue(int index)
+void TestThresholdSnmpd::accepted_data()
 {
-    return m_window->GetViaSNMP(index);
-}
-
-void TestThresholdSnmpd::rssi_data()
-{
+    QTest::addColumn<bool>("rssi");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("magnitude");
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<int>("threshold"); // as the scale keeps it
     QTest::addColumn<int>("markedCell");
 
-    QTest::newRow("-85 accepted") << "-85" << 85 << 30;
-    QTest::newRow("-45 accepted, scale held at 61") << "-45" << 61 << 78;
+    QTest::newRow("RSSI -85") << true << u"-85"_s << u"-85"_s << 85 << 30;
+    QTest::newRow("RSSI -45, scale held at 61") << true << u"-45"_s << u"-45"_s << 61 << 78;
+    QTest::newRow("SNR 12.5 is sent as 12") << false << u"12.5"_s << u"12"_s << 12 << 8;
+    QTest::newRow("SNR 5 is kept at 10 on the scale") << false << u"5"_s << u"5"_s << 10 << 0;
+    QTest::newRow("SNR 20") << false << u"20"_s << u"20"_s << 20 << 40;
 }
 
-void TestThresholdSnmpd::rssi()
+void TestThresholdSnmpd::accepted()
 {
+    QFETCH(bool, rssi);
     QFETCH(QString, typed);
-    QFETCH(int, magnitude);
+    QFETCH(QString, sent);
+    QFETCH(int, threshold);
     QFETCH(int, markedCell);
 
-    QPointer<RSSIThresholdChanges> dialog = RSSIThresholdChanges::showModeless();
+    QPointer<ThresholdDialog> dialog = showDialog(rssi);
     dialog->thresholdBox->setText(typed);
     dialog->OK_Click();
 
     QVERIFY(m_messages->messages.isEmpty());
-    QCOMPARE(radioValue(OidCatalogue::RssiThreshold), typed);
-    QCOMPARE(linkStatistics.rssiThresholdText, typed);
-    QCOMPARE(int(linkStatistics.rssiThreshold), magnitude);
-    auto *bar = m_window->findChild<ColorBar *>(QStringLiteral("RssiColorBar"));
+    QCOMPARE(m_window->GetViaSNMP(rssi ? OidCatalogue::RssiThreshold : OidCatalogue::SnrThreshold),
+             sent);
+    QCOMPARE(rssi ? linkStatistics.rssiThresholdText : linkStatistics.snrThresholdText, sent);
+    QCOMPARE(int(rssi ? linkStatistics.rssiThreshold : linkStatistics.snrThreshold), threshold);
+    // The first black cell of the scale marks the threshold.
+    auto *bar = m_window->findChild<ColorBar *>(rssi ? u"RssiColorBar"_s : u"SNRColorBar"_s);
     QVERIFY(bar);
-    QCOMPARE(blackCell(bar), markedCell);
+    int black = 0;
+    while (black < ColorBarModel::kCellCount && bar->cellColour(black) != Qt::black)
+        ++black;
+    QCOMPARE(black, markedCell);
 
     // The next opening shows the accepted value.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(dialog.isNull());
-    RSSIThresholdChanges again;
-    QCOMPARE(again.currentValueLabel->text(), typed + QStringLiteral(" dBm"));
-}
-
-void TestThresholdSnmpd::snr_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("sent");
-    QTest::addColumn<int>("threshold");
-    QTest::addColumn<int>("bar");
-
-    QTest::newRow("12.5 is sent as 12") << "12.5"
-                                        << "12" << 12 << 8;
-    QTest::newRow("5 is kept at 10 on the scale") << "5"
-                                                  << "5" << 10 << 0;
-    QTest::newRow("20") << "20"
-                        << "20" << 20 << 40;
-}
-
-void TestThresholdSnmpd::snr()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, sent);
-    QFETCH(int, threshold);
-    QFETCH(int, bar);
-
-    QPointer<SNRThresholdChanges> dialog = SNRThresholdChanges::showModeless();
-    dialog->thresholdBox->setText(typed);
-    dialog->OK_Click();
-
-    QVERIFY(m_messages->messages.isEmpty());
-    QCOMPARE(radioValue(OidCatalogue::SnrThreshold), sent);
-    QCOMPARE(linkStatistics.snrThresholdText, sent);
-    QCOMPARE(int(linkStatistics.snrThreshold), threshold);
-    QCOMPARE(int(linkStatistics.snrThresholdBar), bar);
-    auto *scale = m_window->findChild<ColorBar *>(QStringLiteral("SNRColorBar"));
-    QVERIFY(scale);
-    QCOMPARE(blackCell(scale), bar);
+    dialog = showDialog(rssi);
+    QCOMPARE(dialog->currentValueLabel->text(), sent + (rssi ? u" dBm"_s : u" dB"_s));
+    dialog->close();
 }
 
 void TestThresholdSnmpd::nothingIsSentWhileStopped()
@@ -176,18 +138,23 @@ void TestThresholdSnmpd::nothingIsSentWhileStopped()
     QVERIFY(monitorState.monitoringStopped);
     m_agent->requests.clear();
 
-    RSSIThresholdChanges::showModeless()->thresholdBox->setText(QStringLiteral("-70"));
-    RSSIThresholdChanges::showModeless()->OK_Click();
-    SNRThresholdChanges::showModeless()->thresholdBox->setText(QStringLiteral("25"));
-    SNRThresholdChanges::showModeless()->OK_Click();
-
+    for (bool rssi : {true, false}) {
+        QPointer<ThresholdDialog> dialog = showDialog(rssi);
+        dialog->thresholdBox->setText(rssi ? u"-70"_s : u"25"_s);
+        dialog->OK_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(dialog.isNull()); // closed without a word
+    }
+    QVERIFY(m_messages->messages.isEmpty());
     QVERIFY(m_agent->requests.isEmpty());
-    QCOMPARE(linkStatistics.rssiThresholdText, QStringLiteral("-90"));
-    QCOMPARE(linkStatistics.snrThresholdText, QStringLiteral("16"));
+    QCOMPARE(linkStatistics.rssiThresholdText, u"-90"_s);
+    QCOMPARE(int(linkStatistics.rssiThreshold), 90);
+    QCOMPARE(linkStatistics.snrThresholdText, u"16"_s);
+    QCOMPARE(int(linkStatistics.snrThreshold), 16);
     // The radio kept its values.
     monitorState.monitoringStopped = false;
-    QCOMPARE(radioValue(OidCatalogue::RssiThreshold), QStringLiteral("-90"));
-    QCOMPARE(radioValue(OidCatalogue::SnrThreshold), QStringLiteral("16"));
+    QCOMPARE(m_window->GetViaSNMP(OidCatalogue::RssiThreshold), u"-90"_s);
+    QCOMPARE(m_window->GetViaSNMP(OidCatalogue::SnrThreshold), u"16"_s);
 }
 
 QTEST_MAIN(TestThresholdSnmpd)

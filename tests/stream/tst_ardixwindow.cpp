@@ -1,7 +1,6 @@
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "app/StationWindows.h"
-#include "display/ColorBar.h"
 #include "display/SignalMeter.h"
 #include "monitor/KavomonitoringForm.h"
 #include "session/SnifferForm.h"
@@ -10,11 +9,12 @@
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
-#include <QNetworkInterface>
 #include <QPointer>
 #include <QTimer>
 #include <QUdpSocket>
 #include <QtTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -26,15 +26,32 @@ QByteArray bytes(const char *hex)
 QByteArray datagram(const char *head, const char *counters = "")
 {
     QByteArray d = bytes(head) + bytes(counters);
-    if (d.size() < 35)
-        d.append(35 - d.size(), '\0');
-    return d;
+    return d.leftJustified(35, '\0');
 }
 
 const QString kInvalidData =
-    QStringLiteral("Invalid data being received by the remote.\r\nRestart radio and try again.");
+    u"Invalid data being received by the remote.\r\nRestart radio and try again."_s;
+const QString kZeros = u"0 0 0 0 0 0 0 0"_s;
+const QStringList kAllTimers = {"ChartTimer", "dataArrivalTimer1", "DataArrivalTimer2", "idleTimer",
+                                "checkToSeeIfDisconnectedTimer"};
 
-// One Ardix run of the monitoring window on a free port of this machine.
+// The counters in datagram order.
+QList<QString *> counterFields()
+{
+    LinkStatistics &s = linkStatistics;
+    return {&s.rxBytes,   &s.rxPackets, &s.rxErrors,  &s.txBytes,
+            &s.txPackets, &s.txErrors,  &s.fragments, &s.retries};
+}
+
+void expectStopMessage(const OperatorMessage &m, const QString &title, const QString &text)
+{
+    QCOMPARE(m.title, title);
+    QCOMPARE(m.icon, MessageIcon::Stop);
+    QCOMPARE(m.text, text);
+}
+
+// One Ardix run of the monitoring window on a free port of this machine; its
+// multicast membership stays on loopback (TestSupport).
 struct ArdixRun
 {
     TestStore store;
@@ -62,9 +79,7 @@ struct ArdixRun
     static qint32 freePort()
     {
         QUdpSocket probe;
-        if (!probe.bind(QHostAddress::LocalHost, 0))
-            return 0;
-        return probe.localPort();
+        return probe.bind(QHostAddress::LocalHost, 0) ? probe.localPort() : 0;
     }
 
     void send(const QByteArray &d)
@@ -73,8 +88,27 @@ struct ArdixRun
                              quint16(sessionSettings.destPort));
     }
 
-    QTimer *timer(const char *name) const { return form->findChild<QTimer *>(name); }
-    ColorBar *rssiScale() const { return form->findChild<ColorBar *>("RssiColorBar"); }
+    QTimer *timer(const QString &name) const { return form->findChild<QTimer *>(name); }
+
+    QStringList activeTimers() const
+    {
+        QStringList active;
+        for (const QString &name : kAllTimers) {
+            if (timer(name)->isActive())
+                active << name;
+        }
+        return active;
+    }
+
+    QList<QWidget *> signalWidgets() const
+    {
+        QList<QWidget *> widgets;
+        for (const char *name :
+             {"RssiColorBarFrame", "light", "status", "SignalStrengthlbl", "ConnectionStatuslbl",
+              "SignalStrengthMeter", "hundredDBMlbl", "eightyDBMlbl", "sixtyDBMlbl"})
+            widgets << form->findChild<QWidget *>(name);
+        return widgets;
+    }
 };
 
 } // namespace
@@ -85,60 +119,48 @@ class TestArdixWindow : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-
-    void startWaitsForData();
+    void startStopAndResume();
     void datagramIsShown_data();
     void datagramIsShown();
-    void disconnectedStateKeepsTheChartEntry_data();
-    void disconnectedStateKeepsTheChartEntry();
     void badMarkerIsToldOnceAndTheRunGoesOn();
     void datagramsDuringAMessageWaitTheirTurn();
     void windowClosedDuringAMessage();
-    void freshnessWatchdog();
-    void silenceShowsDisconnectedUntilDataReturns();
+    void watchdogs();
     void noDataReturnsToTheDialog_data();
     void noDataReturnsToTheDialog();
-    void stopAndResume();
     void failedJoinEndsTheStation();
-
-private:
-    MulticastMembership::InterfaceSource m_previousSource;
 };
 
-void TestArdixWindow::initTestCase()
-{
-    // Memberships on loopback only: no membership report leaves the machine.
-    const int loopback = QNetworkInterface::interfaceIndexFromName(QStringLiteral("lo"));
-    QVERIFY(loopback > 0);
-    m_previousSource =
-        MulticastMembership::setInterfaceSource([loopback] { return QList<int>{loopback}; });
-}
-
-void TestArdixWindow::cleanupTestCase()
-{
-    MulticastMembership::setInterfaceSource(m_previousSource);
-}
-
-void TestArdixWindow::startWaitsForData()
+void TestArdixWindow::startStopAndResume()
 {
     ArdixRun run;
-    QVERIFY(run.form->Winsock1->state() == QAbstractSocket::BoundState);
-    QCOMPARE(int(run.form->Winsock1->localPort()), sessionSettings.destPort);
-    QVERIFY(linkStatistics.ArdixDataFresh);
-    QVERIFY(!linkStatistics.ArdixDataSeen);
+    KavomonitoringForm *f = run.form;
+    const auto expectWaitingForData = [&] {
+        QCOMPARE(f->Winsock1->state(), QAbstractSocket::BoundState);
+        QCOMPARE(int(f->Winsock1->localPort()), sessionSettings.destPort);
+        QVERIFY(linkStatistics.ArdixDataFresh);
+        QVERIFY(!linkStatistics.ArdixDataSeen);
+        QVERIFY(f->collectingDatalbl->isVisible());
+        for (QWidget *w : run.signalWidgets())
+            QVERIFY2(w->isHidden(), qPrintable(w->objectName()));
+        QCOMPARE(run.activeTimers(), kAllTimers);
+    };
+    expectWaitingForData();
     QCOMPARE(int(linkStatistics.linkRateKbps), 120);
-    QVERIFY(run.form->collectingDatalbl->isVisible());
-    for (QWidget *w :
-         {static_cast<QWidget *>(run.form->RssiColorBarFrame),
-          static_cast<QWidget *>(run.form->light), static_cast<QWidget *>(run.form->status),
-          static_cast<QWidget *>(run.form->SignalStrengthMeter),
-          static_cast<QWidget *>(run.form->hundredDBMlbl)})
-        QVERIFY2(w->isHidden(), qPrintable(w->objectName()));
-    for (const char *name : {"ChartTimer", "dataArrivalTimer1", "DataArrivalTimer2", "idleTimer",
-                             "checkToSeeIfDisconnectedTimer"})
-        QVERIFY2(run.timer(name)->isActive(), name);
+
+    run.send(datagram("01 FF B5"));
+    QTRY_VERIFY(linkStatistics.ArdixDataSeen);
+    f->DataArrivalTimer2_Timer(); // the silence interval is now 5000
+    f->ToggleMonitoring();
+    QCOMPARE(f->Winsock1->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(run.activeTimers(), QStringList());
+
+    f->ToggleMonitoring();
+    expectWaitingForData();
+    QCOMPARE(run.timer("DataArrivalTimer2")->interval(), 5000);
+    run.send(datagram("01 FF C4", "0000000B"));
+    QTRY_COMPARE(linkStatistics.rxBytes, u"11"_s);
+    QCOMPARE(f->status->text(), u"Associated"_s);
     QVERIFY(run.messages.messages.isEmpty());
 }
 
@@ -147,48 +169,26 @@ void TestArdixWindow::datagramIsShown_data()
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<int>("storedRssi");
     QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("state");
-    QTest::addColumn<QColor>("stateColour");
-    QTest::addColumn<int>("lamp");
+    QTest::addColumn<int>("lamp"); // 102 associated, 103 disconnected
     QTest::addColumn<double>("meter");
-    QTest::addColumn<QString>("rxBytes");
-    QTest::addColumn<QString>("rxPackets");
-    QTest::addColumn<QString>("retries");
+    QTest::addColumn<QString>("counters");
 
-    const QColor green(0, 128, 0);
-    const QColor darkRed(192, 0, 0);
     QTest::newRow("01 FF B5 and zeros, nothing stored")
-        << datagram("01 FF B5") << 0 << "-75 dBm"
-        << "Associated" << green << 102 << 62.5 << "0"
-        << "0"
-        << "0";
-    QTest::newRow("the same after -80") << datagram("01 FF B5") << -80 << "-78 dBm"
-                                        << "Associated" << green << 102 << 55.0 << "0"
-                                        << "0"
-                                        << "0";
+        << datagram("01 FF B5") << 0 << u"-75 dBm"_s << 102 << 62.5 << kZeros;
+    QTest::newRow("the same after -80")
+        << datagram("01 FF B5") << -80 << u"-78 dBm"_s << 102 << 55.0 << kZeros;
     QTest::newRow("counters 00 BC 61 4E and 00 12 D6 87")
-        << datagram("01 FF B5", "00BC614E 0012D687 00000000 00000000 00000000 00000000 "
-                                "00000000 80000000")
-        << 0 << "-75 dBm"
-        << "Associated" << green << 102 << 62.5 << "1.234568E+07"
-        << "1234567"
-        << "2.147484E+09";
-    QTest::newRow("state 00") << datagram("00 FF B5") << 0 << "-75 dBm"
-                              << "Disconnected" << darkRed << 103 << 62.5 << "0"
-                              << "0"
-                              << "0";
-    QTest::newRow("RSSI byte 00") << datagram("01 FF 00") << 0 << "0 dBm"
-                                  << "Associated" << green << 102 << 100.0 << "0"
-                                  << "0"
-                                  << "0";
-    QTest::newRow("40 bytes") << datagram("01 FF B5") + bytes("0102030405") << 0 << "-75 dBm"
-                              << "Associated" << green << 102 << 62.5 << "0"
-                              << "0"
-                              << "0";
-    QTest::newRow("one byte: the state alone") << bytes("01") << -80 << "Kavo Connectivity Window"
-                                               << "Associated" << green << 102 << 0.0 << "kept"
-                                               << "kept"
-                                               << "kept";
+        << datagram("01 FF B5", "00BC614E 0012D687 00000003 00000004 00000005 00000006 "
+                                "00000007 80000000")
+        << 0 << u"-75 dBm"_s << 102 << 62.5 << u"1.234568E+07 1234567 3 4 5 6 7 2.147484E+09"_s;
+    QTest::newRow("state 00") << datagram("00 FF B5") << 0 << u"-75 dBm"_s << 103 << 62.5 << kZeros;
+    QTest::newRow("RSSI byte 00") << datagram("01 FF 00") << 0 << u"0 dBm"_s << 102 << 100.0
+                                  << kZeros;
+    QTest::newRow("40 bytes") << datagram("01 FF B5") + bytes("0102030405") << 0 << u"-75 dBm"_s
+                              << 102 << 62.5 << kZeros;
+    QTest::newRow("one byte: the state alone")
+        << bytes("01") << -80 << u"Kavo Connectivity Window"_s << 102 << 0.0
+        << u"kept kept kept kept kept kept kept kept"_s;
 }
 
 void TestArdixWindow::datagramIsShown()
@@ -196,72 +196,39 @@ void TestArdixWindow::datagramIsShown()
     QFETCH(QByteArray, data);
     QFETCH(int, storedRssi);
     QFETCH(QString, title);
-    QFETCH(QString, state);
-    QFETCH(QColor, stateColour);
     QFETCH(int, lamp);
     QFETCH(double, meter);
-    QFETCH(QString, rxBytes);
-    QFETCH(QString, rxPackets);
-    QFETCH(QString, retries);
+    QFETCH(QString, counters);
 
     ArdixRun run;
+    KavomonitoringForm *f = run.form;
     linkStatistics.rssi = qint16(storedRssi);
-    linkStatistics.rxBytes = linkStatistics.rxPackets = linkStatistics.retries =
-        QStringLiteral("kept");
+    for (QString *c : counterFields())
+        *c = u"kept"_s;
+    f->Traffic_History_Chart->setEnabled(false);
     run.send(data);
     QTRY_VERIFY(linkStatistics.ArdixDataSeen);
 
-    KavomonitoringForm *f = run.form;
+    const bool associated = lamp == 102;
     QCOMPARE(f->windowTitle(), title);
-    QCOMPARE(f->status->text(), state);
-    QCOMPARE(KavomonitoringForm::labelColour(f->status), stateColour);
+    QCOMPARE(f->status->text(), associated ? u"Associated"_s : u"Disconnected"_s);
+    QCOMPARE(KavomonitoringForm::labelColour(f->status),
+             associated ? QColor(0, 128, 0) : QColor(192, 0, 0));
     QVERIFY(f->status->alignment().testFlag(Qt::AlignLeft));
     QCOMPARE(f->lampIconId(), lamp);
     QCOMPARE(f->SignalStrengthMeter->meterValue(), meter);
-    QCOMPARE(linkStatistics.rxBytes, rxBytes);
-    QCOMPARE(linkStatistics.rxPackets, rxPackets);
-    QCOMPARE(linkStatistics.retries, retries);
+    QStringList shown;
+    for (QString *c : counterFields())
+        shown << *c;
+    QCOMPARE(shown.join(' '), counters);
+    QCOMPARE(f->Traffic_History_Chart->isEnabled(), associated);
     QVERIFY(linkStatistics.ArdixDataFresh);
     QVERIFY(f->collectingDatalbl->isHidden());
-    for (QWidget *w :
-         {static_cast<QWidget *>(f->RssiColorBarFrame), static_cast<QWidget *>(f->light),
-          static_cast<QWidget *>(f->status), static_cast<QWidget *>(f->SignalStrengthlbl),
-          static_cast<QWidget *>(f->ConnectionStatuslbl),
-          static_cast<QWidget *>(f->SignalStrengthMeter), static_cast<QWidget *>(f->hundredDBMlbl),
-          static_cast<QWidget *>(f->eightyDBMlbl), static_cast<QWidget *>(f->sixtyDBMlbl)})
+    for (QWidget *w : run.signalWidgets())
         QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
-    // The Ardix scale: no threshold mark, shading from the second cell.
-    QCOMPARE(run.rssiScale()->cellColour(0), QColor(255, 0, 0));
-    QCOMPARE(run.rssiScale()->cellColour(15), QColor(255, 255, 0));
-    QCOMPARE(run.rssiScale()->cellColour(79), QColor(255, 255, 255));
-    QVERIFY(run.timer("dataArrivalTimer1")->isActive());
-    QVERIFY(run.timer("DataArrivalTimer2")->isActive());
+    QCOMPARE(run.activeTimers(), kAllTimers);
     QVERIFY(run.messages.messages.isEmpty());
     QCOMPARE(run.terminations.count, 0);
-}
-
-void TestArdixWindow::disconnectedStateKeepsTheChartEntry_data()
-{
-    QTest::addColumn<bool>("enabledBefore");
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<bool>("enabledAfter");
-
-    QTest::newRow("associated enables") << false << datagram("01 FF B5") << true;
-    QTest::newRow("disconnected keeps it disabled") << false << datagram("00 FF B5") << false;
-    QTest::newRow("disconnected keeps it enabled") << true << datagram("00 FF B5") << true;
-}
-
-void TestArdixWindow::disconnectedStateKeepsTheChartEntry()
-{
-    QFETCH(bool, enabledBefore);
-    QFETCH(QByteArray, data);
-    QFETCH(bool, enabledAfter);
-
-    ArdixRun run;
-    run.form->Traffic_History_Chart->setEnabled(enabledBefore);
-    run.send(data);
-    QTRY_VERIFY(linkStatistics.ArdixDataSeen);
-    QCOMPARE(run.form->Traffic_History_Chart->isEnabled(), enabledAfter);
 }
 
 void TestArdixWindow::badMarkerIsToldOnceAndTheRunGoesOn()
@@ -271,12 +238,10 @@ void TestArdixWindow::badMarkerIsToldOnceAndTheRunGoesOn()
     run.send(datagram("01 FE 80", "00000007"));
     run.send(datagram("01 FE 80"));
     run.send(datagram("01 FF B5", "00000001"));
-    QTRY_COMPARE(linkStatistics.rxBytes, QStringLiteral("1"));
+    QTRY_COMPARE(linkStatistics.rxBytes, u"1"_s);
     QCOMPARE(run.messages.messages.size(), 1);
-    QCOMPARE(run.messages.messages[0].title, QStringLiteral("Error"));
-    QCOMPARE(run.messages.messages[0].icon, MessageIcon::Stop);
-    QCOMPARE(run.messages.messages[0].text, kInvalidData);
-    QCOMPARE(run.form->windowTitle(), QStringLiteral("-75 dBm")); // -128 was never taken
+    expectStopMessage(run.messages.messages[0], u"Error"_s, kInvalidData);
+    QCOMPARE(run.form->windowTitle(), u"-75 dBm"_s); // -128 was never taken
     QCOMPARE(run.terminations.count, 0);
     QVERIFY(!run.form->isUnloaded());
     QVERIFY(run.timer("DataArrivalTimer2")->isActive());
@@ -284,14 +249,14 @@ void TestArdixWindow::badMarkerIsToldOnceAndTheRunGoesOn()
     // After a good datagram a bad one is told again.
     run.send(datagram("01 FE 80"));
     run.send(datagram("01 FF B5", "00000002"));
-    QTRY_COMPARE(linkStatistics.rxBytes, QStringLiteral("2"));
+    QTRY_COMPARE(linkStatistics.rxBytes, u"2"_s);
     QCOMPARE(run.messages.messages.size(), 2);
     QCOMPARE(run.messages.messages[1].text, kInvalidData);
 
     // A one-byte datagram never reaches the marker.
     run.send(bytes("00"));
     run.send(datagram("01 FF B5", "00000003"));
-    QTRY_COMPARE(linkStatistics.rxBytes, QStringLiteral("3"));
+    QTRY_COMPARE(linkStatistics.rxBytes, u"3"_s);
     QCOMPARE(run.messages.messages.size(), 2);
 }
 
@@ -311,13 +276,13 @@ void TestArdixWindow::datagramsDuringAMessageWaitTheirTurn()
     run.send(datagram("01 FE 80"));
     run.send(datagram("01 FF C4", "00000000 00000002"));
     run.send(datagram("01 FF B5", "00000000 00000003"));
-    QTRY_COMPARE(linkStatistics.rxPackets, QStringLiteral("3"));
+    QTRY_COMPARE(linkStatistics.rxPackets, u"3"_s);
 
     QCOMPARE(run.messages.messages.size(), 1);
-    QCOMPARE(titleWhileOpen, QStringLiteral("Kavo Connectivity Window"));
+    QCOMPARE(titleWhileOpen, u"Kavo Connectivity Window"_s);
     QCOMPARE(rxPacketsWhileOpen, QString());
     // Both were taken after the box, in order: -60, then the mean with -75.
-    QCOMPARE(run.form->windowTitle(), QStringLiteral("-68 dBm"));
+    QCOMPARE(run.form->windowTitle(), u"-68 dBm"_s);
 }
 
 void TestArdixWindow::windowClosedDuringAMessage()
@@ -329,8 +294,7 @@ void TestArdixWindow::windowClosedDuringAMessage()
     QTRY_COMPARE(run.messages.messages.size(), 1);
     if (run.form) {
         QVERIFY(run.form->isUnloaded());
-        QVERIFY(!run.timer("dataArrivalTimer1")->isActive());
-        QVERIFY(!run.timer("DataArrivalTimer2")->isActive());
+        QCOMPARE(run.activeTimers(), QStringList());
     }
     // The datagram behind the bad one went with the closed socket.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -339,57 +303,53 @@ void TestArdixWindow::windowClosedDuringAMessage()
     QCOMPARE(run.terminations.count, 0);
 }
 
-void TestArdixWindow::freshnessWatchdog()
+void TestArdixWindow::watchdogs()
 {
     ArdixRun run;
+    KavomonitoringForm *f = run.form;
+    QTimer *freshness = run.timer("dataArrivalTimer1");
+    QTimer *silence = run.timer("DataArrivalTimer2");
     run.send(datagram("01 FF B5"));
     QTRY_VERIFY(linkStatistics.ArdixDataSeen);
-    QTimer *timer1 = run.timer("dataArrivalTimer1");
-    QCOMPARE(timer1->interval(), 4000);
+    QCOMPARE(freshness->interval(), 4000);
+    QCOMPARE(silence->interval(), 7000);
 
-    run.form->dataArrivalTimer1_Timer();
-    QVERIFY(!linkStatistics.ArdixDataFresh);
-    QCOMPARE(timer1->interval(), 6000);
-    QVERIFY(timer1->isActive());
-
-    // A datagram makes the data fresh again; the interval stays changed.
-    run.send(datagram("01 FF B5", "00000009"));
-    QTRY_COMPARE(linkStatistics.rxBytes, QStringLiteral("9"));
-    QVERIFY(linkStatistics.ArdixDataFresh);
-    QVERIFY(timer1->isActive());
-    QCOMPARE(timer1->interval(), 6000);
-    QVERIFY(run.messages.messages.isEmpty());
-}
-
-void TestArdixWindow::silenceShowsDisconnectedUntilDataReturns()
-{
-    ArdixRun run;
-    run.send(datagram("01 FF B5"));
-    QTRY_VERIFY(linkStatistics.ArdixDataSeen);
-    QTimer *timer2 = run.timer("DataArrivalTimer2");
-    QCOMPARE(timer2->interval(), 7000);
-
+    // Silence is shown as a disconnected remote, again every 5 s while it lasts.
     for (int tick = 0; tick < 2; ++tick) {
-        run.form->DataArrivalTimer2_Timer();
-        QCOMPARE(run.form->status->text(), QStringLiteral("Disconnected"));
-        QCOMPARE(KavomonitoringForm::labelColour(run.form->status), QColor(192, 0, 0));
-        QCOMPARE(run.form->lampIconId(), 103);
-        QCOMPARE(run.form->windowTitle(), QStringLiteral("--- dBm"));
-        QCOMPARE(run.form->SignalStrengthMeter->meterValue(), 0.0);
+        f->DataArrivalTimer2_Timer();
+        QCOMPARE(f->status->text(), u"Disconnected"_s);
+        QCOMPARE(KavomonitoringForm::labelColour(f->status), QColor(192, 0, 0));
+        QCOMPARE(f->lampIconId(), 103);
+        QCOMPARE(f->windowTitle(), u"--- dBm"_s);
+        QCOMPARE(f->SignalStrengthMeter->meterValue(), 0.0);
         QVERIFY(!linkStatistics.ArdixDataFresh);
-        QVERIFY(timer2->isActive());
-        QCOMPARE(timer2->interval(), 5000);
+        QVERIFY(silence->isActive());
+        QCOMPARE(silence->interval(), 5000);
     }
+    QVERIFY(f->Traffic_History_Chart->isEnabled()); // a disconnected state leaves it
 
     run.send(datagram("01 FF B5", "00000005"));
-    QTRY_COMPARE(linkStatistics.rxBytes, QStringLiteral("5"));
-    QCOMPARE(run.form->status->text(), QStringLiteral("Associated"));
-    QCOMPARE(run.form->lampIconId(), 102);
-    QCOMPARE(run.form->windowTitle(), QStringLiteral("-75 dBm"));
+    QTRY_COMPARE(linkStatistics.rxBytes, u"5"_s);
+    QCOMPARE(f->status->text(), u"Associated"_s);
+    QCOMPARE(f->lampIconId(), 102);
+    QCOMPARE(f->windowTitle(), u"-75 dBm"_s);
     QVERIFY(linkStatistics.ArdixDataFresh);
-    QCOMPARE(timer2->interval(), 5000);
+
+    // Nothing new since the last tick: stale, and checked again every 6 s.
+    f->dataArrivalTimer1_Timer();
+    QVERIFY(!linkStatistics.ArdixDataFresh);
+    QVERIFY(freshness->isActive());
+    QCOMPARE(freshness->interval(), 6000);
+
+    // A datagram makes the data fresh again; the changed intervals stay.
+    run.send(datagram("01 FF B5", "00000009"));
+    QTRY_COMPARE(linkStatistics.rxBytes, u"9"_s);
+    QVERIFY(linkStatistics.ArdixDataFresh);
+    QCOMPARE(run.activeTimers(), kAllTimers);
+    QCOMPARE(freshness->interval(), 6000);
+    QCOMPARE(silence->interval(), 5000);
     QVERIFY(run.messages.messages.isEmpty());
-    QVERIFY(!run.form->isUnloaded());
+    QVERIFY(!f->isUnloaded());
 }
 
 void TestArdixWindow::noDataReturnsToTheDialog_data()
@@ -405,56 +365,24 @@ void TestArdixWindow::noDataReturnsToTheDialog()
 
     ArdixRun run(portUsable ? ArdixRun::freePort() : 0);
     QCOMPARE(run.form->Winsock1->state() == QAbstractSocket::BoundState, portUsable);
-    QVERIFY(run.timer("DataArrivalTimer2")->isActive());
-    QTimer *timer2 = run.timer("DataArrivalTimer2");
+    QTimer *silence = run.timer("DataArrivalTimer2");
+    QVERIFY(silence->isActive());
 
     run.form->DataArrivalTimer2_Timer();
 
     QCOMPARE(run.messages.messages.size(), 1);
-    QCOMPARE(run.messages.messages[0].title, QStringLiteral("Error"));
-    QCOMPARE(run.messages.messages[0].icon, MessageIcon::Stop);
-    QCOMPARE(run.messages.messages[0].text,
-             QStringLiteral("No connection can be established at this time. \r\n"
-                            "Possible causes for this failure include a disconnected \r\n"
-                            "remote or an invalid destination port. \r\n"
-                            "\r\n"
-                            "Restart radio and try again."));
+    expectStopMessage(run.messages.messages[0], u"Error"_s,
+                      u"No connection can be established at this time. \r\n"
+                      "Possible causes for this failure include a disconnected \r\n"
+                      "remote or an invalid destination port. \r\n"
+                      "\r\n"
+                      "Restart radio and try again."_s);
     QVERIFY(StationWindows::snifferForm());
     QVERIFY(StationWindows::snifferForm()->isVisible());
     QVERIFY(!run.form || run.form->isUnloaded());
     if (run.form)
-        QVERIFY(!timer2->isActive());
+        QVERIFY(!silence->isActive());
     QCOMPARE(run.terminations.count, 0);
-}
-
-void TestArdixWindow::stopAndResume()
-{
-    ArdixRun run;
-    run.send(datagram("01 FF B5"));
-    QTRY_VERIFY(linkStatistics.ArdixDataSeen);
-    run.form->DataArrivalTimer2_Timer(); // the silence interval is now 5000
-
-    const QList<const char *> watch = {"ChartTimer", "dataArrivalTimer1", "DataArrivalTimer2",
-                                       "idleTimer", "checkToSeeIfDisconnectedTimer"};
-    run.form->ToggleMonitoring();
-    QVERIFY(run.form->Winsock1->state() == QAbstractSocket::UnconnectedState);
-    for (const char *name : watch)
-        QVERIFY2(!run.timer(name)->isActive(), name);
-
-    run.form->ToggleMonitoring();
-    QVERIFY(run.form->Winsock1->state() == QAbstractSocket::BoundState);
-    QCOMPARE(int(run.form->Winsock1->localPort()), sessionSettings.destPort);
-    for (const char *name : watch)
-        QVERIFY2(run.timer(name)->isActive(), name);
-    QVERIFY(!linkStatistics.ArdixDataSeen);
-    QVERIFY(linkStatistics.ArdixDataFresh);
-    QCOMPARE(run.timer("DataArrivalTimer2")->interval(), 5000);
-    QVERIFY(run.form->collectingDatalbl->isVisible());
-    QVERIFY(run.form->RssiColorBarFrame->isHidden());
-
-    run.send(datagram("01 FF C4", "0000000B"));
-    QTRY_COMPARE(linkStatistics.rxBytes, QStringLiteral("11"));
-    QCOMPARE(run.form->status->text(), QStringLiteral("Associated"));
 }
 
 void TestArdixWindow::failedJoinEndsTheStation()
@@ -464,10 +392,8 @@ void TestArdixWindow::failedJoinEndsTheStation()
     {
         ArdixRun run;
         QCOMPARE(run.messages.messages.size(), 1);
-        QCOMPARE(run.messages.messages[0].title, QStringLiteral("Connection Error"));
-        QCOMPARE(run.messages.messages[0].icon, MessageIcon::Stop);
-        QCOMPARE(run.messages.messages[0].text,
-                 QStringLiteral("Failed to join the multi-cast group"));
+        expectStopMessage(run.messages.messages[0], u"Connection Error"_s,
+                          u"Failed to join the multi-cast group"_s);
         QCOMPARE(run.terminations.count, 1);
         QVERIFY(!run.form || run.form->isUnloaded());
         if (run.form)
