@@ -152,6 +152,23 @@ void KavomonitoringForm::Winsock1_DataArrival()
 
 void KavomonitoringForm::applyDatagram(const QByteArray &datagram)
 {
+    const ArdixDatagram decoded = m_datagramDecoder->decode(datagram, linkStatistics.rssi);
+    if (decoded.marker == ArdixDatagram::Marker::Invalid) {
+        // Any host can send to the port, so a stray datagram must not end the
+        // run, nor pass for the radio's data: it neither paints a state nor
+        // keeps the watchdogs from noticing that the radio went quiet. The
+        // operator is told once, until a valid datagram comes again.
+        if (!m_invalidDataShown) {
+            m_invalidDataShown = true;
+            OperatorMessages::show(QStringLiteral("Error"), MessageIcon::Stop,
+                                   {QStringLiteral("Invalid data being received by the remote."),
+                                    QStringLiteral("Restart radio and try again.")});
+        }
+        return;
+    }
+    if (decoded.marker == ArdixDatagram::Marker::Valid)
+        m_invalidDataShown = false;
+
     collectingDatalbl->hide();
     setSignalWidgetsVisible(true);
     linkStatistics.ArdixDataFresh = true;
@@ -159,24 +176,8 @@ void KavomonitoringForm::applyDatagram(const QByteArray &datagram)
     dataArrivalTimer1->stop();
     DataArrivalTimer2->stop();
 
-    const ArdixDatagram decoded = m_datagramDecoder->decode(datagram, linkStatistics.rssi);
-
     if (decoded.state)
         ShowConnectionState(*decoded.state);
-
-    if (decoded.marker == ArdixDatagram::Marker::Valid) {
-        m_invalidDataShown = false;
-    } else if (decoded.marker == ArdixDatagram::Marker::Invalid && !m_invalidDataShown) {
-        // Any host can send to the port, so a stray datagram must not end the
-        // run: the operator is told once, and the stream goes on.
-        m_invalidDataShown = true;
-        QPointer<KavomonitoringForm> self(this);
-        OperatorMessages::show(QStringLiteral("Error"), MessageIcon::Stop,
-                               {QStringLiteral("Invalid data being received by the remote."),
-                                QStringLiteral("Restart radio and try again.")});
-        if (!self)
-            return;
-    }
 
     if (decoded.rssi) {
         linkStatistics.rssi = *decoded.rssi;

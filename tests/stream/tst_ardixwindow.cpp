@@ -258,6 +258,21 @@ void TestArdixWindow::badMarkerIsToldOnceAndTheRunGoesOn()
     run.send(datagram("01 FF B5", "00000003"));
     QTRY_COMPARE(linkStatistics.rxBytes, u"3"_s);
     QCOMPARE(run.messages.messages.size(), 2);
+
+    // A bad datagram is not the radio's data: no state, no freshness, and the
+    // watchdogs keep counting from the last good one.
+    run.send(datagram("00 FF B5", "00000004"));
+    QTRY_COMPARE(linkStatistics.rxBytes, u"4"_s);
+    QCOMPARE(run.form->status->text(), u"Disconnected"_s);
+    linkStatistics.ArdixDataFresh = false;
+    run.timer("dataArrivalTimer1")->stop();
+    run.timer("DataArrivalTimer2")->stop();
+    run.send(datagram("01 FE B5", "00000005"));
+    QTRY_COMPARE(run.messages.messages.size(), 3);
+    QCOMPARE(run.form->status->text(), u"Disconnected"_s);
+    QVERIFY(!linkStatistics.ArdixDataFresh);
+    QVERIFY(!run.timer("dataArrivalTimer1")->isActive());
+    QVERIFY(!run.timer("DataArrivalTimer2")->isActive());
 }
 
 void TestArdixWindow::datagramsDuringAMessageWaitTheirTurn()
