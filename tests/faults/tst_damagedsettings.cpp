@@ -117,9 +117,7 @@ void TestDamagedSettings::stationStartsWithDefaults()
         return;
 
     // What the station reads falls back to its defaults.
-    QCOMPARE(SettingsStore::readPreference(QStringLiteral("SNMPReadCommString"),
-                                           QStringLiteral("public")),
-             QStringLiteral("public"));
+    QCOMPARE(SettingsStore::readPreference("SNMPReadCommString", "public"), "public");
     QCOMPARE(CongestionScript::telnetPort(), quint16(23));
     QVERIFY(!GpsOptions::storedGpsEnabled(false));
     QCOMPARE(GpsOptions::devicePath(1), GpsOptions::defaultDevicePath(1));
@@ -140,14 +138,13 @@ void TestDamagedSettings::stationStartsWithDefaults()
 
     // And the run shows what the radio sends.
     QByteArray datagram(35, '\0');
-    datagram[0] = char(1);
-    datagram[1] = char(0xFF);
-    datagram[2] = char(0xC4);
-    datagram[6] = char(11);
-    QUdpSocket radio;
-    radio.writeDatagram(datagram, QHostAddress(QHostAddress::LocalHost), port);
-    QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, QStringLiteral("11"), kWaitMs);
-    QCOMPARE(monitor->status->text(), QStringLiteral("Associated"));
+    datagram[0] = char(1);    // associated
+    datagram[1] = char(0xFF); // marker
+    datagram[2] = char(0xC4); // -60 dBm
+    datagram[6] = char(11);   // RX bytes
+    QUdpSocket().writeDatagram(datagram, QHostAddress::LocalHost, port);
+    QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, "11", kWaitMs);
+    QCOMPARE(monitor->status->text(), "Associated");
     QCOMPARE(messages.titles(), QStringList());
     QCOMPARE(terminations.count, 0);
 }
