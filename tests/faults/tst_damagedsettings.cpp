@@ -84,70 +84,66 @@ class TestDamagedSettings : public QObject
 {
     Q_OBJECT
 private slots:
-    void cleanup();
-    void stationStartsWithDefaults_data();
-    void stationStartsWithDefaults();
+    void cleanup()
+    {
+        if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
+            monitor->close();
+        StationWindows::closeSnifferForm();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void stationStartsWithDefaults_data()
+    {
+        QTest::addColumn<Damage>("kind");
+        QTest::newRow("bytes that are no settings") << Damage::Garbage;
+        QTest::newRow("a folder in its place") << Damage::Folder;
+        QTest::newRow("a link to itself") << Damage::LoopingLink;
+        QTest::newRow("values that make no sense") << Damage::NonsenseValues;
+    }
+
+    void stationStartsWithDefaults()
+    {
+        QFETCH(Damage, kind);
+        TestStore store;
+        MessageRecorder messages;
+        TerminationRecorder terminations;
+        damage(kind, store.iniPath());
+        if (QTest::currentTestFailed())
+            return;
+
+        // What the station reads falls back to its defaults.
+        QCOMPARE(SettingsStore::readPreference("SNMPReadCommString", "public"), "public");
+        QCOMPARE(CongestionScript::telnetPort(), quint16(23));
+        QVERIFY(!GpsOptions::storedGpsEnabled(false));
+        QCOMPARE(GpsOptions::devicePath(1), GpsOptions::defaultDevicePath(1));
+
+        // The start dialog loads; the operator starts an Ardix run from it.
+        QPointer<SnifferForm> dialog = StationWindows::showSnifferForm();
+        QVERIFY(dialog);
+        QCOMPARE(messages.titles(), QStringList());
+        const quint16 port = freeArdixPort();
+        QVERIFY(port != 0);
+        dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
+        dialog->portNumber->setText(QString::number(port));
+        dialog->OK_Click();
+        QCOMPARE(messages.titles(), QStringList());
+        QPointer<KavomonitoringForm> monitor = StationWindows::monitoringForm();
+        QVERIFY(monitor);
+        QCOMPARE(monitor->Winsock1->state(), QAbstractSocket::BoundState);
+
+        // And the run shows what the radio sends.
+        QByteArray datagram(35, '\0');
+        datagram[0] = char(1);    // associated
+        datagram[1] = char(0xFF); // marker
+        datagram[2] = char(0xC4); // -60 dBm
+        datagram[6] = char(11);   // RX bytes
+        QUdpSocket().writeDatagram(datagram, QHostAddress::LocalHost, port);
+        QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, "11", kWaitMs);
+        QCOMPARE(monitor->status->text(), "Associated");
+        QCOMPARE(messages.titles(), QStringList());
+        QCOMPARE(terminations.count, 0);
+    }
 };
-
-void TestDamagedSettings::cleanup()
-{
-    if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
-        monitor->close();
-    StationWindows::closeSnifferForm();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-void TestDamagedSettings::stationStartsWithDefaults_data()
-{
-    QTest::addColumn<Damage>("kind");
-    QTest::newRow("bytes that are no settings") << Damage::Garbage;
-    QTest::newRow("a folder in its place") << Damage::Folder;
-    QTest::newRow("a link to itself") << Damage::LoopingLink;
-    QTest::newRow("values that make no sense") << Damage::NonsenseValues;
-}
-
-void TestDamagedSettings::stationStartsWithDefaults()
-{
-    QFETCH(Damage, kind);
-    TestStore store;
-    MessageRecorder messages;
-    TerminationRecorder terminations;
-    damage(kind, store.iniPath());
-    if (QTest::currentTestFailed())
-        return;
-
-    // What the station reads falls back to its defaults.
-    QCOMPARE(SettingsStore::readPreference("SNMPReadCommString", "public"), "public");
-    QCOMPARE(CongestionScript::telnetPort(), quint16(23));
-    QVERIFY(!GpsOptions::storedGpsEnabled(false));
-    QCOMPARE(GpsOptions::devicePath(1), GpsOptions::defaultDevicePath(1));
-
-    // The start dialog loads; the operator starts an Ardix run from it.
-    QPointer<SnifferForm> dialog = StationWindows::showSnifferForm();
-    QVERIFY(dialog);
-    QCOMPARE(messages.titles(), QStringList());
-    const quint16 port = freeArdixPort();
-    QVERIFY(port != 0);
-    dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
-    dialog->portNumber->setText(QString::number(port));
-    dialog->OK_Click();
-    QCOMPARE(messages.titles(), QStringList());
-    QPointer<KavomonitoringForm> monitor = StationWindows::monitoringForm();
-    QVERIFY(monitor);
-    QCOMPARE(monitor->Winsock1->state(), QAbstractSocket::BoundState);
-
-    // And the run shows what the radio sends.
-    QByteArray datagram(35, '\0');
-    datagram[0] = char(1);    // associated
-    datagram[1] = char(0xFF); // marker
-    datagram[2] = char(0xC4); // -60 dBm
-    datagram[6] = char(11);   // RX bytes
-    QUdpSocket().writeDatagram(datagram, QHostAddress::LocalHost, port);
-    QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, "11", kWaitMs);
-    QCOMPARE(monitor->status->text(), "Associated");
-    QCOMPARE(messages.titles(), QStringList());
-    QCOMPARE(terminations.count, 0);
-}
 
 QTEST_MAIN(TestDamagedSettings)
 #include "tst_damagedsettings.moc"

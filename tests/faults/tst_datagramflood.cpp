@@ -79,10 +79,133 @@ class TestDatagramFlood : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void windowKeepsUpWithTheFlood();
-    void datagramsWaitWhileTheWindowIsBusy();
+    // An Ardix window listening on a free loopback port.
+    void init()
+    {
+        m_store = std::make_unique<TestStore>();
+        m_messages = std::make_unique<MessageRecorder>();
+        QUdpSocket probe;
+        QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
+        m_port = probe.localPort();
+        probe.close();
+        sessionSettings.remoteKind = RemoteKind::Ardix;
+        sessionSettings.destPort = m_port;
+        m_form = new KavomonitoringForm;
+        m_form->Form_Load();
+        QCOMPARE(m_form->Winsock1->state(), QAbstractSocket::BoundState);
+        m_dropsBefore = socketDrops(m_form->Winsock1->socketDescriptor());
+    }
+
+    void cleanup()
+    {
+        if (m_form)
+            m_form->close();
+        StationWindows::closeSnifferForm();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_messages.reset();
+        m_store.reset();
+    }
+
+    void windowKeepsUpWithTheFlood()
+    {
+        TerminationRecorder terminations;
+        QProcess simulator;
+        simulator.start(KAVO_RADIO_SIM,
+                        {"--ardix-port", QString::number(m_port), "--ardix-interval", "1",
+                         "--ardix-burst", QString::number(kBurst), "--ardix-count",
+                         QString::number(kRatePerSecond * kSeconds), "--duration",
+                         QString::number(kDeadlineMs / 1000)});
+        QVERIFY2(simulator.waitForStarted(kWaitMs), qPrintable(simulator.errorString()));
+
+        // A 20 ms timer beside the window's own: how late each tick comes, and
+        // what the window shows at that moment.
+        QElapsedTimer clock;
+        clock.start();
+        qint64 worstLatenessMs = 0;
+        qint64 nextTickAt = kProbeMs;
+        int ticks = 0;
+        QSet<QString> countersSeen;
+        QTimer probe;
+        probe.setTimerType(Qt::PreciseTimer);
+        connect(&probe, &QTimer::timeout, this, [&] {
+            worstLatenessMs = std::max(worstLatenessMs, clock.elapsed() - nextTickAt);
+            nextTickAt = clock.elapsed() + kProbeMs;
+            ++ticks;
+            if (!linkStatistics.rxBytes.isEmpty())
+                countersSeen.insert(linkStatistics.rxBytes);
+        });
+        probe.start(kProbeMs);
+
+        QEventLoop loop;
+        connect(&simulator, &QProcess::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kDeadlineMs, &loop, &QEventLoop::quit);
+        if (simulator.state() != QProcess::NotRunning)
+            loop.exec();
+        const qint64 floodMs = clock.elapsed();
+        probe.stop();
+        QCOMPARE(simulator.state(), QProcess::NotRunning);
+        const QByteArray report = simulator.readAllStandardOutput();
+        const qsizetype at = report.indexOf("sent ");
+        QVERIFY2(at >= 0, report.constData());
+        const qint64 sent = report.mid(at + 5).split(' ').first().toLongLong();
+
+        // The window takes what is still queued, its timers running meanwhile.
+        QVERIFY(m_form);
+        QVERIFY(
+            QTest::qWaitFor([&] { return !m_form->Winsock1->hasPendingDatagrams(); }, kDeadlineMs));
+        const qint64 drops = socketDrops(m_form->Winsock1->socketDescriptor());
+        qInfo("flood: %lld datagrams sent in %lld ms, %lld dropped by the kernel; %d ticks of a "
+              "%d ms timer, worst lateness %lld ms; %lld distinct counter values shown",
+              sent, floodMs, m_dropsBefore >= 0 && drops >= 0 ? drops - m_dropsBefore : -1LL, ticks,
+              kProbeMs, worstLatenessMs, static_cast<long long>(countersSeen.size()));
+
+        QVERIFY(sent > 0);
+        // The timer went on firing while the datagrams came, and the display
+        // moved on between its ticks rather than only after the flood.
+        QVERIFY2(ticks >= 2, qPrintable(QString::number(ticks)));
+        QVERIFY2(countersSeen.size() >= 2, qPrintable(QString::number(countersSeen.size())));
+        // No message, no end of the station, the run still going.
+        QCOMPARE(m_messages->titles(), QStringList());
+        QCOMPARE(terminations.count, 0);
+        QVERIFY(!m_form->isUnloaded());
+        QVERIFY(!monitorState.monitoringStopped);
+        QVERIFY(linkStatistics.ArdixDataFresh);
+
+        // After the flood, the window shows the next datagram that comes.
+        QVERIFY(!countersSeen.contains(shownCounter(4242)));
+        send(datagramWithCounters(4242));
+        QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, shownCounter(4242), kWaitMs);
+        QCOMPARE(m_form->status->text(), "Associated");
+
+        // And it answers the operator: stop and resume run as at any time.
+        m_form->runStopMenu_Click();
+        QVERIFY(monitorState.monitoringStopped);
+        QCOMPARE(m_form->runStopMenu->text(), "Resume Monitoring");
+        m_form->runStopMenu_Click();
+        QVERIFY(!monitorState.monitoringStopped);
+        QCOMPARE(m_form->Winsock1->state(), QAbstractSocket::BoundState);
+        QCOMPARE(m_messages->titles(), QStringList());
+    }
+
+    // A burst that comes while the window is busy (here: the test holds the
+    // event loop) waits in the socket's 4 MiB buffer, and the window takes every
+    // datagram of it afterwards.
+    void datagramsWaitWhileTheWindowIsBusy()
+    {
+        constexpr int kBurstCount = 2000;
+        QFile rmemMax("/proc/sys/net/core/rmem_max");
+        if (!rmemMax.open(QIODevice::ReadOnly) ||
+            rmemMax.readAll().trimmed().toLongLong() < 4 * 1024 * 1024)
+            QSKIP("this machine caps a socket's receive buffer below 4 MiB (net.core.rmem_max)");
+        QVERIFY(m_dropsBefore >= 0);
+
+        for (int i = 1; i <= kBurstCount; ++i)
+            send(datagramWithCounters(quint32(i)));
+        QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, shownCounter(kBurstCount), kWaitMs);
+        QVERIFY(!m_form->Winsock1->hasPendingDatagrams());
+        QCOMPARE(socketDrops(m_form->Winsock1->socketDescriptor()) - m_dropsBefore, 0);
+        QCOMPARE(m_messages->titles(), QStringList());
+    }
 
 private:
     void send(const QByteArray &datagram)
@@ -98,132 +221,6 @@ private:
     qint64 m_dropsBefore = -1;
     QUdpSocket m_sender;
 };
-
-// An Ardix window listening on a free loopback port.
-void TestDatagramFlood::init()
-{
-    m_store = std::make_unique<TestStore>();
-    m_messages = std::make_unique<MessageRecorder>();
-    QUdpSocket probe;
-    QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
-    m_port = probe.localPort();
-    probe.close();
-    sessionSettings.remoteKind = RemoteKind::Ardix;
-    sessionSettings.destPort = m_port;
-    m_form = new KavomonitoringForm;
-    m_form->Form_Load();
-    QCOMPARE(m_form->Winsock1->state(), QAbstractSocket::BoundState);
-    m_dropsBefore = socketDrops(m_form->Winsock1->socketDescriptor());
-}
-
-void TestDatagramFlood::cleanup()
-{
-    if (m_form)
-        m_form->close();
-    StationWindows::closeSnifferForm();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_messages.reset();
-    m_store.reset();
-}
-
-void TestDatagramFlood::windowKeepsUpWithTheFlood()
-{
-    TerminationRecorder terminations;
-    QProcess simulator;
-    simulator.start(KAVO_RADIO_SIM, {"--ardix-port", QString::number(m_port), "--ardix-interval",
-                                     "1", "--ardix-burst", QString::number(kBurst), "--ardix-count",
-                                     QString::number(kRatePerSecond * kSeconds), "--duration",
-                                     QString::number(kDeadlineMs / 1000)});
-    QVERIFY2(simulator.waitForStarted(kWaitMs), qPrintable(simulator.errorString()));
-
-    // A 20 ms timer beside the window's own: how late each tick comes, and
-    // what the window shows at that moment.
-    QElapsedTimer clock;
-    clock.start();
-    qint64 worstLatenessMs = 0;
-    qint64 nextTickAt = kProbeMs;
-    int ticks = 0;
-    QSet<QString> countersSeen;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    connect(&probe, &QTimer::timeout, this, [&] {
-        worstLatenessMs = std::max(worstLatenessMs, clock.elapsed() - nextTickAt);
-        nextTickAt = clock.elapsed() + kProbeMs;
-        ++ticks;
-        if (!linkStatistics.rxBytes.isEmpty())
-            countersSeen.insert(linkStatistics.rxBytes);
-    });
-    probe.start(kProbeMs);
-
-    QEventLoop loop;
-    connect(&simulator, &QProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(kDeadlineMs, &loop, &QEventLoop::quit);
-    if (simulator.state() != QProcess::NotRunning)
-        loop.exec();
-    const qint64 floodMs = clock.elapsed();
-    probe.stop();
-    QCOMPARE(simulator.state(), QProcess::NotRunning);
-    const QByteArray report = simulator.readAllStandardOutput();
-    const qsizetype at = report.indexOf("sent ");
-    QVERIFY2(at >= 0, report.constData());
-    const qint64 sent = report.mid(at + 5).split(' ').first().toLongLong();
-
-    // The window takes what is still queued, its timers running meanwhile.
-    QVERIFY(m_form);
-    QVERIFY(QTest::qWaitFor([&] { return !m_form->Winsock1->hasPendingDatagrams(); }, kDeadlineMs));
-    const qint64 drops = socketDrops(m_form->Winsock1->socketDescriptor());
-    qInfo("flood: %lld datagrams sent in %lld ms, %lld dropped by the kernel; %d ticks of a "
-          "%d ms timer, worst lateness %lld ms; %lld distinct counter values shown",
-          sent, floodMs, m_dropsBefore >= 0 && drops >= 0 ? drops - m_dropsBefore : -1LL, ticks,
-          kProbeMs, worstLatenessMs, static_cast<long long>(countersSeen.size()));
-
-    QVERIFY(sent > 0);
-    // The timer went on firing while the datagrams came, and the display
-    // moved on between its ticks rather than only after the flood.
-    QVERIFY2(ticks >= 2, qPrintable(QString::number(ticks)));
-    QVERIFY2(countersSeen.size() >= 2, qPrintable(QString::number(countersSeen.size())));
-    // No message, no end of the station, the run still going.
-    QCOMPARE(m_messages->titles(), QStringList());
-    QCOMPARE(terminations.count, 0);
-    QVERIFY(!m_form->isUnloaded());
-    QVERIFY(!monitorState.monitoringStopped);
-    QVERIFY(linkStatistics.ArdixDataFresh);
-
-    // After the flood, the window shows the next datagram that comes.
-    QVERIFY(!countersSeen.contains(shownCounter(4242)));
-    send(datagramWithCounters(4242));
-    QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, shownCounter(4242), kWaitMs);
-    QCOMPARE(m_form->status->text(), "Associated");
-
-    // And it answers the operator: stop and resume run as at any time.
-    m_form->runStopMenu_Click();
-    QVERIFY(monitorState.monitoringStopped);
-    QCOMPARE(m_form->runStopMenu->text(), "Resume Monitoring");
-    m_form->runStopMenu_Click();
-    QVERIFY(!monitorState.monitoringStopped);
-    QCOMPARE(m_form->Winsock1->state(), QAbstractSocket::BoundState);
-    QCOMPARE(m_messages->titles(), QStringList());
-}
-
-// A burst that comes while the window is busy (here: the test holds the
-// event loop) waits in the socket's 4 MiB buffer, and the window takes every
-// datagram of it afterwards.
-void TestDatagramFlood::datagramsWaitWhileTheWindowIsBusy()
-{
-    constexpr int kBurstCount = 2000;
-    QFile rmemMax("/proc/sys/net/core/rmem_max");
-    if (!rmemMax.open(QIODevice::ReadOnly) ||
-        rmemMax.readAll().trimmed().toLongLong() < 4 * 1024 * 1024)
-        QSKIP("this machine caps a socket's receive buffer below 4 MiB (net.core.rmem_max)");
-    QVERIFY(m_dropsBefore >= 0);
-
-    for (int i = 1; i <= kBurstCount; ++i)
-        send(datagramWithCounters(quint32(i)));
-    QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, shownCounter(kBurstCount), kWaitMs);
-    QVERIFY(!m_form->Winsock1->hasPendingDatagrams());
-    QCOMPARE(socketDrops(m_form->Winsock1->socketDescriptor()) - m_dropsBefore, 0);
-    QCOMPARE(m_messages->titles(), QStringList());
-}
 
 QTEST_MAIN(TestDatagramFlood)
 #include "tst_datagramflood.moc"

@@ -51,112 +51,109 @@ class TestSnmpAgentRestart : public QObject
 {
     Q_OBJECT
 private slots:
-    void giveUpThenResume_data();
-    void giveUpThenResume();
-};
-
-void TestSnmpAgentRestart::giveUpThenResume_data()
-{
-    // Through the relay the station's requests reach a port that is still
-    // open and are never answered; straight to snmpd they reach a closed port,
-    // which the system answers with "port unreachable".
-    QTest::addColumn<bool>("throughRelay");
-    QTest::addColumn<bool>("resumedEarly"); // once while the agent is still down
-    QTest::newRow("killed in the middle of a poll") << true << false;
-    QTest::newRow("killed between polls, its port closed") << false << false;
-    QTest::newRow("killed in a poll, resumed before it is back") << true << true;
-    QTest::newRow("port closed, resumed before it is back") << false << true;
-}
-
-void TestSnmpAgentRestart::giveUpThenResume()
-{
-    QFETCH(bool, throughRelay);
-    QFETCH(bool, resumedEarly);
-    TestStore store;
-    MessageRecorder messages;
-    TerminationRecorder terminations;
-    SnmpdAgent agent(radioObjects());
-    QVERIFY2(agent.isRunning(), qPrintable(agent.failure()));
-    store.put("Preferences", "SNMPPort",
-              QString::number(throughRelay ? agent.port() : agent.agentPort()));
-    // Congestion management talks to a telnet port nobody answers on; its
-    // cycles are kept out of this test's time.
-    QTcpServer telnetPort;
-    QVERIFY(telnetPort.listen(QHostAddress::LocalHost, 0));
-    store.put("Preferences", "TelnetPort", QString::number(telnetPort.serverPort()));
-    sessionSettings.remoteKind = RemoteKind::Velto;
-    sessionSettings.remoteAddress = "127.0.0.1";
-
-    QPointer<KavomonitoringForm> window = new KavomonitoringForm;
-    window->SNMPTimeoutTimer->setInterval(kShortTimeoutMs);
-    window->CongestionManagementTimer->setInterval(10 * kWaitMs);
-    window->StartVeltoMonitoring();
-    QCOMPARE(messages.titles(), QStringList());
-    QVERIFY(window->SNMPTimer->isActive());
-    QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, "12345", kWaitMs);
-    QCOMPARE(window->status->text(), "Associated");
-
-    // The agent dies.
-    bool killedInPoll = false;
-    if (throughRelay) {
-        agent.onRequest = [&](const SeenRequest &request) {
-            if (!killedInPoll && request.oid == LookupOid(Rssi)) {
-                killedInPoll = true;
-                agent.kill();
-            }
-        };
-    } else {
-        agent.kill();
+    void giveUpThenResume_data()
+    {
+        // Through the relay the station's requests reach a port that is still
+        // open and are never answered; straight to snmpd they reach a closed port,
+        // which the system answers with "port unreachable".
+        QTest::addColumn<bool>("throughRelay");
+        QTest::addColumn<bool>("resumedEarly"); // once while the agent is still down
+        QTest::newRow("killed in the middle of a poll") << true << false;
+        QTest::newRow("killed between polls, its port closed") << false << false;
+        QTest::newRow("killed in a poll, resumed before it is back") << true << true;
+        QTest::newRow("port closed, resumed before it is back") << false << true;
     }
 
-    // Given up once: the message, monitoring stopped, the window still open.
-    QTRY_COMPARE_WITH_TIMEOUT(messages.messages.size(), 1, kWaitMs);
-    QVERIFY(window);
-    QVERIFY(!window->isUnloaded());
-    QCOMPARE(killedInPoll, throughRelay);
-    const OperatorMessage &message = messages.messages.first();
-    QCOMPARE(message.title, "Connection Error");
-    QCOMPARE(message.icon, MessageIcon::Stop);
-    QVERIFY(monitorState.monitoringStopped);
-    QVERIFY(!window->SNMPTimer->isActive());
-    QCOMPARE(window->runStopMenu->text(), "Resume Monitoring");
-    QCOMPARE(window->collectingDatalbl->text(), "Not Connected to Velto Remote....");
-    QCOMPARE(monitorState.snmpTimeoutCount, 0);
-    QCOMPARE(terminations.count, 0);
+    void giveUpThenResume()
+    {
+        QFETCH(bool, throughRelay);
+        QFETCH(bool, resumedEarly);
+        TestStore store;
+        MessageRecorder messages;
+        TerminationRecorder terminations;
+        SnmpdAgent agent(radioObjects());
+        QVERIFY2(agent.isRunning(), qPrintable(agent.failure()));
+        store.put("Preferences", "SNMPPort",
+                  QString::number(throughRelay ? agent.port() : agent.agentPort()));
+        // Congestion management talks to a telnet port nobody answers on; its
+        // cycles are kept out of this test's time.
+        QTcpServer telnetPort;
+        QVERIFY(telnetPort.listen(QHostAddress::LocalHost, 0));
+        store.put("Preferences", "TelnetPort", QString::number(telnetPort.serverPort()));
+        sessionSettings.remoteKind = RemoteKind::Velto;
+        sessionSettings.remoteAddress = "127.0.0.1";
 
-    // Resumed while the radio is still silent: the start gives it up again.
-    if (resumedEarly) {
-        window->runStopMenu_Click();
+        QPointer<KavomonitoringForm> window = new KavomonitoringForm;
+        window->SNMPTimeoutTimer->setInterval(kShortTimeoutMs);
+        window->CongestionManagementTimer->setInterval(10 * kWaitMs);
+        window->StartVeltoMonitoring();
+        QCOMPARE(messages.titles(), QStringList());
+        QVERIFY(window->SNMPTimer->isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, "12345", kWaitMs);
+        QCOMPARE(window->status->text(), "Associated");
+
+        // The agent dies.
+        bool killedInPoll = false;
+        if (throughRelay) {
+            agent.onRequest = [&](const SeenRequest &request) {
+                if (!killedInPoll && request.oid == LookupOid(Rssi)) {
+                    killedInPoll = true;
+                    agent.kill();
+                }
+            };
+        } else {
+            agent.kill();
+        }
+
+        // Given up once: the message, monitoring stopped, the window still open.
+        QTRY_COMPARE_WITH_TIMEOUT(messages.messages.size(), 1, kWaitMs);
         QVERIFY(window);
-        QCOMPARE(messages.titles(), QStringList(2, "Connection Error"));
+        QVERIFY(!window->isUnloaded());
+        QCOMPARE(killedInPoll, throughRelay);
+        const OperatorMessage &message = messages.messages.first();
+        QCOMPARE(message.title, "Connection Error");
+        QCOMPARE(message.icon, MessageIcon::Stop);
         QVERIFY(monitorState.monitoringStopped);
         QVERIFY(!window->SNMPTimer->isActive());
         QCOMPARE(window->runStopMenu->text(), "Resume Monitoring");
+        QCOMPARE(window->collectingDatalbl->text(), "Not Connected to Velto Remote....");
+        QCOMPARE(monitorState.snmpTimeoutCount, 0);
+        QCOMPARE(terminations.count, 0);
+
+        // Resumed while the radio is still silent: the start gives it up again.
+        if (resumedEarly) {
+            window->runStopMenu_Click();
+            QVERIFY(window);
+            QCOMPARE(messages.titles(), QStringList(2, "Connection Error"));
+            QVERIFY(monitorState.monitoringStopped);
+            QVERIFY(!window->SNMPTimer->isActive());
+            QCOMPARE(window->runStopMenu->text(), "Resume Monitoring");
+        }
+        const qsizetype givenUp = messages.messages.size();
+
+        // The agent comes back; the operator resumes.
+        QVERIFY2(agent.restart(), qPrintable(agent.failure()));
+        for (QString *field : {&linkStatistics.rxBytes, &linkStatistics.connectionStateCode,
+                               &linkStatistics.rssiThresholdText, &linkStatistics.firmwareVersion})
+            field->clear();
+        window->runStopMenu_Click();
+        QVERIFY(window);
+        QVERIFY(!monitorState.monitoringStopped);
+        QVERIFY(window->SNMPTimer->isActive());
+        QCOMPARE(linkStatistics.rssiThresholdText, "-85");
+        QCOMPARE(linkStatistics.firmwareVersion, "480");
+
+        // The polls read the radio again; nothing more to tell the operator.
+        QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, "12345", kWaitMs);
+        QCOMPARE(linkStatistics.connectionStateCode, "5");
+        QCOMPARE(window->status->text(), "Associated");
+        QVERIFY(!window->status->isHidden());
+        QCOMPARE(monitorState.snmpTimeoutCount, 0);
+        QCOMPARE(messages.messages.size(), givenUp);
+        QCOMPARE(terminations.count, 0);
+        delete window.data();
     }
-    const qsizetype givenUp = messages.messages.size();
-
-    // The agent comes back; the operator resumes.
-    QVERIFY2(agent.restart(), qPrintable(agent.failure()));
-    for (QString *field : {&linkStatistics.rxBytes, &linkStatistics.connectionStateCode,
-                           &linkStatistics.rssiThresholdText, &linkStatistics.firmwareVersion})
-        field->clear();
-    window->runStopMenu_Click();
-    QVERIFY(window);
-    QVERIFY(!monitorState.monitoringStopped);
-    QVERIFY(window->SNMPTimer->isActive());
-    QCOMPARE(linkStatistics.rssiThresholdText, "-85");
-    QCOMPARE(linkStatistics.firmwareVersion, "480");
-
-    // The polls read the radio again; nothing more to tell the operator.
-    QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, "12345", kWaitMs);
-    QCOMPARE(linkStatistics.connectionStateCode, "5");
-    QCOMPARE(window->status->text(), "Associated");
-    QVERIFY(!window->status->isHidden());
-    QCOMPARE(monitorState.snmpTimeoutCount, 0);
-    QCOMPARE(messages.messages.size(), givenUp);
-    QCOMPARE(terminations.count, 0);
-    delete window.data();
-}
+};
 
 QTEST_MAIN(TestSnmpAgentRestart)
 #include "tst_snmpagentrestart.moc"

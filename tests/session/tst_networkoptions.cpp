@@ -15,64 +15,60 @@ class TestNetworkOptions : public QObject
 private slots:
     void init() { m_store = std::make_unique<TestStore>(); }
     void cleanup() { m_store.reset(); }
-    void loadShowsStoredOrDefault_data();
-    void loadShowsStoredOrDefault();
-    void okSavesAndUsesAnyText();
-    void cancelChangesNothing();
+
+    void loadShowsStoredOrDefault_data()
+    {
+        QTest::addColumn<std::optional<QString>>("stored");
+        QTest::addColumn<QString>("readShown");
+        QTest::addColumn<QString>("writeShown");
+        QTest::newRow("missing keys give the defaults") << std::optional<QString>() << "public"
+                                                        << "private";
+        QTest::newRow("an empty stored value is used") << std::optional<QString>("") << ""
+                                                       << "";
+        QTest::newRow("stored values") << std::optional<QString>("field") << "field"
+                                       << "field";
+    }
+
+    void loadShowsStoredOrDefault()
+    {
+        QFETCH(std::optional<QString>, stored);
+        QFETCH(QString, readShown);
+        QFETCH(QString, writeShown);
+        if (stored) {
+            m_store->put(kPrefs, "SNMPReadCommString", *stored);
+            m_store->put(kPrefs, "SNMPWriteCommString", *stored);
+        }
+        NetworkOptionsForm form;
+        QCOMPARE(form.windowTitle(), "Network Options");
+        QCOMPARE(form.SNMPReadCommunityString->text(), readShown);
+        QCOMPARE(form.SNMPWriteCommunityString->text(), writeShown);
+    }
+
+    void okSavesAndUsesAnyText()
+    {
+        NetworkOptionsForm form;
+        form.SNMPReadCommunityString->setText(QString());
+        form.SNMPWriteCommunityString->setText("s3cret");
+        form.OKButton_Click();
+        QCOMPARE(m_store->raw(kPrefs, "SNMPReadCommString"), QString());
+        QCOMPARE(m_store->raw(kPrefs, "SNMPWriteCommString"), "s3cret");
+        QCOMPARE(sessionSettings.readCommunity, QString());
+        QCOMPARE(sessionSettings.writeCommunity, "s3cret");
+    }
+
+    void cancelChangesNothing()
+    {
+        sessionSettings.readCommunity = "public";
+        NetworkOptionsForm form;
+        form.SNMPReadCommunityString->setText("edited");
+        form.CancelButton_Click();
+        QVERIFY(!m_store->raw(kPrefs, "SNMPReadCommString"));
+        QCOMPARE(sessionSettings.readCommunity, "public");
+    }
 
 private:
     std::unique_ptr<TestStore> m_store;
 };
-
-void TestNetworkOptions::loadShowsStoredOrDefault_data()
-{
-    QTest::addColumn<std::optional<QString>>("stored");
-    QTest::addColumn<QString>("readShown");
-    QTest::addColumn<QString>("writeShown");
-    QTest::newRow("missing keys give the defaults") << std::optional<QString>() << "public"
-                                                    << "private";
-    QTest::newRow("an empty stored value is used") << std::optional<QString>("") << ""
-                                                   << "";
-    QTest::newRow("stored values") << std::optional<QString>("field") << "field"
-                                   << "field";
-}
-
-void TestNetworkOptions::loadShowsStoredOrDefault()
-{
-    QFETCH(std::optional<QString>, stored);
-    QFETCH(QString, readShown);
-    QFETCH(QString, writeShown);
-    if (stored) {
-        m_store->put(kPrefs, "SNMPReadCommString", *stored);
-        m_store->put(kPrefs, "SNMPWriteCommString", *stored);
-    }
-    NetworkOptionsForm form;
-    QCOMPARE(form.windowTitle(), "Network Options");
-    QCOMPARE(form.SNMPReadCommunityString->text(), readShown);
-    QCOMPARE(form.SNMPWriteCommunityString->text(), writeShown);
-}
-
-void TestNetworkOptions::okSavesAndUsesAnyText()
-{
-    NetworkOptionsForm form;
-    form.SNMPReadCommunityString->setText(QString());
-    form.SNMPWriteCommunityString->setText("s3cret");
-    form.OKButton_Click();
-    QCOMPARE(m_store->raw(kPrefs, "SNMPReadCommString"), QString());
-    QCOMPARE(m_store->raw(kPrefs, "SNMPWriteCommString"), "s3cret");
-    QCOMPARE(sessionSettings.readCommunity, QString());
-    QCOMPARE(sessionSettings.writeCommunity, "s3cret");
-}
-
-void TestNetworkOptions::cancelChangesNothing()
-{
-    sessionSettings.readCommunity = "public";
-    NetworkOptionsForm form;
-    form.SNMPReadCommunityString->setText("edited");
-    form.CancelButton_Click();
-    QVERIFY(!m_store->raw(kPrefs, "SNMPReadCommString"));
-    QCOMPARE(sessionSettings.readCommunity, "public");
-}
 
 QTEST_MAIN(TestNetworkOptions)
 #include "tst_networkoptions.moc"

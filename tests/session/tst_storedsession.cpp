@@ -15,80 +15,75 @@ class TestStoredSession : public QObject
 private slots:
     void init() { m_store = std::make_unique<TestStore>(); }
     void cleanup() { m_store.reset(); }
-    void countIsANumericReading_data();
-    void countIsANumericReading();
-    void sameAddressTwiceIsStoredTwice();
-    void firstUseOfFamilyForLogging_data();
-    void firstUseOfFamilyForLogging();
+
+    void countIsANumericReading_data()
+    {
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<int>("entries");
+        QTest::newRow("zero loads nothing and does not re-initialise") << "0" << 0;
+        QTest::newRow("garbage reads as zero") << "many" << 0;
+        QTest::newRow("leading number") << "2 entries" << 2;
+    }
+
+    void countIsANumericReading()
+    {
+        QFETCH(QString, count);
+        QFETCH(int, entries);
+        m_store->put(kPrefs, "NumberOfIPAddressed", count);
+        m_store->put(kPrefs, "1", "Add IP Address");
+        m_store->put(kPrefs, "2", "10.1.1.1");
+        QCOMPARE(StoredSession::loadAddressList().size(), entries);
+        QCOMPARE(m_store->raw(kPrefs, "NumberOfIPAddressed"), count);
+    }
+
+    void sameAddressTwiceIsStoredTwice()
+    {
+        StoredSession::loadAddressList();
+        StoredSession::appendAddress("10.0.0.7");
+        StoredSession::appendAddress("10.0.0.7");
+        QCOMPARE(m_store->raw(kPrefs, "NumberOfIPAddressed"), "3");
+        QCOMPARE(m_store->raw(kPrefs, "3"), "10.0.0.7");
+        QCOMPARE(StoredSession::loadAddressList(),
+                 (QStringList{"Add IP Address", "10.0.0.7", "10.0.0.7"}));
+    }
+
+    void firstUseOfFamilyForLogging_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QString>("storedName");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expectedName");
+        QTest::addColumn<QString>("expectedEnabled");
+        const auto row = [](const char *name, const QString &choice, const QString &storedName,
+                            const QString &expectedName, const QString &expectedEnabled) {
+            QTest::newRow(name) << choice << storedName
+                                << (choice == "Ardix" ? "Ardix LogName" : "Velto LogName")
+                                << expectedName << expectedEnabled;
+        };
+        row("Ardix, first use", "Ardix", "", "ArdixMonitoring_Log.txt", "True");
+        row("Velto, first use", "Velto", "", "VeltoMonitoring_Log.txt", "True");
+        row("Velto, name already chosen", "Velto", "/logs/v.txt", "/logs/v.txt", "False");
+        row("unknown family writes nothing", "Torvik", "", "", "False");
+    }
+
+    void firstUseOfFamilyForLogging()
+    {
+        QFETCH(QString, choice);
+        QFETCH(QString, storedName);
+        QFETCH(QString, key);
+        QFETCH(QString, expectedName);
+        QFETCH(QString, expectedEnabled);
+        m_store->put(kPrefs, "logEnabledValue", "False");
+        if (!storedName.isEmpty())
+            m_store->put(kPrefs, key, storedName);
+        StoredSession::firstUseOfFamilyForLogging(choice);
+        QCOMPARE(m_store->raw(kPrefs, key).value_or(QString()), expectedName);
+        QCOMPARE(m_store->raw(kPrefs, "logEnabledValue"), expectedEnabled);
+    }
 
 private:
     std::unique_ptr<TestStore> m_store;
 };
-
-void TestStoredSession::countIsANumericReading_data()
-{
-    QTest::addColumn<QString>("count");
-    QTest::addColumn<int>("entries");
-    QTest::newRow("zero loads nothing and does not re-initialise") << "0" << 0;
-    QTest::newRow("garbage reads as zero") << "many" << 0;
-    QTest::newRow("leading number") << "2 entries" << 2;
-}
-
-void TestStoredSession::countIsANumericReading()
-{
-    QFETCH(QString, count);
-    QFETCH(int, entries);
-    m_store->put(kPrefs, "NumberOfIPAddressed", count);
-    m_store->put(kPrefs, "1", "Add IP Address");
-    m_store->put(kPrefs, "2", "10.1.1.1");
-    QCOMPARE(StoredSession::loadAddressList().size(), entries);
-    QCOMPARE(m_store->raw(kPrefs, "NumberOfIPAddressed"), count);
-}
-
-void TestStoredSession::sameAddressTwiceIsStoredTwice()
-{
-    StoredSession::loadAddressList();
-    StoredSession::appendAddress("10.0.0.7");
-    StoredSession::appendAddress("10.0.0.7");
-    QCOMPARE(m_store->raw(kPrefs, "NumberOfIPAddressed"), "3");
-    QCOMPARE(m_store->raw(kPrefs, "3"), "10.0.0.7");
-    QCOMPARE(StoredSession::loadAddressList(),
-             (QStringList{"Add IP Address", "10.0.0.7", "10.0.0.7"}));
-}
-
-void TestStoredSession::firstUseOfFamilyForLogging_data()
-{
-    QTest::addColumn<QString>("choice");
-    QTest::addColumn<QString>("storedName");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("expectedName");
-    QTest::addColumn<QString>("expectedEnabled");
-    const auto row = [](const char *name, const QString &choice, const QString &storedName,
-                        const QString &expectedName, const QString &expectedEnabled) {
-        QTest::newRow(name) << choice << storedName
-                            << (choice == "Ardix" ? "Ardix LogName" : "Velto LogName")
-                            << expectedName << expectedEnabled;
-    };
-    row("Ardix, first use", "Ardix", "", "ArdixMonitoring_Log.txt", "True");
-    row("Velto, first use", "Velto", "", "VeltoMonitoring_Log.txt", "True");
-    row("Velto, name already chosen", "Velto", "/logs/v.txt", "/logs/v.txt", "False");
-    row("unknown family writes nothing", "Torvik", "", "", "False");
-}
-
-void TestStoredSession::firstUseOfFamilyForLogging()
-{
-    QFETCH(QString, choice);
-    QFETCH(QString, storedName);
-    QFETCH(QString, key);
-    QFETCH(QString, expectedName);
-    QFETCH(QString, expectedEnabled);
-    m_store->put(kPrefs, "logEnabledValue", "False");
-    if (!storedName.isEmpty())
-        m_store->put(kPrefs, key, storedName);
-    StoredSession::firstUseOfFamilyForLogging(choice);
-    QCOMPARE(m_store->raw(kPrefs, key).value_or(QString()), expectedName);
-    QCOMPARE(m_store->raw(kPrefs, "logEnabledValue"), expectedEnabled);
-}
 
 QTEST_GUILESS_MAIN(TestStoredSession)
 #include "tst_storedsession.moc"
