@@ -41,42 +41,10 @@ quint16 freeArdixPort()
 
 enum class Damage
 {
-    Garbage,
+    Content, // the file holds these bytes
     Folder,
-    LoopingLink,
-    NonsenseValues,
+    LoopingLink, // opening it fails for every user, root included
 };
-
-void damage(Damage kind, const QString &path)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile::remove(path);
-    switch (kind) {
-    case Damage::Garbage: {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        static const char garbage[] = "\x00\xff\xfe[[[=\n==\x01\x7f]]\n[Preferences\n=\n\xc3";
-        QCOMPARE(file.write(garbage, sizeof garbage - 1), qint64(sizeof garbage - 1));
-        break;
-    }
-    case Damage::Folder:
-        QVERIFY(QDir().mkdir(path));
-        break;
-    case Damage::LoopingLink:
-        // Opening it fails for every user, root included.
-        QVERIFY(QFile::link(path, path));
-        break;
-    case Damage::NonsenseValues: {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Preferences]\nRemoteChoice=\xff\xfeToaster\nDestPortNumber=-7e99\n"
-                   "NumberOfIPAddressed=-3\nSNMPPort=snmp\nTelnetPort=99999999999\n"
-                   "logEnabledValue=perhaps\nArdix LogName=\n"
-                   "[GPS Options]\nGPS Enabled=maybe\nComPort=NaN\nCom1Device=\n");
-        break;
-    }
-    }
-}
 
 } // namespace
 
@@ -95,21 +63,38 @@ private slots:
     void stationStartsWithDefaults_data()
     {
         QTest::addColumn<Damage>("kind");
-        QTest::newRow("bytes that are no settings") << Damage::Garbage;
-        QTest::newRow("a folder in its place") << Damage::Folder;
-        QTest::newRow("a link to itself") << Damage::LoopingLink;
-        QTest::newRow("values that make no sense") << Damage::NonsenseValues;
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("bytes that are no settings")
+            << Damage::Content
+            << QByteArray(1, '\0') + "\xff\xfe[[[=\n==\x01\x7f]]\n[Preferences\n=\n\xc3";
+        QTest::newRow("a folder in its place") << Damage::Folder << QByteArray();
+        QTest::newRow("a link to itself") << Damage::LoopingLink << QByteArray();
+        QTest::newRow("values that make no sense")
+            << Damage::Content
+            << QByteArray("[Preferences]\nRemoteChoice=\xff\xfeToaster\nDestPortNumber=-7e99\n"
+                          "NumberOfIPAddressed=-3\nSNMPPort=snmp\nTelnetPort=99999999999\n"
+                          "logEnabledValue=perhaps\nArdix LogName=\n[GPS Options]\n"
+                          "GPS Enabled=maybe\nComPort=NaN\nCom1Device=\n");
     }
 
     void stationStartsWithDefaults()
     {
         QFETCH(Damage, kind);
+        QFETCH(QByteArray, content);
         TestStore store;
         MessageRecorder messages;
         TerminationRecorder terminations;
-        damage(kind, store.iniPath());
-        if (QTest::currentTestFailed())
-            return;
+        const QString path = store.iniPath();
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile::remove(path);
+        QFile file(path);
+        if (kind == Damage::Folder)
+            QVERIFY(QDir().mkdir(path));
+        else if (kind == Damage::LoopingLink)
+            QVERIFY(QFile::link(path, path));
+        else
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
 
         // What the station reads falls back to its defaults.
         QCOMPARE(SettingsStore::readPreference("SNMPReadCommString", "public"), "public");
