@@ -92,7 +92,11 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, "12345", kWaitMs);
         QCOMPARE(window->status->text(), "Associated");
 
-        // The agent dies.
+        // The agent dies. No poll runs while the operator reads the message.
+        std::optional<bool> pollingDuringMessage;
+        messages.onShow = [&](const OperatorMessage &) {
+            pollingDuringMessage = window->SNMPTimer->isActive();
+        };
         bool killedInPoll = false;
         if (throughRelay) {
             agent.onRequest = [&](const SeenRequest &request) {
@@ -110,6 +114,7 @@ private slots:
         QVERIFY(window);
         QVERIFY(!window->isUnloaded());
         QCOMPARE(killedInPoll, throughRelay);
+        QCOMPARE(pollingDuringMessage, std::optional<bool>(false));
         const OperatorMessage &message = messages.messages.first();
         QCOMPARE(message.title, "Connection Error");
         QCOMPARE(message.icon, MessageIcon::Stop);
