@@ -32,6 +32,7 @@ public:
                                                      QFile::WriteGroup | QFile::WriteOther));
     }
     ~WriteProtection() { release(); }
+    WriteProtection(const WriteProtection &) = delete;
     bool active() const { return m_active; }
     void release()
     {
