@@ -41,42 +41,10 @@ quint16 freeArdixPort()
 
 enum class Damage
 {
-    Garbage,
+    Content, // the file holds these bytes
     Folder,
-    LoopingLink,
-    NonsenseValues,
+    LoopingLink, // opening it fails for every user, root included
 };
-
-void damage(Damage kind, const QString &path)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile::remove(path);
-    switch (kind) {
-    case Damage::Garbage: {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        static const char garbage[] = "\x00\xff\xfe[[[=\n==\x01\x7f]]\n[Preferences\n=\n\xc3";
-        QCOMPARE(file.write(garbage, sizeof garbage - 1), qint64(sizeof garbage - 1));
-        break;
-    }
-    case Damage::Folder:
-        QVERIFY(QDir().mkdir(path));
-        break;
-    case Damage::LoopingLink:
-        // Opening it fails for every user, root included.
-        QVERIFY(QFile::link(path, path));
-        break;
-    case Damage::NonsenseValues: {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Preferences]\nRemoteChoice=\xff\xfeToaster\nDestPortNumber=-7e99\n"
-                   "NumberOfIPAddressed=-3\nSNMPPort=snmp\nTelnetPort=99999999999\n"
-                   "logEnabledValue=perhaps\nArdix LogName=\n"
-                   "[GPS Options]\nGPS Enabled=maybe\nComPort=NaN\nCom1Device=\n");
-        break;
-    }
-    }
-}
 
 } // namespace
 
@@ -84,73 +52,83 @@ class TestDamagedSettings : public QObject
 {
     Q_OBJECT
 private slots:
-    void cleanup();
-    void stationStartsWithDefaults_data();
-    void stationStartsWithDefaults();
+    void cleanup()
+    {
+        if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
+            monitor->close();
+        StationWindows::closeSnifferForm();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void stationStartsWithDefaults_data()
+    {
+        QTest::addColumn<Damage>("kind");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("bytes that are no settings")
+            << Damage::Content
+            << QByteArray(1, '\0') + "\xff\xfe[[[=\n==\x01\x7f]]\n[Preferences\n=\n\xc3";
+        QTest::newRow("a folder in its place") << Damage::Folder << QByteArray();
+        QTest::newRow("a link to itself") << Damage::LoopingLink << QByteArray();
+        QTest::newRow("values that make no sense")
+            << Damage::Content
+            << QByteArray("[Preferences]\nRemoteChoice=\xff\xfeToaster\nDestPortNumber=-7e99\n"
+                          "NumberOfIPAddressed=-3\nSNMPPort=snmp\nTelnetPort=99999999999\n"
+                          "logEnabledValue=perhaps\nArdix LogName=\n[GPS Options]\n"
+                          "GPS Enabled=maybe\nComPort=NaN\nCom1Device=\n");
+    }
+
+    void stationStartsWithDefaults()
+    {
+        QFETCH(Damage, kind);
+        QFETCH(QByteArray, content);
+        TestStore store;
+        MessageRecorder messages;
+        TerminationRecorder terminations;
+        const QString path = store.iniPath();
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile::remove(path);
+        QFile file(path);
+        if (kind == Damage::Folder)
+            QVERIFY(QDir().mkdir(path));
+        else if (kind == Damage::LoopingLink)
+            QVERIFY(QFile::link(path, path));
+        else
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
+
+        // What the station reads falls back to its defaults.
+        QCOMPARE(SettingsStore::readPreference("SNMPReadCommString", "public"), "public");
+        QCOMPARE(CongestionScript::telnetPort(), quint16(23));
+        QVERIFY(!GpsOptions::storedGpsEnabled(false));
+        QCOMPARE(GpsOptions::devicePath(1), GpsOptions::defaultDevicePath(1));
+
+        // The start dialog loads; the operator starts an Ardix run from it.
+        QPointer<SnifferForm> dialog = StationWindows::showSnifferForm();
+        QVERIFY(dialog);
+        QCOMPARE(messages.titles(), QStringList());
+        const quint16 port = freeArdixPort();
+        QVERIFY(port != 0);
+        dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
+        dialog->portNumber->setText(QString::number(port));
+        dialog->OK_Click();
+        QCOMPARE(messages.titles(), QStringList());
+        QPointer<KavomonitoringForm> monitor = StationWindows::monitoringForm();
+        QVERIFY(monitor);
+        QCOMPARE(monitor->Winsock1->state(), QAbstractSocket::BoundState);
+
+        // And the run shows what the radio sends.
+        QByteArray datagram(35, '\0');
+        datagram[0] = char(1);    // associated
+        datagram[1] = char(0xFF); // marker
+        datagram[2] = char(0xC4); // -60 dBm
+        datagram[6] = char(11);   // RX bytes
+        QUdpSocket().writeDatagram(datagram, QHostAddress::LocalHost, port);
+        QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, "11", kWaitMs);
+        QCOMPARE(monitor->status->text(), "Associated");
+        QCOMPARE(messages.titles(), QStringList());
+        QCOMPARE(terminations.count, 0);
+    }
 };
-
-void TestDamagedSettings::cleanup()
-{
-    if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
-        monitor->close();
-    StationWindows::closeSnifferForm();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-void TestDamagedSettings::stationStartsWithDefaults_data()
-{
-    QTest::addColumn<Damage>("kind");
-    QTest::newRow("bytes that are no settings") << Damage::Garbage;
-    QTest::newRow("a folder in its place") << Damage::Folder;
-    QTest::newRow("a link to itself") << Damage::LoopingLink;
-    QTest::newRow("values that make no sense") << Damage::NonsenseValues;
-}
-
-void TestDamagedSettings::stationStartsWithDefaults()
-{
-    QFETCH(Damage, kind);
-    TestStore store;
-    MessageRecorder messages;
-    TerminationRecorder terminations;
-    damage(kind, store.iniPath());
-    if (QTest::currentTestFailed())
-        return;
-
-    // What the station reads falls back to its defaults.
-    QCOMPARE(SettingsStore::readPreference(QStringLiteral("SNMPReadCommString"),
-                                           QStringLiteral("public")),
-             QStringLiteral("public"));
-    QCOMPARE(CongestionScript::telnetPort(), quint16(23));
-    QVERIFY(!GpsOptions::storedGpsEnabled(false));
-    QCOMPARE(GpsOptions::devicePath(1), GpsOptions::defaultDevicePath(1));
-
-    // The start dialog loads; the operator starts an Ardix run from it.
-    QPointer<SnifferForm> dialog = StationWindows::showSnifferForm();
-    QVERIFY(dialog);
-    QCOMPARE(messages.titles(), QStringList());
-    const quint16 port = freeArdixPort();
-    QVERIFY(port != 0);
-    dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
-    dialog->portNumber->setText(QString::number(port));
-    dialog->OK_Click();
-    QCOMPARE(messages.titles(), QStringList());
-    QPointer<KavomonitoringForm> monitor = StationWindows::monitoringForm();
-    QVERIFY(monitor);
-    QCOMPARE(monitor->Winsock1->state(), QAbstractSocket::BoundState);
-
-    // And the run shows what the radio sends.
-    QByteArray datagram(35, '\0');
-    datagram[0] = char(1);
-    datagram[1] = char(0xFF);
-    datagram[2] = char(0xC4);
-    datagram[6] = char(11);
-    QUdpSocket radio;
-    radio.writeDatagram(datagram, QHostAddress(QHostAddress::LocalHost), port);
-    QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, QStringLiteral("11"), kWaitMs);
-    QCOMPARE(monitor->status->text(), QStringLiteral("Associated"));
-    QCOMPARE(messages.titles(), QStringList());
-    QCOMPARE(terminations.count, 0);
-}
 
 QTEST_MAIN(TestDamagedSettings)
 #include "tst_damagedsettings.moc"

@@ -1,7 +1,11 @@
 #pragma once
 
-#include <QString>
+#include "lock/PasswordCheck.h"
+
+#include <QFile>
 #include <QTemporaryDir>
+#include <QtTest>
+#include <string_view>
 
 // PAM as the tests see it: pam_wrapper (preloaded by CTest) reads the service
 // files from a folder of the test's own, and the services check passwords with
@@ -24,19 +28,51 @@ public:
     // pam_matrix with a password file that does not exist.
     static constexpr const char *kNoPassdb = "lock-nopassdb";
 
-    // The password the test's password file holds for the user running the
-    // test; non-ASCII, so the UTF-8 text must reach PAM unchanged.
-    static QString rightPassword();
+    // The password of the user running the test; non-ASCII, so the UTF-8
+    // text must reach PAM unchanged.
+    static QString rightPassword() { return QStringLiteral("Gr\u00fcnes-Funkfeld 7"); }
 
-    PamTestService();
+    // Fails the test unless pam_wrapper is loaded and active: without it a
+    // check would go to the machine's real PAM configuration.
+    PamTestService()
+    {
+        static_assert(std::string_view(kMatrix) == PasswordCheck::kServiceName);
+        QFile maps("/proc/self/maps");
+        QVERIFY2(qgetenv("PAM_WRAPPER") == "1" && maps.open(QIODevice::ReadOnly) &&
+                     maps.readAll().contains("libpam_wrapper.so"),
+                 "pam_wrapper is not preloaded: refusing to check passwords against the "
+                 "machine's own PAM configuration");
+        QVERIFY(m_dir.isValid() && QDir(m_dir.path()).mkdir("services"));
+        const QByteArray user = PasswordCheck::userName();
+        QVERIFY2(!user.isEmpty(), "the test's user has a login name");
+        const QByteArray entry = ':' + rightPassword().toUtf8() + ':' + kMatrix + '\n';
+        write("passdb", user + entry);
+        write("stranger-passdb", "kavo-stranger" + entry);
 
-    // True when pam_wrapper is loaded and active: without it a check would go
-    // to the machine's real PAM configuration, so tests must not run.
-    static bool wrapperActive();
+        // Services without a file of their own fall back to "other": refuse there.
+        writeService("other", KAVO_PAM_DENY_MODULE);
+        writeService(kMatrix, matrixLine("passdb"));
+        writeService(kPermit, KAVO_PAM_PERMIT_MODULE);
+        writeService(kEcho, matrixLine("passdb") + " echo");
+        writeService(kStranger, matrixLine("stranger-passdb"));
+        writeService(kNoPassdb, matrixLine("no-such-passdb"));
+        qputenv("PAM_WRAPPER_SERVICE_DIR", QFile::encodeName(m_dir.filePath("services")));
+    }
 
 private:
-    void writeService(const char *service, const QString &authLine);
-    QString matrixLine(const QString &passdb, const QString &options = {}) const;
+    void write(const QString &name, const QByteArray &content)
+    {
+        QFile file(m_dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    }
+    void writeService(const QString &service, const QString &authLine)
+    {
+        write("services/" + service, "auth required " + authLine.toUtf8() + '\n');
+    }
+    QString matrixLine(const QString &passdb) const
+    {
+        return KAVO_PAM_MATRIX_MODULE " passdb=" + m_dir.filePath(passdb);
+    }
 
     QTemporaryDir m_dir;
 };

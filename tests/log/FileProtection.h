@@ -2,10 +2,9 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QString>
 #include <unistd.h>
 
-// Runs a system tool; true when it ran and succeeded within ten seconds.
+// Runs a system tool; true when it succeeded within ten seconds.
 inline bool runTool(const QString &program, const QStringList &arguments)
 {
     QProcess process;
@@ -18,44 +17,35 @@ inline bool runTool(const QString &program, const QStringList &arguments)
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-// Makes a file or folder refuse writing for the time it lives. Root may
-// write anything whatever the permission bits say, so for root the file or
-// folder is made immutable instead (chattr +i); active() tells whether this
-// machine allowed it.
+// Makes a file or folder refuse writing for the time it lives. Root writes
+// whatever the permission bits say, so for root it is made immutable
+// (chattr +i) instead; active() tells whether this machine allowed it.
 class WriteProtection
 {
 public:
-    explicit WriteProtection(const QString &path) : m_path(path)
+    explicit WriteProtection(const QString &path)
+        : m_path(path), m_previous(QFile::permissions(path))
     {
-        if (geteuid() == 0) {
-            m_immutable = runTool(QStringLiteral("chattr"), {QStringLiteral("+i"), path});
-            m_active = m_immutable;
-        } else {
-            m_previous = QFile::permissions(path);
-            m_active =
-                QFile::setPermissions(path, m_previous & ~(QFile::WriteOwner | QFile::WriteUser |
-                                                           QFile::WriteGroup | QFile::WriteOther));
-        }
+        m_active = m_root ? runTool("chattr", {"+i", path})
+                          : QFile::setPermissions(
+                                path, m_previous & ~(QFile::WriteOwner | QFile::WriteUser |
+                                                     QFile::WriteGroup | QFile::WriteOther));
     }
     ~WriteProtection() { release(); }
     WriteProtection(const WriteProtection &) = delete;
-    WriteProtection &operator=(const WriteProtection &) = delete;
-
     bool active() const { return m_active; }
     void release()
     {
-        if (!m_active)
-            return;
-        if (m_immutable)
-            runTool(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
-        else
+        if (m_active && m_root)
+            runTool("chattr", {"-i", m_path});
+        else if (m_active)
             QFile::setPermissions(m_path, m_previous);
         m_active = false;
     }
 
 private:
-    QString m_path;
-    bool m_immutable = false;
+    const QString m_path;
+    const QFile::Permissions m_previous;
+    const bool m_root = geteuid() == 0;
     bool m_active = false;
-    QFile::Permissions m_previous;
 };

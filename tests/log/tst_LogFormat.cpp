@@ -8,98 +8,79 @@ class TestLogFormat : public QObject
 {
     Q_OBJECT
 private slots:
-    void dateAndTime_data();
-    void dateAndTime();
-    void rssi_data();
-    void rssi();
-    void line_data();
-    void line();
+    void dateAndTime_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("time");
+        const auto row = [](const char *locale, const QString &date, const QString &time) {
+            QTest::newRow(locale) << QString(locale) << date << time;
+        };
+        // 7 March 2024, 14:05:09: the time carries seconds and never a zone.
+        row("C", "7 Mar 2024", "14:05:09");
+        row("en_US", "3/7/24", "2:05:09 PM");
+        row("fi_FI", "7.3.2024", "14.05.09");
+        row("ja_JP", "2024/03/07", "14時05分09秒");
+    }
+
+    void dateAndTime()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, date);
+        QFETCH(QString, time);
+        QCOMPARE(LogFormat::dateText(QDate(2024, 3, 7), QLocale(locale)), date);
+        QCOMPARE(LogFormat::timeText(QTime(14, 5, 9), QLocale(locale)), time);
+    }
+
+    void rssi_data()
+    {
+        QTest::addColumn<bool>("ardix");
+        QTest::addColumn<int>("rssi");
+        QTest::addColumn<QString>("text");
+        const auto row = [](const char *name, bool ardix, int rssi, const QString &text) {
+            QTest::newRow(name) << ardix << rssi << text;
+        };
+        row("Ardix -85", true, -85, "-85 ");
+        row("Ardix 0", true, 0, " 0 ");
+        row("Ardix positive", true, 3, " 3 ");
+        row("Ardix lowest", true, -32768, "-32768 ");
+        row("Velto 0", false, 0, "0");
+        row("Velto 85", false, 85, "-85");
+        row("Velto 100", false, 100, "-100");
+    }
+
+    void rssi()
+    {
+        QFETCH(bool, ardix);
+        QFETCH(int, rssi);
+        QFETCH(QString, text);
+        const auto value = static_cast<qint16>(rssi);
+        QCOMPARE(ardix ? LogFormat::ardixRssiText(value) : LogFormat::veltoRssiText(value), text);
+    }
+
+    void line_data()
+    {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("plain") << QStringList{"a", "", "c"} << QByteArray("a\t\tc\r\n");
+        QTest::newRow("tab inside a field") << QStringList{"a\tb", "c"} << QByteArray("a b\tc\r\n");
+        QTest::newRow("line ends inside a field")
+            << QStringList{"a\r\nb", "c\rd", "e\n"} << QByteArray("a  b\tc d\te \r\n");
+        QTest::newRow("Latin-1") << QStringList{QStringLiteral("Stra\u00dfe"),
+                                                QStringLiteral("\u00e9")}
+                                 << QByteArray("Stra\xdf"
+                                               "e\t\xe9\r\n");
+        QTest::newRow("outside Latin-1")
+            << QStringList{QStringLiteral("\u20ac5")} << QByteArray("?5\r\n");
+    }
+
+    void line()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(LogFormat::line(fields), bytes);
+    }
 };
-
-void TestLogFormat::dateAndTime_data()
-{
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<QString>("date");
-    QTest::addColumn<QString>("time");
-
-    // 7 March 2024, 14:05:09; the time carries seconds and never a zone.
-    QTest::newRow("C") << "C"
-                       << "7 Mar 2024"
-                       << "14:05:09";
-    QTest::newRow("United States") << "en_US"
-                                   << "3/7/24"
-                                   << "2:05:09 PM";
-    QTest::newRow("Germany") << "de_DE"
-                             << "07.03.24"
-                             << "14:05:09";
-    QTest::newRow("Finland") << "fi_FI"
-                             << "7.3.2024"
-                             << "14.05.09";
-    QTest::newRow("Great Britain") << "en_GB"
-                                   << "07/03/2024"
-                                   << "14:05:09";
-    QTest::newRow("Japan") << "ja_JP"
-                           << "2024/03/07" << QStringLiteral("14時05分09秒");
-}
-
-void TestLogFormat::dateAndTime()
-{
-    QFETCH(QString, locale);
-    QFETCH(QString, date);
-    QFETCH(QString, time);
-
-    const QLocale l(locale);
-    QCOMPARE(LogFormat::dateText(QDate(2024, 3, 7), l), date);
-    QCOMPARE(LogFormat::timeText(QTime(14, 5, 9), l), time);
-}
-
-void TestLogFormat::rssi_data()
-{
-    QTest::addColumn<bool>("ardix");
-    QTest::addColumn<int>("rssi");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("Ardix -85") << true << -85 << "-85 ";
-    QTest::newRow("Ardix 0") << true << 0 << " 0 ";
-    QTest::newRow("Ardix positive") << true << 3 << " 3 ";
-    QTest::newRow("Ardix lowest") << true << -32768 << "-32768 ";
-    QTest::newRow("Velto 0") << false << 0 << "0";
-    QTest::newRow("Velto 85") << false << 85 << "-85";
-    QTest::newRow("Velto 100") << false << 100 << "-100";
-}
-
-void TestLogFormat::rssi()
-{
-    QFETCH(bool, ardix);
-    QFETCH(int, rssi);
-    QFETCH(QString, text);
-
-    const auto value = static_cast<qint16>(rssi);
-    QCOMPARE(ardix ? LogFormat::ardixRssiText(value) : LogFormat::veltoRssiText(value), text);
-}
-
-void TestLogFormat::line_data()
-{
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QByteArray>("bytes");
-
-    QTest::newRow("plain") << QStringList{"a", "", "c"} << QByteArray("a\t\tc\r\n");
-    QTest::newRow("tab inside a field") << QStringList{"a\tb", "c"} << QByteArray("a b\tc\r\n");
-    QTest::newRow("line ends inside a field")
-        << QStringList{"a\r\nb", "c\rd", "e\n"} << QByteArray("a  b\tc d\te \r\n");
-    QTest::newRow("Latin-1") << QStringList{QStringLiteral("Stra\u00dfe"), QStringLiteral("\u00e9")}
-                             << QByteArray("Stra\xdf"
-                                           "e\t\xe9\r\n");
-    QTest::newRow("outside Latin-1")
-        << QStringList{QStringLiteral("\u20ac5")} << QByteArray("?5\r\n");
-}
-
-void TestLogFormat::line()
-{
-    QFETCH(QStringList, fields);
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(LogFormat::line(fields), bytes);
-}
 
 QTEST_GUILESS_MAIN(TestLogFormat)
 #include "tst_LogFormat.moc"

@@ -13,70 +13,62 @@ class TestNetworkOptions : public QObject
 {
     Q_OBJECT
 private slots:
-    void loadShowsStoredOrDefault_data();
-    void loadShowsStoredOrDefault();
-    void okSavesAndUsesAnyText();
-    void cancelChangesNothing();
-};
+    void init() { m_store = std::make_unique<TestStore>(); }
+    void cleanup() { m_store.reset(); }
 
-void TestNetworkOptions::loadShowsStoredOrDefault_data()
-{
-    QTest::addColumn<bool>("stored");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("readShown");
-    QTest::addColumn<QString>("writeShown");
-
-    QTest::newRow("missing keys give the defaults") << false << ""
-                                                    << "public"
-                                                    << "private";
-    QTest::newRow("an empty stored value is used") << true << ""
-                                                   << ""
-                                                   << "";
-    QTest::newRow("stored values") << true << "field"
-                                   << "field"
-                                   << "field";
-}
-
-void TestNetworkOptions::loadShowsStoredOrDefault()
-{
-    TestStore store;
-    QFETCH(bool, stored);
-    QFETCH(QString, value);
-    QFETCH(QString, readShown);
-    QFETCH(QString, writeShown);
-    if (stored) {
-        store.put(kPrefs, QStringLiteral("SNMPReadCommString"), value);
-        store.put(kPrefs, QStringLiteral("SNMPWriteCommString"), value);
+    void loadShowsStoredOrDefault_data()
+    {
+        QTest::addColumn<std::optional<QString>>("stored");
+        QTest::addColumn<QString>("readShown");
+        QTest::addColumn<QString>("writeShown");
+        QTest::newRow("missing keys give the defaults") << std::optional<QString>() << "public"
+                                                        << "private";
+        QTest::newRow("an empty stored value is used") << std::optional<QString>("") << ""
+                                                       << "";
+        QTest::newRow("stored values") << std::optional<QString>("field") << "field"
+                                       << "field";
     }
-    NetworkOptionsForm form;
-    QCOMPARE(form.windowTitle(), QStringLiteral("Network Options"));
-    QCOMPARE(form.SNMPReadCommunityString->text(), readShown);
-    QCOMPARE(form.SNMPWriteCommunityString->text(), writeShown);
-}
 
-void TestNetworkOptions::okSavesAndUsesAnyText()
-{
-    TestStore store;
-    NetworkOptionsForm form;
-    form.SNMPReadCommunityString->setText(QString());
-    form.SNMPWriteCommunityString->setText(QStringLiteral("s3cret"));
-    form.OKButton_Click();
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("SNMPReadCommString")), QString());
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("SNMPWriteCommString")), QStringLiteral("s3cret"));
-    QCOMPARE(sessionSettings.readCommunity, QString());
-    QCOMPARE(sessionSettings.writeCommunity, QStringLiteral("s3cret"));
-}
+    void loadShowsStoredOrDefault()
+    {
+        QFETCH(std::optional<QString>, stored);
+        QFETCH(QString, readShown);
+        QFETCH(QString, writeShown);
+        if (stored) {
+            m_store->put(kPrefs, "SNMPReadCommString", *stored);
+            m_store->put(kPrefs, "SNMPWriteCommString", *stored);
+        }
+        NetworkOptionsForm form;
+        QCOMPARE(form.windowTitle(), "Network Options");
+        QCOMPARE(form.SNMPReadCommunityString->text(), readShown);
+        QCOMPARE(form.SNMPWriteCommunityString->text(), writeShown);
+    }
 
-void TestNetworkOptions::cancelChangesNothing()
-{
-    TestStore store;
-    sessionSettings.readCommunity = QStringLiteral("public");
-    NetworkOptionsForm form;
-    form.SNMPReadCommunityString->setText(QStringLiteral("edited"));
-    form.CancelButton_Click();
-    QVERIFY(!store.raw(kPrefs, QStringLiteral("SNMPReadCommString")));
-    QCOMPARE(sessionSettings.readCommunity, QStringLiteral("public"));
-}
+    void okSavesAndUsesAnyText()
+    {
+        NetworkOptionsForm form;
+        form.SNMPReadCommunityString->setText(QString());
+        form.SNMPWriteCommunityString->setText("s3cret");
+        form.OKButton_Click();
+        QCOMPARE(m_store->raw(kPrefs, "SNMPReadCommString"), QString());
+        QCOMPARE(m_store->raw(kPrefs, "SNMPWriteCommString"), "s3cret");
+        QCOMPARE(sessionSettings.readCommunity, QString());
+        QCOMPARE(sessionSettings.writeCommunity, "s3cret");
+    }
+
+    void cancelChangesNothing()
+    {
+        sessionSettings.readCommunity = "public";
+        NetworkOptionsForm form;
+        form.SNMPReadCommunityString->setText("edited");
+        form.CancelButton_Click();
+        QVERIFY(!m_store->raw(kPrefs, "SNMPReadCommString"));
+        QCOMPARE(sessionSettings.readCommunity, "public");
+    }
+
+private:
+    std::unique_ptr<TestStore> m_store;
+};
 
 QTEST_MAIN(TestNetworkOptions)
 #include "tst_networkoptions.moc"

@@ -1,5 +1,4 @@
 #include "TestSupport.h"
-#include "app/FileChooser.h"
 #include "app/Records.h"
 #include "app/StationWindows.h"
 #include "app/Twips.h"
@@ -49,371 +48,257 @@ class TestSnifferForm : public QObject
 {
     Q_OBJECT
 private slots:
-    void cleanup();
-    void firstRunOnEmptyStore();
-    void ardixPort_data();
-    void ardixPort();
-    void veltoPortIsNotCheckedButOnlyValidOnesAreSaved();
-    void veltoAddress_data();
-    void veltoAddress();
-    void addedAddressIsStoredAndOfferedNextTime();
-    void velto200ReloadsAsRow1();
-    void unknownStoredChoice();
-    void emptyChoiceAsksForARemote();
-    void lowerCaseTrueIsNotEnabled();
-    void enableLoggingTwiceRestores();
-    void saveFileAsWithoutFamilyChoosesVelto();
-    void saveFileAsCancelledStoresNothing();
-    void familyLayouts();
-    void exitSavesAndTerminates();
-    void okIsTheDefaultButton();
-};
-
-void TestSnifferForm::cleanup()
-{
-    closeAllWindows();
-}
-
-void TestSnifferForm::firstRunOnEmptyStore()
-{
-    TestStore store;
-    SnifferForm *dialog = loadDialog();
-
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Kavo Connectivity Window"));
-    QCOMPARE(dialog->remoteIPCombo->count(), 1);
-    QCOMPARE(dialog->remoteIPCombo->itemText(0), QStringLiteral("Add IP Address"));
-    QCOMPARE(dialog->remoteIPCombo->currentText(), QStringLiteral("Select an IP..."));
-    QCOMPARE(dialog->listOfRadios->currentRow(), 1);
-    QCOMPARE(dialog->portNumber->text(), QString());
-    QCOMPARE(sessionSettings.remoteKind, RemoteKind::Velto);
-    QCOMPARE(dialog->remoteChoice, QStringLiteral("Velto"));
-    // The logging menu was set before the first-use step stored "True".
-    QVERIFY(!dialog->enableLogging->isChecked());
-    QVERIFY(!dialog->saveFileAs->isEnabled());
-    QVERIFY(dialog->mnuNetOptions->isEnabled());
-
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("NumberOfIPAddressed")), QStringLiteral("1"));
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("1")), QStringLiteral("Add IP Address"));
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("logEnabledValue")), QStringLiteral("True"));
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("Velto LogName")),
-             QStringLiteral("VeltoMonitoring_Log.txt"));
-    QVERIFY(!store.raw(kPrefs, QStringLiteral("Ardix LogName")));
-
-    // Closing saves the choice; the port is not saved while it is out of range.
-    dialog->close();
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("RemoteChoice")), QStringLiteral("Velto"));
-    QVERIFY(!store.raw(kPrefs, QStringLiteral("DestPortNumber")));
-}
-
-void TestSnifferForm::ardixPort_data()
-{
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<bool>("accepted");
-
-    QTest::newRow("29999") << "29999" << false;
-    QTest::newRow("30000") << "30000" << true;
-    QTest::newRow("60000") << "60000" << true;
-    QTest::newRow("60001") << "60001" << false;
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("non-numeric") << "port" << false;
-}
-
-void TestSnifferForm::ardixPort()
-{
-    TestStore store;
-    MessageRecorder messages;
-    QFETCH(QString, port);
-    QFETCH(bool, accepted);
-
-    QPointer<SnifferForm> dialog = loadDialog();
-    dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
-    dialog->portNumber->setText(port);
-    dialog->OK_Click();
-
-    if (accepted) {
-        QVERIFY(messages.messages.isEmpty());
-        QVERIFY(StationWindows::monitoringForm());
-        QCOMPARE(store.raw(kPrefs, QStringLiteral("DestPortNumber")), port);
-        QCOMPARE(sessionSettings.destPort, port.toInt());
-    } else {
-        QCOMPARE(messages.titles(), QStringList{QStringLiteral("Information")});
-        QCOMPARE(messages.messages.first().icon, MessageIcon::Exclamation);
-        QCOMPARE(messages.messages.first().text,
-                 QStringLiteral("Please enter a valid destination port.\r\n"
-                                "The destination port must be a number \r\n"
-                                "between 30,000 and 60,000."));
-        QVERIFY(!StationWindows::monitoringForm());
-        QVERIFY(dialog && dialog->isVisible());
-        QVERIFY(!store.raw(kPrefs, QStringLiteral("DestPortNumber")));
+    void init()
+    {
+        m_store = std::make_unique<TestStore>();
+        m_messages = std::make_unique<MessageRecorder>();
     }
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("RemoteChoice")), QStringLiteral("Ardix"));
-}
 
-void TestSnifferForm::veltoPortIsNotCheckedButOnlyValidOnesAreSaved()
-{
-    TestStore store;
-    store.put(kPrefs, QStringLiteral("DestPortNumber"), QStringLiteral("40000"));
-    SnifferForm *dialog = loadDialog();
-    QCOMPARE(dialog->portNumber->text(), QStringLiteral("40000"));
-    QCOMPARE(sessionSettings.destPort, 40000);
-    dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
-    dialog->portNumber->setText(QStringLiteral("29999"));
-    dialog->listOfRadios->setCurrentRow(SnifferForm::Velto100Row);
-    dialog->close();
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("DestPortNumber")), QStringLiteral("40000"));
-}
+    void cleanup()
+    {
+        closeAllWindows();
+        m_messages.reset();
+        m_store.reset();
+    }
 
-void TestSnifferForm::veltoAddress_data()
-{
-    QTest::addColumn<QString>("comboText");
-    QTest::addColumn<QString>("newAddress");
-    QTest::addColumn<QString>("expectedMessage"); // empty: the window opens
-
-    const QString badAddress = QStringLiteral(
-        "An improperly formatted IP address has been entered.\r\nPlease enter a valid address.");
-    QTest::newRow("nothing chosen") << "Select an IP..."
-                                    << ""
-                                    << "Please select an IP Address\r\n";
-    QTest::newRow("add with empty box") << "Add IP Address"
-                                        << "" << badAddress;
-    QTest::newRow("add with a letter") << "Add IP Address"
-                                       << "10.0.0.a" << badAddress;
-    QTest::newRow("typed with trailing space") << "10.0.0.1 "
-                                               << "" << badAddress;
-    QTest::newRow("typed, five parts") << "10.0.0.1.5"
-                                       << ""
-                                       << "";
-    QTest::newRow("typed, dots") << "1..."
-                                 << ""
-                                 << "";
-    QTest::newRow("added, octet out of range") << "Add IP Address"
-                                               << "999.1.1.1"
-                                               << "";
-}
-
-void TestSnifferForm::veltoAddress()
-{
-    TestStore store;
-    MessageRecorder messages;
-    QFETCH(QString, comboText);
-    QFETCH(QString, newAddress);
-    QFETCH(QString, expectedMessage);
-
-    QPointer<SnifferForm> dialog = loadDialog();
-    dialog->remoteIPCombo->setEditText(comboText);
-    dialog->IPBox->setText(newAddress);
-    if (expectedMessage.isEmpty())
-        stopMonitoringSoon();
-    dialog->OK_Click();
-
-    if (expectedMessage.isEmpty()) {
-        KavomonitoringForm *monitor = StationWindows::monitoringForm();
-        QVERIFY(monitor);
-        QCOMPARE(monitor->windowTitle(), QStringLiteral("Velto Monitoring Window"));
-        QCOMPARE(monitor->about->text(), QStringLiteral("About Velto Monitoring Window"));
-        QVERIFY(!monitor->SwitchRemote->isVisible());
-        QVERIFY(monitor->ViewSNR->isEnabled());
-        QVERIFY(!monitor->ViewSNR->isChecked());
-        QVERIFY(!monitorState.snrBarShown);
-        QVERIFY(monitor->SNRMeter->isHidden());
-        const QString expected = newAddress.isEmpty() ? comboText : newAddress;
-        QCOMPARE(sessionSettings.remoteAddress, expected);
+    void firstRunOnEmptyStore()
+    {
+        SnifferForm *dialog = loadDialog();
+        QCOMPARE(dialog->windowTitle(), "Kavo Connectivity Window");
+        QCOMPARE(dialog->remoteIPCombo->count(), 1);
+        QCOMPARE(dialog->remoteIPCombo->itemText(0), "Add IP Address");
+        QCOMPARE(dialog->remoteIPCombo->currentText(), "Select an IP...");
+        QCOMPARE(dialog->listOfRadios->currentRow(), 1);
+        QCOMPARE(dialog->portNumber->text(), QString());
         QCOMPARE(sessionSettings.remoteKind, RemoteKind::Velto);
-    } else {
-        QVERIFY(!messages.messages.isEmpty());
-        QCOMPARE(messages.messages.first().title, QStringLiteral("Error"));
-        QCOMPARE(messages.messages.first().icon, MessageIcon::Exclamation);
-        QCOMPARE(messages.messages.first().text, expectedMessage);
+        QCOMPARE(dialog->remoteChoice, "Velto");
+        // The logging menu was set before the first-use step stored "True".
+        QVERIFY(!dialog->enableLogging->isChecked());
+        QVERIFY(!dialog->saveFileAs->isEnabled());
+        QVERIFY(dialog->mnuNetOptions->isEnabled());
+
+        QCOMPARE(stored("NumberOfIPAddressed"), "1");
+        QCOMPARE(stored("1"), "Add IP Address");
+        QCOMPARE(stored("logEnabledValue"), "True");
+        QCOMPARE(stored("Velto LogName"), "VeltoMonitoring_Log.txt");
+        QVERIFY(!stored("Ardix LogName"));
+
+        // Closing saves the choice; the port is not saved while it is out of range.
+        dialog->close();
+        QCOMPARE(stored("RemoteChoice"), "Velto");
+        QVERIFY(!stored("DestPortNumber"));
+    }
+
+    void ardixPort_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<int>("destPort"); // as read from the text
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("29999") << "29999" << 29999 << false;
+        QTest::newRow("30000") << "30000" << 30000 << true;
+        QTest::newRow("60000") << "60000" << 60000 << true;
+        QTest::newRow("60001") << "60001" << 60001 << false;
+        QTest::newRow("empty") << "" << 0 << false;
+        QTest::newRow("non-numeric") << "port" << 0 << false;
+        QTest::newRow("leading number counts") << "4500x" << 4500 << false;
+    }
+
+    // Return in the port box presses OK, the dialog's default button.
+    void ardixPort()
+    {
+        QFETCH(QString, port);
+        QFETCH(int, destPort);
+        QFETCH(bool, accepted);
+        QPointer<SnifferForm> dialog = loadDialog();
+        QVERIFY(dialog->OK->isDefault());
+        dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
+        dialog->portNumber->setText(port);
+        QCOMPARE(sessionSettings.destPort, destPort);
+        QTest::keyClick(dialog->portNumber, Qt::Key_Return);
+
+        QCOMPARE(stored("RemoteChoice"), "Ardix");
+        QCOMPARE(bool(StationWindows::monitoringForm()), accepted);
+        if (accepted) {
+            QVERIFY(m_messages->messages.isEmpty());
+            QCOMPARE(stored("DestPortNumber"), port);
+            return;
+        }
+        QCOMPARE(m_messages->titles(), QStringList{"Information"});
+        QCOMPARE(m_messages->messages.first().icon, MessageIcon::Exclamation);
+        QCOMPARE(m_messages->messages.first().text, "Please enter a valid destination port.\r\n"
+                                                    "The destination port must be a number \r\n"
+                                                    "between 30,000 and 60,000.");
+        QVERIFY(dialog && dialog->isVisible());
+        QVERIFY(!stored("DestPortNumber"));
+    }
+
+    void veltoPortIsNotCheckedButOnlyValidOnesAreSaved()
+    {
+        m_store->put(kPrefs, "DestPortNumber", "40000");
+        SnifferForm *dialog = loadDialog();
+        QCOMPARE(dialog->portNumber->text(), "40000");
+        QCOMPARE(sessionSettings.destPort, 40000);
+        dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
+        dialog->portNumber->setText("29999");
+        dialog->listOfRadios->setCurrentRow(SnifferForm::Velto100Row);
+        dialog->close();
+        QCOMPARE(stored("DestPortNumber"), "40000");
+    }
+
+    void veltoAddress_data()
+    {
+        QTest::addColumn<QString>("comboText");
+        QTest::addColumn<QString>("newAddress");
+        QTest::addColumn<QString>("expectedMessage"); // empty: the window opens
+        const auto row = [](const char *name, const QString &comboText, const QString &newAddress,
+                            const QString &message) {
+            QTest::newRow(name) << comboText << newAddress << message;
+        };
+        const QString bad = "An improperly formatted IP address has been entered.\r\n"
+                            "Please enter a valid address.";
+        row("nothing chosen", "Select an IP...", "", "Please select an IP Address\r\n");
+        row("add with empty box", "Add IP Address", "", bad);
+        row("add with a letter", "Add IP Address", "10.0.0.a", bad);
+        row("typed with trailing space", "10.0.0.1 ", "", bad);
+        row("typed host name", "radio1", "", bad);
+        row("typed non-ASCII digit", "10.0.0.\u0661", "", bad);
+        row("typed, five parts", "10.0.0.1.5", "", "");
+        row("typed, dots", "1...", "", "");
+        row("added, octet out of range", "Add IP Address", "999.1.1.1", "");
+    }
+
+    void veltoAddress()
+    {
+        QFETCH(QString, comboText);
+        QFETCH(QString, newAddress);
+        QFETCH(QString, expectedMessage);
+        QPointer<SnifferForm> dialog = loadDialog();
+        dialog->remoteIPCombo->setEditText(comboText);
+        dialog->IPBox->setText(newAddress);
+        if (expectedMessage.isEmpty())
+            stopMonitoringSoon();
+        dialog->OK_Click();
+
+        if (expectedMessage.isEmpty()) {
+            KavomonitoringForm *monitor = StationWindows::monitoringForm();
+            QVERIFY(monitor);
+            QCOMPARE(monitor->windowTitle(), "Velto Monitoring Window");
+            QCOMPARE(monitor->about->text(), "About Velto Monitoring Window");
+            QVERIFY(!monitor->SwitchRemote->isVisible());
+            QVERIFY(monitor->ViewSNR->isEnabled());
+            QVERIFY(!monitor->ViewSNR->isChecked());
+            QVERIFY(!monitorState.snrBarShown);
+            QVERIFY(monitor->SNRMeter->isHidden());
+            QCOMPARE(sessionSettings.remoteAddress, newAddress.isEmpty() ? comboText : newAddress);
+            QCOMPARE(sessionSettings.remoteKind, RemoteKind::Velto);
+            return;
+        }
+        QCOMPARE(m_messages->titles(), QStringList{"Error"});
+        QCOMPARE(m_messages->messages.first().icon, MessageIcon::Exclamation);
+        QCOMPARE(m_messages->messages.first().text, expectedMessage);
         QCOMPARE(sessionSettings.remoteAddress, QString());
         QVERIFY(!StationWindows::monitoringForm());
         QVERIFY(dialog && dialog->isVisible());
-        QCOMPARE(store.raw(kPrefs, QStringLiteral("NumberOfIPAddressed")), QStringLiteral("1"));
+        QCOMPARE(stored("NumberOfIPAddressed"), "1");
     }
-}
 
-void TestSnifferForm::addedAddressIsStoredAndOfferedNextTime()
-{
-    TestStore store;
-    MessageRecorder messages;
+    void addedAddressIsStoredAndOfferedNextTime()
     {
         SnifferForm *dialog = loadDialog();
-        dialog->remoteIPCombo->setEditText(QStringLiteral("Add IP Address"));
-        dialog->IPBox->setText(QStringLiteral("10.20.30.40"));
+        dialog->remoteIPCombo->setEditText("Add IP Address");
+        dialog->IPBox->setText("10.20.30.40");
         stopMonitoringSoon();
         dialog->OK_Click();
+        QCOMPARE(stored("NumberOfIPAddressed"), "2");
+        QCOMPARE(stored("2"), "10.20.30.40");
+        closeAllWindows();
+
+        // A typed address is used for the run but not stored.
+        dialog = loadDialog();
+        QCOMPARE(dialog->remoteIPCombo->count(), 2);
+        QCOMPARE(dialog->remoteIPCombo->itemText(1), "10.20.30.40");
+        dialog->remoteIPCombo->setEditText("10.9.9.9");
+        stopMonitoringSoon();
+        dialog->OK_Click();
+        QCOMPARE(sessionSettings.remoteAddress, "10.9.9.9");
+        QCOMPARE(stored("NumberOfIPAddressed"), "2");
     }
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("NumberOfIPAddressed")), QStringLiteral("2"));
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("2")), QStringLiteral("10.20.30.40"));
-    closeAllWindows();
 
-    // A typed address is used for the run but not stored.
-    SnifferForm *again = loadDialog();
-    QCOMPARE(again->remoteIPCombo->count(), 2);
-    QCOMPARE(again->remoteIPCombo->itemText(1), QStringLiteral("10.20.30.40"));
-    again->remoteIPCombo->setEditText(QStringLiteral("10.9.9.9"));
-    stopMonitoringSoon();
-    again->OK_Click();
-    QCOMPARE(sessionSettings.remoteAddress, QStringLiteral("10.9.9.9"));
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("NumberOfIPAddressed")), QStringLiteral("2"));
-}
+    void velto200ReloadsAsRow1()
+    {
+        SnifferForm *dialog = loadDialog();
+        dialog->listOfRadios->setCurrentRow(SnifferForm::Velto200Row);
+        QCOMPARE(dialog->remoteChoice, "Velto");
+        closeAllWindows();
+        QCOMPARE(stored("RemoteChoice"), "Velto");
+        QCOMPARE(loadDialog()->listOfRadios->currentRow(), 1);
+    }
 
-void TestSnifferForm::velto200ReloadsAsRow1()
-{
-    TestStore store;
-    SnifferForm *dialog = loadDialog();
-    dialog->listOfRadios->setCurrentRow(SnifferForm::Velto200Row);
-    QCOMPARE(dialog->remoteChoice, QStringLiteral("Velto"));
-    dialog->close();
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("RemoteChoice")), QStringLiteral("Velto"));
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    void unknownStoredChoice()
+    {
+        m_store->put(kPrefs, "RemoteChoice", "Torvik");
+        sessionSettings.remoteKind = static_cast<RemoteKind>(7);
+        SnifferForm *dialog = loadDialog();
+        QCOMPARE(dialog->listOfRadios->currentRow(), -1);
+        QCOMPARE(dialog->remoteChoice, "Torvik");
+        QCOMPARE(sessionSettings.remoteKind, static_cast<RemoteKind>(7));
+        QVERIFY(!stored("Velto LogName"));
+        QVERIFY(!stored("logEnabledValue"));
 
-    SnifferForm *reloaded = loadDialog();
-    QCOMPARE(reloaded->listOfRadios->currentRow(), 1);
-}
+        dialog->OK_Click();
+        QVERIFY(m_messages->messages.isEmpty());
+        QVERIFY(!StationWindows::monitoringForm());
+        QCOMPARE(stored("RemoteChoice"), "Torvik");
+    }
 
-void TestSnifferForm::unknownStoredChoice()
-{
-    TestStore store;
-    MessageRecorder messages;
-    store.put(kPrefs, QStringLiteral("RemoteChoice"), QStringLiteral("Torvik"));
-    sessionSettings.remoteKind = static_cast<RemoteKind>(7);
-    SnifferForm *dialog = loadDialog();
+    void emptyChoiceAsksForARemote()
+    {
+        SnifferForm *dialog = loadDialog();
+        dialog->remoteChoice.clear();
+        dialog->OK_Click();
+        QCOMPARE(m_messages->titles(), QStringList{"Information"});
+        QCOMPARE(m_messages->messages.first().text, "Please select a remote for monitoring.");
+    }
 
-    QCOMPARE(dialog->listOfRadios->currentRow(), -1);
-    QCOMPARE(dialog->remoteChoice, QStringLiteral("Torvik"));
-    QCOMPARE(sessionSettings.remoteKind, static_cast<RemoteKind>(7));
-    QVERIFY(!store.raw(kPrefs, QStringLiteral("Velto LogName")));
-    QVERIFY(!store.raw(kPrefs, QStringLiteral("logEnabledValue")));
+    void familyLayouts()
+    {
+        SnifferForm *dialog = loadDialog();
+        dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
+        QCOMPARE(dialog->height(), Twips::windowHeight(3800));
+        QCOMPARE(dialog->OK->y(), Twips::toPixels(2350));
+        QVERIFY(dialog->portNumber->isVisible());
+        QVERIFY(!dialog->remoteIPCombo->isVisible());
+        QVERIFY(!dialog->IPBox->isVisible());
+        QVERIFY(!dialog->mnuNetOptions->isEnabled());
 
-    dialog->OK_Click();
-    QVERIFY(messages.messages.isEmpty());
-    QVERIFY(!StationWindows::monitoringForm());
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("RemoteChoice")), QStringLiteral("Torvik"));
-}
+        dialog->remoteIPCombo->setEditText("Add IP Address");
+        dialog->listOfRadios->setCurrentRow(SnifferForm::Velto200Row);
+        QCOMPARE(dialog->height(), Twips::windowHeight(4000));
+        QCOMPARE(dialog->Cancel->y(), Twips::toPixels(2600));
+        QVERIFY(!dialog->portNumber->isVisible());
+        QVERIFY(dialog->remoteIPCombo->isVisible());
+        QVERIFY(dialog->IPBox->isVisible());
+        QVERIFY(dialog->mnuNetOptions->isEnabled());
+    }
 
-void TestSnifferForm::emptyChoiceAsksForARemote()
-{
-    TestStore store;
-    MessageRecorder messages;
-    SnifferForm *dialog = loadDialog();
-    dialog->remoteChoice.clear();
-    dialog->OK_Click();
-    QCOMPARE(messages.titles(), QStringList{QStringLiteral("Information")});
-    QCOMPARE(messages.messages.first().text,
-             QStringLiteral("Please select a remote for monitoring."));
-}
+    void exitSavesAndTerminates()
+    {
+        TerminationRecorder termination;
+        SnifferForm *dialog = loadDialog();
+        dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
+        dialog->portNumber->setText("45000");
+        dialog->exit->trigger();
+        QCOMPARE(termination.count, 1);
+        QCOMPARE(stored("RemoteChoice"), "Ardix");
+        QCOMPARE(stored("DestPortNumber"), "45000");
+    }
 
-void TestSnifferForm::lowerCaseTrueIsNotEnabled()
-{
-    TestStore store;
-    store.put(kPrefs, QStringLiteral("logEnabledValue"), QStringLiteral("true"));
-    store.put(kPrefs, QStringLiteral("Velto LogName"), QStringLiteral("v.txt"));
-    SnifferForm *dialog = loadDialog();
-    QVERIFY(!sessionSettings.loggingEnabled);
-    QVERIFY(!dialog->enableLogging->isChecked());
-    QVERIFY(!dialog->saveFileAs->isEnabled());
-}
+private:
+    std::optional<QString> stored(const QString &key) const { return m_store->raw(kPrefs, key); }
 
-void TestSnifferForm::enableLoggingTwiceRestores()
-{
-    TestStore store;
-    store.put(kPrefs, QStringLiteral("logEnabledValue"), QStringLiteral("True"));
-    SnifferForm *dialog = loadDialog();
-    QVERIFY(dialog->enableLogging->isChecked());
-
-    dialog->enableLogging->trigger();
-    QVERIFY(!dialog->enableLogging->isChecked());
-    QVERIFY(!dialog->saveFileAs->isEnabled());
-    QVERIFY(!sessionSettings.loggingEnabled);
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("logEnabledValue")), QStringLiteral("False"));
-
-    dialog->enableLogging->trigger();
-    QVERIFY(dialog->enableLogging->isChecked());
-    QVERIFY(dialog->saveFileAs->isEnabled());
-    QVERIFY(sessionSettings.loggingEnabled);
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("logEnabledValue")), QStringLiteral("True"));
-}
-
-void TestSnifferForm::saveFileAsWithoutFamilyChoosesVelto()
-{
-    TestStore store;
-    store.put(kPrefs, QStringLiteral("RemoteChoice"), QStringLiteral("Torvik"));
-    SnifferForm *dialog = loadDialog();
-    QCOMPARE(dialog->listOfRadios->currentRow(), -1);
-
-    QTemporaryDir dir;
-    const QString chosen = dir.filePath(QStringLiteral("field-log"));
-    FileChooser::setNextAnswer(chosen);
-    dialog->saveFileAs_Click();
-
-    QCOMPARE(dialog->listOfRadios->currentRow(), 1);
-    QCOMPARE(dialog->remoteChoice, QStringLiteral("Velto"));
-    QCOMPARE(FileChooser::lastRequest().title, QStringLiteral("Choose a Log File"));
-    QCOMPARE(FileChooser::lastRequest().proposedName, QStringLiteral("VeltoMonitoring_Log"));
-    // A name typed without ".txt" is stored as typed.
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("Velto LogName")), chosen);
-}
-
-void TestSnifferForm::saveFileAsCancelledStoresNothing()
-{
-    TestStore store;
-    store.put(kPrefs, QStringLiteral("RemoteChoice"), QStringLiteral("Ardix"));
-    store.put(kPrefs, QStringLiteral("Ardix LogName"), QStringLiteral("/data/a.txt"));
-    SnifferForm *dialog = loadDialog();
-    FileChooser::setNextAnswer(std::nullopt);
-    dialog->saveFileAs_Click();
-    QCOMPARE(FileChooser::lastRequest().proposedName, QStringLiteral("/data/a.txt"));
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("Ardix LogName")), QStringLiteral("/data/a.txt"));
-}
-
-void TestSnifferForm::familyLayouts()
-{
-    TestStore store;
-    SnifferForm *dialog = loadDialog();
-
-    dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
-    QCOMPARE(dialog->height(), Twips::windowHeight(3800));
-    QCOMPARE(dialog->OK->y(), Twips::toPixels(2350));
-    QVERIFY(dialog->portNumber->isVisible());
-    QVERIFY(!dialog->remoteIPCombo->isVisible());
-    QVERIFY(!dialog->IPBox->isVisible());
-    QVERIFY(!dialog->mnuNetOptions->isEnabled());
-
-    dialog->remoteIPCombo->setEditText(QStringLiteral("Add IP Address"));
-    dialog->listOfRadios->setCurrentRow(SnifferForm::Velto200Row);
-    QCOMPARE(dialog->height(), Twips::windowHeight(4000));
-    QCOMPARE(dialog->Cancel->y(), Twips::toPixels(2600));
-    QVERIFY(!dialog->portNumber->isVisible());
-    QVERIFY(dialog->remoteIPCombo->isVisible());
-    QVERIFY(dialog->IPBox->isVisible());
-    QVERIFY(dialog->mnuNetOptions->isEnabled());
-}
-
-void TestSnifferForm::exitSavesAndTerminates()
-{
-    TestStore store;
-    TerminationRecorder termination;
-    SnifferForm *dialog = loadDialog();
-    dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
-    dialog->portNumber->setText(QStringLiteral("45000"));
-    dialog->exit->trigger();
-    QCOMPARE(termination.count, 1);
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("RemoteChoice")), QStringLiteral("Ardix"));
-    QCOMPARE(store.raw(kPrefs, QStringLiteral("DestPortNumber")), QStringLiteral("45000"));
-}
-
-void TestSnifferForm::okIsTheDefaultButton()
-{
-    TestStore store;
-    MessageRecorder messages;
-    SnifferForm *dialog = loadDialog();
-    QVERIFY(dialog->OK->isDefault());
-    dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
-    dialog->portNumber->setFocus();
-    QTest::keyClick(dialog->portNumber, Qt::Key_Return);
-    // Return pressed OK: the empty port is refused with its message.
-    QCOMPARE(messages.titles(), QStringList{QStringLiteral("Information")});
-}
+    std::unique_ptr<TestStore> m_store;
+    std::unique_ptr<MessageRecorder> m_messages;
+};
 
 QTEST_MAIN(TestSnifferForm)
 #include "tst_snifferform.moc"
