@@ -24,22 +24,12 @@ QString timeFormatWithoutZone(const QLocale &locale)
     return result.simplified();
 }
 
-} // namespace
-
-QStringList ardixHeader()
+// The position columns, the same in both layouts. A record has two more
+// than its header: an empty field before the dilution and another before the
+// altitude, where stored logs have always had them.
+QStringList gpsHeader()
 {
-    return {QStringLiteral("Date"),
-            QStringLiteral("Time"),
-            QStringLiteral("RSSI (dBm)"),
-            QStringLiteral("RX Bytes"),
-            QStringLiteral("RX Packets"),
-            QStringLiteral("RX Errors"),
-            QStringLiteral("TX Bytes"),
-            QStringLiteral("TX Packets"),
-            QStringLiteral("TX Errors"),
-            QStringLiteral("Fragments"),
-            QStringLiteral("Retries"),
-            QStringLiteral("Latitude"),
+    return {QStringLiteral("Latitude"),
             QStringLiteral("Longitude"),
             QStringLiteral("Fix Quality"),
             QStringLiteral("No. Satellites Tracked"),
@@ -47,26 +37,40 @@ QStringList ardixHeader()
             QStringLiteral("Altitude (meters above sea level)")};
 }
 
+QStringList gpsFields(const GpsPosition &position)
+{
+    return {position.gpsLatitude,
+            position.gpsLongitude,
+            position.gpsFixQuality,
+            position.gpsSatellites,
+            QString(),
+            position.gpsHDOP,
+            QString(),
+            position.gpsAltitude};
+}
+
+} // namespace
+
+QStringList ardixHeader()
+{
+    return QStringList{QStringLiteral("Date"),       QStringLiteral("Time"),
+                       QStringLiteral("RSSI (dBm)"), QStringLiteral("RX Bytes"),
+                       QStringLiteral("RX Packets"), QStringLiteral("RX Errors"),
+                       QStringLiteral("TX Bytes"),   QStringLiteral("TX Packets"),
+                       QStringLiteral("TX Errors"),  QStringLiteral("Fragments"),
+                       QStringLiteral("Retries")} +
+           gpsHeader();
+}
+
 QStringList veltoHeader()
 {
-    return {QStringLiteral("Date"),
-            QStringLiteral("Time"),
-            QStringLiteral("RSSI (dBm)"),
-            QStringLiteral("AP's IP Address"),
-            QStringLiteral("RX Bytes"),
-            QStringLiteral("RX Packets"),
-            QStringLiteral("RX Errors"),
-            QStringLiteral("TX Bytes"),
-            QStringLiteral("TX Packets"),
-            QStringLiteral("TX Errors"),
-            QStringLiteral("Retries"),
-            QStringLiteral("Retry Errors"),
-            QStringLiteral("Latitude"),
-            QStringLiteral("Longitude"),
-            QStringLiteral("Fix Quality"),
-            QStringLiteral("No. Satellites Tracked"),
-            QStringLiteral("Horizontal Dilution"),
-            QStringLiteral("Altitude (meters above sea level)")};
+    return QStringList{QStringLiteral("Date"),       QStringLiteral("Time"),
+                       QStringLiteral("RSSI (dBm)"), QStringLiteral("AP's IP Address"),
+                       QStringLiteral("RX Bytes"),   QStringLiteral("RX Packets"),
+                       QStringLiteral("RX Errors"),  QStringLiteral("TX Bytes"),
+                       QStringLiteral("TX Packets"), QStringLiteral("TX Errors"),
+                       QStringLiteral("Retries"),    QStringLiteral("Retry Errors")} +
+           gpsHeader();
 }
 
 QString ardixRssiText(qint16 rssi)
@@ -115,51 +119,37 @@ QString timeText(const QTime &time, const QLocale &locale)
 QStringList ardixRecord(const LinkStatistics &statistics, const GpsPosition &position,
                         const QDateTime &now, const QLocale &locale)
 {
-    return {dateText(now.date(), locale),
-            timeText(now.time(), locale),
-            ardixRssiText(statistics.rssi),
-            statistics.rxBytes,
-            statistics.rxPackets,
-            statistics.rxErrors,
-            statistics.txBytes,
-            statistics.txPackets,
-            statistics.txErrors,
-            statistics.fragments,
-            statistics.retries,
-            position.gpsLatitude,
-            position.gpsLongitude,
-            position.gpsFixQuality,
-            position.gpsSatellites,
-            QString(),
-            position.gpsHDOP,
-            QString(),
-            position.gpsAltitude};
+    return QStringList{dateText(now.date(), locale),
+                       timeText(now.time(), locale),
+                       ardixRssiText(statistics.rssi),
+                       statistics.rxBytes,
+                       statistics.rxPackets,
+                       statistics.rxErrors,
+                       statistics.txBytes,
+                       statistics.txPackets,
+                       statistics.txErrors,
+                       statistics.fragments,
+                       statistics.retries} +
+           gpsFields(position);
 }
 
 QStringList veltoRecord(const LinkStatistics &statistics, const GpsPosition &position,
                         const QDateTime &now, const QLocale &locale)
 {
-    return {dateText(now.date(), locale),
-            timeText(now.time(), locale),
-            veltoRssiText(statistics.rssi),
-            statistics.apAddress,
-            QString(),
-            statistics.wirelessRxBytes,
-            statistics.rxPackets,
-            statistics.rxErrors,
-            statistics.wirelessTxBytes,
-            statistics.txPackets,
-            statistics.txErrors,
-            statistics.retries,
-            statistics.retryErrors,
-            position.gpsLatitude,
-            position.gpsLongitude,
-            position.gpsFixQuality,
-            position.gpsSatellites,
-            QString(),
-            position.gpsHDOP,
-            QString(),
-            position.gpsAltitude};
+    return QStringList{dateText(now.date(), locale),
+                       timeText(now.time(), locale),
+                       veltoRssiText(statistics.rssi),
+                       statistics.apAddress,
+                       QString(),
+                       statistics.wirelessRxBytes,
+                       statistics.rxPackets,
+                       statistics.rxErrors,
+                       statistics.wirelessTxBytes,
+                       statistics.txPackets,
+                       statistics.txErrors,
+                       statistics.retries,
+                       statistics.retryErrors} +
+           gpsFields(position);
 }
 
 QByteArray line(const QStringList &fields)
