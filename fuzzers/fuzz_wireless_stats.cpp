@@ -3,6 +3,7 @@
 // handler does); each goes through one balancing tick on a connected link.
 #include "FuzzCheck.h"
 #include "app/Records.h"
+#include "telnet/CongestionStatus.h"
 #include "telnet/WirelessStats.h"
 
 #include <QList>
@@ -13,13 +14,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
-    linkStatistics = LinkStatistics{};
-    linkStatistics.radioScanning = size > 0 && (data[0] & 1);
+    LinkStatistics link;
+    link.radioScanning = size > 0 && (data[0] & 1);
+    CongestionStatus status;
     WirelessStats stats;
     stats.startRun();
     int sent = 0;
     const WirelessStats::Sender send = [&sent](const QByteArray &) { ++sent; };
-    stats.balancingTick(true, QString(), send); // the first tick of a run only counts
+    stats.balancingTick(true, QString(), link, status, send); // the first tick of a run only counts
 
     int ticks = 0;
     for (const QByteArray &screen : input.split('\0')) {
@@ -42,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 FUZZ_CHECK((*numbers)[i] == match.captured(i + 1).toDouble());
         }
         const int sentBefore = sent;
-        const WirelessStats::TickResult result = stats.balancingTick(true, text, send);
+        const WirelessStats::TickResult result =
+            stats.balancingTick(true, text, link, status, send);
         FUZZ_CHECK(sent >= sentBefore + 1); // "wrlsstat", then one "blacklist" per rule
         FUZZ_CHECK(result.firedRules >= 0 && result.firedRules < 16);
         FUZZ_CHECK(stats.historySlot >= 0 && stats.historySlot < 4);

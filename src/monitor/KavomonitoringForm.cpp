@@ -13,8 +13,11 @@
 #include "app/StationWindows.h"
 #include "app/Twips.h"
 #include "display/SignalMeter.h"
+#include "gps/GpsReceiver.h"
+#include "log/LogRecorder.h"
 #include "session/AboutBox.h"
 #include "session/SnifferForm.h"
+#include "telnet/CongestionManager.h"
 
 #include <QChartView>
 #include <QCloseEvent>
@@ -77,6 +80,8 @@ KavomonitoringForm::KavomonitoringForm(QWidget *parent) : QMainWindow(parent)
     buildControls();
     buildMenus();
     buildTimers();
+    buildCongestionManager();
+    buildGpsReceiverAndLogRecorder();
     setFixedWidth(Twips::toPixels(kWindowWidthTwips));
     setWindowHeightTwips(kBaseHeightTwips);
 }
@@ -241,9 +246,7 @@ void KavomonitoringForm::buildTimers()
 {
     using F = KavomonitoringForm;
     test = makeTimer("test", 2000, &F::test_Timer);
-    mscomm_timer = makeTimer("mscomm_timer", 1500, &F::mscomm_timer_Timer);
     ChartTimer = makeTimer("ChartTimer", 5000, &F::ChartTimer_Timer);
-    LogTimer = makeTimer("LogTimer", 60000, &F::LogTimer_Timer);
     SNMPTimer = makeTimer("SNMPTimer", 1000, &F::SNMPTimer_Timer);
     SNMPTimeoutTimer = makeTimer("SNMPTimeoutTimer", 5000, &F::SNMPTimeoutTimer_Timer);
     RebootTimer = makeTimer("RebootTimer", 45000, &F::RebootTimer_Timer);
@@ -252,12 +255,6 @@ void KavomonitoringForm::buildTimers()
     idleTimer = makeTimer("idleTimer", 60000, &F::idleTimer_Timer);
     checkToSeeIfDisconnectedTimer =
         makeTimer("checkToSeeIfDisconnectedTimer", 60000, &F::checkToSeeIfDisconnectedTimer_Timer);
-    CongestionManagementTimer =
-        makeTimer("CongestionManagementTimer", 6000, &F::CongestionManagementTimer_Timer);
-    ChangeCommandForBalancing =
-        makeTimer("ChangeCommandForBalancing", 6000, &F::ChangeCommandForBalancing_Timer);
-    TelnetConnectionTimer =
-        makeTimer("TelnetConnectionTimer", 30001, &F::TelnetConnectionTimer_Timer);
 }
 
 // ---------------------------------------------------------------------------
@@ -338,8 +335,9 @@ void KavomonitoringForm::showWaitingDisplay()
 void KavomonitoringForm::Form_Load()
 {
     // Timers enabled at design time run from the window's creation.
-    for (QTimer *t : {test, mscomm_timer, ChartTimer, LogTimer})
+    for (QTimer *t : {test, gpsReceiver->mscomm_timer, ChartTimer})
         t->start();
+    logRecorder->start();
 
     // GPS is used when the stored setting says so, and then its port is
     // opened too: deciding the port before reading the store would leave the
@@ -349,12 +347,11 @@ void KavomonitoringForm::Form_Load()
         SettingsStore::read(
             QString::fromUtf16(SettingsStore::kGpsOptions), QStringLiteral("GPS Enabled"),
             SettingsStore::booleanText(sessionSettings.gpsEnabled)) == QLatin1String("True");
-    if (sessionSettings.gpsEnabled && !OpenGpsPort())
+    if (sessionSettings.gpsEnabled && !gpsReceiver->open())
         return; // the port is held by another program: the station has ended
     monitorState.screenLocked = false;
 
     setFixedWidth(Twips::toPixels(kWindowWidthTwips));
-    m_gpsReceiveBuffer.clear();
     MousePointer::setNormal();
     collectingDatalbl->show();
 
@@ -462,7 +459,7 @@ void KavomonitoringForm::InitVeltoSession()
           static_cast<QWidget *>(eightyDBMlbl), static_cast<QWidget *>(sixtyDBMlbl)})
         w->show();
 
-    ResetCongestionManagement();
+    congestionManager->ResetCongestionManagement();
     linkStatistics.radioScanning = false;
     monitorState.snmpTimeoutCount = 0;
     linkStatistics.snrThreshold = 0;
@@ -539,7 +536,7 @@ void KavomonitoringForm::checkFirmwareGate()
     } else {
         Traffic_History_Chart->setEnabled(true);
         TrafficChart->show();
-        CongestionManagementTimer->start();
+        congestionManager->startCycles();
     }
     linkStatistics.newFirmwareLogin =
         VeltoStartRules::usesNewFirmwareLogin(version, linkStatistics.extendedFirmware);
@@ -554,8 +551,7 @@ void KavomonitoringForm::StartVeltoMonitoring()
 
     collectingDatalbl->setText(QStringLiteral("Collecting Data Please Wait..."));
     m_rebootPhase = 0;
-    CongestionManagementTimer->stop();
-    ChangeCommandForBalancing->stop();
+    congestionManager->stopCycles();
     ChartTimer->start();
     GetLocalIPAddress();
     if (gone())
@@ -595,7 +591,7 @@ void KavomonitoringForm::StartVeltoMonitoring()
                 ToggleMonitoring();
             SNMPTimer->stop();
             showWaitingDisplay();
-            TelnetConnectionTimer->stop();
+            congestionManager->stopConnectionTimer();
             collectingDatalbl->show();
             collectingDatalbl->setText(QStringLiteral("Not Connected to Velto remote..."));
             linkStatistics.deviceMode = QStringLiteral("-1");
@@ -726,6 +722,7 @@ void KavomonitoringForm::closeEvent(QCloseEvent *event)
         if (!self)
             return;
         m_unloaded = true;
+        logRecorder->stop();
     }
     event->accept();
     StationWindows::quitWhenNoWindowLeft();
@@ -740,8 +737,8 @@ void KavomonitoringForm::Form_Unload()
     if (!monitorState.monitoringStopped)
         ToggleMonitoring();
     monitorState.windowClosing = true;
-    TelnetConnectionTimer->stop();
-    CloseCongestionManagementTelnet();
+    congestionManager->stopConnectionTimer();
+    congestionManager->CloseCongestionManagementTelnet();
     if (!self)
         return;
     pumpEventsFor(100);
@@ -775,7 +772,7 @@ void KavomonitoringForm::Form_Unload()
         ApplicationExit::terminate();
         return;
     }
-    CloseGpsPort();
+    gpsReceiver->close();
     // The run goes on with the remote-selection dialog: give the operator
     // back the normal pointer the close sequence replaced.
     MousePointer::setNormal();
@@ -783,7 +780,7 @@ void KavomonitoringForm::Form_Unload()
 
 void KavomonitoringForm::Form_Terminate()
 {
-    CloseCongestionManagementTelnet();
+    congestionManager->CloseCongestionManagementTelnet();
 }
 
 void KavomonitoringForm::about_Click()

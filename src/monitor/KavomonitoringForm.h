@@ -19,9 +19,10 @@ class QTimer;
 class QUdpSocket;
 class SignalMeter;
 
-// The monitoring window: the single main window of a monitoring run. It owns
-// every timer, socket, serial port, SNMP session and telnet connection of the
-// run and decides the order in which the subsystems start and stop.
+// The monitoring window: the single main window of a monitoring run. It owns,
+// itself or through the controllers of its subsystems, every timer, socket,
+// serial port, SNMP session and telnet connection of the run and decides the
+// order in which the subsystems start and stop.
 //
 // The window is thin: its handlers (named after control and event, as
 // designed) call the plain logic of the subsystems and set widgets. They are
@@ -30,10 +31,10 @@ class SignalMeter;
 //   KavomonitoringForm.cpp        load, start sequences, stop/resume, close
 //   KavomonitoringFormArdix.cpp   Ardix socket, datagrams, arrival supervision
 //   KavomonitoringFormSnmp.cpp    SNMP requests, poll, time-out and reboot
-//   KavomonitoringFormTelnet.cpp  congestion management over telnet
+//   KavomonitoringFormTelnet.cpp  congestion management (CongestionManager)
 //   KavomonitoringFormDisplay.cpp colour scales
 //   KavomonitoringFormChart.cpp   traffic chart, view toggles, thresholds
-//   KavomonitoringFormGpsLog.cpp  GPS serial port and the log timer
+//   KavomonitoringFormGpsLog.cpp  GPS receiver and log clock (GpsReceiver, LogRecorder)
 //   KavomonitoringFormLock.cpp    the workstation lock
 //
 // Everything runs on the user-interface thread. SNMP waits and modal messages
@@ -100,9 +101,7 @@ public:
 
     // ---- Timers (interval ms; running at creation) ----
     QTimer *test = nullptr;                          // 2000, yes
-    QTimer *mscomm_timer = nullptr;                  // 1500, yes
     QTimer *ChartTimer = nullptr;                    // 5000, yes
-    QTimer *LogTimer = nullptr;                      // 60000, yes
     QTimer *SNMPTimer = nullptr;                     // 1000
     QTimer *SNMPTimeoutTimer = nullptr;              // 5000
     QTimer *RebootTimer = nullptr;                   // 45000
@@ -110,9 +109,11 @@ public:
     QTimer *DataArrivalTimer2 = nullptr;             // 7000
     QTimer *idleTimer = nullptr;                     // 60000
     QTimer *checkToSeeIfDisconnectedTimer = nullptr; // 60000
-    QTimer *CongestionManagementTimer = nullptr;     // 6000
-    QTimer *ChangeCommandForBalancing = nullptr;     // 6000
-    QTimer *TelnetConnectionTimer = nullptr;         // 30001
+
+    // ---- Controllers of the subsystems, made with the window ----
+    class CongestionManager *congestionManager = nullptr;
+    class GpsReceiver *gpsReceiver = nullptr;
+    class LogRecorder *logRecorder = nullptr;
 
 public slots:
     // ---- Lifecycle (KavomonitoringForm.cpp) ----
@@ -150,20 +151,6 @@ public slots:
     void rebootVelto_Click();
     void RebootTimer_Timer();
 
-    // ---- Congestion management (KavomonitoringFormTelnet.cpp) ----
-    void CongestionManagementTimer_Timer();
-    void TelnetConnectionTimer_Timer();
-    void ChangeCommandForBalancing_Timer();
-    void CongestionManagementTelnet_Connected();
-    void CongestionManagementTelnet_Closed();
-    void CongestionManagementTelnet_DataArrival();
-    void CongestionManagementTelnet_WaitForMatched();
-    void CongestionManagementTelnet_Message(const QString &message);
-    // Close step: says good-bye to the radio's menu when connected.
-    void CloseCongestionManagementTelnet();
-    // Velto start: script state 1, the congestion counts and slots 0, lamp 103.
-    void ResetCongestionManagement();
-
     // ---- Colour scales (KavomonitoringFormDisplay.cpp) ----
     void InitColorBar(int selector);
     void UpdateColorBar(int selector);
@@ -175,13 +162,6 @@ public slots:
     void ViewSNR_Click();
     void changeRSSIThresh_Click();
     void changeSNRThreshold_Click();
-
-    // ---- GPS and log (KavomonitoringFormGpsLog.cpp) ----
-    // Opens the GPS port at load; false when the load must stop here.
-    bool OpenGpsPort();
-    void CloseGpsPort();
-    void mscomm_timer_Timer();
-    void LogTimer_Timer();
 
     // ---- Lock (KavomonitoringFormLock.cpp) ----
     void screen_lock_Click();
@@ -268,16 +248,8 @@ private:
     // request rather than answered or timed out.
     bool snmpReadCutShort() const;
 
-    // ---- State of congestion management (KavomonitoringFormTelnet.cpp) ----
-    class TelnetX *CongestionManagementTelnet = nullptr; // made by congestionTelnet()
-    qint16 telnetScriptState = 1;
-    bool telnetConnected = false;
-    QString telnetScreenText; // the data received last
-    TelnetX *congestionTelnet();
-    void leaveRadioAfterCycle();
-    // "exit", a pause, "Q", a pause, then the line is closed; false when the
-    // window went away during the pauses.
-    bool leaveRadioMenu();
+    // ---- Congestion management (KavomonitoringFormTelnet.cpp) ----
+    void buildCongestionManager();
 
     // ---- State of the display (KavomonitoringFormDisplay.cpp) ----
     class ColorBar *RssiColorBar = nullptr; // inside RssiColorBarFrame
@@ -285,9 +257,8 @@ private:
     // The scale of a selector (0 RSSI, 1 SNR), made in its frame on first use.
     class ColorBar *colorBar(int selector);
 
-    // ---- State of GPS and log (KavomonitoringFormGpsLog.cpp) ----
-    QString m_gpsReceiveBuffer;
-    class GpsSerialPort *m_gpsPort = nullptr; // MSComm1, made when GPS is first opened
+    // ---- GPS and log (KavomonitoringFormGpsLog.cpp) ----
+    void buildGpsReceiverAndLogRecorder();
 
     // ---- State of the lock (KavomonitoringFormLock.cpp) ----
 };

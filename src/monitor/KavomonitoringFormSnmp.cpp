@@ -10,6 +10,7 @@
 #include "snmp/OidCatalogue.h"
 #include "snmp/SNMP_Functions.h"
 #include "snmp/VeltoPollResults.h"
+#include "telnet/CongestionManager.h"
 #include "telnet/CongestionStatus.h"
 
 #include <QCoreApplication>
@@ -125,7 +126,7 @@ void KavomonitoringForm::showConnectionState()
     const std::optional<VeltoPollResults::ConnectionStateRow> row =
         VeltoPollResults::connectionStateRow(
             linkStatistics.connectionStateCode, linkStatistics.newFirmwareLogin,
-            congestionStatus.congestionStatusText, congestionStatus.scanningLightIcon);
+            congestionStatus.congestionStatusText, int(congestionStatus.scanningLightIcon));
     if (!row)
         return;
     status->setText(row->text);
@@ -238,7 +239,7 @@ void KavomonitoringForm::SNMPTimeoutTimer_Timer()
     if (!monitorState.monitoringStopped)
         ToggleMonitoring();
     hideSignalWidgets();
-    TelnetConnectionTimer->stop();
+    congestionManager->stopConnectionTimer();
     collectingDatalbl->show();
 }
 
@@ -279,7 +280,7 @@ void KavomonitoringForm::rebootVelto_Click()
     collectingDatalbl->setText(QStringLiteral("Rebooting Velto Remote..."));
     collectingDatalbl->show();
     hideSignalWidgets();
-    TelnetConnectionTimer->stop();
+    congestionManager->stopConnectionTimer();
     MousePointer::setBusy();
 }
 

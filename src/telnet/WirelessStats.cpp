@@ -13,7 +13,6 @@ namespace {
 
 const QString kStatisticsCommand = QStringLiteral("wrlsstat");
 const QString kCongestionText = QStringLiteral("Scanning due to Congestion");
-constexpr int kCongestionLamp = 104;
 constexpr qint16 kRiseTicksToFire = 3;
 constexpr qint32 kRetryErrorsHigh = 5;
 constexpr qint32 kRetryErrorFlood = 31;
@@ -89,8 +88,10 @@ std::optional<std::array<double, 8>> WirelessStats::parseAnswer(const QString &t
     return numbers;
 }
 
-WirelessStats::TickResult
-WirelessStats::balancingTick(bool telnetConnected, const QString &screenText, const Sender &send)
+WirelessStats::TickResult WirelessStats::balancingTick(bool telnetConnected,
+                                                       const QString &screenText,
+                                                       LinkStatistics &link,
+                                                       CongestionStatus &status, const Sender &send)
 {
     TickResult result;
     if (!telnetConnected || balanceCycles < 1) {
@@ -108,16 +109,16 @@ WirelessStats::balancingTick(bool telnetConnected, const QString &screenText, co
             return result;
         }
         const std::array<double, 8> &v = *numbers;
-        linkStatistics.rxPackets = decimalText(v[0]);
-        linkStatistics.txPackets = decimalText(v[1]);
-        linkStatistics.rxBytes = decimalText(v[2]);
-        linkStatistics.wirelessRxBytes = linkStatistics.rxBytes;
-        linkStatistics.txBytes = decimalText(v[3]);
-        linkStatistics.wirelessTxBytes = linkStatistics.txBytes;
-        linkStatistics.txErrors = decimalText(v[4]);
-        linkStatistics.rxErrors = decimalText(v[5]);
-        linkStatistics.retries = decimalText(v[6]);
-        linkStatistics.retryErrors = decimalText(v[7]);
+        link.rxPackets = decimalText(v[0]);
+        link.txPackets = decimalText(v[1]);
+        link.rxBytes = decimalText(v[2]);
+        link.wirelessRxBytes = link.rxBytes;
+        link.txBytes = decimalText(v[3]);
+        link.wirelessTxBytes = link.txBytes;
+        link.txErrors = decimalText(v[4]);
+        link.rxErrors = decimalText(v[5]);
+        link.retries = decimalText(v[6]);
+        link.retryErrors = decimalText(v[7]);
         txPacketHistory[historySlot] = sampleOf(v[1]);
         retryHistory[historySlot] = sampleOf(v[6]);
         retryErrorHistory[historySlot] = sampleOf(v[7]);
@@ -133,7 +134,7 @@ WirelessStats::balancingTick(bool telnetConnected, const QString &screenText, co
     retryErrorDelta[deltaSlot] =
         changeBetween(retryErrorHistory[historySlot], retryErrorHistory[previous]);
 
-    result.firedRules = AnalyseWirelessStats(send);
+    result.firedRules = AnalyseWirelessStats(link.radioScanning, status, send);
 
     ++deltaSlot;
     historySlot = qint16((historySlot + 1) % 4);
@@ -141,17 +142,18 @@ WirelessStats::balancingTick(bool telnetConnected, const QString &screenText, co
     return result;
 }
 
-int WirelessStats::AnalyseWirelessStats(const Sender &send)
+int WirelessStats::AnalyseWirelessStats(bool radioScanning, CongestionStatus &status,
+                                        const Sender &send)
 {
     const int i = deltaSlot;
     const int q = i == 0 ? 2 : i - 1;
-    const bool scanning = linkStatistics.radioScanning;
+    const bool scanning = radioScanning;
     int fired = 0;
 
     auto fire = [&](Rule rule) {
         send(QByteArrayLiteral("blacklist\r\n"));
-        congestionStatus.congestionStatusText = kCongestionText;
-        congestionStatus.scanningLightIcon = kCongestionLamp;
+        status.congestionStatusText = kCongestionText;
+        status.scanningLightIcon = Lamp::Congestion;
         fired |= rule;
     };
     // A count fires when it reaches 3 while the radio is not scanning, and

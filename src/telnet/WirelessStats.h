@@ -11,7 +11,7 @@
 // Each tick of the balancing timer reads the radio's answer to "wrlsstat":
 // one line of eight counters (RX packets, TX packets, RX bytes, TX bytes, TX
 // errors, RX errors, retries, retry errors) separated by single spaces and
-// ended by CR LF. The counters go into linkStatistics; TX packets, retries and
+// ended by CR LF. The counters go into the link statistics; TX packets, retries and
 // retry errors are also sampled into rings of four, whose per-interval
 // differences feed four rules. A rule that fires sends the radio "blacklist",
 // which makes it scan for another access point, and the connection-state
@@ -19,6 +19,9 @@
 //
 // The rings and difference arrays keep their samples for the whole program
 // run; a new Velto run restarts only the slots and the counts (startRun).
+struct CongestionStatus;
+struct LinkStatistics;
+
 class WirelessStats
 {
 public:
@@ -60,12 +63,15 @@ public:
     // without a connection, only counts. Otherwise "wrlsstat" is sent again
     // and the text received last is read: an echo of the command leaves the
     // counters as they are, an answer fills them; then the differences are
-    // taken and the rules applied. Writes linkStatistics and congestionStatus.
-    TickResult balancingTick(bool telnetConnected, const QString &screenText, const Sender &send);
+    // taken and the rules applied. Writes the counters into link and a fired
+    // rule into status.
+    TickResult balancingTick(bool telnetConnected, const QString &screenText, LinkStatistics &link,
+                             CongestionStatus &status, const Sender &send);
 
     // Applies the four rules to the differences of this tick; returns the
-    // rules that fired (each one sent "blacklist").
-    int AnalyseWirelessStats(const Sender &send);
+    // rules that fired (each one sent "blacklist"). A scanning radio is left
+    // to its scan.
+    int AnalyseWirelessStats(bool radioScanning, CongestionStatus &status, const Sender &send);
 
     // The eight numbers of an answer, in the order listed above; nullopt when
     // the text runs out before the eighth.

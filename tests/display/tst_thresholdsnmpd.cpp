@@ -10,6 +10,7 @@
 #include "display/SNRThresholdChanges.h"
 #include "monitor/KavomonitoringForm.h"
 #include "snmp/OidCatalogue.h"
+#include "telnet/CongestionManager.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -67,7 +68,7 @@ void TestThresholdSnmpd::init()
     m_window = StationWindows::openMonitoringForm();
     QVERIFY(m_window);
     m_window->SNMPTimer->stop(); // no poll in between: the test reads the radio itself
-    m_window->CongestionManagementTimer->stop();
+    m_window->congestionManager->stopCycles();
     m_messages->clear(); // the start's own messages: this radio has no firmware object
     monitorState.monitoringStopped = false;
     QCOMPARE(m_window->StartSnmp(), 1);

@@ -1,15 +1,14 @@
-// The folder of the log file removed while the monitoring window logs into
+// The folder of the log file removed while the station logs into
 // it, and made again later: the ticks in between write nothing and tell the
-// operator nothing, the log timer goes on, and the first tick after the
+// operator nothing, the log clock goes on, and the first tick after the
 // folder is back starts a new file with its header and the record.
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
-#include "monitor/KavomonitoringForm.h"
+#include "log/LogRecorder.h"
 
 #include <QDir>
 #include <QFile>
-#include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -49,31 +48,29 @@ private slots:
         sessionSettings.remoteKind = RemoteKind::Velto;
         sessionSettings.loggingEnabled = true;
         linkStatistics.apAddress = "10.0.0.254";
-        QPointer<KavomonitoringForm> window = new KavomonitoringForm;
+        LogRecorder recorder;
 
-        window->LogTimer_Timer();
-        window->LogTimer_Timer();
+        recorder.LogTimer_Timer();
+        recorder.LogTimer_Timer();
         const QByteArray before = contentOf(path);
         QCOMPARE(before.count('\n'), 3); // the header and two records
 
         QVERIFY(QDir(folder).removeRecursively());
         for (int i = 0; i < ticksWithoutFolder; ++i) {
-            window->LogTimer_Timer();
-            QVERIFY(window);
-            QVERIFY(window->LogTimer->isActive());
+            recorder.LogTimer_Timer();
+            QVERIFY(recorder.LogTimer->isActive());
         }
         QVERIFY(!QFileInfo::exists(folder));
         QCOMPARE(messages.titles(), QStringList());
 
         QVERIFY(QDir().mkdir(folder));
-        window->LogTimer_Timer();
+        recorder.LogTimer_Timer();
         const QByteArray after = contentOf(path);
         QCOMPARE(after.count('\n'), 2);
         QVERIFY(after.startsWith(before.left(before.indexOf('\n') + 1)));
         QVERIFY(after.contains("\t10.0.0.254\t"));
-        QVERIFY(window->LogTimer->isActive());
+        QVERIFY(recorder.LogTimer->isActive());
         QCOMPARE(messages.titles(), QStringList());
-        delete window.data();
     }
 };
 

@@ -9,6 +9,7 @@
 #include "app/Records.h"
 #include "monitor/KavomonitoringForm.h"
 #include "snmp/OidCatalogue.h"
+#include "telnet/CongestionManager.h"
 
 #include <QAction>
 #include <QLabel>
@@ -85,7 +86,7 @@ private slots:
 
         QPointer<KavomonitoringForm> window = new KavomonitoringForm;
         window->SNMPTimeoutTimer->setInterval(kShortTimeoutMs);
-        window->CongestionManagementTimer->setInterval(10 * kWaitMs);
+        window->congestionManager->CongestionManagementTimer->setInterval(10 * kWaitMs);
         window->StartVeltoMonitoring();
         QCOMPARE(messages.titles(), QStringList());
         QVERIFY(window->SNMPTimer->isActive());

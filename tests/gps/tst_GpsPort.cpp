@@ -1,14 +1,11 @@
-// The monitoring window's GPS port on a real pseudo-terminal: opening it at
-// load, reading sentences through the serial tick, and the failures.
+// The GPS receiver on a real pseudo-terminal: opening its port, reading
+// sentences through the serial tick, and the failures.
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
-#include "app/StationWindows.h"
+#include "gps/GpsReceiver.h"
 #include "gps/GpsSerialPort.h"
-#include "monitor/KavomonitoringForm.h"
-#include "session/SnifferForm.h"
 
-#include <QPointer>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTimer>
@@ -62,16 +59,15 @@ private slots:
     void receiverGoesAway();
 
 private:
-    // A monitoring window with its GPS port opened on the pseudo-terminal.
-    KavomonitoringForm *openWindow()
+    // A receiver with its port opened on the pseudo-terminal.
+    bool openReceiver()
     {
-        m_form = new KavomonitoringForm;
-        return m_form->OpenGpsPort() && serialPort() && serialPort()->isOpen() ? m_form.data()
-                                                                               : nullptr;
+        m_gps.emplace(m_settings, m_position);
+        return m_gps->open() && serialPort()->isOpen();
     }
     QSerialPort *serialPort() const
     {
-        return m_form ? m_form->findChild<QSerialPort *>(QStringLiteral("MSComm1")) : nullptr;
+        return m_gps->findChild<QSerialPort *>(QStringLiteral("MSComm1"));
     }
     // Sends bytes and waits until the window's port has them.
     void sendAndWait(const QByteArray &bytes)
@@ -85,7 +81,9 @@ private:
     std::optional<MessageRecorder> m_messages;
     std::optional<TerminationRecorder> m_termination;
     std::optional<PseudoTerminal> m_receiver;
-    QPointer<KavomonitoringForm> m_form;
+    SessionSettings m_settings;
+    GpsPosition m_position;
+    std::optional<GpsReceiver> m_gps;
 };
 
 void TestGpsPort::init()
@@ -95,16 +93,15 @@ void TestGpsPort::init()
     m_termination.emplace();
     m_receiver.emplace();
     QVERIFY2(!m_receiver->device.isEmpty(), "a pseudo-terminal");
-    sessionSettings.remoteKind = RemoteKind::Ardix;
-    sessionSettings.gpsEnabled = true;
-    sessionSettings.gpsComPort = 1;
+    m_settings = SessionSettings{};
+    m_settings.gpsComPort = 1;
+    m_position = GpsPosition{};
     m_store->put(kSection, QStringLiteral("Com1Device"), m_receiver->device);
 }
 
 void TestGpsPort::cleanup()
 {
-    delete m_form;
-    delete StationWindows::snifferForm();
+    m_gps.reset();
     m_receiver.reset();
     m_termination.reset();
     m_messages.reset();
@@ -145,34 +142,30 @@ void TestGpsPort::portAtLoad()
     m_store->put(kSection, QStringLiteral("Com2Device"), devices[1]);
     if (!storedPort.isEmpty())
         m_store->put(kSection, QStringLiteral("ComPort"), storedPort);
-    sessionSettings.gpsComPort = qint16(chosenPort);
+    m_settings.gpsComPort = qint16(chosenPort);
 
-    m_form = new KavomonitoringForm;
-    QVERIFY(m_form->OpenGpsPort());
-    QCOMPARE(serialPort() && serialPort()->isOpen(), opens);
+    QCOMPARE(openReceiver(), opens);
     QVERIFY(m_messages->messages.isEmpty());
     QCOMPARE(m_termination->count, 0);
-    QVERIFY(!m_form->isUnloaded());
     QVERIFY(m_receiver->send(kOther + kFix + kOther));
     if (!opens) {
-        m_form->mscomm_timer_Timer();
-        QVERIFY(gpsPosition.gpsLatitude.isEmpty());
+        m_gps->mscomm_timer_Timer();
+        QVERIFY(m_position.gpsLatitude.isEmpty());
         return;
     }
     QCOMPARE(serialPort()->baudRate(), 4800);
     QCOMPARE(serialPort()->dataBits(), QSerialPort::Data8);
     QCOMPARE(serialPort()->parity(), QSerialPort::NoParity);
     QCOMPARE(serialPort()->stopBits(), QSerialPort::OneStop);
-    m_form->mscomm_timer->start();
-    QTRY_COMPARE_WITH_TIMEOUT(gpsPosition.gpsLatitude, QStringLiteral("4807.038 N"), 10000);
-    QCOMPARE(gpsPosition.gpsFixQuality, QStringLiteral("1 - GPS fix"));
-    QCOMPARE(gpsPosition.gpsAltitude, QStringLiteral("545.4,M"));
+    m_gps->mscomm_timer->start();
+    QTRY_COMPARE_WITH_TIMEOUT(m_position.gpsLatitude, QStringLiteral("4807.038 N"), 10000);
+    QCOMPARE(m_position.gpsAltitude, QStringLiteral("545.4,M"));
 }
 
 void TestGpsPort::readBufferIsBounded()
 {
     // The port keeps at most its bound between ticks; the rest waits on the line.
-    QVERIFY(openWindow());
+    QVERIFY(openReceiver());
     constexpr qint64 bound = GpsSerialPort::kReadBufferBytes;
     QCOMPARE(serialPort()->readBufferSize(), bound);
     QByteArray sent;
@@ -190,23 +183,21 @@ void TestGpsPort::readBufferIsBounded()
 
 void TestGpsPort::sentenceSplitAcrossTicks()
 {
-    KavomonitoringForm *form = openWindow();
-    QVERIFY(form);
+    QVERIFY(openReceiver());
     const qsizetype half = kFix.size() / 2;
     sendAndWait(kFix.left(half));
-    form->mscomm_timer_Timer();
-    QCOMPARE(form->mscomm_timer->interval(), 1500);
-    QVERIFY(form->mscomm_timer->isActive());
+    m_gps->mscomm_timer_Timer();
+    QVERIFY(m_gps->mscomm_timer->isActive());
     sendAndWait(kFix.mid(half));
-    form->mscomm_timer_Timer();
-    QVERIFY(gpsPosition.gpsLatitude.isEmpty());
+    m_gps->mscomm_timer_Timer();
+    QVERIFY(m_position.gpsLatitude.isEmpty());
     // Nothing of the halves is carried into the next tick either.
     sendAndWait(kFix);
-    form->mscomm_timer_Timer();
-    QCOMPARE(gpsPosition.gpsLongitude, QStringLiteral("01131.000 E"));
+    m_gps->mscomm_timer_Timer();
+    QCOMPARE(m_position.gpsLongitude, QStringLiteral("01131.000 E"));
 
-    // Closed at unload, the device is free again for the next window.
-    form->CloseGpsPort();
+    // Closed, the device is free again for the next window.
+    m_gps->close();
     QVERIFY(!serialPort()->isOpen());
     QSerialPort next;
     next.setPortName(m_receiver->device);
@@ -218,11 +209,9 @@ void TestGpsPort::portHeldByAnotherProgram()
     QSerialPort other;
     other.setPortName(m_receiver->device);
     QVERIFY(other.open(QIODevice::ReadOnly));
-    StationWindows::showSnifferForm();
-
-    m_form = new KavomonitoringForm;
-    m_form->show();
-    QVERIFY(!m_form->OpenGpsPort());
+    m_gps.emplace(m_settings, m_position);
+    QSignalSpy closeRequested(&*m_gps, &GpsReceiver::closeRequested);
+    QVERIFY(!m_gps->open());
 
     QCOMPARE(m_messages->messages.size(), 1);
     const OperatorMessage &m = m_messages->messages.first();
@@ -231,18 +220,16 @@ void TestGpsPort::portHeldByAnotherProgram()
     QCOMPARE(m.text, QStringLiteral("The Com Port you have chosen for communications with the "
                                     "GPS \r\nDevice is already in use. Please restart the "
                                     "application and select a different port."));
-    QVERIFY(m_termination->count >= 1);
-    QVERIFY(!m_form || m_form->isUnloaded());
-    QVERIFY(!StationWindows::snifferForm() || !StationWindows::snifferForm()->isVisible());
+    QCOMPARE(closeRequested.size(), 1);
+    QCOMPARE(m_termination->count, 1);
 }
 
 void TestGpsPort::receiverGoesAway()
 {
-    KavomonitoringForm *form = openWindow();
-    QVERIFY(form);
+    QVERIFY(openReceiver());
     sendAndWait(kFix);
-    form->mscomm_timer_Timer();
-    QCOMPARE(gpsPosition.gpsLatitude, QStringLiteral("4807.038 N"));
+    m_gps->mscomm_timer_Timer();
+    QCOMPARE(m_position.gpsLatitude, QStringLiteral("4807.038 N"));
 
     QSerialPort *port = serialPort();
     QSignalSpy errors(port, &QSerialPort::errorOccurred);
@@ -252,10 +239,10 @@ void TestGpsPort::receiverGoesAway()
     QTest::qWait(200);
     QVERIFY2(errors.size() < 5, qPrintable(QString::number(errors.size())));
 
-    form->mscomm_timer_Timer();
-    QCOMPARE(gpsPosition.gpsLatitude, QStringLiteral("4807.038 N"));
+    m_gps->mscomm_timer_Timer();
+    QCOMPARE(m_position.gpsLatitude, QStringLiteral("4807.038 N"));
     QVERIFY(m_messages->messages.isEmpty());
 }
 
-QTEST_MAIN(TestGpsPort)
+QTEST_GUILESS_MAIN(TestGpsPort)
 #include "tst_GpsPort.moc"

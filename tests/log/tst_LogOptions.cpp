@@ -5,7 +5,7 @@
 #include "app/FileChooser.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
-#include "monitor/KavomonitoringForm.h"
+#include "log/LogRecorder.h"
 #include "session/SnifferForm.h"
 
 #include <QAction>
@@ -32,7 +32,6 @@ private slots:
     void cleanup()
     {
         delete m_dialog;
-        delete m_form;
         m_messages.reset();
         m_store.reset();
     }
@@ -126,16 +125,17 @@ private slots:
 
     void messageWhileTheTimerIsOff_data()
     {
-        QTest::addColumn<bool>("windowClosedMeanwhile");
-        QTest::newRow("window stays") << false;
-        QTest::newRow("window closed while the message shows") << true;
+        QTest::addColumn<int>("meanwhile"); // 0 nothing, 1 stopped, 2 destroyed
+        QTest::newRow("recorder goes on") << 0;
+        QTest::newRow("recorder stopped while the message shows") << 1;
+        QTest::newRow("recorder destroyed while the message shows") << 2;
     }
 
     // A tick that cannot write tells the operator with the log timer off, so no
     // tick follows while the message shows; afterwards the timer runs again.
     void messageWhileTheTimerIsOff()
     {
-        QFETCH(bool, windowClosedMeanwhile);
+        QFETCH(int, meanwhile);
         QTemporaryDir dir;
         const QString path = dir.filePath("velto.txt");
         QFile file(path);
@@ -148,24 +148,25 @@ private slots:
         if (!protection.active())
             QSKIP("this machine cannot make a file refuse writing (chattr +i as root)");
 
-        m_form = new KavomonitoringForm;
-        m_form->LogTimer->start();
+        QPointer<LogRecorder> recorder = new LogRecorder;
+        recorder->start();
         std::optional<bool> timerActiveDuringMessage;
         m_messages->onShow = [&](const OperatorMessage &) {
-            timerActiveDuringMessage = m_form->LogTimer->isActive();
-            if (windowClosedMeanwhile)
-                delete m_form;
+            timerActiveDuringMessage = recorder->LogTimer->isActive();
+            if (meanwhile == 1)
+                recorder->stop();
+            else if (meanwhile == 2)
+                delete recorder;
         };
-        m_form->LogTimer_Timer();
+        recorder->LogTimer_Timer();
 
         QCOMPARE(m_messages->titles(), QStringList{"Error"});
         QCOMPARE(timerActiveDuringMessage, std::optional<bool>(false));
         QCOMPARE(file.size(), 0);
-        QCOMPARE(m_form.isNull(), windowClosedMeanwhile);
-        if (!windowClosedMeanwhile) {
-            QVERIFY(m_form->LogTimer->isActive());
-            QCOMPARE(m_form->LogTimer->interval(), 60000);
-        }
+        QCOMPARE(recorder.isNull(), meanwhile == 2);
+        if (recorder)
+            QCOMPARE(recorder->LogTimer->isActive(), meanwhile == 0);
+        delete recorder;
     }
 
 private:
@@ -183,7 +184,6 @@ private:
     std::unique_ptr<TestStore> m_store;
     std::unique_ptr<MessageRecorder> m_messages;
     QPointer<SnifferForm> m_dialog;
-    QPointer<KavomonitoringForm> m_form;
 };
 
 QTEST_MAIN(TestLogOptions)

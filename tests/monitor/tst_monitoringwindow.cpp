@@ -2,8 +2,10 @@
 #include "app/Records.h"
 #include "app/StationWindows.h"
 #include "display/SignalMeter.h"
+#include "log/LogRecorder.h"
 #include "monitor/KavomonitoringForm.h"
 #include "session/SnifferForm.h"
+#include "telnet/CongestionManager.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -192,7 +194,7 @@ void TestMonitoringWindow::stopAndResumeArdix()
     QCOMPARE(form->SignalStrengthMeter->meterValue(), 0.0);
     for (QTimer *t : timers)
         QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
-    QVERIFY(form->LogTimer->isActive()); // a stop leaves the log timer alone
+    QVERIFY(form->logRecorder->LogTimer->isActive()); // a stop leaves the log timer alone
     QCOMPARE(form->Winsock1->state(), QAbstractSocket::UnconnectedState);
 
     monitorState.chartRestart = false;
@@ -209,8 +211,8 @@ void TestMonitoringWindow::stopVeltoStopsItsTimers()
     TestStore store;
     sessionSettings.remoteKind = RemoteKind::Velto;
     KavomonitoringForm form;
-    for (QTimer *t :
-         {form.SNMPTimer, form.SNMPTimeoutTimer, form.ChartTimer, form.CongestionManagementTimer})
+    QTimer *cycles = form.congestionManager->CongestionManagementTimer;
+    for (QTimer *t : {form.SNMPTimer, form.SNMPTimeoutTimer, form.ChartTimer, cycles})
         t->start();
     form.SNRMeter->setMeterValue(50);
 
@@ -219,7 +221,7 @@ void TestMonitoringWindow::stopVeltoStopsItsTimers()
     for (QTimer *t : {form.SNMPTimer, form.SNMPTimeoutTimer, form.ChartTimer})
         QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
     // Congestion management goes on while monitoring is stopped.
-    QVERIFY(form.CongestionManagementTimer->isActive());
+    QVERIFY(cycles->isActive());
     QCOMPARE(form.SNRMeter->meterValue(), 0.0);
     QCOMPARE(form.runStopMenu->text(), u"Resume Monitoring"_s);
 }
@@ -287,7 +289,7 @@ void TestMonitoringWindow::closeSequence()
     QVERIFY(!sessionSettings.gpsEnabled);
     QVERIFY(monitorState.windowClosing);
     QVERIFY(monitorState.monitoringStopped);
-    QVERIFY(!form->TelnetConnectionTimer->isActive());
+    QVERIFY(!form->congestionManager->TelnetConnectionTimer->isActive());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(form.isNull());
 }

@@ -7,6 +7,7 @@
 #include "app/Records.h"
 #include "display/SignalMeter.h"
 #include "monitor/KavomonitoringForm.h"
+#include "telnet/CongestionManager.h"
 #include "telnet/CongestionStatus.h"
 
 #include <QAction>
@@ -166,7 +167,7 @@ void TestVeltoSnmpWindow::startSequence()
     QCOMPARE(int(linkStatistics.snrThreshold), snr);
     QCOMPARE(int(linkStatistics.snrThresholdBar), snrBar);
     QCOMPARE(m_window->Traffic_History_Chart->isEnabled(), !oldFirmware);
-    QCOMPARE(m_window->CongestionManagementTimer->isActive(), !oldFirmware);
+    QCOMPARE(m_window->congestionManager->CongestionManagementTimer->isActive(), !oldFirmware);
     QVERIFY(m_window->SNMPTimer->isActive());
     QVERIFY(!monitorState.monitoringStopped);
     QVERIFY(!monitorState.snmpBusy);
@@ -293,7 +294,7 @@ void TestVeltoSnmpWindow::display()
     linkStatistics.txBytes = u"5"_s;
     if (congestion) {
         congestionStatus.congestionStatusText = u"Scanning due to Congestion"_s;
-        congestionStatus.scanningLightIcon = 104;
+        congestionStatus.scanningLightIcon = Lamp::Congestion;
     }
 
     m_window->SNMPTimer_Timer();
