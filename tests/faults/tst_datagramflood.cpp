@@ -2,8 +2,8 @@
 // simulated remote sends 20,000 datagrams a second for ten seconds. Whatever
 // the machine's speed, timers go on firing during the flood, the values
 // follow the datagrams, every datagram that reached the socket is taken once
-// the flood is over, and the stream stops and resumes afterwards. Stray
-// datagrams amid the stream, each told to the operator, never stop it.
+// the flood is over, and the next datagram is taken. Stray datagrams amid
+// the stream, each told to the operator, never stop it.
 //
 // The lateness of a 20 ms timer and the datagrams the kernel dropped are
 // measured and printed; the 100 ms bound on the lateness is a figure of
@@ -160,12 +160,6 @@ private slots:
         QCOMPARE(terminations.count, 0);
         QVERIFY(m_link.ArdixDataFresh);
         expectNextDatagramTaken();
-
-        // Stop and resume run as at any time.
-        m_monitor->stop();
-        m_monitor->start();
-        QCOMPARE(socket()->state(), QAbstractSocket::BoundState);
-        QCOMPARE(m_messages->titles(), QStringList());
     }
 
     // A burst that comes while the event loop is held (here by the test) waits
