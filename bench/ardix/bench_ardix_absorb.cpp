@@ -17,6 +17,7 @@
 // default is the offscreen platform.
 #include "app/Records.h"
 #include "monitor/KavomonitoringForm.h"
+#include "stream/ArdixMonitor.h"
 #include "stream/MulticastMembership.h"
 
 #include <QApplication>
@@ -78,7 +79,7 @@ void BM_StationAbsorbsSimulator(benchmark::State &state)
         sessionSettings.destPort = freePort();
         QPointer<KavomonitoringForm> form = new KavomonitoringForm;
         form->Form_Load();
-        const quint64 inode = socketInode(form->Winsock1->socketDescriptor());
+        const quint64 inode = socketInode(form->ardixMonitor->socket()->socketDescriptor());
         const qint64 dropsBefore = socketDrops(inode);
 
         // The simulator sends in bursts every millisecond.
@@ -114,7 +115,8 @@ void BM_StationAbsorbsSimulator(benchmark::State &state)
         const double sendingSeconds = clock.elapsed() / 1000.0;
         QTimer drained;
         QObject::connect(&drained, &QTimer::timeout, &loop, [&] {
-            if (!form || !form->Winsock1->hasPendingDatagrams() || clock.elapsed() > kDeadlineMs)
+            if (!form || !form->ardixMonitor->socket()->hasPendingDatagrams() ||
+                clock.elapsed() > kDeadlineMs)
                 loop.quit();
         });
         drained.start(10);

@@ -17,6 +17,7 @@
 #include "log/LogRecorder.h"
 #include "session/AboutBox.h"
 #include "session/SnifferForm.h"
+#include "stream/ArdixMonitor.h"
 #include "telnet/CongestionManager.h"
 
 #include <QChartView>
@@ -31,7 +32,6 @@
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
-#include <QUdpSocket>
 #include <QVBoxLayout>
 
 namespace {
@@ -164,8 +164,7 @@ void KavomonitoringForm::buildControls()
     chartLayout->addWidget(TrafficChart);
     TrafficChart->hide();
 
-    Winsock1 = new QUdpSocket(this);
-    Winsock1->setObjectName(QStringLiteral("Winsock1"));
+    buildArdixMonitor();
 }
 
 void KavomonitoringForm::buildMenus()
@@ -250,11 +249,6 @@ void KavomonitoringForm::buildTimers()
     SNMPTimer = makeTimer("SNMPTimer", 1000, &F::SNMPTimer_Timer);
     SNMPTimeoutTimer = makeTimer("SNMPTimeoutTimer", 5000, &F::SNMPTimeoutTimer_Timer);
     RebootTimer = makeTimer("RebootTimer", 45000, &F::RebootTimer_Timer);
-    dataArrivalTimer1 = makeTimer("dataArrivalTimer1", 4000, &F::dataArrivalTimer1_Timer);
-    DataArrivalTimer2 = makeTimer("DataArrivalTimer2", 7000, &F::DataArrivalTimer2_Timer);
-    idleTimer = makeTimer("idleTimer", 60000, &F::idleTimer_Timer);
-    checkToSeeIfDisconnectedTimer =
-        makeTimer("checkToSeeIfDisconnectedTimer", 60000, &F::checkToSeeIfDisconnectedTimer_Timer);
 }
 
 // ---------------------------------------------------------------------------
@@ -432,12 +426,10 @@ void KavomonitoringForm::setupForVelto()
 void KavomonitoringForm::StartArdixMonitoring()
 {
     QPointer<KavomonitoringForm> self(this);
-    StartArdixStream();
+    ardixMonitor->start();
     if (!self || m_unloaded)
         return;
-    for (QTimer *t : {ChartTimer, dataArrivalTimer1, DataArrivalTimer2, idleTimer,
-                      checkToSeeIfDisconnectedTimer})
-        t->start();
+    ChartTimer->start();
 }
 
 void KavomonitoringForm::InitVeltoSession()
@@ -665,10 +657,7 @@ void KavomonitoringForm::ToggleMonitoring()
         monitorState.monitoringStopped = true;
         if (sessionSettings.remoteKind == RemoteKind::Ardix) {
             ChartTimer->stop();
-            Winsock1->close();
-            for (QTimer *t :
-                 {dataArrivalTimer1, DataArrivalTimer2, idleTimer, checkToSeeIfDisconnectedTimer})
-                t->stop();
+            ardixMonitor->stop();
         } else if (sessionSettings.remoteKind == RemoteKind::Velto) {
             SNMPTimer->stop();
             SNMPTimeoutTimer->stop();
@@ -746,7 +735,7 @@ void KavomonitoringForm::Form_Unload()
         return;
 
     if (sessionSettings.remoteKind == RemoteKind::Ardix) {
-        LeaveMulticastGroup();
+        ardixMonitor->LeaveMulticastGroup();
     } else if (sessionSettings.remoteKind == RemoteKind::Velto) {
         int result = CleanupSnmp();
         if (result == 1) {

@@ -16,8 +16,9 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QTimer;
-class QUdpSocket;
 class SignalMeter;
+class ArdixMonitor;
+struct StateLook;
 
 // The monitoring window: the single main window of a monitoring run. It owns,
 // itself or through the controllers of its subsystems, every timer, socket,
@@ -29,7 +30,7 @@ class SignalMeter;
 // public slots so tests can run a tick directly. Their bodies live in one file
 // per subsystem beside this one:
 //   KavomonitoringForm.cpp        load, start sequences, stop/resume, close
-//   KavomonitoringFormArdix.cpp   Ardix socket, datagrams, arrival supervision
+//   KavomonitoringFormArdix.cpp   what the Ardix stream's monitor reports
 //   KavomonitoringFormSnmp.cpp    SNMP requests, poll, time-out and reboot
 //   KavomonitoringFormTelnet.cpp  congestion management (CongestionManager)
 //   KavomonitoringFormDisplay.cpp colour scales
@@ -79,7 +80,9 @@ public:
     QGroupBox *Frame1 = nullptr; // traffic chart frame
     QChartView *TrafficChart = nullptr;
     QPushButton *screen_lock = nullptr;
-    QUdpSocket *Winsock1 = nullptr;
+
+    // ---- The Ardix stream: socket "Winsock1" and its timers ----
+    ArdixMonitor *ardixMonitor = nullptr;
 
     // ---- Menus ----
     QMenu *fileMenu = nullptr;
@@ -100,15 +103,11 @@ public:
     QAction *about = nullptr;
 
     // ---- Timers (interval ms; running at creation) ----
-    QTimer *test = nullptr;                          // 2000, yes
-    QTimer *ChartTimer = nullptr;                    // 5000, yes
-    QTimer *SNMPTimer = nullptr;                     // 1000
-    QTimer *SNMPTimeoutTimer = nullptr;              // 5000
-    QTimer *RebootTimer = nullptr;                   // 45000
-    QTimer *dataArrivalTimer1 = nullptr;             // 4000
-    QTimer *DataArrivalTimer2 = nullptr;             // 7000
-    QTimer *idleTimer = nullptr;                     // 60000
-    QTimer *checkToSeeIfDisconnectedTimer = nullptr; // 60000
+    QTimer *test = nullptr;             // 2000, yes
+    QTimer *ChartTimer = nullptr;       // 5000, yes
+    QTimer *SNMPTimer = nullptr;        // 1000
+    QTimer *SNMPTimeoutTimer = nullptr; // 5000
+    QTimer *RebootTimer = nullptr;      // 45000
 
     // ---- Controllers of the subsystems, made with the window ----
     class CongestionManager *congestionManager = nullptr;
@@ -131,15 +130,7 @@ public slots:
     void InitVeltoSession();
 
     // ---- Ardix stream (KavomonitoringFormArdix.cpp) ----
-    void StartArdixStream();
-    void Winsock1_DataArrival();
-    void dataArrivalTimer1_Timer();
-    void DataArrivalTimer2_Timer();
-    void idleTimer_Timer();
-    void checkToSeeIfDisconnectedTimer_Timer();
-    void ShowConnectionState(int state);
     void GetLocalIPAddress();
-    void LeaveMulticastGroup();
 
     // ---- SNMP (KavomonitoringFormSnmp.cpp) ----
     int StartSnmp();
@@ -209,17 +200,9 @@ private:
     bool m_unloaded = false;
     bool m_unloading = false;
 
-    // ---- State of the Ardix stream (KavomonitoringFormArdix.cpp) ----
-    // The decoder (with the run's NumConversion) lives from StartArdixStream to
-    // the unload; shared_ptr lets this header name the classes only.
-    std::shared_ptr<class ArdixDatagramDecoder> m_datagramDecoder;
-    std::shared_ptr<class MulticastMembership> m_multicastMembership;
-    QString MulticastGroupAddress;
-    qintptr StreamSocketHandle = -1;
-    QString ConnectionStateText;     // "Associated" or "Disconnected"
-    bool m_takingDatagrams = false;  // the datagram handler is never re-entered
-    bool m_invalidDataShown = false; // until a datagram with a valid marker comes
-    void applyDatagram(const QByteArray &datagram);
+    // ---- The Ardix stream (KavomonitoringFormArdix.cpp) ----
+    void buildArdixMonitor();
+    void showArdixState(const StateLook &look);
     void setSignalWidgetsVisible(bool visible);
 
     // ---- State of the SNMP layer (KavomonitoringFormSnmp.cpp) ----

@@ -102,11 +102,11 @@ QString counterText(float value)
     return text.left(end) + text.mid(exponent);
 }
 
-ConnectionStateLook connectionStateLook(int state)
+StateLook connectionStateLook(int state)
 {
     if (state == 1)
-        return {true, QStringLiteral("Associated"), 0, 128, 0, 102};
-    return {false, QStringLiteral("Disconnected"), 192, 0, 0, 103};
+        return {QStringLiteral("Associated"), {0, 128, 0}, Lamp::Associated};
+    return {QStringLiteral("Disconnected"), {192, 0, 0}, Lamp::Scanning};
 }
 
 } // namespace DataProcessingOps

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/StateLook.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -50,15 +52,8 @@ QString rssiTitle(qint16 rssi);
 // unsigned, so values of 2^31 and more stay positive ("2.147484E+09").
 QString counterText(float value);
 
-// How the connection state of byte 0 is shown: 1 is associated, anything else
-// disconnected.
-struct ConnectionStateLook
-{
-    bool associated = false;
-    QString text; // "Associated" or "Disconnected"
-    int red = 0, green = 0, blue = 0;
-    int lampIconId = 0; // 102 associated, 103 disconnected
-};
-ConnectionStateLook connectionStateLook(int state);
+// How the connection state of byte 0 is shown: 1 is associated ("Associated",
+// green, lamp 102), anything else disconnected ("Disconnected", red, lamp 103).
+StateLook connectionStateLook(int state);
 
 } // namespace DataProcessingOps

@@ -10,6 +10,7 @@
 #include "gps/GpsOptions.h"
 #include "monitor/KavomonitoringForm.h"
 #include "session/SnifferForm.h"
+#include "stream/ArdixMonitor.h"
 #include "telnet/CongestionScript.h"
 
 #include <QComboBox>
@@ -114,7 +115,7 @@ private slots:
         QCOMPARE(messages.titles(), QStringList());
         QPointer<KavomonitoringForm> monitor = StationWindows::monitoringForm();
         QVERIFY(monitor);
-        QCOMPARE(monitor->Winsock1->state(), QAbstractSocket::BoundState);
+        QCOMPARE(monitor->ardixMonitor->socket()->state(), QAbstractSocket::BoundState);
 
         // And the run shows what the radio sends.
         QByteArray datagram(35, '\0');

@@ -5,6 +5,7 @@
 #include "log/LogRecorder.h"
 #include "monitor/KavomonitoringForm.h"
 #include "session/SnifferForm.h"
+#include "stream/ArdixMonitor.h"
 #include "telnet/CongestionManager.h"
 
 #include <QAction>
@@ -181,8 +182,10 @@ void TestMonitoringWindow::stopAndResumeArdix()
     QPointer<KavomonitoringForm> form = openArdixWindow();
     QVERIFY(form);
     form->SignalStrengthMeter->setMeterValue(80);
-    const QList<QTimer *> timers{form->ChartTimer, form->dataArrivalTimer1, form->DataArrivalTimer2,
-                                 form->idleTimer, form->checkToSeeIfDisconnectedTimer};
+    QList<QTimer *> timers{form->ChartTimer};
+    for (const char *name :
+         {"dataArrivalTimer1", "DataArrivalTimer2", "idleTimer", "checkToSeeIfDisconnectedTimer"})
+        timers << form->findChild<QTimer *>(name);
 
     form->runStopMenu->trigger();
     QVERIFY(monitorState.monitoringStopped);
@@ -195,7 +198,7 @@ void TestMonitoringWindow::stopAndResumeArdix()
     for (QTimer *t : timers)
         QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
     QVERIFY(form->logRecorder->LogTimer->isActive()); // a stop leaves the log timer alone
-    QCOMPARE(form->Winsock1->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(form->ardixMonitor->socket()->state(), QAbstractSocket::UnconnectedState);
 
     monitorState.chartRestart = false;
     form->runStopMenu->trigger();

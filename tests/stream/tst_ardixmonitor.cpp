@@ -1,0 +1,326 @@
+#include "TestSupport.h"
+#include "app/Records.h"
+#include "stream/ArdixMonitor.h"
+#include "stream/MulticastMembership.h"
+
+#include <QSignalSpy>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList kTimers = {"dataArrivalTimer1", "DataArrivalTimer2", "idleTimer",
+                             "checkToSeeIfDisconnectedTimer"};
+
+// A datagram from its first bytes and counters in hex, zero-filled to 35 bytes;
+// "short:" keeps a shorter one as it is.
+QByteArray datagram(QString hex)
+{
+    const bool keepShort = hex.startsWith(u"short:"_s);
+    QByteArray d = QByteArray::fromHex(hex.remove(u"short:"_s).remove(' ').toLatin1());
+    return keepShort ? d : d.leftJustified(35, '\0');
+}
+
+qint32 freePort()
+{
+    QUdpSocket probe;
+    return probe.bind(QHostAddress::LocalHost, 0) ? probe.localPort() : 0;
+}
+
+// One Ardix stream on a free loopback port, with records of its own; its
+// multicast membership stays on loopback (TestSupport).
+struct Run
+{
+    MessageRecorder messages;
+    TerminationRecorder terminations;
+    SessionSettings settings;
+    MonitorState state;
+    LinkStatistics link;
+    ArdixMonitor monitor{settings, state, link};
+    QSignalSpy looks{&monitor, &ArdixMonitor::stateLookChanged};
+    QSignalSpy titles{&monitor, &ArdixMonitor::titleChanged};
+    QSignalSpy meters{&monitor, &ArdixMonitor::meterChanged};
+    QStringList requests; // closeRequested and selectionRequested, in order
+    QUdpSocket sender;
+
+    explicit Run(qint32 port = freePort())
+    {
+        settings.destPort = port;
+        QObject::connect(&monitor, &ArdixMonitor::closeRequested, [this] { requests << "close"; });
+        QObject::connect(&monitor, &ArdixMonitor::selectionRequested,
+                         [this] { requests << "selection"; });
+        monitor.start();
+    }
+
+    void send(const QString &hex)
+    {
+        sender.writeDatagram(datagram(hex), QHostAddress::LocalHost, quint16(settings.destPort));
+    }
+    // Sends and waits until the monitor has taken everything queued.
+    bool sendAndTake(const QStringList &hexes)
+    {
+        for (const QString &hex : hexes)
+            send(hex);
+        return QTest::qWaitFor([this] { return !monitor.socket()->hasPendingDatagrams(); });
+    }
+    QTimer *timer(const QString &name) { return monitor.findChild<QTimer *>(name); }
+    QStringList activeTimers()
+    {
+        QStringList active;
+        for (const QString &name : kTimers) {
+            if (timer(name)->isActive())
+                active << name;
+        }
+        return active;
+    }
+    Lamp lastLamp() const { return looks.last().first().value<StateLook>().lamp; }
+    QString lastTitle() const { return titles.isEmpty() ? QString() : titles.last()[0].toString(); }
+};
+
+} // namespace
+
+// The Ardix stream's monitor: datagrams over a real socket on loopback, the
+// watchdog ticks driven directly, the window's part watched on the signals.
+class TestArdixMonitor : public QObject
+{
+    Q_OBJECT
+private slots:
+    void stopAndResume();
+    void datagramIsApplied_data();
+    void datagramIsApplied();
+    void badMarker_data();
+    void badMarker();
+    void messageOpenMeanwhile_data();
+    void messageOpenMeanwhile();
+    void watchdogs();
+    void endOfTheRun_data();
+    void endOfTheRun();
+};
+
+void TestArdixMonitor::stopAndResume()
+{
+    Run run;
+    QCOMPARE(run.activeTimers(), kTimers);
+    QVERIFY(run.link.ArdixDataFresh);
+    run.monitor.stop();
+    QCOMPARE(run.monitor.socket()->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(run.activeTimers(), QStringList());
+
+    run.monitor.start();
+    QCOMPARE(run.monitor.socket()->state(), QAbstractSocket::BoundState);
+    QCOMPARE(int(run.monitor.socket()->localPort()), run.settings.destPort);
+    QCOMPARE(run.activeTimers(), kTimers);
+    QVERIFY(run.sendAndTake({u"01 FF C4 0000000B"_s}));
+    QCOMPARE(run.link.rxBytes, u"11"_s);
+    QVERIFY(run.link.ArdixDataSeen);
+    QCOMPARE(run.messages.titles(), QStringList());
+}
+
+void TestArdixMonitor::datagramIsApplied_data()
+{
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<int>("storedRssi");
+    QTest::addColumn<QString>("title"); // empty: none shown
+    QTest::addColumn<bool>("associated");
+    QTest::addColumn<QString>("counters");
+
+    const QString zeros = u"0 0 0 0 0 0 0 0"_s;
+    QTest::newRow("first reading") << u"01 FF B5"_s << 0 << u"-75 dBm"_s << true << zeros;
+    QTest::newRow("smoothed with -80") << u"01 FF B5"_s << -80 << u"-78 dBm"_s << true << zeros;
+    QTest::newRow("counters in datagram order")
+        << u"01 FF B5 00BC614E 0012D687 00000003 00000004 00000005 00000006 00000007 80000000"_s
+        << 0 << u"-75 dBm"_s << true << u"1.234568E+07 1234567 3 4 5 6 7 2.147484E+09"_s;
+    QTest::newRow("disconnected") << u"00 FF B5"_s << 0 << u"-75 dBm"_s << false << zeros;
+    QTest::newRow("the state alone")
+        << u"short:01"_s << -80 << QString() << true << u"k k k k k k k k"_s;
+}
+
+void TestArdixMonitor::datagramIsApplied()
+{
+    QFETCH(QString, data);
+    QFETCH(int, storedRssi);
+    QFETCH(QString, title);
+    QFETCH(bool, associated);
+    QFETCH(QString, counters);
+
+    Run run;
+    QSignalSpy associations(&run.monitor, &ArdixMonitor::associated);
+    run.link.rssi = qint16(storedRssi);
+    LinkStatistics &l = run.link;
+    const QList<QString *> fields = {&l.rxBytes,   &l.rxPackets, &l.rxErrors,  &l.txBytes,
+                                     &l.txPackets, &l.txErrors,  &l.fragments, &l.retries};
+    for (QString *field : fields)
+        *field = u"k"_s;
+    QVERIFY(run.sendAndTake({data}));
+
+    QCOMPARE(run.lastTitle(), title);
+    QCOMPARE(run.meters.size(), title.isEmpty() ? 0 : 1);
+    QCOMPARE(run.lastLamp(), associated ? Lamp::Associated : Lamp::Scanning);
+    QCOMPARE(associations.size(), associated ? 1 : 0);
+    QStringList stored;
+    for (QString *field : fields)
+        stored << *field;
+    QCOMPARE(stored.join(' '), counters);
+    QCOMPARE(run.activeTimers(), kTimers);
+    QCOMPARE(run.messages.titles(), QStringList());
+}
+
+void TestArdixMonitor::badMarker_data()
+{
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<int>("told");
+    QTest::addColumn<QString>("rxBytes");
+    QTest::addColumn<QString>("title");
+
+    // A bad datagram's RSSI (0x80) would pull the shown one towards -128.
+    QTest::newRow("told once until a good one")
+        << QStringList{"01 FE 80 00000007", "01 FE 80", "01 FF B5 00000001"} << 1 << u"1"_s
+        << u"-75 dBm"_s;
+    QTest::newRow("told again after a good one")
+        << QStringList{"01 FE 80", "01 FF B5 00000002", "01 FE 80", "01 FF B5 00000003"} << 2
+        << u"3"_s << u"-75 dBm"_s;
+    QTest::newRow("one byte has no marker")
+        << QStringList{"short:00", "01 FF B5 00000003"} << 0 << u"3"_s << u"-75 dBm"_s;
+    QTest::newRow("a bad one is not the radio's data")
+        << QStringList{"01 FE B5 00000005"} << 1 << QString() << QString();
+}
+
+void TestArdixMonitor::badMarker()
+{
+    QFETCH(QStringList, sent);
+    QFETCH(int, told);
+    QFETCH(QString, rxBytes);
+    QFETCH(QString, title);
+
+    Run run;
+    for (const QString &name : kTimers)
+        run.timer(name)->stop();
+    run.link.ArdixDataFresh = false;
+    QVERIFY(run.sendAndTake(sent));
+
+    QCOMPARE(run.messages.messages.size(), told);
+    for (const OperatorMessage &m : std::as_const(run.messages.messages))
+        QVERIFY(m.title == u"Error"_s && m.text.startsWith(u"Invalid data"_s));
+    QCOMPARE(run.link.rxBytes, rxBytes);
+    QCOMPARE(run.lastTitle(), title);
+    // Only the radio's data paints a state and feeds the watchdogs.
+    const bool radioData = !rxBytes.isEmpty();
+    QCOMPARE(run.looks.isEmpty(), !radioData);
+    QCOMPARE(run.link.ArdixDataFresh, radioData);
+    QCOMPARE(run.timer("DataArrivalTimer2")->isActive(), radioData);
+    QCOMPARE(run.terminations.count, 0);
+}
+
+void TestArdixMonitor::messageOpenMeanwhile_data()
+{
+    QTest::addColumn<bool>("closeWhileOpen");
+    QTest::newRow("datagrams wait their turn") << false;
+    QTest::newRow("the window closes meanwhile") << true;
+}
+
+void TestArdixMonitor::messageOpenMeanwhile()
+{
+    QFETCH(bool, closeWhileOpen);
+
+    Run run;
+    QString rxPacketsWhileOpen = u"unset"_s;
+    run.messages.onShow = [&](const OperatorMessage &) {
+        // The nested event loop of a modal box, and a direct second call.
+        QTest::qWait(20);
+        run.monitor.Winsock1_DataArrival();
+        rxPacketsWhileOpen = run.link.rxPackets;
+        if (closeWhileOpen) {
+            run.monitor.stop();
+            run.monitor.LeaveMulticastGroup();
+        }
+    };
+    run.send(u"01 FE 80"_s);
+    run.send(u"01 FF C4 00000000 00000002"_s);
+    run.send(u"01 FF B5 00000000 00000003"_s);
+    QTRY_COMPARE(run.messages.messages.size(), 1);
+
+    QCOMPARE(rxPacketsWhileOpen, QString());
+    QCOMPARE(run.link.rxPackets, closeWhileOpen ? QString() : u"3"_s);
+    // In order after the box: -60, then its mean with -75.
+    QCOMPARE(run.lastTitle(), closeWhileOpen ? QString() : u"-68 dBm"_s);
+    QCOMPARE(run.activeTimers(), closeWhileOpen ? QStringList() : kTimers);
+}
+
+void TestArdixMonitor::watchdogs()
+{
+    Run run;
+    QTimer *freshness = run.timer("dataArrivalTimer1");
+    QTimer *silence = run.timer("DataArrivalTimer2");
+    QVERIFY(run.sendAndTake({u"01 FF B5"_s}));
+
+    // Silence is shown as a disconnected remote, again while it lasts.
+    for (int tick = 0; tick < 2; ++tick) {
+        run.monitor.DataArrivalTimer2_Timer();
+        QCOMPARE(run.lastLamp(), Lamp::Scanning);
+        QCOMPARE(run.lastTitle(), u"--- dBm"_s);
+        QCOMPARE(run.meters.last()[0].toDouble(), 0.0);
+        QVERIFY(!run.link.ArdixDataFresh);
+        QVERIFY(silence->isActive());
+    }
+    QVERIFY(run.sendAndTake({u"01 FF B5"_s}));
+    QCOMPARE(run.lastLamp(), Lamp::Associated);
+    QVERIFY(run.link.ArdixDataFresh);
+
+    // Nothing new since the last tick: stale, and checked again.
+    run.monitor.dataArrivalTimer1_Timer();
+    QVERIFY(!run.link.ArdixDataFresh);
+    QVERIFY(freshness->isActive());
+    QVERIFY(run.sendAndTake({u"01 FF B5"_s}));
+    QVERIFY(run.link.ArdixDataFresh);
+    QCOMPARE(run.activeTimers(), kTimers);
+    QCOMPARE(run.messages.titles(), QStringList());
+    QCOMPARE(run.requests, QStringList());
+}
+
+void TestArdixMonitor::endOfTheRun_data()
+{
+    QTest::addColumn<bool>("portUsable");
+    QTest::addColumn<bool>("joinable");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<QStringList>("requests");
+    QTest::addColumn<int>("terminations");
+
+    const QStringList backToTheDialog{"close", "selection"};
+    QTest::newRow("nothing sent to the port")
+        << true << true << u"No connection"_s << backToTheDialog << 0;
+    QTest::newRow("a port that cannot be bound")
+        << false << true << u"No connection"_s << backToTheDialog << 0;
+    QTest::newRow("the group cannot be joined")
+        << true << false << u"Failed to join"_s << QStringList{"close"} << 1;
+}
+
+void TestArdixMonitor::endOfTheRun()
+{
+    QFETCH(bool, portUsable);
+    QFETCH(bool, joinable);
+    QFETCH(QString, told);
+    QFETCH(QStringList, requests);
+    QFETCH(int, terminations);
+
+    MulticastMembership::InterfaceSource loopbackSource;
+    if (!joinable)
+        loopbackSource = MulticastMembership::setInterfaceSource([] { return QList<int>{999999}; });
+    {
+        Run run(portUsable ? freePort() : 0);
+        if (joinable)
+            run.monitor.DataArrivalTimer2_Timer(); // the stream's first silence
+        QCOMPARE(run.messages.messages.size(), 1);
+        QVERIFY(run.messages.messages[0].text.startsWith(told));
+        QCOMPARE(run.requests, requests);
+        QCOMPARE(run.terminations.count, terminations);
+        QVERIFY(!run.timer("DataArrivalTimer2")->isActive());
+    }
+    if (!joinable)
+        MulticastMembership::setInterfaceSource(loopbackSource);
+}
+
+QTEST_MAIN(TestArdixMonitor)
+#include "tst_ardixmonitor.moc"
