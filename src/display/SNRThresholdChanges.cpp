@@ -6,7 +6,7 @@
 #include "app/SingleWindow.h"
 #include "app/StationWindows.h"
 #include "monitor/KavomonitoringForm.h"
-#include "monitor/VeltoStartRules.h"
+#include "snmp/VeltoStartRules.h"
 
 #include <QLabel>
 #include <QLineEdit>

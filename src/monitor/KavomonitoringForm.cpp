@@ -1,6 +1,6 @@
 #include "KavomonitoringForm.h"
 
-#include "VeltoStartRules.h"
+#include "snmp/VeltoStartRules.h"
 #include "app/ApplicationExit.h"
 #include "app/DesignedControl.h"
 #include "app/HelpWindow.h"

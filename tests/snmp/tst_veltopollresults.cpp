@@ -61,8 +61,8 @@ void TestVeltoPollResults::rssi_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("answer");
     QTest::addColumn<int>("next"); // -1: does not fit 16 bits
-    QTest::newRow("0, -85: 42.5 to even") << 0 << 0.0 << "0 dBm"
-                                          << "-85" << 42;
+    QTest::newRow("nothing stored: -85 taken as it is") << 0 << 0.0 << "0 dBm"
+                                                        << "-85" << 85;
     QTest::newRow("42, -85: 63.5 to even") << 42 << 100.0 << "-42 dBm"
                                            << "-85" << 64;
     QTest::newRow("85, -86: 85.5 to even") << 85 << 37.5 << "-85 dBm"
