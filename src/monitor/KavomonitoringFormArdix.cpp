@@ -11,8 +11,6 @@
 #include "stream/ArdixDatagramDecoder.h"
 #include "stream/DataProcessingOps.h"
 #include "stream/MulticastMembership.h"
-#include "stream/NetworkFunctions.h"
-#include "stream/WinSockModule.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -110,17 +108,6 @@ void KavomonitoringForm::LeaveMulticastGroup()
         m_multicastMembership->LeaveMulticastGroup(Winsock1->socketDescriptor());
     m_multicastMembership.reset();
     m_datagramDecoder.reset();
-}
-
-void KavomonitoringForm::GetLocalIPAddress()
-{
-    WinSockModule::LocalIPAddress.clear();
-    const WinSockModule::LocalAddressLookup lookup = WinSockModule::lookUpLocalIPAddress();
-    if (lookup.errorCode != 0) {
-        NetworkFunctions::ShowWinsockError(lookup.errorCode);
-        return;
-    }
-    WinSockModule::LocalIPAddress = lookup.address;
 }
 
 // ---------------------------------------------------------------------------

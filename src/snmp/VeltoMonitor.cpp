@@ -125,8 +125,7 @@ void VeltoMonitor::waitForPendingSnmpRequest()
 // ---------------------------------------------------------------------------
 // Thresholds
 
-std::optional<QString> VeltoMonitor::writeThreshold(OidCatalogue::Entry entry,
-                                                    const QString &value)
+std::optional<QString> VeltoMonitor::writeThreshold(OidCatalogue::Entry entry, const QString &value)
 {
     if (halted())
         return std::nullopt;

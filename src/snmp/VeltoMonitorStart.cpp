@@ -1,6 +1,5 @@
 // The Velto monitor's start sequence and its end at the window's close.
 #include "VeltoMonitor.h"
-
 #include "VeltoStartRules.h"
 #include "app/ApplicationExit.h"
 #include "app/EventWait.h"
@@ -42,8 +41,8 @@ void VeltoMonitor::beginSession()
     m_link.rssiThreshold = 100;
     m_settings.readCommunity = SettingsStore::readPreference(QStringLiteral("SNMPReadCommString"),
                                                              QStringLiteral("public"));
-    m_settings.writeCommunity = SettingsStore::readPreference(
-        QStringLiteral("SNMPWriteCommString"), QStringLiteral("private"));
+    m_settings.writeCommunity = SettingsStore::readPreference(QStringLiteral("SNMPWriteCommString"),
+                                                              QStringLiteral("private"));
     emit waitingShown(!m_state.monitoringStopped);
 }
 
@@ -172,7 +171,8 @@ void VeltoMonitor::checkFirmwareGate()
         emit trafficChartEnabled(true);
         emit congestionManagementAllowed();
     }
-    m_link.newFirmwareLogin = VeltoStartRules::usesNewFirmwareLogin(version, m_link.extendedFirmware);
+    m_link.newFirmwareLogin =
+        VeltoStartRules::usesNewFirmwareLogin(version, m_link.extendedFirmware);
 }
 
 void VeltoMonitor::StartVeltoMonitoring()
