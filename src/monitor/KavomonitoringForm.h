@@ -20,9 +20,10 @@ class QTimer;
 class QUdpSocket;
 class SignalMeter;
 
-// The monitoring window: the single main window of a monitoring run. It owns
-// every timer, socket, serial port, SNMP session and telnet connection of the
-// run and decides the order in which the subsystems start and stop.
+// The monitoring window: the single main window of a monitoring run. It owns,
+// itself or through its controllers (the Velto monitor holds the SNMP session
+// and its timers), every timer, socket, serial port and telnet connection of
+// the run and decides the order in which the subsystems start and stop.
 //
 // The window is thin: its handlers (named after control and event, as
 // designed) call the plain logic of the subsystems and set widgets. They are

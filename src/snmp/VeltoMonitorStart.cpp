@@ -26,8 +26,8 @@ const QString kResumeLine = QStringLiteral(
 
 void VeltoMonitor::lookUpLocalAddress()
 {
-    // The address itself is not needed any more; a host that cannot name
-    // itself is still worth telling the operator about.
+    // Only a failure matters here: the operator hears of a host that cannot
+    // name itself before the radio's answers are awaited.
     const LocalAddress::Lookup lookup = LocalAddress::lookUpLocalAddress();
     if (lookup.errorCode != 0)
         SocketErrorMessage::ShowWinsockError(lookup.errorCode);

@@ -31,8 +31,8 @@ std::optional<ConnectionStateRow> connectionStateRow(const QString &code, bool n
         if (congestionStatusText == QLatin1String(kCongestionText))
             return ConnectionStateRow{
                 {QString::fromLatin1(kCongestionText), kCongestionRed, scanningLamp}, false, true};
-        return ConnectionStateRow{{QStringLiteral("Scanning"), kScanningRed, scanningLamp}, true,
-                                  true};
+        return ConnectionStateRow{
+            {QStringLiteral("Scanning"), kScanningRed, scanningLamp}, true, true};
     }
     if (code == QLatin1String("2") || code == QLatin1String("3"))
         return ConnectionStateRow{
