@@ -42,6 +42,21 @@ QStringList radioObjects()
     return lines;
 }
 
+// Kills the agent now, or when the next RSSI request of a poll reaches it.
+void killAgent(SnmpdAgent &agent, bool inPoll, bool &killedInPoll)
+{
+    if (!inPoll) {
+        agent.kill();
+        return;
+    }
+    agent.onRequest = [&agent, &killedInPoll](const SeenRequest &request) {
+        if (!killedInPoll && request.oid == LookupOid(Rssi)) {
+            killedInPoll = true;
+            agent.kill();
+        }
+    };
+}
+
 } // namespace
 
 class TestSnmpAgentRestart : public QObject
@@ -95,24 +110,14 @@ private slots:
             pollingDuringMessage = monitor.SNMPTimer->isActive();
         };
         bool killedInPoll = false;
-        if (throughRelay) {
-            agent.onRequest = [&](const SeenRequest &request) {
-                if (!killedInPoll && request.oid == LookupOid(Rssi)) {
-                    killedInPoll = true;
-                    agent.kill();
-                }
-            };
-        } else {
-            agent.kill();
-        }
+        killAgent(agent, throughRelay, killedInPoll);
 
         // Given up once: the message, monitoring stopped.
         QTRY_COMPARE_WITH_TIMEOUT(messages.messages.size(), 1, kWaitMs);
         QCOMPARE(killedInPoll, throughRelay);
         QCOMPARE(pollingDuringMessage, std::optional<bool>(false));
         QCOMPARE(messages.titles(), QStringList{"Connection Error"});
-        QVERIFY(state.monitoringStopped);
-        QVERIFY(!monitor.SNMPTimer->isActive());
+        QVERIFY(state.monitoringStopped && !monitor.SNMPTimer->isActive());
         QCOMPARE(notices.last().first().toString(), "Not Connected to Velto Remote....");
         QCOMPARE(state.snmpTimeoutCount, 0);
         QCOMPARE(terminations.count, 0);
@@ -121,30 +126,31 @@ private slots:
         if (resumedEarly) {
             monitor.resumeMonitoring();
             QCOMPARE(messages.titles(), QStringList(2, "Connection Error"));
-            QVERIFY(state.monitoringStopped);
-            QVERIFY(!monitor.SNMPTimer->isActive());
+            QVERIFY(state.monitoringStopped && !monitor.SNMPTimer->isActive());
         }
         const qsizetype givenUp = messages.messages.size();
 
         // The agent comes back; the operator resumes.
         QVERIFY2(agent.restart(), qPrintable(agent.failure()));
-        for (QString *field : {&link.rxBytes, &link.connectionStateCode, &link.rssiThresholdText,
-                               &link.firmwareVersion})
-            field->clear();
-        looks.clear();
+        link = LinkStatistics{};
+        resumesAndPollsAgain(monitor, state, link);
+        QCOMPARE(messages.messages.size(), givenUp); // nothing more to tell the operator
+        QCOMPARE(terminations.count, 0);
+    }
+
+private:
+    static void resumesAndPollsAgain(VeltoMonitor &monitor, const MonitorState &state,
+                                     const LinkStatistics &link)
+    {
+        QSignalSpy looks(&monitor, &VeltoMonitor::stateLookChanged);
         monitor.resumeMonitoring();
-        QVERIFY(!state.monitoringStopped);
-        QVERIFY(monitor.SNMPTimer->isActive());
+        QVERIFY(!state.monitoringStopped && monitor.SNMPTimer->isActive());
         QCOMPARE(link.rssiThresholdText, "-85");
         QCOMPARE(link.firmwareVersion, "480");
-
-        // The polls read the radio again; nothing more to tell the operator.
         QTRY_COMPARE_WITH_TIMEOUT(link.rxBytes, "12345", kWaitMs);
         QCOMPARE(link.connectionStateCode, "5");
         QCOMPARE(looks.last().first().value<StateLook>().text, "Associated");
         QCOMPARE(state.snmpTimeoutCount, 0);
-        QCOMPARE(messages.messages.size(), givenUp);
-        QCOMPARE(terminations.count, 0);
     }
 };
 
