@@ -2,6 +2,7 @@
 // library the way it parses a datagram of an SNMPv1 session, then every
 // binding through the station's value-to-text.
 #include "FuzzCheck.h"
+#include "app/Records.h"
 #include "snmp/SNMP_Functions.h"
 #include "snmp/SnmpValueText.h"
 
@@ -19,7 +20,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static QTemporaryDir home;
     qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-    SNMP_Functions layer(nullptr);
+    SNMP_Functions layer(sessionSettings, monitorState, nullptr);
     layer.StartSnmp();
     return 0;
 }

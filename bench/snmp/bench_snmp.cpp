@@ -54,7 +54,7 @@ bool setUp()
     sessionSettings.remoteAddress = QStringLiteral("127.0.0.1");
     sessionSettings.readCommunity = QStringLiteral("public");
     bench->timeout.setInterval(5000);
-    bench->layer = std::make_unique<SNMP_Functions>(&bench->timeout);
+    bench->layer = std::make_unique<SNMP_Functions>(sessionSettings, monitorState, &bench->timeout);
     QObject::connect(&bench->timeout, &QTimer::timeout, [] {
         bench->timeout.stop();
         bench->layer->endRequestByTimeout();

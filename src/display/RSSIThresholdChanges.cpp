@@ -4,31 +4,27 @@
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
 #include "app/SingleWindow.h"
-#include "app/StationWindows.h"
-#include "monitor/KavomonitoringForm.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 
-namespace {
-constexpr int kRssiThresholdEntry = 7;
-}
-
-RSSIThresholdChanges::RSSIThresholdChanges(QWidget *parent)
+RSSIThresholdChanges::RSSIThresholdChanges(ThresholdLink link, QWidget *parent)
     : ThresholdDialog({"RSSIThresholdChanges", QStringLiteral("Change the RSSI Threshold"),
                        QStringLiteral("Current RSSI Threshold:"), "CurRSSIThreshLabel",
                        QStringLiteral("Enter new RSSI Threshold:"), "RSSIThresholdtxt",
                        QStringLiteral("dBm")},
-                      parent)
+                      std::move(link), parent)
 {
     Form_Load();
 }
 
-RSSIThresholdChanges *RSSIThresholdChanges::showModeless()
+RSSIThresholdChanges *RSSIThresholdChanges::showModeless(ThresholdLink link)
 {
     static QPointer<RSSIThresholdChanges> dialog;
-    return showSingleWindow(dialog, [] { return new RSSIThresholdChanges; });
+    RSSIThresholdChanges *shown = showSingleWindow(dialog, [] { return new RSSIThresholdChanges; });
+    shown->setLink(std::move(link));
+    return shown;
 }
 
 void RSSIThresholdChanges::Form_Load()
@@ -56,13 +52,7 @@ void RSSIThresholdChanges::OK_Click()
     QPointer<RSSIThresholdChanges> self(this);
     m_working = true;
     showBusy(true);
-    const std::optional<QString> answer = writeToRadio(kRssiThresholdEntry, typed);
-    if (answer && ThresholdRules::radioAcceptedRssi(*answer)) {
-        linkStatistics.rssiThresholdText = typed;
-        linkStatistics.rssiThreshold = ThresholdRules::rssiThresholdFromEntry(typed);
-        if (KavomonitoringForm *form = StationWindows::monitoringForm())
-            form->UpdateColorBar(0);
-    }
+    writeToRadio(typed, ThresholdRules::radioAcceptedRssi);
     if (!self)
         return;
     showBusy(false);

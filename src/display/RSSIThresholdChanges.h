@@ -2,13 +2,13 @@
 
 #include "ThresholdDialog.h"
 
-// Changes the radio's RSSI alarm threshold (catalogue entry 7).
+// Changes the radio's RSSI alarm threshold.
 class RSSIThresholdChanges : public ThresholdDialog
 {
     Q_OBJECT
 public:
-    explicit RSSIThresholdChanges(QWidget *parent = nullptr);
-    static RSSIThresholdChanges *showModeless();
+    explicit RSSIThresholdChanges(ThresholdLink link = {}, QWidget *parent = nullptr);
+    static RSSIThresholdChanges *showModeless(ThresholdLink link);
 
 public slots:
     void Form_Load();

@@ -4,9 +4,6 @@
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
 #include "app/SingleWindow.h"
-#include "app/StationWindows.h"
-#include "monitor/KavomonitoringForm.h"
-#include "monitor/VeltoStartRules.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -14,30 +11,35 @@
 
 namespace {
 
-constexpr int kSnrThresholdEntry = 8;
-
 void showRangeMessage()
 {
     OperatorMessages::show(QStringLiteral("Error"), MessageIcon::Exclamation,
                            {QStringLiteral("Please enter a SNR threshold between 0 and 40.")});
 }
 
+bool radioAnswered(const QString &answer)
+{
+    return answer != QLatin1String("ERROR");
+}
+
 } // namespace
 
-SNRThresholdChanges::SNRThresholdChanges(QWidget *parent)
+SNRThresholdChanges::SNRThresholdChanges(ThresholdLink link, QWidget *parent)
     : ThresholdDialog({"SNRThresholdChanges", QStringLiteral("Change the SNR Threshold"),
                        QStringLiteral("Current SNR Threshold:"), "CurSNRThreshLabel",
                        QStringLiteral("Enter new SNR Threshold:"), "SNRThresholdtxt",
                        QStringLiteral("dB")},
-                      parent)
+                      std::move(link), parent)
 {
     Form_Load();
 }
 
-SNRThresholdChanges *SNRThresholdChanges::showModeless()
+SNRThresholdChanges *SNRThresholdChanges::showModeless(ThresholdLink link)
 {
     static QPointer<SNRThresholdChanges> dialog;
-    return showSingleWindow(dialog, [] { return new SNRThresholdChanges; });
+    SNRThresholdChanges *shown = showSingleWindow(dialog, [] { return new SNRThresholdChanges; });
+    shown->setLink(std::move(link));
+    return shown;
 }
 
 void SNRThresholdChanges::Form_Load()
@@ -65,16 +67,7 @@ void SNRThresholdChanges::OK_Click()
     QPointer<SNRThresholdChanges> self(this);
     m_working = true;
     showBusy(true);
-    const QString sent = QString::number(*value);
-    const std::optional<QString> answer = writeToRadio(kSnrThresholdEntry, sent);
-    if (answer && *answer != QLatin1String("ERROR")) {
-        linkStatistics.snrThresholdText = sent;
-        linkStatistics.snrThreshold = VeltoStartRules::snrThresholdFromText(sent);
-        linkStatistics.snrThresholdBar =
-            VeltoStartRules::snrThresholdBar(linkStatistics.snrThreshold);
-        if (KavomonitoringForm *form = StationWindows::monitoringForm())
-            form->UpdateColorBar(1);
-    }
+    writeToRadio(QString::number(*value), radioAnswered);
     if (!self)
         return;
     showBusy(false);

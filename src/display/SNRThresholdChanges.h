@@ -2,13 +2,13 @@
 
 #include "ThresholdDialog.h"
 
-// Changes the radio's SNR alarm threshold (catalogue entry 8).
+// Changes the radio's SNR alarm threshold.
 class SNRThresholdChanges : public ThresholdDialog
 {
     Q_OBJECT
 public:
-    explicit SNRThresholdChanges(QWidget *parent = nullptr);
-    static SNRThresholdChanges *showModeless();
+    explicit SNRThresholdChanges(ThresholdLink link = {}, QWidget *parent = nullptr);
+    static SNRThresholdChanges *showModeless(ThresholdLink link);
 
 public slots:
     void Form_Load();

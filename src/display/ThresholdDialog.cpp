@@ -1,18 +1,16 @@
 #include "ThresholdDialog.h"
 
 #include "app/DesignedControl.h"
-#include "app/Records.h"
 #include "app/StationIcons.h"
-#include "app/StationWindows.h"
 #include "app/Twips.h"
-#include "monitor/KavomonitoringForm.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 
-ThresholdDialog::ThresholdDialog(const Texts &texts, QWidget *parent) : QDialog(parent)
+ThresholdDialog::ThresholdDialog(const Texts &texts, ThresholdLink link, QWidget *parent)
+    : QDialog(parent), m_link(std::move(link))
 {
     setObjectName(QLatin1String(texts.objectName));
     setWindowTitle(texts.caption);
@@ -58,15 +56,13 @@ void ThresholdDialog::showBusy(bool busy)
     OK->setEnabled(!busy);
 }
 
-std::optional<QString> ThresholdDialog::writeToRadio(int index, const QString &value)
+void ThresholdDialog::writeToRadio(const QString &value, bool (*accepts)(const QString &answer))
 {
-    if (monitorState.monitoringStopped || monitorState.windowClosing)
-        return std::nullopt;
-    QPointer<KavomonitoringForm> form = StationWindows::monitoringForm();
-    if (!form)
-        return std::nullopt;
-    form->waitForPendingSnmpRequest();
-    if (!form || monitorState.monitoringStopped || monitorState.windowClosing)
-        return std::nullopt;
-    return form->SetViaSNMP(index, value);
+    // The link outlives a close of the dialog while the radio answers.
+    const ThresholdLink link = m_link;
+    if (!link.write)
+        return;
+    const std::optional<QString> answer = link.write(value);
+    if (answer && accepts(*answer) && link.accepted)
+        link.accepted(value);
 }

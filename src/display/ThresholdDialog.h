@@ -1,11 +1,22 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+#include <optional>
 
-class KavomonitoringForm;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+
+// What a threshold dialog needs from the monitoring run: the write of a value
+// to the radio (the radio's answer, or nullopt when nothing was sent) and the
+// keeping of a value the radio accepted (the records and the scales). An
+// empty write sends nothing.
+struct ThresholdLink
+{
+    std::function<std::optional<QString>(const QString &value)> write;
+    std::function<void(const QString &value)> accepted;
+};
 
 // The common frame of the two threshold dialogs: the current value, a box for
 // the new one with its unit, OK and Cancel. Both are modeless; OK writes the
@@ -22,6 +33,9 @@ public:
     QPushButton *OK = nullptr;
     QPushButton *CancelButton = nullptr;
 
+    // A dialog already open takes the link of its latest opening.
+    void setLink(ThresholdLink link) { m_link = std::move(link); }
+
 public slots:
     virtual void OK_Click() = 0;
     void CancelButton_Click();
@@ -37,14 +51,16 @@ protected:
         const char *boxName;
         QString unit;
     };
-    ThresholdDialog(const Texts &texts, QWidget *parent);
+    ThresholdDialog(const Texts &texts, ThresholdLink link, QWidget *parent);
 
-    // Writes the value to catalogue entry `index` when monitoring runs and the
-    // window is not closing, after any pending request has ended. Returns the
-    // radio's answer, or nullopt when nothing was sent. The dialog may have
-    // been closed meanwhile: callers hold a QPointer.
-    std::optional<QString> writeToRadio(int index, const QString &value);
+    // Writes the value to the radio and has it kept when `accepts` takes the
+    // radio's answer. The dialog may have been closed meanwhile: callers hold
+    // a QPointer.
+    void writeToRadio(const QString &value, bool (*accepts)(const QString &answer));
     void showBusy(bool busy);
 
     bool m_working = false; // OK is running: a second press waits its turn
+
+private:
+    ThresholdLink m_link;
 };

@@ -1,11 +1,10 @@
 #include "KavomonitoringForm.h"
 
-#include "VeltoStartRules.h"
 #include "app/ApplicationExit.h"
 #include "app/DesignedControl.h"
+#include "app/EventWait.h"
 #include "app/HelpWindow.h"
 #include "app/MousePointer.h"
-#include "app/Numeric.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
@@ -17,20 +16,18 @@
 #include "log/LogRecorder.h"
 #include "session/AboutBox.h"
 #include "session/SnifferForm.h"
+#include "snmp/VeltoMonitor.h"
+#include "snmp/VeltoStartRules.h"
 #include "stream/ArdixMonitor.h"
 #include "telnet/CongestionManager.h"
 
 #include <QChartView>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -38,36 +35,6 @@ namespace {
 
 constexpr int kWindowWidthTwips = 8250;
 constexpr int kBaseHeightTwips = 2900;
-constexpr int kCleanupAttempts = 100;
-
-// Catalogue entries the Velto start reads.
-constexpr int kFirmwareVersionEntry = 3;
-constexpr int kDeviceModeEntry = 6;
-constexpr int kRssiThresholdEntry = 7;
-constexpr int kSnrThresholdEntry = 8;
-constexpr int kExtendedFeatureEntry = 14;
-
-constexpr int kAccessPointMode = 5;
-
-const QString kResumeLine = QStringLiteral(
-    "Please verify the radio connections and select 'Resume Monitoring' from the 'Run' menu.");
-
-// Pumps window events for about the given time, as the designed waits do.
-void pumpEventsFor(int milliseconds)
-{
-    QDeadlineTimer deadline(milliseconds);
-    while (!deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents,
-                                        std::max<qint64>(1, deadline.remainingTime()));
-        if (!deadline.hasExpired())
-            QThread::msleep(1);
-    }
-}
-
-bool isAccessPointMode(const QString &deviceMode)
-{
-    return Numeric::leadingNumber(deviceMode) == kAccessPointMode;
-}
 
 } // namespace
 
@@ -82,6 +49,7 @@ KavomonitoringForm::KavomonitoringForm(QWidget *parent) : QMainWindow(parent)
     buildTimers();
     buildCongestionManager();
     buildGpsReceiverAndLogRecorder();
+    buildVeltoMonitor();
     setFixedWidth(Twips::toPixels(kWindowWidthTwips));
     setWindowHeightTwips(kBaseHeightTwips);
 }
@@ -221,7 +189,6 @@ void KavomonitoringForm::buildMenus()
         Traffic_History_Chart->setChecked(!Traffic_History_Chart->isChecked());
         Traffic_History_Chart_Click();
     });
-    connect(rebootVelto, &QAction::triggered, this, &KavomonitoringForm::rebootVelto_Click);
     connect(changeRSSIThresh, &QAction::triggered, this,
             &KavomonitoringForm::changeRSSIThresh_Click);
     connect(changeSNRThreshold, &QAction::triggered, this,
@@ -246,9 +213,6 @@ void KavomonitoringForm::buildTimers()
     using F = KavomonitoringForm;
     test = makeTimer("test", 2000, &F::test_Timer);
     ChartTimer = makeTimer("ChartTimer", 5000, &F::ChartTimer_Timer);
-    SNMPTimer = makeTimer("SNMPTimer", 1000, &F::SNMPTimer_Timer);
-    SNMPTimeoutTimer = makeTimer("SNMPTimeoutTimer", 5000, &F::SNMPTimeoutTimer_Timer);
-    RebootTimer = makeTimer("RebootTimer", 45000, &F::RebootTimer_Timer);
 }
 
 // ---------------------------------------------------------------------------
@@ -378,7 +342,7 @@ void KavomonitoringForm::Form_Load()
     case RemoteKind::Velto:
         SwitchRemote->setVisible(false);
         about->setText(QStringLiteral("About Velto Monitoring Window"));
-        StartVeltoMonitoring();
+        m_velto->StartVeltoMonitoring();
         break;
     default: {
         QPointer<KavomonitoringForm> self(this);
@@ -432,222 +396,6 @@ void KavomonitoringForm::StartArdixMonitoring()
     ChartTimer->start();
 }
 
-void KavomonitoringForm::InitVeltoSession()
-{
-    for (QWidget *w :
-         {static_cast<QWidget *>(TrafficChart), static_cast<QWidget *>(SignalStrengthMeter),
-          static_cast<QWidget *>(ConnectionStatuslbl), static_cast<QWidget *>(SignalStrengthlbl),
-          static_cast<QWidget *>(status), static_cast<QWidget *>(light)})
-        w->show();
-    if (ViewSNR->isChecked()) {
-        for (QWidget *w :
-             {static_cast<QWidget *>(SNRColorBarFrame), static_cast<QWidget *>(SNRMeter),
-              static_cast<QWidget *>(SNRlbl), static_cast<QWidget *>(LowSNRLabel),
-              static_cast<QWidget *>(MidSNRLabel), static_cast<QWidget *>(HighSNRLabel)})
-            w->show();
-    }
-    for (QWidget *w :
-         {static_cast<QWidget *>(RssiColorBarFrame), static_cast<QWidget *>(hundredDBMlbl),
-          static_cast<QWidget *>(eightyDBMlbl), static_cast<QWidget *>(sixtyDBMlbl)})
-        w->show();
-
-    congestionManager->ResetCongestionManagement();
-    linkStatistics.radioScanning = false;
-    monitorState.snmpTimeoutCount = 0;
-    linkStatistics.snrThreshold = 0;
-    linkStatistics.rssiThreshold = 100;
-
-    sessionSettings.readCommunity = SettingsStore::readPreference(
-        QStringLiteral("SNMPReadCommString"), QStringLiteral("public"));
-    sessionSettings.writeCommunity = SettingsStore::readPreference(
-        QStringLiteral("SNMPWriteCommString"), QStringLiteral("private"));
-
-    if (monitorState.monitoringStopped)
-        collectingDatalbl->hide();
-    else
-        showWaitingDisplay();
-}
-
-void KavomonitoringForm::waitForPendingSnmpRequest()
-{
-    // The SNMP time-out timer ends every pending request within 5 s. The loop
-    // sleeps in the event loop between checks; its own short tick makes sure
-    // it looks again even when the event that ends the request comes from a
-    // timer whose handler is running further up the stack (Qt does not fire a
-    // timer again while its handler runs).
-    if (!monitorState.snmpBusy || monitorState.snmpTimedOut)
-        return;
-    QEventLoop loop;
-    QTimer recheck;
-    recheck.setInterval(20);
-    connect(&recheck, &QTimer::timeout, &loop, &QEventLoop::quit);
-    recheck.start();
-    while (monitorState.snmpBusy && !monitorState.snmpTimedOut)
-        loop.exec();
-}
-
-bool KavomonitoringForm::guardedGet(int index, QString &answer)
-{
-    if (monitorState.monitoringStopped || monitorState.windowClosing)
-        return false;
-    QPointer<KavomonitoringForm> self(this);
-    waitForPendingSnmpRequest();
-    if (!self)
-        return true; // the caller sees the window gone
-    if (monitorState.monitoringStopped || monitorState.windowClosing)
-        return false;
-    answer = GetViaSNMP(index);
-    // A wait cut short by a stop is a skipped read, not an empty answer.
-    return !self || !snmpReadCutShort();
-}
-
-void KavomonitoringForm::applyFirmwareVersion(const QString &answer)
-{
-    linkStatistics.firmwareVersion = answer;
-    if (!answer.isEmpty())
-        linkStatistics.firmwareVersion = VeltoStartRules::compressFirmwareVersion(answer);
-}
-
-void KavomonitoringForm::checkFirmwareGate()
-{
-    const int version = VeltoStartRules::firmwareNumber(linkStatistics.firmwareVersion);
-    if (!VeltoStartRules::passesFirmwareGate(version, linkStatistics.extendedFirmware)) {
-        Traffic_History_Chart->setEnabled(false);
-        TrafficChart->hide();
-        QPointer<KavomonitoringForm> self(this);
-        OperatorMessages::show(
-            QStringLiteral("Error"), MessageIcon::Exclamation,
-            {QStringLiteral("The Velto remote is using a firmware version prior to 4.8.0."),
-             QStringLiteral("Management features will not work with firmware"
-                            "versions prior to 4.8.0."),
-             QStringLiteral("Please visit ") + AboutBox::kMakerWebAddress +
-                 QStringLiteral(" to obtain the latest Velto firmware"),
-             QStringLiteral("if you wish to use the Congestion Management features.")});
-        if (!self)
-            return;
-    } else {
-        Traffic_History_Chart->setEnabled(true);
-        TrafficChart->show();
-        congestionManager->startCycles();
-    }
-    linkStatistics.newFirmwareLogin =
-        VeltoStartRules::usesNewFirmwareLogin(version, linkStatistics.extendedFirmware);
-}
-
-void KavomonitoringForm::StartVeltoMonitoring()
-{
-    // Every wait below runs other handlers; a close or a stop may come in the
-    // middle, so each step re-tests the window and the monitorState flags.
-    QPointer<KavomonitoringForm> self(this);
-    auto gone = [&self] { return !self || self->m_unloaded; };
-
-    collectingDatalbl->setText(QStringLiteral("Collecting Data Please Wait..."));
-    m_rebootPhase = 0;
-    congestionManager->stopCycles();
-    ChartTimer->start();
-    GetLocalIPAddress();
-    if (gone())
-        return;
-    InitColorBar(1);
-    InitVeltoSession();
-    if (!ViewSNR->isChecked())
-        SNRColorBarFrame->hide();
-
-    if (StartSnmp() != 1) {
-        OperatorMessages::show(
-            QStringLiteral("Error"), MessageIcon::Stop,
-            {QStringLiteral("There was a problem initiating the SNMP connection with the radio."),
-             QStringLiteral("Please verify the radio setup and then select 'Resume Monitoring' "
-                            "from the 'Run' menu.")});
-        if (!gone() && !monitorState.monitoringStopped)
-            ToggleMonitoring();
-        return;
-    }
-
-    QString answer;
-    if (guardedGet(kDeviceModeEntry, answer)) {
-        if (gone())
-            return;
-        if (answer != QLatin1String("ERROR"))
-            linkStatistics.deviceMode = answer;
-        if (linkStatistics.deviceMode.isEmpty()) {
-            OperatorMessages::show(
-                QStringLiteral("Connection Error"), MessageIcon::Stop,
-                {QStringLiteral("The Monitoring application was unable to connect successfully "
-                                "with the radio. Device said ") +
-                     linkStatistics.deviceMode + QLatin1Char('.'),
-                 kResumeLine});
-            if (gone())
-                return;
-            if (!monitorState.monitoringStopped)
-                ToggleMonitoring();
-            SNMPTimer->stop();
-            showWaitingDisplay();
-            congestionManager->stopConnectionTimer();
-            collectingDatalbl->show();
-            collectingDatalbl->setText(QStringLiteral("Not Connected to Velto remote..."));
-            linkStatistics.deviceMode = QStringLiteral("-1");
-            return;
-        }
-        if (isAccessPointMode(linkStatistics.deviceMode)) {
-            OperatorMessages::show(
-                QStringLiteral("Radio Error"), MessageIcon::Stop,
-                {QStringLiteral("The radio appears to be configured as an Access Point."),
-                 QStringLiteral("Please verify that the Velto being monitored is configured as a "
-                                "remote.")});
-            if (gone())
-                return;
-            if (!monitorState.monitoringStopped)
-                ToggleMonitoring();
-            monitorState.windowClosing = true;
-            StationWindows::showSnifferForm();
-            return;
-        }
-    }
-
-    if (guardedGet(kRssiThresholdEntry, answer)) {
-        if (gone())
-            return;
-        if (answer != QLatin1String("ERROR"))
-            linkStatistics.rssiThresholdText = answer;
-        linkStatistics.rssiThreshold =
-            VeltoStartRules::rssiThresholdFromText(linkStatistics.rssiThresholdText);
-    }
-    if (guardedGet(kSnrThresholdEntry, answer)) {
-        if (gone())
-            return;
-        if (answer != QLatin1String("ERROR"))
-            linkStatistics.snrThresholdText = answer;
-        linkStatistics.snrThreshold =
-            VeltoStartRules::snrThresholdFromText(linkStatistics.snrThresholdText);
-        linkStatistics.snrThresholdBar =
-            VeltoStartRules::snrThresholdBar(linkStatistics.snrThreshold);
-    }
-    if (guardedGet(kFirmwareVersionEntry, answer)) {
-        if (gone())
-            return;
-        if (answer != QLatin1String("ERROR"))
-            applyFirmwareVersion(answer);
-    }
-
-    // The extended-feature check is made without the guard and its wait.
-    answer = GetViaSNMP(kExtendedFeatureEntry);
-    if (gone())
-        return;
-    linkStatistics.extendedFirmware = VeltoStartRules::isExtendedFirmwareAnswer(answer);
-
-    if (!monitorState.monitoringStopped && !monitorState.windowClosing) {
-        checkFirmwareGate();
-        if (gone())
-            return;
-    }
-
-    UpdateColorBar(0);
-    UpdateColorBar(1);
-    if (!monitorState.monitoringStopped)
-        SNMPTimer->start();
-}
-
 // ---------------------------------------------------------------------------
 // Stop, resume, switch, close
 
@@ -659,8 +407,7 @@ void KavomonitoringForm::ToggleMonitoring()
             ChartTimer->stop();
             ardixMonitor->stop();
         } else if (sessionSettings.remoteKind == RemoteKind::Velto) {
-            SNMPTimer->stop();
-            SNMPTimeoutTimer->stop();
+            m_velto->stopMonitoring();
             ChartTimer->stop();
         }
         showDisconnectedDisplay();
@@ -673,7 +420,7 @@ void KavomonitoringForm::ToggleMonitoring()
     runStopMenu->setText(QStringLiteral("Stop Monitoring"));
     QPointer<KavomonitoringForm> self(this);
     if (sessionSettings.remoteKind == RemoteKind::Velto) {
-        StartVeltoMonitoring();
+        m_velto->resumeMonitoring();
         if (self)
             Options->setEnabled(true);
     } else if (sessionSettings.remoteKind == RemoteKind::Ardix) {
@@ -730,34 +477,19 @@ void KavomonitoringForm::Form_Unload()
     congestionManager->CloseCongestionManagementTelnet();
     if (!self)
         return;
-    pumpEventsFor(100);
+    EventWait::serveFor(100);
     if (!self)
         return;
 
     if (sessionSettings.remoteKind == RemoteKind::Ardix) {
         ardixMonitor->LeaveMulticastGroup();
     } else if (sessionSettings.remoteKind == RemoteKind::Velto) {
-        int result = CleanupSnmp();
-        if (result == 1) {
-            if (!isAccessPointMode(linkStatistics.deviceMode)) {
-                ApplicationExit::terminate();
-                return;
-            }
-        } else {
-            int attempt = 0;
-            while ((result != 1 || monitorState.snmpBusy) && attempt < kCleanupAttempts) {
-                pumpEventsFor(10);
-                result = CleanupSnmp();
-                ++attempt;
-            }
-            if (result != 1 || monitorState.snmpBusy) {
-                ApplicationExit::terminate();
-                return;
-            }
-        }
+        if (m_velto->closeSession())
+            return; // the application has ended
     }
 
-    if (!linkStatistics.deviceMode.isEmpty() && !isAccessPointMode(linkStatistics.deviceMode)) {
+    if (!linkStatistics.deviceMode.isEmpty() &&
+        !VeltoStartRules::isAccessPointMode(linkStatistics.deviceMode)) {
         ApplicationExit::terminate();
         return;
     }

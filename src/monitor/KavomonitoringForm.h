@@ -1,12 +1,13 @@
 #pragma once
 
+#include "app/StateLook.h"
+
 #include <QColor>
 #include <QHash>
 #include <QIcon>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QString>
-#include <QVariant>
 
 class QAction;
 class QChartView;
@@ -31,7 +32,7 @@ struct StateLook;
 // per subsystem beside this one:
 //   KavomonitoringForm.cpp        load, start sequences, stop/resume, close
 //   KavomonitoringFormArdix.cpp   what the Ardix stream's monitor reports
-//   KavomonitoringFormSnmp.cpp    SNMP requests, poll, time-out and reboot
+//   KavomonitoringFormSnmp.cpp    what the Velto monitor reports
 //   KavomonitoringFormTelnet.cpp  congestion management (CongestionManager)
 //   KavomonitoringFormDisplay.cpp colour scales
 //   KavomonitoringFormChart.cpp   traffic chart, view toggles, thresholds
@@ -103,11 +104,8 @@ public:
     QAction *about = nullptr;
 
     // ---- Timers (interval ms; running at creation) ----
-    QTimer *test = nullptr;             // 2000, yes
-    QTimer *ChartTimer = nullptr;       // 5000, yes
-    QTimer *SNMPTimer = nullptr;        // 1000
-    QTimer *SNMPTimeoutTimer = nullptr; // 5000
-    QTimer *RebootTimer = nullptr;      // 45000
+    QTimer *test = nullptr;       // 2000, yes
+    QTimer *ChartTimer = nullptr; // 5000, yes
 
     // ---- Controllers of the subsystems, made with the window ----
     class CongestionManager *congestionManager = nullptr;
@@ -125,22 +123,11 @@ public slots:
     void about_Click();
     void helpTopics_Click();
     void StartArdixMonitoring();
-    void StartVeltoMonitoring();
     void ToggleMonitoring();
-    void InitVeltoSession();
 
-    // ---- Ardix stream (KavomonitoringFormArdix.cpp) ----
-    void GetLocalIPAddress();
-
-    // ---- SNMP (KavomonitoringFormSnmp.cpp) ----
-    int StartSnmp();
-    int CleanupSnmp();
-    QString GetViaSNMP(int index);
-    QString SetViaSNMP(int index, const QVariant &value);
-    void SNMPTimer_Timer();
-    void SNMPTimeoutTimer_Timer();
-    void rebootVelto_Click();
-    void RebootTimer_Timer();
+    // ---- Velto monitoring (KavomonitoringFormSnmp.cpp) ----
+    void changeRSSIThresh_Click();
+    void changeSNRThreshold_Click();
 
     // ---- Colour scales (KavomonitoringFormDisplay.cpp) ----
     void InitColorBar(int selector);
@@ -151,8 +138,6 @@ public slots:
     void ChartTimer_Timer();
     void Traffic_History_Chart_Click();
     void ViewSNR_Click();
-    void changeRSSIThresh_Click();
-    void changeSNRThreshold_Click();
 
     // ---- Lock (KavomonitoringFormLock.cpp) ----
     void screen_lock_Click();
@@ -168,9 +153,8 @@ public:
     void setWindowHeightTwips(int twips);
     int windowHeightTwips() const { return m_heightTwips; }
     void moveFrame1ToTwips(int top);
-    // Pumps events while an SNMP request is pending and has not timed out, so
-    // a new request never overlaps it.
-    void waitForPendingSnmpRequest();
+    // The Velto run's SNMP start, poll, time-out and reboot.
+    class VeltoMonitor *veltoMonitor() const { return m_velto; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -180,11 +164,6 @@ private:
     void buildMenus();
     void buildTimers();
     QTimer *makeTimer(const char *name, int intervalMs, void (KavomonitoringForm::*tick)());
-    // Velto start: a guarded read (skipped while stopped or closing, and only
-    // after a pending request has ended). Returns false when skipped.
-    bool guardedGet(int index, QString &answer);
-    void applyFirmwareVersion(const QString &answer);
-    void checkFirmwareGate();
     void hideSignalWidgets();
 
     int m_lampIconId = 0;
@@ -205,31 +184,14 @@ private:
     void showArdixState(const StateLook &look);
     void setSignalWidgetsVisible(bool visible);
 
-    // ---- State of the SNMP layer (KavomonitoringFormSnmp.cpp) ----
-    int m_rebootPhase = 0; // RebootTimer: 0 before the first tick, 1 after it
-    // The access layer: session, mailbox and socket notifier; made by the
-    // first StartSnmp and kept for the window's life.
-    struct SnmpLayerDeleter
-    {
-        void operator()(class SNMP_Functions *layer) const;
-    };
-    std::unique_ptr<class SNMP_Functions, SnmpLayerDeleter> m_snmp;
-    // One tick of SNMPTimer: the state, while associated the signal, access
-    // point and link rate, then the traffic counters.
-    void PollVeltoRemote();
-    // The poll's guarded read into its field; false when the cycle must end:
-    // the window is gone, or monitoring stopped while the cycle waited.
-    bool pollRead(int index, QString &field);
-    void showPollWidgets();
-    void showConnectionState();
-    // Signal steps of an associated remote; false when a value overflows,
-    // which ends the cycle.
-    bool applyRssiStep();
-    bool applySnrStep();
-    bool applyLinkRateStep();
-    // True when the last request's wait was cut short by a stop or a newer
-    // request rather than answered or timed out.
-    bool snmpReadCutShort() const;
+    // ---- Velto monitoring (KavomonitoringFormSnmp.cpp) ----
+    VeltoMonitor *m_velto = nullptr;
+    void buildVeltoMonitor();
+    // What a Velto start does in the window: the chart, the SNR scale and a
+    // fresh congestion-management cycle.
+    void prepareVeltoRun();
+    void showVeltoWaiting(bool waiting);
+    void showStateLook(const StateLook &look);
 
     // ---- Congestion management (KavomonitoringFormTelnet.cpp) ----
     void buildCongestionManager();

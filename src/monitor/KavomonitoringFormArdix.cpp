@@ -7,8 +7,6 @@
 #include "display/ColorBarModel.h"
 #include "display/SignalMeter.h"
 #include "stream/ArdixMonitor.h"
-#include "stream/NetworkFunctions.h"
-#include "stream/WinSockModule.h"
 
 #include <QAction>
 #include <QFrame>
@@ -56,15 +54,4 @@ void KavomonitoringForm::showArdixState(const StateLook &look)
     // Rendering the lamp costs more than a datagram's decoding; it is only
     // redrawn when it changes.
     showLamp(int(look.lamp));
-}
-
-void KavomonitoringForm::GetLocalIPAddress()
-{
-    WinSockModule::LocalIPAddress.clear();
-    const WinSockModule::LocalAddressLookup lookup = WinSockModule::lookUpLocalIPAddress();
-    if (lookup.errorCode != 0) {
-        NetworkFunctions::ShowWinsockError(lookup.errorCode);
-        return;
-    }
-    WinSockModule::LocalIPAddress = lookup.address;
 }

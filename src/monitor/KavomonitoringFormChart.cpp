@@ -1,9 +1,7 @@
-// Traffic chart, View menu and threshold handlers of the monitoring window.
+// Traffic chart and View menu handlers of the monitoring window.
 #include "KavomonitoringForm.h"
 #include "app/Records.h"
 #include "display/Charting.h"
-#include "display/RSSIThresholdChanges.h"
-#include "display/SNRThresholdChanges.h"
 #include "display/SignalMeter.h"
 
 #include <QAction>
@@ -71,14 +69,4 @@ void KavomonitoringForm::ViewSNR_Click()
         monitorState.snrBarShown = true;
         setWindowHeightTwips(chartShown ? kHeightWithChartAndSnr : kHeightWithSnr);
     }
-}
-
-void KavomonitoringForm::changeRSSIThresh_Click()
-{
-    RSSIThresholdChanges::showModeless();
-}
-
-void KavomonitoringForm::changeSNRThreshold_Click()
-{
-    SNRThresholdChanges::showModeless();
 }

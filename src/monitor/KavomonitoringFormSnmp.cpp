@@ -1,19 +1,19 @@
-// SNMP handlers of the monitoring window: the blocking requests, the poll,
-// the time-out and the remote reboot. The layer and the display rules live in
-// src/snmp; these handlers call them and set the widgets.
+// Velto monitoring in the monitoring window: the VeltoMonitor's signals set
+// the widgets, and the Velto commands of the menus go to its slots.
 #include "KavomonitoringForm.h"
-#include "app/ApplicationExit.h"
 #include "app/MousePointer.h"
-#include "app/OperatorMessages.h"
 #include "app/Records.h"
+#include "app/StationWindows.h"
+#include "display/ColorBarModel.h"
+#include "display/RSSIThresholdChanges.h"
+#include "display/SNRThresholdChanges.h"
 #include "display/SignalMeter.h"
-#include "snmp/OidCatalogue.h"
-#include "snmp/SNMP_Functions.h"
-#include "snmp/VeltoPollResults.h"
+#include "snmp/VeltoMonitor.h"
 #include "telnet/CongestionManager.h"
 #include "telnet/CongestionStatus.h"
 
-#include <QCoreApplication>
+#include <QAction>
+#include <QChartView>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
@@ -22,89 +22,78 @@
 
 namespace {
 
-constexpr int kTimeoutsBeforeGivingUp = 3;
-const QString kError = QStringLiteral("ERROR");
+// The threshold dialogs reach the radio through the run's monitor; a dialog
+// left open after the window has gone sends nothing.
+ThresholdLink thresholdLink(VeltoMonitor *monitor, OidCatalogue::Entry entry)
+{
+    QPointer<VeltoMonitor> target(monitor);
+    return {[target, entry](const QString &value) -> std::optional<QString> {
+                if (!target)
+                    return std::nullopt;
+                return target->writeThreshold(entry, value);
+            },
+            [target, entry](const QString &value) {
+                if (target)
+                    target->takeThreshold(entry, value);
+            }};
+}
 
 } // namespace
 
-void KavomonitoringForm::SnmpLayerDeleter::operator()(SNMP_Functions *layer) const
+void KavomonitoringForm::buildVeltoMonitor()
 {
-    delete layer;
+    auto *velto = m_velto =
+        new VeltoMonitor(sessionSettings, monitorState, linkStatistics, congestionStatus, this);
+    connect(velto, &VeltoMonitor::runStarting, this, &KavomonitoringForm::prepareVeltoRun);
+    connect(velto, &VeltoMonitor::noticeChanged, collectingDatalbl, &QLabel::setText);
+    connect(velto, &VeltoMonitor::waitingShown, this, &KavomonitoringForm::showVeltoWaiting);
+    connect(velto, &VeltoMonitor::stateLookChanged, this, &KavomonitoringForm::showStateLook);
+    connect(velto, &VeltoMonitor::titleChanged, this, &QWidget::setWindowTitle);
+    connect(velto, &VeltoMonitor::rssiMeterChanged, SignalStrengthMeter,
+            &SignalMeter::setMeterValue);
+    connect(velto, &VeltoMonitor::snrMeterChanged, SNRMeter, &SignalMeter::setMeterValue);
+    connect(velto, &VeltoMonitor::trafficChartEnabled, this, [this](bool enabled) {
+        Traffic_History_Chart->setEnabled(enabled);
+        TrafficChart->setVisible(enabled);
+    });
+    connect(velto, &VeltoMonitor::scalesChanged, this, [this] {
+        UpdateColorBar(ColorBarModel::Rssi);
+        UpdateColorBar(ColorBarModel::Snr);
+    });
+    connect(velto, &VeltoMonitor::congestionManagementAllowed, congestionManager,
+            &CongestionManager::startCycles);
+    connect(velto, &VeltoMonitor::remoteLost, congestionManager,
+            &CongestionManager::stopConnectionTimer);
+    connect(velto, &VeltoMonitor::stopRequested, this, &KavomonitoringForm::ToggleMonitoring);
+    connect(velto, &VeltoMonitor::runResumed, this,
+            [this] { runStopMenu->setText(QStringLiteral("Stop Monitoring")); });
+    connect(velto, &VeltoMonitor::menusEnabled, this, [this](bool enabled) {
+        runMenu->setEnabled(enabled);
+        Options->setEnabled(enabled);
+    });
+    connect(velto, &VeltoMonitor::busyChanged, this,
+            [](bool busy) { busy ? MousePointer::setBusy() : MousePointer::setNormal(); });
+    connect(velto, &VeltoMonitor::selectionRequested, this,
+            [] { StationWindows::showSnifferForm(); });
+    connect(rebootVelto, &QAction::triggered, velto, &VeltoMonitor::rebootVelto_Click);
 }
 
-// ---------------------------------------------------------------------------
-// Access layer
-
-int KavomonitoringForm::StartSnmp()
+void KavomonitoringForm::prepareVeltoRun()
 {
-    if (!m_snmp)
-        m_snmp.reset(new SNMP_Functions(SNMPTimeoutTimer));
-    return m_snmp->StartSnmp();
+    congestionManager->stopCycles();
+    ChartTimer->start();
+    InitColorBar(ColorBarModel::Snr);
+    TrafficChart->show();
+    congestionManager->ResetCongestionManagement();
 }
 
-int KavomonitoringForm::CleanupSnmp()
+void KavomonitoringForm::showVeltoWaiting(bool waiting)
 {
-    return m_snmp ? m_snmp->CleanupSnmp() : 1;
-}
-
-QString KavomonitoringForm::GetViaSNMP(int index)
-{
-    if (LookupOid(index) == QLatin1String(OidCatalogue::kInvalidOid))
-        return QString();
-    if (!m_snmp)
-        return kError;
-    return m_snmp->GetViaSNMP(index);
-}
-
-QString KavomonitoringForm::SetViaSNMP(int index, const QVariant &value)
-{
-    const QString oid = LookupOid(index);
-    if (oid == QLatin1String(OidCatalogue::kInvalidOid))
-        return oid;
-    if (!m_snmp)
-        return kError;
-    return m_snmp->SetViaSNMP(index, value);
-}
-
-bool KavomonitoringForm::snmpReadCutShort() const
-{
-    if (!m_snmp)
-        return false;
-    const SNMP_Functions::WaitEnd end = m_snmp->lastWaitEnd();
-    return end == SNMP_Functions::WaitEnd::Stopped || end == SNMP_Functions::WaitEnd::Superseded;
-}
-
-// ---------------------------------------------------------------------------
-// Poll
-
-void KavomonitoringForm::SNMPTimer_Timer()
-{
-    PollVeltoRemote();
-}
-
-bool KavomonitoringForm::pollRead(int index, QString &field)
-{
-    const auto halted = [] { return monitorState.monitoringStopped || monitorState.windowClosing; };
-    if (halted())
-        return true;
-    QPointer<KavomonitoringForm> self(this);
-    waitForPendingSnmpRequest();
-    // A stop, a give-up or a close that came while this cycle waited has set
-    // the display itself: the cycle ends without drawing over it.
-    if (!self || halted())
-        return false;
-    const QString answer = GetViaSNMP(index);
-    if (!self)
-        return false;
-    // A read cut short by a stop keeps the field as it was, like a skipped one.
-    if (answer != kError && !snmpReadCutShort())
-        field = answer;
-    return !halted();
-}
-
-void KavomonitoringForm::showPollWidgets()
-{
-    collectingDatalbl->hide();
+    collectingDatalbl->setVisible(waiting);
+    if (waiting) {
+        hideSignalWidgets();
+        return;
+    }
     for (QWidget *w :
          {static_cast<QWidget *>(RssiColorBarFrame), static_cast<QWidget *>(light),
           static_cast<QWidget *>(status), static_cast<QWidget *>(SignalStrengthlbl),
@@ -112,198 +101,28 @@ void KavomonitoringForm::showPollWidgets()
           static_cast<QWidget *>(hundredDBMlbl), static_cast<QWidget *>(eightyDBMlbl),
           static_cast<QWidget *>(sixtyDBMlbl)})
         w->show();
-    if (ViewSNR->isChecked()) {
-        for (QWidget *w :
-             {static_cast<QWidget *>(SNRlbl), static_cast<QWidget *>(LowSNRLabel),
-              static_cast<QWidget *>(MidSNRLabel), static_cast<QWidget *>(HighSNRLabel),
-              static_cast<QWidget *>(SNRColorBarFrame), static_cast<QWidget *>(SNRMeter)})
-            w->show();
-    }
+    if (!ViewSNR->isChecked())
+        return;
+    for (QWidget *w : {static_cast<QWidget *>(SNRlbl), static_cast<QWidget *>(LowSNRLabel),
+                       static_cast<QWidget *>(MidSNRLabel), static_cast<QWidget *>(HighSNRLabel),
+                       static_cast<QWidget *>(SNRColorBarFrame), static_cast<QWidget *>(SNRMeter)})
+        w->show();
 }
 
-void KavomonitoringForm::showConnectionState()
+void KavomonitoringForm::showStateLook(const StateLook &look)
 {
-    const std::optional<VeltoPollResults::ConnectionStateRow> row =
-        VeltoPollResults::connectionStateRow(
-            linkStatistics.connectionStateCode, linkStatistics.newFirmwareLogin,
-            congestionStatus.congestionStatusText, int(congestionStatus.scanningLightIcon));
-    if (!row)
-        return;
-    status->setText(row->text);
+    status->setText(look.text);
     status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    setLabelColour(status, QColor(row->colour.red, row->colour.green, row->colour.blue));
-    showLamp(row->iconId);
-    if (row->noSignalTitle)
-        setWindowTitle(QStringLiteral("-- dBm"));
-    linkStatistics.radioScanning = row->radioScanning;
+    setLabelColour(status, QColor(look.colour.red, look.colour.green, look.colour.blue));
+    showLamp(static_cast<int>(look.lamp));
 }
 
-bool KavomonitoringForm::applyRssiStep()
+void KavomonitoringForm::changeRSSIThresh_Click()
 {
-    // Meter and title show the average as it stood before this reading.
-    const qint16 stored = linkStatistics.rssi;
-    SignalStrengthMeter->setMeterValue(VeltoPollResults::rssiMeterValue(stored));
-    setWindowTitle(VeltoPollResults::rssiTitle(stored));
-    const std::optional<qint16> next =
-        VeltoPollResults::smoothedRssi(stored, linkStatistics.rssiText);
-    if (!next)
-        return false;
-    linkStatistics.rssi = *next;
-    return true;
+    RSSIThresholdChanges::showModeless(thresholdLink(m_velto, OidCatalogue::RssiThreshold));
 }
 
-bool KavomonitoringForm::applySnrStep()
+void KavomonitoringForm::changeSNRThreshold_Click()
 {
-    const std::optional<qint16> next =
-        VeltoPollResults::smoothedSnr(linkStatistics.snr, linkStatistics.snrText);
-    if (!next)
-        return false;
-    linkStatistics.snr = *next;
-    SNRMeter->setMeterValue(VeltoPollResults::snrMeterValue(linkStatistics.snr));
-    return true;
-}
-
-bool KavomonitoringForm::applyLinkRateStep()
-{
-    const std::optional<qint16> rate = VeltoPollResults::linkRateKbps(linkStatistics.linkRateText);
-    if (!rate)
-        return false;
-    linkStatistics.linkRateKbps = *rate;
-    return true;
-}
-
-void KavomonitoringForm::PollVeltoRemote()
-{
-    using namespace OidCatalogue;
-    if (!pollRead(ConnectionState, linkStatistics.connectionStateCode))
-        return;
-    showPollWidgets();
-    showConnectionState();
-
-    if (status->text() == QLatin1String(VeltoPollResults::kAssociated)) {
-        if (!pollRead(Rssi, linkStatistics.rssiText) || !applyRssiStep())
-            return;
-        if (!pollRead(Snr, linkStatistics.snrText) || !applySnrStep())
-            return;
-        if (!pollRead(AccessPointAddress, linkStatistics.apAddressRaw))
-            return;
-        linkStatistics.apAddress = VeltoPollResults::apAddressFromRaw(linkStatistics.apAddressRaw);
-        if (!pollRead(LinkRate, linkStatistics.linkRateText) || !applyLinkRateStep())
-            return;
-    } else {
-        SNRMeter->setMeterValue(0);
-        SignalStrengthMeter->setMeterValue(0);
-    }
-
-    if (!pollRead(TxOctets, linkStatistics.txBytes))
-        return;
-    pollRead(RxOctets, linkStatistics.rxBytes);
-}
-
-// ---------------------------------------------------------------------------
-// Time-out
-
-void KavomonitoringForm::SNMPTimeoutTimer_Timer()
-{
-    SNMPTimeoutTimer->stop();
-    monitorState.snmpTimedOut = true;
-    if (m_snmp)
-        m_snmp->endRequestByTimeout();
-
-    if (monitorState.windowClosing) {
-        if (m_snmp)
-            m_snmp->CloseSnmpSession();
-        CleanupSnmp();
-        ApplicationExit::terminate();
-        return;
-    }
-
-    if (monitorState.snmpTimeoutCount < kTimeoutsBeforeGivingUp) {
-        ++monitorState.snmpTimeoutCount;
-        return;
-    }
-
-    // The fourth time-out in a row: the remote is given up.
-    monitorState.snmpTimeoutCount = 0;
-    SNMPTimer->stop();
-    QPointer<KavomonitoringForm> self(this);
-    OperatorMessages::show(
-        QStringLiteral("Connection Error"), MessageIcon::Stop,
-        {QStringLiteral(
-             "The Monitoring application was unable to connect successfully with the radio. "),
-         QStringLiteral("Please verify the radio connections and select 'Resume Monitoring' from "
-                        "the 'Run' menu.")});
-    if (!self || m_unloaded)
-        return;
-    collectingDatalbl->setText(QStringLiteral("Not Connected to Velto Remote...."));
-    if (!monitorState.monitoringStopped)
-        ToggleMonitoring();
-    hideSignalWidgets();
-    congestionManager->stopConnectionTimer();
-    collectingDatalbl->show();
-}
-
-// ---------------------------------------------------------------------------
-// Reboot
-
-void KavomonitoringForm::rebootVelto_Click()
-{
-    runMenu->setEnabled(false);
-    Options->setEnabled(false);
-
-    QString rebootValue;
-    if (!monitorState.monitoringStopped && !monitorState.windowClosing) {
-        QPointer<KavomonitoringForm> self(this);
-        waitForPendingSnmpRequest();
-        if (!self)
-            return;
-        const QString answer = GetViaSNMP(OidCatalogue::RebootValue);
-        if (!self)
-            return;
-        if (answer != kError)
-            rebootValue = answer;
-    }
-
-    monitorState.snmpBusy = false;
-    SNMPTimeoutTimer->stop();
-    if (!monitorState.snmpTimedOut)
-        monitorState.snmpTimeoutCount = 0;
-
-    QPointer<KavomonitoringForm> self(this);
-    SetViaSNMP(OidCatalogue::RebootRequest, rebootValue);
-    if (!self)
-        return;
-
-    RebootTimer->start();
-    if (!monitorState.monitoringStopped)
-        ToggleMonitoring();
-    collectingDatalbl->setText(QStringLiteral("Rebooting Velto Remote..."));
-    collectingDatalbl->show();
-    hideSignalWidgets();
-    congestionManager->stopConnectionTimer();
-    MousePointer::setBusy();
-}
-
-void KavomonitoringForm::RebootTimer_Timer()
-{
-    if (m_rebootPhase == 0) {
-        // The remote gets a first 45 seconds.
-        m_rebootPhase = 1;
-        return;
-    }
-    collectingDatalbl->show();
-    monitorState.windowClosing = false;
-    monitorState.monitoringStopped = false;
-    linkStatistics.rxBytes.clear();
-    linkStatistics.txBytes.clear();
-    monitorState.chartRestart = true;
-    runStopMenu->setText(QStringLiteral("Stop Monitoring"));
-    RebootTimer->stop();
-    MousePointer::setNormal();
-    runMenu->setEnabled(true);
-    Options->setEnabled(true);
-    QPointer<KavomonitoringForm> self(this);
-    StartVeltoMonitoring();
-    if (self)
-        m_rebootPhase = 0;
+    SNRThresholdChanges::showModeless(thresholdLink(m_velto, OidCatalogue::SnrThreshold));
 }

@@ -1,6 +1,7 @@
 #include "AboutBox.h"
 
 #include "app/DesignedControl.h"
+#include "app/MakerAddress.h"
 #include "app/SingleWindow.h"
 #include "app/StationIcons.h"
 #include "app/Twips.h"
@@ -8,8 +9,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-
-const QString AboutBox::kMakerWebAddress = QStringLiteral("www.halden.example");
 
 namespace {
 
@@ -80,7 +79,7 @@ AboutBox::AboutBox(Kind kind, QWidget *parent) : QDialog(parent), m_kind(kind)
     descriptionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     descriptionLabel->setText(text.description);
     webAddressLabel = label("lblWebAddress", Twips::rect(240, 2550, 3000, 255));
-    webAddressLabel->setText(kMakerWebAddress);
+    webAddressLabel->setText(QString::fromUtf16(kMakerWebAddress));
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));

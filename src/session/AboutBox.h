@@ -32,8 +32,6 @@ public:
     QLabel *productIcon = nullptr;
     QPushButton *cmdOK = nullptr;
 
-    static const QString kMakerWebAddress;
-
 public slots:
     void Form_Load();
     void cmdOK_Click();

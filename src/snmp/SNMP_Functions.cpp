@@ -74,8 +74,10 @@ quint16 portFromText(const QString &text)
 
 } // namespace
 
-SNMP_Functions::SNMP_Functions(QTimer *timeoutTimer, QObject *parent)
-    : QObject(parent), m_timeoutTimer(timeoutTimer), m_notifier(QSocketNotifier::Read)
+SNMP_Functions::SNMP_Functions(const SessionSettings &settings, MonitorState &state,
+                               QTimer *timeoutTimer, QObject *parent)
+    : QObject(parent), m_settings(settings), m_state(state), m_timeoutTimer(timeoutTimer),
+      m_notifier(QSocketNotifier::Read)
 {
     connect(&m_notifier, &QSocketNotifier::activated, this, &SNMP_Functions::ReceiveSnmpResponse);
     watchReadySet();
@@ -88,7 +90,7 @@ SNMP_Functions::~SNMP_Functions()
     if (m_pending) {
         m_pending->ended = true;
         m_pending.reset();
-        monitorState.snmpBusy = false;
+        m_state.snmpBusy = false;
     }
     if (m_session)
         CloseSnmpSession();
@@ -111,8 +113,8 @@ bool SNMP_Functions::watchReadySet()
 
 const QByteArray &SNMP_Functions::peerName()
 {
-    if (sessionSettings.remoteAddress != m_peerAddress || m_peerPort != m_port) {
-        m_peerAddress = sessionSettings.remoteAddress;
+    if (m_settings.remoteAddress != m_peerAddress || m_peerPort != m_port) {
+        m_peerAddress = m_settings.remoteAddress;
         m_peerPort = m_port;
         // Only a literal address: a host name would block the window on a
         // name look-up.
@@ -208,12 +210,12 @@ int SNMP_Functions::CloseSnmpSession()
 
 int SNMP_Functions::SendSnmpGet(const QString &oidText)
 {
-    return send(SNMP_MSG_GET, oidText, sessionSettings.readCommunity, nullptr);
+    return send(SNMP_MSG_GET, oidText, m_settings.readCommunity, nullptr);
 }
 
 int SNMP_Functions::SendSnmpSet(const QString &oidText, const QVariant &value)
 {
-    return send(SNMP_MSG_SET, oidText, sessionSettings.writeCommunity, &value);
+    return send(SNMP_MSG_SET, oidText, m_settings.writeCommunity, &value);
 }
 
 int SNMP_Functions::send(int pduType, const QString &oidText, const QString &community,
@@ -330,16 +332,16 @@ std::shared_ptr<SNMP_Functions::Request> SNMP_Functions::beginWait()
     m_lastWaitEnd = WaitEnd::None;
     if (m_timeoutTimer)
         m_timeoutTimer->start();
-    monitorState.snmpTimedOut = false;
-    monitorState.snmpBusy = true;
+    m_state.snmpTimedOut = false;
+    m_state.snmpBusy = true;
     return m_pending;
 }
 
 bool SNMP_Functions::wait(const std::shared_ptr<Request> &request, StopRule rule)
 {
     QPointer<SNMP_Functions> self(this);
-    const bool stoppedBefore = rule == StopRule::StopDuringWait && monitorState.monitoringStopped;
-    auto stopped = [stoppedBefore] { return monitorState.monitoringStopped && !stoppedBefore; };
+    const bool stoppedBefore = rule == StopRule::StopDuringWait && m_state.monitoringStopped;
+    auto stopped = [this, stoppedBefore] { return m_state.monitoringStopped && !stoppedBefore; };
     while (!request->ended && !stopped()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (!self)
@@ -359,15 +361,15 @@ void SNMP_Functions::endRequest(WaitEnd how)
     }
     if (m_timeoutTimer)
         m_timeoutTimer->stop();
-    monitorState.snmpBusy = false;
-    if (!monitorState.snmpTimedOut)
-        monitorState.snmpTimeoutCount = 0;
+    m_state.snmpBusy = false;
+    if (!m_state.snmpTimedOut)
+        m_state.snmpTimeoutCount = 0;
     CloseSnmpSession();
 }
 
 void SNMP_Functions::endRequestByTimeout()
 {
-    monitorState.snmpTimedOut = true;
+    m_state.snmpTimedOut = true;
     if (m_pending)
         endRequest(WaitEnd::TimedOut);
 }

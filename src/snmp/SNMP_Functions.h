@@ -10,6 +10,8 @@
 #include <optional>
 
 struct snmp_pdu;
+struct MonitorState;
+struct SessionSettings;
 
 // The SNMP access layer of Velto monitoring, on net-snmp's single-session
 // API: one session per request, SNMP version 1, request identifier 1234 and
@@ -30,7 +32,7 @@ struct snmp_pdu;
 // same request identifier. A closed port on the remote is silence, not an
 // error, because the library's socket is not connected.
 //
-// The monitorState flags follow the request: snmpBusy while it waits,
+// The run-state flags follow the request: snmpBusy while it waits,
 // snmpTimedOut cleared when it starts waiting, snmpTimeoutCount back to 0
 // when it ends other than by a time-out. Results are 1 on success and the
 // library's error code otherwise.
@@ -38,10 +40,12 @@ class SNMP_Functions : public QObject
 {
     Q_OBJECT
 public:
-    // timeoutTimer bounds every wait: it is started when a request starts
-    // waiting and stopped when the wait ends; its owner connects its tick to
-    // endRequestByTimeout (the monitoring window's SNMPTimeoutTimer).
-    explicit SNMP_Functions(QTimer *timeoutTimer, QObject *parent = nullptr);
+    // The address and communities come from settings, the request flags go to
+    // state. timeoutTimer bounds every wait: it is started when a request
+    // starts waiting and stopped when the wait ends; its owner connects its
+    // tick to endRequestByTimeout (the Velto monitor's SNMPTimeoutTimer).
+    SNMP_Functions(const SessionSettings &settings, MonitorState &state, QTimer *timeoutTimer,
+                   QObject *parent = nullptr);
     ~SNMP_Functions() override;
 
     // Starts the library (once per process, quietly: no MIB files, no
@@ -52,7 +56,7 @@ public:
     int StartSnmp();
     // Gives up a waiting request and closes the session.
     int CleanupSnmp();
-    // A session to sessionSettings.remoteAddress on the SNMP port; the
+    // A session to the settings' remote address on the SNMP port; the
     // address must be a dotted IPv4 address.
     int OpenSnmpSession();
     int CloseSnmpSession();
@@ -122,6 +126,8 @@ private:
     bool watchReadySet();
     const QByteArray &peerName();
 
+    const SessionSettings &m_settings;
+    MonitorState &m_state;
     QPointer<QTimer> m_timeoutTimer;
     void *m_session = nullptr; // the library's single-session handle
     // The open session's socket sits in an epoll set, and one notifier

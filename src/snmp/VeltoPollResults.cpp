@@ -12,8 +12,6 @@ constexpr RgbColour kScanningRed{255, 0, 0};
 constexpr RgbColour kCongestionRed{192, 0, 0};
 constexpr RgbColour kConnectingYellow{192, 192, 0};
 constexpr RgbColour kGreen{0, 128, 0};
-constexpr int kGreenLamp = 102;
-constexpr int kYellowLamp = 105;
 
 constexpr qint16 kSnrCeiling = 30;
 constexpr double kNoSnrReading = 255;
@@ -27,26 +25,26 @@ qint16 clampSnr(qint16 snr)
 
 std::optional<ConnectionStateRow> connectionStateRow(const QString &code, bool newFirmwareLogin,
                                                      const QString &congestionStatusText,
-                                                     int scanningLightIcon)
+                                                     Lamp scanningLamp)
 {
     if (code == QLatin1String("1")) {
         if (congestionStatusText == QLatin1String(kCongestionText))
-            return ConnectionStateRow{QString::fromLatin1(kCongestionText), kCongestionRed,
-                                      scanningLightIcon, false, true};
-        return ConnectionStateRow{QStringLiteral("Scanning"), kScanningRed, scanningLightIcon, true,
-                                  true};
+            return ConnectionStateRow{
+                {QString::fromLatin1(kCongestionText), kCongestionRed, scanningLamp}, false, true};
+        return ConnectionStateRow{
+            {QStringLiteral("Scanning"), kScanningRed, scanningLamp}, true, true};
     }
     if (code == QLatin1String("2") || code == QLatin1String("3"))
-        return ConnectionStateRow{QStringLiteral("Connecting"), kConnectingYellow, kYellowLamp,
-                                  false, false};
+        return ConnectionStateRow{
+            {QStringLiteral("Connecting"), kConnectingYellow, Lamp::Connecting}, false, false};
     if (code == QLatin1String("4")) {
         const QString text =
             newFirmwareLogin ? QStringLiteral("Connected") : QString::fromLatin1(kAssociated);
-        return ConnectionStateRow{text, kGreen, kGreenLamp, false, false};
+        return ConnectionStateRow{{text, kGreen, Lamp::Associated}, false, false};
     }
     if (code == QLatin1String("5") && newFirmwareLogin)
-        return ConnectionStateRow{QString::fromLatin1(kAssociated), kGreen, kGreenLamp, false,
-                                  false};
+        return ConnectionStateRow{
+            {QString::fromLatin1(kAssociated), kGreen, Lamp::Associated}, false, false};
     return std::nullopt;
 }
 
@@ -69,8 +67,12 @@ QString rssiTitle(qint16 storedRssi)
 std::optional<qint16> smoothedRssi(qint16 storedRssi, const QString &rssiText)
 {
     const qsizetype minus = rssiText.indexOf(QLatin1Char('-'));
-    const QString magnitude = minus < 0 ? rssiText : rssiText.mid(minus + 1);
-    return Numeric::toInt16((storedRssi + Numeric::leadingNumber(magnitude)) / 2);
+    const double reading = Numeric::leadingNumber(minus < 0 ? rssiText : rssiText.mid(minus + 1));
+    // Halving from an empty store would show the radio at half its distance
+    // for the first seconds of a run.
+    if (storedRssi == 0)
+        return Numeric::toInt16(reading);
+    return Numeric::toInt16((storedRssi + reading) / 2);
 }
 
 std::optional<qint16> smoothedSnr(qint16 storedSnr, const QString &snrText)

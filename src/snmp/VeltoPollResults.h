@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/StateLook.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <optional>
@@ -8,25 +10,15 @@
 // signal meters with their smoothing, the RSSI in the window title, the
 // access point's address and the traffic chart's full scale. Each function
 // takes the stored values and the answer texts and returns what to show or
-// store; the monitoring window applies them.
+// store; the Velto monitor applies them.
 namespace VeltoPollResults {
 
 inline constexpr char kAssociated[] = "Associated";
 inline constexpr char kCongestionText[] = "Scanning due to Congestion";
 
-struct RgbColour
-{
-    int red = 0;
-    int green = 0;
-    int blue = 0;
-    bool operator==(const RgbColour &) const = default;
-};
-
 struct ConnectionStateRow
 {
-    QString text;
-    RgbColour colour;
-    int iconId = 0;
+    StateLook look;
     bool noSignalTitle = false; // the window title becomes "-- dBm"
     bool radioScanning = false;
 };
@@ -38,7 +30,7 @@ struct ConnectionStateRow
 // reports association as 4.
 std::optional<ConnectionStateRow> connectionStateRow(const QString &code, bool newFirmwareLogin,
                                                      const QString &congestionStatusText,
-                                                     int scanningLightIcon);
+                                                     Lamp scanningLamp);
 
 // RSSI meter (0..100) from the stored smoothed magnitude: full at -60 dBm and
 // above, empty at -100 dBm and below, and empty while nothing is known (0).
@@ -48,8 +40,9 @@ double rssiMeterValue(qint16 storedRssi);
 QString rssiTitle(qint16 storedRssi);
 
 // The magnitude moved half-way towards the reading (the number after the
-// first "-" of the answer), rounded halves to even; nullopt when the average
-// leaves the 16-bit range, which ends the poll cycle.
+// first "-" of the answer), rounded halves to even; the first reading, while
+// nothing is stored (0), is taken as it is. nullopt when the result leaves
+// the 16-bit range, which ends the poll cycle.
 std::optional<qint16> smoothedRssi(qint16 storedRssi, const QString &rssiText);
 
 // The SNR held within 0..30 and moved half-way towards the reading; a reading

@@ -1,17 +1,16 @@
-// The threshold dialogs against net-snmp's own snmpd: the radio's value
-// changes only when the dialog sends it, and the window's copies and colour
-// scales follow only what the radio accepted.
+// The threshold dialogs, opened from the monitoring window's menu, against
+// net-snmp's own snmpd: the radio's value changes only when the dialog sends
+// it, and the copies and colour scales follow only what the radio accepted.
 #include "SnmpTestAgents.h"
 #include "TestSupport.h"
 #include "app/Records.h"
-#include "app/StationWindows.h"
 #include "display/ColorBar.h"
-#include "display/RSSIThresholdChanges.h"
-#include "display/SNRThresholdChanges.h"
+#include "display/ThresholdDialog.h"
 #include "monitor/KavomonitoringForm.h"
-#include "snmp/OidCatalogue.h"
-#include "telnet/CongestionManager.h"
+#include "snmp/VeltoMonitor.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -21,11 +20,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-ThresholdDialog *showDialog(bool rssi)
+ThresholdDialog *showDialog(KavomonitoringForm *window, bool rssi)
 {
-    if (rssi)
-        return RSSIThresholdChanges::showModeless();
-    return SNRThresholdChanges::showModeless();
+    (rssi ? window->changeRSSIThresh : window->changeSNRThreshold)->trigger();
+    const QString name = rssi ? u"RSSIThresholdChanges"_s : u"SNRThresholdChanges"_s;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == name && w->isVisible())
+            return qobject_cast<ThresholdDialog *>(w);
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -65,13 +68,8 @@ void TestThresholdSnmpd::init()
     linkStatistics.snrThresholdText = u"16"_s;
     linkStatistics.snrThreshold = 16;
     linkStatistics.snrThresholdBar = 24;
-    m_window = StationWindows::openMonitoringForm();
-    QVERIFY(m_window);
-    m_window->SNMPTimer->stop(); // no poll in between: the test reads the radio itself
-    m_window->congestionManager->stopCycles();
-    m_messages->clear(); // the start's own messages: this radio has no firmware object
-    monitorState.monitoringStopped = false;
-    QCOMPARE(m_window->StartSnmp(), 1);
+    m_window = new KavomonitoringForm;
+    QCOMPARE(m_window->veltoMonitor()->StartSnmp(), 1);
 }
 
 void TestThresholdSnmpd::cleanup()
@@ -108,12 +106,14 @@ void TestThresholdSnmpd::accepted()
     QFETCH(int, threshold);
     QFETCH(int, markedCell);
 
-    QPointer<ThresholdDialog> dialog = showDialog(rssi);
+    QPointer<ThresholdDialog> dialog = showDialog(m_window, rssi);
+    QVERIFY(dialog);
     dialog->thresholdBox->setText(typed);
     dialog->OK_Click();
 
     QVERIFY(m_messages->messages.isEmpty());
-    QCOMPARE(m_window->GetViaSNMP(rssi ? OidCatalogue::RssiThreshold : OidCatalogue::SnrThreshold),
+    QCOMPARE(m_window->veltoMonitor()->GetViaSNMP(rssi ? OidCatalogue::RssiThreshold
+                                                       : OidCatalogue::SnrThreshold),
              sent);
     QCOMPARE(rssi ? linkStatistics.rssiThresholdText : linkStatistics.snrThresholdText, sent);
     QCOMPARE(int(rssi ? linkStatistics.rssiThreshold : linkStatistics.snrThreshold), threshold);
@@ -128,7 +128,7 @@ void TestThresholdSnmpd::accepted()
     // The next opening shows the accepted value.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(dialog.isNull());
-    dialog = showDialog(rssi);
+    dialog = showDialog(m_window, rssi);
     QCOMPARE(dialog->currentValueLabel->text(), sent + (rssi ? u" dBm"_s : u" dB"_s));
     dialog->close();
 }
@@ -140,7 +140,7 @@ void TestThresholdSnmpd::nothingIsSentWhileStopped()
     m_agent->requests.clear();
 
     for (bool rssi : {true, false}) {
-        QPointer<ThresholdDialog> dialog = showDialog(rssi);
+        QPointer<ThresholdDialog> dialog = showDialog(m_window, rssi);
         dialog->thresholdBox->setText(rssi ? u"-70"_s : u"25"_s);
         dialog->OK_Click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -154,8 +154,8 @@ void TestThresholdSnmpd::nothingIsSentWhileStopped()
     QCOMPARE(int(linkStatistics.snrThreshold), 16);
     // The radio kept its values.
     monitorState.monitoringStopped = false;
-    QCOMPARE(m_window->GetViaSNMP(OidCatalogue::RssiThreshold), u"-90"_s);
-    QCOMPARE(m_window->GetViaSNMP(OidCatalogue::SnrThreshold), u"16"_s);
+    QCOMPARE(m_window->veltoMonitor()->GetViaSNMP(OidCatalogue::RssiThreshold), u"-90"_s);
+    QCOMPARE(m_window->veltoMonitor()->GetViaSNMP(OidCatalogue::SnrThreshold), u"16"_s);
 }
 
 QTEST_MAIN(TestThresholdSnmpd)

@@ -1,20 +1,16 @@
 // A Velto radio whose SNMP agent dies while the station polls it, and comes
 // back: net-snmp's snmpd on a loopback port, killed (SIGKILL) in the middle of
-// a poll or between polls, later started again on the same port. The window's
-// own timers drive the polls. The station gives the radio up once, with the
-// operator's message, stays open and answering, and Resume Monitoring polls
-// the agent again as before.
+// a poll or between polls, later started again on the same port. The Velto
+// monitor's own timers drive the polls. The station gives the radio up once,
+// with the operator's message, and Resume Monitoring polls the agent again as
+// before.
 #include "SnmpTestAgents.h"
 #include "TestSupport.h"
 #include "app/Records.h"
-#include "monitor/KavomonitoringForm.h"
-#include "snmp/OidCatalogue.h"
-#include "telnet/CongestionManager.h"
+#include "snmp/VeltoMonitor.h"
+#include "telnet/CongestionStatus.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QPointer>
-#include <QTcpServer>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -44,6 +40,21 @@ QStringList radioObjects()
     for (const auto &[index, typeAndValue] : objects)
         lines << LookupOid(index) + ' ' + typeAndValue;
     return lines;
+}
+
+// Kills the agent now, or when the next RSSI request of a poll reaches it.
+void killAgent(SnmpdAgent &agent, bool inPoll, bool &killedInPoll)
+{
+    if (!inPoll) {
+        agent.kill();
+        return;
+    }
+    agent.onRequest = [&agent, &killedInPoll](const SeenRequest &request) {
+        if (!killedInPoll && request.oid == LookupOid(Rssi)) {
+            killedInPoll = true;
+            agent.kill();
+        }
+    };
 }
 
 } // namespace
@@ -76,90 +87,72 @@ private slots:
         QVERIFY2(agent.isRunning(), qPrintable(agent.failure()));
         store.put("Preferences", "SNMPPort",
                   QString::number(throughRelay ? agent.port() : agent.agentPort()));
-        // Congestion management talks to a telnet port nobody answers on; its
-        // cycles are kept out of this test's time.
-        QTcpServer telnetPort;
-        QVERIFY(telnetPort.listen(QHostAddress::LocalHost, 0));
-        store.put("Preferences", "TelnetPort", QString::number(telnetPort.serverPort()));
-        sessionSettings.remoteKind = RemoteKind::Velto;
-        sessionSettings.remoteAddress = "127.0.0.1";
-
-        QPointer<KavomonitoringForm> window = new KavomonitoringForm;
-        window->SNMPTimeoutTimer->setInterval(kShortTimeoutMs);
-        window->congestionManager->CongestionManagementTimer->setInterval(10 * kWaitMs);
-        window->StartVeltoMonitoring();
+        SessionSettings settings;
+        settings.remoteAddress = "127.0.0.1";
+        MonitorState state;
+        LinkStatistics link;
+        CongestionStatus congestion;
+        VeltoMonitor monitor(settings, state, link, congestion);
+        // The window's stop, as far as the monitor is concerned.
+        connect(&monitor, &VeltoMonitor::stopRequested, &monitor, &VeltoMonitor::stopMonitoring);
+        QSignalSpy looks(&monitor, &VeltoMonitor::stateLookChanged);
+        QSignalSpy notices(&monitor, &VeltoMonitor::noticeChanged);
+        monitor.SNMPTimeoutTimer->setInterval(kShortTimeoutMs);
+        monitor.StartVeltoMonitoring();
         QCOMPARE(messages.titles(), QStringList());
-        QVERIFY(window->SNMPTimer->isActive());
-        QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, "12345", kWaitMs);
-        QCOMPARE(window->status->text(), "Associated");
+        QVERIFY(monitor.SNMPTimer->isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(link.rxBytes, "12345", kWaitMs);
+        QCOMPARE(looks.last().first().value<StateLook>().text, "Associated");
 
         // The agent dies. No poll runs while the operator reads the message.
         std::optional<bool> pollingDuringMessage;
         messages.onShow = [&](const OperatorMessage &) {
-            pollingDuringMessage = window->SNMPTimer->isActive();
+            pollingDuringMessage = monitor.SNMPTimer->isActive();
         };
         bool killedInPoll = false;
-        if (throughRelay) {
-            agent.onRequest = [&](const SeenRequest &request) {
-                if (!killedInPoll && request.oid == LookupOid(Rssi)) {
-                    killedInPoll = true;
-                    agent.kill();
-                }
-            };
-        } else {
-            agent.kill();
-        }
+        killAgent(agent, throughRelay, killedInPoll);
 
-        // Given up once: the message, monitoring stopped, the window still open.
+        // Given up once: the message, monitoring stopped.
         QTRY_COMPARE_WITH_TIMEOUT(messages.messages.size(), 1, kWaitMs);
-        QVERIFY(window);
-        QVERIFY(!window->isUnloaded());
         QCOMPARE(killedInPoll, throughRelay);
         QCOMPARE(pollingDuringMessage, std::optional<bool>(false));
-        const OperatorMessage &message = messages.messages.first();
-        QCOMPARE(message.title, "Connection Error");
-        QCOMPARE(message.icon, MessageIcon::Stop);
-        QVERIFY(monitorState.monitoringStopped);
-        QVERIFY(!window->SNMPTimer->isActive());
-        QCOMPARE(window->runStopMenu->text(), "Resume Monitoring");
-        QCOMPARE(window->collectingDatalbl->text(), "Not Connected to Velto Remote....");
-        QCOMPARE(monitorState.snmpTimeoutCount, 0);
+        QCOMPARE(messages.titles(), QStringList{"Connection Error"});
+        QVERIFY(state.monitoringStopped && !monitor.SNMPTimer->isActive());
+        QCOMPARE(notices.last().first().toString(), "Not Connected to Velto Remote....");
+        QCOMPARE(state.snmpTimeoutCount, 0);
         QCOMPARE(terminations.count, 0);
 
         // Resumed while the radio is still silent: the start gives it up again.
         if (resumedEarly) {
-            window->runStopMenu_Click();
-            QVERIFY(window);
+            monitor.resumeMonitoring();
             QCOMPARE(messages.titles(), QStringList(2, "Connection Error"));
-            QVERIFY(monitorState.monitoringStopped);
-            QVERIFY(!window->SNMPTimer->isActive());
-            QCOMPARE(window->runStopMenu->text(), "Resume Monitoring");
+            QVERIFY(state.monitoringStopped && !monitor.SNMPTimer->isActive());
         }
         const qsizetype givenUp = messages.messages.size();
 
         // The agent comes back; the operator resumes.
         QVERIFY2(agent.restart(), qPrintable(agent.failure()));
-        for (QString *field : {&linkStatistics.rxBytes, &linkStatistics.connectionStateCode,
-                               &linkStatistics.rssiThresholdText, &linkStatistics.firmwareVersion})
-            field->clear();
-        window->runStopMenu_Click();
-        QVERIFY(window);
-        QVERIFY(!monitorState.monitoringStopped);
-        QVERIFY(window->SNMPTimer->isActive());
-        QCOMPARE(linkStatistics.rssiThresholdText, "-85");
-        QCOMPARE(linkStatistics.firmwareVersion, "480");
-
-        // The polls read the radio again; nothing more to tell the operator.
-        QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, "12345", kWaitMs);
-        QCOMPARE(linkStatistics.connectionStateCode, "5");
-        QCOMPARE(window->status->text(), "Associated");
-        QVERIFY(!window->status->isHidden());
-        QCOMPARE(monitorState.snmpTimeoutCount, 0);
-        QCOMPARE(messages.messages.size(), givenUp);
+        link = LinkStatistics{};
+        resumesAndPollsAgain(monitor, state, link);
+        QCOMPARE(messages.messages.size(), givenUp); // nothing more to tell the operator
         QCOMPARE(terminations.count, 0);
-        delete window.data();
+    }
+
+private:
+    static void resumesAndPollsAgain(VeltoMonitor &monitor, const MonitorState &state,
+                                     const LinkStatistics &link)
+    {
+        QSignalSpy looks(&monitor, &VeltoMonitor::stateLookChanged);
+        monitor.resumeMonitoring();
+        QVERIFY(!state.monitoringStopped && monitor.SNMPTimer->isActive());
+        QCOMPARE(link.rssiThresholdText, "-85");
+        QCOMPARE(link.firmwareVersion, "480");
+        QTRY_COMPARE_WITH_TIMEOUT(link.rxBytes, "12345", kWaitMs);
+        QCOMPARE(link.connectionStateCode, "5");
+        QCOMPARE(looks.last().first().value<StateLook>().text, "Associated");
+        QCOMPARE(state.snmpTimeoutCount, 0);
     }
 };
 
-QTEST_MAIN(TestSnmpAgentRestart)
+QTEST_GUILESS_MAIN(TestSnmpAgentRestart)
 #include "tst_snmpagentrestart.moc"

@@ -5,6 +5,7 @@
 #include "log/LogRecorder.h"
 #include "monitor/KavomonitoringForm.h"
 #include "session/SnifferForm.h"
+#include "snmp/VeltoMonitor.h"
 #include "stream/ArdixMonitor.h"
 #include "telnet/CongestionManager.h"
 
@@ -54,6 +55,7 @@ private slots:
     void ardixFromTheDialog();
     void stopAndResumeArdix();
     void stopVeltoStopsItsTimers();
+    void unchangedLampIsNotDrawnAgain();
     void switchRemoteReturnsToTheDialog();
     void unknownFamilyIsRefused();
     void closeSequence_data();
@@ -214,19 +216,39 @@ void TestMonitoringWindow::stopVeltoStopsItsTimers()
     TestStore store;
     sessionSettings.remoteKind = RemoteKind::Velto;
     KavomonitoringForm form;
-    QTimer *cycles = form.congestionManager->CongestionManagementTimer;
-    for (QTimer *t : {form.SNMPTimer, form.SNMPTimeoutTimer, form.ChartTimer, cycles})
+    VeltoMonitor *velto = form.veltoMonitor();
+    for (QTimer *t : {velto->SNMPTimer, velto->SNMPTimeoutTimer, form.ChartTimer,
+                      form.congestionManager->CongestionManagementTimer})
         t->start();
     form.SNRMeter->setMeterValue(50);
 
     form.ToggleMonitoring();
     QVERIFY(monitorState.monitoringStopped);
-    for (QTimer *t : {form.SNMPTimer, form.SNMPTimeoutTimer, form.ChartTimer})
+    for (QTimer *t : {velto->SNMPTimer, velto->SNMPTimeoutTimer, form.ChartTimer})
         QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
     // Congestion management goes on while monitoring is stopped.
-    QVERIFY(cycles->isActive());
+    QVERIFY(form.congestionManager->CongestionManagementTimer->isActive());
     QCOMPARE(form.SNRMeter->meterValue(), 0.0);
     QCOMPARE(form.runStopMenu->text(), u"Resume Monitoring"_s);
+}
+
+// A lamp that stays the same is not drawn again, and a lamp shown before is
+// used again: every new icon rendered its pixmaps into the pixmap cache.
+void TestMonitoringWindow::unchangedLampIsNotDrawnAgain()
+{
+    TestStore store;
+    KavomonitoringForm form;
+    monitorState.monitoringStopped = true; // the poll shows the stored state only
+    const auto showState = [&form](const QString &code) {
+        linkStatistics.connectionStateCode = code;
+        form.veltoMonitor()->SNMPTimer_Timer();
+        return std::pair(form.windowIcon().cacheKey(), form.light->pixmap().cacheKey());
+    };
+    const auto yellow = showState(u"3"_s);
+    QCOMPARE(showState(u"3"_s), yellow);
+    const auto red = showState(u"1"_s);
+    QVERIFY(red.first != yellow.first && red.second != yellow.second);
+    QCOMPARE(showState(u"3"_s), yellow);
 }
 
 void TestMonitoringWindow::switchRemoteReturnsToTheDialog()

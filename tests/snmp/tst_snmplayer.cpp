@@ -64,7 +64,7 @@ void TestSnmpLayer::init()
     sessionSettings.writeCommunity = QStringLiteral("kavo-write");
     m_timeout = std::make_unique<QTimer>();
     m_timeout->setInterval(400); // the window's is 5000 ms
-    m_layer = std::make_unique<SNMP_Functions>(m_timeout.get());
+    m_layer = std::make_unique<SNMP_Functions>(sessionSettings, monitorState, m_timeout.get());
     connect(m_timeout.get(), &QTimer::timeout, m_layer.get(), [this] {
         m_timeout->stop();
         m_layer->endRequestByTimeout();

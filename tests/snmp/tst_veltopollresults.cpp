@@ -16,6 +16,8 @@ class TestVeltoPollResults : public QObject
 private slots:
     void lookupOid_data();
     void lookupOid();
+    void stateRow_data();
+    void stateRow();
     void rssi_data();
     void rssi();
     void snr_data();
@@ -53,6 +55,60 @@ void TestVeltoPollResults::lookupOid()
     QCOMPARE(LookupOid(index), oid);
 }
 
+void TestVeltoPollResults::stateRow_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("newFirmware");
+    QTest::addColumn<bool>("congestion");
+    QTest::addColumn<QString>("text"); // empty: no row, the display is kept
+    QTest::addColumn<RgbColour>("colour");
+    QTest::addColumn<Lamp>("lamp");
+    QTest::addColumn<bool>("noSignalTitle");
+    QTest::addColumn<bool>("scanning");
+    const RgbColour green{0, 128, 0}, yellow{192, 192, 0};
+    QTest::newRow("4 newer: connected")
+        << "4" << true << false << "Connected" << green << Lamp::Associated << false << false;
+    QTest::newRow("4 older: associated")
+        << "4" << false << false << "Associated" << green << Lamp::Associated << false << false;
+    QTest::newRow("5 newer: associated")
+        << "5" << true << false << "Associated" << green << Lamp::Associated << false << false;
+    QTest::newRow("1 plain scanning") << "1" << true << false << "Scanning" << RgbColour{255, 0, 0}
+                                      << Lamp::Scanning << true << true;
+    QTest::newRow("1 congestion keeps the title")
+        << "1" << true << true << "Scanning due to Congestion" << RgbColour{192, 0, 0}
+        << Lamp::Congestion << false << true;
+    QTest::newRow("2 connecting") << "2" << true << false << "Connecting" << yellow
+                                  << Lamp::Connecting << false << false;
+    QTest::newRow("3 connecting") << "3" << false << false << "Connecting" << yellow
+                                  << Lamp::Connecting << false << false;
+    for (const char *unknown : {"", "0", "6", "05", "5"})
+        QTest::addRow("code '%s': no row", unknown)
+            << QString::fromLatin1(unknown) << false << false << "" << RgbColour{} << Lamp::Scanning
+            << false << false;
+}
+
+void TestVeltoPollResults::stateRow()
+{
+    QFETCH(QString, code);
+    QFETCH(bool, newFirmware);
+    QFETCH(bool, congestion);
+    QFETCH(QString, text);
+    QFETCH(RgbColour, colour);
+    QFETCH(Lamp, lamp);
+    QFETCH(bool, noSignalTitle);
+    QFETCH(bool, scanning);
+    // The congestion lamp comes from congestion management, not from the rule.
+    const std::optional<ConnectionStateRow> row = connectionStateRow(
+        code, newFirmware, congestion ? QString::fromLatin1(kCongestionText) : QString(),
+        congestion ? Lamp::Congestion : Lamp::Scanning);
+    QCOMPARE(row.has_value(), !text.isEmpty());
+    if (!row)
+        return;
+    QCOMPARE(row->look, (StateLook{text, colour, lamp}));
+    QCOMPARE(row->noSignalTitle, noSignalTitle);
+    QCOMPARE(row->radioScanning, scanning);
+}
+
 void TestVeltoPollResults::rssi_data()
 {
     // Meter and title show the stored magnitude; the reading moves it half-way.
@@ -61,8 +117,8 @@ void TestVeltoPollResults::rssi_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("answer");
     QTest::addColumn<int>("next"); // -1: does not fit 16 bits
-    QTest::newRow("0, -85: 42.5 to even") << 0 << 0.0 << "0 dBm"
-                                          << "-85" << 42;
+    QTest::newRow("nothing stored: -85 taken as it is") << 0 << 0.0 << "0 dBm"
+                                                        << "-85" << 85;
     QTest::newRow("42, -85: 63.5 to even") << 42 << 100.0 << "-42 dBm"
                                            << "-85" << 64;
     QTest::newRow("85, -86: 85.5 to even") << 85 << 37.5 << "-85 dBm"

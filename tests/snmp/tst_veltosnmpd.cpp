@@ -1,12 +1,13 @@
-// The Velto start and poll against net-snmp's own snmpd, started on a free
+// The Velto monitor's start and poll against net-snmp's own snmpd, started on a free
 // loopback port with the radio's objects as override lines; a relay records
 // the requests on their way to it.
 #include "SimulatedRadio.h"
 #include "TestSupport.h"
 #include "app/Records.h"
-#include "monitor/KavomonitoringForm.h"
+#include "snmp/VeltoMonitor.h"
+#include "telnet/CongestionStatus.h"
 
-#include <QLabel>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -21,8 +22,6 @@ private slots:
     void cleanup();
     void startThenPoll_data();
     void startThenPoll();
-    void thresholdSetSticks_data();
-    void thresholdSetSticks();
 
 private:
     bool startAgent(int stateCode);
@@ -30,20 +29,26 @@ private:
     std::unique_ptr<TestStore> m_store;
     std::unique_ptr<MessageRecorder> m_messages;
     std::unique_ptr<SnmpdAgent> m_agent;
-    QPointer<KavomonitoringForm> m_window;
+    SessionSettings m_settings;
+    MonitorState m_state;
+    LinkStatistics m_link;
+    CongestionStatus m_congestion;
+    std::unique_ptr<VeltoMonitor> m_monitor;
 };
 
 void TestVeltoSnmpd::init()
 {
     m_store = std::make_unique<TestStore>();
     m_messages = std::make_unique<MessageRecorder>();
-    sessionSettings.remoteKind = RemoteKind::Velto;
-    sessionSettings.remoteAddress = u"127.0.0.1"_s;
+    m_settings = SessionSettings{};
+    m_settings.remoteAddress = u"127.0.0.1"_s;
+    m_state = MonitorState{};
+    m_link = LinkStatistics{};
 }
 
 void TestVeltoSnmpd::cleanup()
 {
-    delete m_window.data();
+    m_monitor.reset();
     m_agent.reset();
     m_messages.reset();
     m_store.reset();
@@ -70,7 +75,7 @@ bool TestVeltoSnmpd::startAgent(int stateCode)
     if (!m_agent->isRunning())
         return false;
     m_store->put(u"Preferences"_s, u"SNMPPort"_s, QString::number(m_agent->port()));
-    m_window = new KavomonitoringForm;
+    m_monitor = std::make_unique<VeltoMonitor>(m_settings, m_state, m_link, m_congestion);
     return true;
 }
 
@@ -94,8 +99,8 @@ void TestVeltoSnmpd::startThenPoll()
     QFETCH(QList<int>, order);
     QFETCH(QString, status);
     QVERIFY2(startAgent(stateCode), qPrintable(m_agent->failure()));
-    m_window->StartVeltoMonitoring();
-    m_window->SNMPTimer->stop(); // the ticks are run by hand
+    m_monitor->StartVeltoMonitoring();
+    m_monitor->SNMPTimer->stop(); // the ticks are run by hand
 
     QVERIFY(m_messages->messages.isEmpty());
     QCOMPARE(
@@ -105,59 +110,30 @@ void TestVeltoSnmpd::startThenPoll()
         QCOMPARE(r.community, QByteArray("public"));
         QCOMPARE(r.requestId, 1234);
     }
-    QCOMPARE(linkStatistics.deviceMode, u"2"_s);
-    QCOMPARE(linkStatistics.rssiThresholdText, u"-85"_s);
-    QCOMPARE(linkStatistics.rssiThreshold, qint16(85));
-    QCOMPARE(linkStatistics.snrThresholdText, u"5"_s);
-    QCOMPARE(linkStatistics.snrThreshold, qint16(10));
-    QCOMPARE(linkStatistics.snrThresholdBar, qint16(0));
-    QCOMPARE(linkStatistics.firmwareVersion, u"480"_s);
-    QVERIFY(linkStatistics.extendedFirmware);
-    QVERIFY(linkStatistics.newFirmwareLogin);
-    QVERIFY(!monitorState.monitoringStopped);
-    QCOMPARE(monitorState.snmpTimeoutCount, 0);
+    QCOMPARE(m_link.deviceMode, u"2"_s);
+    QCOMPARE(m_link.rssiThresholdText, u"-85"_s);
+    QCOMPARE(m_link.snrThresholdText, u"5"_s);
+    QCOMPARE(m_link.firmwareVersion, u"480"_s);
 
     m_agent->requests.clear();
-    linkStatistics.rssi = 70;
-    m_window->SNMPTimer_Timer();
+    m_link.rssi = 70;
+    QSignalSpy looks(m_monitor.get(), &VeltoMonitor::stateLookChanged);
+    QSignalSpy titles(m_monitor.get(), &VeltoMonitor::titleChanged);
+    m_monitor->SNMPTimer_Timer();
 
     QCOMPARE(SimulatedRadio::indexes(m_agent->requests), order);
-    QCOMPARE(m_window->status->text(), status);
-    QCOMPARE(linkStatistics.txBytes, u"-1294967296"_s);
-    QCOMPARE(linkStatistics.rxBytes, u"12345"_s);
+    QCOMPARE(looks.size(), 1);
+    QCOMPARE(looks.first().first().value<StateLook>().text, status);
+    QCOMPARE(m_link.txBytes, u"-1294967296"_s);
+    QCOMPARE(m_link.rxBytes, u"12345"_s);
     const bool associated = status == "Associated"_L1;
-    QCOMPARE(linkStatistics.rssiText, associated ? u"-70"_s : QString());
-    QCOMPARE(linkStatistics.snrText, associated ? u"28"_s : QString());
-    QCOMPARE(linkStatistics.apAddress, associated ? u"192.168.1.10"_s : QString());
-    QCOMPARE(int(linkStatistics.linkRateKbps), associated ? 256 : 0);
+    QCOMPARE(m_link.rssiText, associated ? u"-70"_s : QString());
+    QCOMPARE(m_link.snrText, associated ? u"28"_s : QString());
+    QCOMPARE(m_link.apAddress, associated ? u"192.168.1.10"_s : QString());
+    QCOMPARE(int(m_link.linkRateKbps), associated ? 256 : 0);
     if (associated)
-        QCOMPARE(m_window->windowTitle(), u"-70 dBm"_s);
+        QCOMPARE(titles.last().first().toString(), u"-70 dBm"_s);
 }
 
-void TestVeltoSnmpd::thresholdSetSticks_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<QString>("answer");
-    QTest::newRow("RSSI threshold -70") << int(RssiThreshold) << QVariant(u"-70"_s) << "-70";
-    QTest::newRow("SNR threshold 15.5 to even") << int(SnrThreshold) << QVariant(u"15.5"_s) << "16";
-}
-
-void TestVeltoSnmpd::thresholdSetSticks()
-{
-    QFETCH(int, index);
-    QFETCH(QVariant, value);
-    QFETCH(QString, answer);
-    QVERIFY2(startAgent(5), qPrintable(m_agent->failure()));
-    QCOMPARE(m_window->StartSnmp(), 1);
-    sessionSettings.writeCommunity = u"private"_s;
-    sessionSettings.readCommunity = u"public"_s;
-
-    QCOMPARE(m_window->SetViaSNMP(index, value), answer);
-    QCOMPARE(m_agent->requests.last().community, QByteArray("private"));
-    QCOMPARE(m_window->GetViaSNMP(index), answer);
-    QCOMPARE(m_agent->requests.last().community, QByteArray("public"));
-}
-
-QTEST_MAIN(TestVeltoSnmpd)
+QTEST_GUILESS_MAIN(TestVeltoSnmpd)
 #include "tst_veltosnmpd.moc"

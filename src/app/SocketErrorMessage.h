@@ -2,10 +2,10 @@
 
 #include <QString>
 
-// Messages for socket failures.
-namespace NetworkFunctions {
+// The operator's messages for socket failures.
+namespace SocketErrorMessage {
 
-// The operator's text for a Windows Sockets error code (see WinSockModule for
+// The operator's text for a Windows Sockets error code (see LocalAddress for
 // how Linux failures map to them); the empty text for codes without one.
 QString winsockErrorText(int code);
 
@@ -13,4 +13,4 @@ QString winsockErrorText(int code);
 // application's title; a code without a text still shows the (empty) box.
 void ShowWinsockError(int code);
 
-} // namespace NetworkFunctions
+} // namespace SocketErrorMessage

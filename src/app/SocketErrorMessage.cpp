@@ -1,9 +1,9 @@
-#include "NetworkFunctions.h"
+#include "SocketErrorMessage.h"
 
-#include "app/OperatorMessages.h"
-#include "app/SettingsStore.h"
+#include "OperatorMessages.h"
+#include "SettingsStore.h"
 
-namespace NetworkFunctions {
+namespace SocketErrorMessage {
 
 QString winsockErrorText(int code)
 {
@@ -50,4 +50,4 @@ void ShowWinsockError(int code)
                            MessageIcon::Exclamation, {winsockErrorText(code)});
 }
 
-} // namespace NetworkFunctions
+} // namespace SocketErrorMessage

@@ -6,6 +6,8 @@ namespace VeltoStartRules {
 
 namespace {
 
+constexpr int kAccessPointMode = 5;
+
 // The number after the first "-", or of the whole text when there is none.
 double magnitudeAfterMinus(const QString &text)
 {
@@ -66,6 +68,11 @@ bool passesFirmwareGate(int version, bool extendedFirmware)
 bool usesNewFirmwareLogin(int version, bool extendedFirmware)
 {
     return version > 570 || extendedFirmware;
+}
+
+bool isAccessPointMode(const QString &deviceMode)
+{
+    return Numeric::leadingNumber(deviceMode) == kAccessPointMode;
 }
 
 bool isExtendedFirmwareAnswer(const QString &answer)

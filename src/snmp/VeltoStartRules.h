@@ -35,6 +35,9 @@ bool passesFirmwareGate(int version, bool extendedFirmware);
 // The second telnet credential: firmware above 5.7.0 or the extended features.
 bool usesNewFirmwareLogin(int version, bool extendedFirmware);
 
+// The device mode answered by the radio names an access point (5).
+bool isAccessPointMode(const QString &deviceMode);
+
 // Entry 14 reports the extended features unless it answers "0" or "ERROR";
 // an empty answer (no answer in time) counts as extended.
 bool isExtendedFirmwareAnswer(const QString &answer);

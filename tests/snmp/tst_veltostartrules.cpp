@@ -1,4 +1,4 @@
-#include "monitor/VeltoStartRules.h"
+#include "snmp/VeltoStartRules.h"
 
 #include <QtTest>
 
