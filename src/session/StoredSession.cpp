@@ -49,12 +49,15 @@ QStringList loadAddressList()
 
 void appendAddress(const QString &address)
 {
-    const qint32 count =
-        Numeric::toInt32(Numeric::leadingNumber(SettingsStore::readPreference(kCountKey)))
-            .value_or(0) +
-        1;
-    SettingsStore::writePreference(kCountKey, QString::number(count));
-    SettingsStore::writePreference(QString::number(count), address);
+    const std::optional<qint32> count =
+        Numeric::toInt32(Numeric::leadingNumber(SettingsStore::readPreference(kCountKey)));
+    // A full list, or a count that is no count of this list, takes no more
+    // entries: one beyond the list would never be offered again.
+    if (!count || *count < 0 || *count >= kMaxAddressEntries)
+        return;
+    const qint32 next = *count + 1;
+    SettingsStore::writePreference(kCountKey, QString::number(next));
+    SettingsStore::writePreference(QString::number(next), address);
 }
 
 void firstUseOfFamilyForLogging(const QString &choice)

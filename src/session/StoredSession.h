@@ -26,7 +26,9 @@ bool isWellFormedAddress(const QString &address);
 // "Add IP Address". N is re-read before each entry, as a numeric reading.
 QStringList loadAddressList();
 
-// Appends an address as entry N+1; duplicates are kept.
+// Appends an address as entry N+1; duplicates are kept. A list already at
+// kMaxAddressEntries entries, or an N that is no count of it (negative,
+// beyond 32 bits), keeps the store as it is.
 void appendAddress(const QString &address);
 
 // When the family's log name is still missing: logging on, default log name.
