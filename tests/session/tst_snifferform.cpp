@@ -7,6 +7,7 @@
 #include "session/SnifferForm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -239,8 +240,13 @@ private slots:
         m_store->put(kPrefs, "RemoteChoice", "Torvik");
         sessionSettings.remoteKind = static_cast<RemoteKind>(7);
         SnifferForm *dialog = loadDialog();
-        QCOMPARE(dialog->listOfRadios->currentRow(), -1);
+        // The window taking the focus gives it to the list.
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QVERIFY(dialog->listOfRadios->selectedItems().isEmpty());
         QCOMPARE(dialog->remoteChoice, "Torvik");
+        QCOMPARE(dialog->height(), Twips::windowHeight(4000));
+        QVERIFY(!dialog->portNumber->isVisible());
         QCOMPARE(sessionSettings.remoteKind, static_cast<RemoteKind>(7));
         QVERIFY(!stored("Velto LogName"));
         QVERIFY(!stored("logEnabledValue"));
@@ -248,6 +254,9 @@ private slots:
         dialog->OK_Click();
         QVERIFY(m_messages->messages.isEmpty());
         QVERIFY(!StationWindows::monitoringForm());
+        TerminationRecorder termination;
+        dialog->exit->trigger();
+        QCOMPARE(termination.count, 1);
         QCOMPARE(stored("RemoteChoice"), "Torvik");
     }
 
