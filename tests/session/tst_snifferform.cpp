@@ -36,6 +36,16 @@ void closeAllWindows()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// Whether the station's event loop, run here, ends within a second.
+bool runEnds()
+{
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    deadline.start(1000);
+    return QCoreApplication::exec() == 0;
+}
+
 // A Velto start waits for the radio; a test that only cares about the dialog
 // stops monitoring as soon as the wait begins.
 void stopMonitoringSoon()
@@ -288,6 +298,36 @@ private slots:
         QVERIFY(dialog->remoteIPCombo->isVisible());
         QVERIFY(dialog->IPBox->isVisible());
         QVERIFY(dialog->mnuNetOptions->isEnabled());
+    }
+
+    void cancelEndsTheRunWithNoOtherWindow_data()
+    {
+        QTest::addColumn<QString>("opener"); // menu entry of another window, or empty
+        QTest::newRow("no other window") << QString();
+        QTest::newRow("About") << "about";
+        QTest::newRow("Network Options") << "mnuNetOptions";
+        QTest::newRow("GPS Options") << "GPSOptions";
+        QTest::newRow("Help") << "helpTopics";
+    }
+
+    void cancelEndsTheRunWithNoOtherWindow()
+    {
+        QFETCH(QString, opener);
+        QApplication::setQuitOnLastWindowClosed(false); // as the station runs
+        SnifferForm *dialog = loadDialog();
+        QPointer<QWidget> other;
+        if (!opener.isEmpty()) {
+            dialog->findChild<QAction *>(opener)->trigger();
+            for (QWidget *w : QApplication::topLevelWidgets())
+                other = w->isVisible() && w != dialog ? w : other.data();
+            QVERIFY(other);
+        }
+        dialog->Cancel->click();
+        QCOMPARE(runEnds(), opener.isEmpty());
+        if (other) {
+            QTimer::singleShot(0, other, &QWidget::close);
+            QVERIFY(runEnds());
+        }
     }
 
     void exitSavesAndTerminates()
