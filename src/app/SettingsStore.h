@@ -10,7 +10,8 @@
 // read exactly as given ("True"/"False", plain decimal numbers). Each write is
 // flushed to disk at once, so a setting survives an immediate termination.
 // The store never reports failure: a missing key, or an unreadable file, reads
-// as the default.
+// as the default. Only a path that holds no file at all (a folder, a FIFO, a
+// device) is told to the operator, once; such a path is never written.
 namespace SettingsStore {
 
 inline constexpr char16_t kApplicationName[] = u"Kavo Connectivity Window";
