@@ -2,8 +2,10 @@
 
 #include "OperatorMessages.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QPointer>
 #include <QStringList>
 
 namespace SettingsStore {
@@ -72,6 +74,20 @@ QString userFolder()
     return QFileInfo(organisationWide.fileName()).path();
 }
 
+// QSettings keeps its parsed copy of a file only while an object uses it (it
+// caches small files alone), so a long store was parsed again for every key.
+// One object kept on the current file keeps that copy; QSettings still reads
+// the file again whenever its size or time on disk change.
+void keepParsedCopy(const QString &path)
+{
+    static QPointer<QSettings> kept;
+    if (kept && kept->fileName() == path)
+        return;
+    delete kept;
+    kept = new StoreFile;
+    kept->setParent(QCoreApplication::instance()); // gone before Qt's own statics
+}
+
 // A FIFO, a device or a folder where the file belongs: QSettings would wait
 // on it for good or read it without end, so it is neither read nor written.
 // The operator is told once for each such file.
@@ -79,8 +95,10 @@ bool storeUsable()
 {
     const QString path = filePath();
     const QFileInfo info(path);
-    if (!info.exists() || info.isFile())
+    if (!info.exists() || info.isFile()) {
+        keepParsedCopy(path);
         return true;
+    }
     static QString told;
     if (told != path) {
         told = path;
@@ -124,6 +142,19 @@ void write(const QString &section, const QString &key, const QString &value)
     settings.setValue(key, text);
     settings.endGroup();
     settings.sync();
+}
+
+QMap<QString, QString> readSection(const QString &section)
+{
+    QMap<QString, QString> values;
+    if (!storeUsable())
+        return values;
+    StoreFile settings;
+    settings.beginGroup(section);
+    const QStringList keys = settings.childKeys();
+    for (const QString &key : keys)
+        values.insert(key, settings.value(key).toString());
+    return values;
 }
 
 QString filePath()

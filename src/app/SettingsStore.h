@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QSettings>
 #include <QString>
 
@@ -20,6 +21,10 @@ inline constexpr char16_t kGpsOptions[] = u"GPS Options";
 
 QString read(const QString &section, const QString &key, const QString &defaultValue = {});
 void write(const QString &section, const QString &key, const QString &value);
+
+// Every key of a section with its value, from one reading of the file: for
+// callers that read many keys at once.
+QMap<QString, QString> readSection(const QString &section);
 
 // Shorthands for the "Preferences" section, where most keys live.
 inline QString readPreference(const QString &key, const QString &defaultValue = {})
