@@ -1,6 +1,11 @@
 #include "SettingsStore.h"
 
+#include "OperatorMessages.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QIODevice>
+#include <QPointer>
 #include <QStringList>
 
 namespace SettingsStore {
@@ -59,6 +64,52 @@ public:
     {}
 };
 
+// The folder QSettings keeps this user's files of the store's format in,
+// found through the organisation-wide file beside the station's own folder,
+// which QSettings reads as a fallback of the station's file anyway.
+QString userFolder()
+{
+    const QSettings organisationWide(SettingsStore::format(), QSettings::UserScope,
+                                     QString::fromUtf16(kApplicationName));
+    return QFileInfo(organisationWide.fileName()).path();
+}
+
+// QSettings keeps its parsed copy of a file only while an object uses it (it
+// caches small files alone), so a long store was parsed again for every key.
+// One object kept on the current file keeps that copy; QSettings still reads
+// the file again whenever its size or time on disk change.
+void keepParsedCopy(const QString &path)
+{
+    static QPointer<QSettings> kept;
+    if (kept && kept->fileName() == path)
+        return;
+    delete kept;
+    kept = new StoreFile;
+    kept->setParent(QCoreApplication::instance()); // gone before Qt's own statics
+}
+
+// A FIFO, a device or a folder where the file belongs: QSettings would wait
+// on it for good or read it without end, so it is neither read nor written.
+// The operator is told once for each such file.
+bool storeUsable()
+{
+    const QString path = filePath();
+    const QFileInfo info(path);
+    if (!info.exists() || info.isFile()) {
+        keepParsedCopy(path);
+        return true;
+    }
+    static QString told;
+    if (told != path) {
+        told = path;
+        OperatorMessages::show(
+            QStringLiteral("Error"), MessageIcon::Exclamation,
+            {QStringLiteral("Unable to read/write to settings file because it is not a file."),
+             QStringLiteral("Default settings will be used and none will be saved.")});
+    }
+    return false;
+}
+
 } // namespace
 
 QSettings::Format format()
@@ -70,6 +121,8 @@ QSettings::Format format()
 
 QString read(const QString &section, const QString &key, const QString &defaultValue)
 {
+    if (!storeUsable())
+        return defaultValue;
     StoreFile settings;
     settings.beginGroup(section);
     if (!settings.contains(key))
@@ -79,6 +132,8 @@ QString read(const QString &section, const QString &key, const QString &defaultV
 
 void write(const QString &section, const QString &key, const QString &value)
 {
+    if (!storeUsable())
+        return;
     // A line end inside a value would split the setting: it becomes a space.
     QString text = value;
     text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -89,9 +144,24 @@ void write(const QString &section, const QString &key, const QString &value)
     settings.sync();
 }
 
+QMap<QString, QString> readSection(const QString &section)
+{
+    QMap<QString, QString> values;
+    if (!storeUsable())
+        return values;
+    StoreFile settings;
+    settings.beginGroup(section);
+    const QStringList keys = settings.childKeys();
+    for (const QString &key : keys)
+        values.insert(key, settings.value(key).toString());
+    return values;
+}
+
 QString filePath()
 {
-    return StoreFile().fileName();
+    // Not through a StoreFile: constructing one already opens the file.
+    const QString name = QString::fromUtf16(kApplicationName);
+    return userFolder() + QLatin1Char('/') + name + QLatin1Char('/') + name + QLatin1String(".ini");
 }
 
 } // namespace SettingsStore

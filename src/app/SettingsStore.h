@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QSettings>
 #include <QString>
 
@@ -10,7 +11,8 @@
 // read exactly as given ("True"/"False", plain decimal numbers). Each write is
 // flushed to disk at once, so a setting survives an immediate termination.
 // The store never reports failure: a missing key, or an unreadable file, reads
-// as the default.
+// as the default. Only a path that holds no file at all (a folder, a FIFO, a
+// device) is told to the operator, once; such a path is never written.
 namespace SettingsStore {
 
 inline constexpr char16_t kApplicationName[] = u"Kavo Connectivity Window";
@@ -19,6 +21,10 @@ inline constexpr char16_t kGpsOptions[] = u"GPS Options";
 
 QString read(const QString &section, const QString &key, const QString &defaultValue = {});
 void write(const QString &section, const QString &key, const QString &value);
+
+// Every key of a section with its value, from one reading of the file: for
+// callers that read many keys at once.
+QMap<QString, QString> readSection(const QString &section);
 
 // Shorthands for the "Preferences" section, where most keys live.
 inline QString readPreference(const QString &key, const QString &defaultValue = {})

@@ -3,15 +3,37 @@
 #include "monitor/KavomonitoringForm.h"
 #include "session/SnifferForm.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
 
 namespace StationWindows {
 
 namespace {
 QPointer<SnifferForm> dialog;
 QPointer<KavomonitoringForm> monitor;
+
+// Any window the operator sees: the dialog, an about box, an options form,
+// the help. Menus and tool tips do not count.
+bool anyWindowShown()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(), [](const QWidget *w) {
+        const Qt::WindowType type = w->windowType();
+        return w->isVisible() && (type == Qt::Window || type == Qt::Dialog);
+    });
+}
+
+// The last of the other windows closing ends the run as well once the two
+// station windows are gone.
+void quitWithTheLastWindow()
+{
+    static const bool watching =
+        QObject::connect(qApp, &QGuiApplication::lastWindowClosed, qApp, &quitWhenNoWindowLeft);
+    Q_UNUSED(watching);
+}
+
 } // namespace
 
 SnifferForm *snifferForm()
@@ -21,6 +43,7 @@ SnifferForm *snifferForm()
 
 SnifferForm *showSnifferForm()
 {
+    quitWithTheLastWindow();
     if (!dialog) {
         dialog = new SnifferForm;
         dialog->Form_Load();
@@ -58,9 +81,8 @@ KavomonitoringForm *openMonitoringForm()
 void quitWhenNoWindowLeft()
 {
     QTimer::singleShot(0, qApp, [] {
-        const bool dialogOpen = dialog && dialog->isVisible();
         const bool monitorOpen = monitor && !monitor->isUnloaded();
-        if (!dialogOpen && !monitorOpen)
+        if (!monitorOpen && !anyWindowShown())
             QCoreApplication::quit();
     });
 }

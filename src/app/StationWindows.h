@@ -23,9 +23,11 @@ KavomonitoringForm *monitoringForm();
 // already closed it. Returns nullptr in that case.
 KavomonitoringForm *openMonitoringForm();
 
-// Ends the event loop once no station window is left; checked after the
-// current handler has returned, so a window that closes while another opens
-// does not end the run.
+// Ends the event loop once no station window, and no other window of the
+// station (about box, options, help), is left; checked after the current
+// handler has returned, so a window that closes while another opens does not
+// end the run. Once the dialog has been shown, the last window closing
+// checks as well.
 void quitWhenNoWindowLeft();
 
 } // namespace StationWindows

@@ -29,6 +29,7 @@ struct ExistingLogData
     qint64 fileSize = 0;
     bool inWrittenForm = false; // every line already ends in CR LF
     QByteArray lines;           // every line followed by CR LF
+    QByteArray text;            // the file as read
 };
 
 ExistingLogData existingLogData;
@@ -107,6 +108,33 @@ bool writeWhole(const QString &path, const QByteArray &content)
     return file.commit();
 }
 
+// Where no new file can be made beside the old one (its folder refuses), the
+// file is written over in place. The new content is never shorter than the
+// old, so nothing is cut off first; a write that fails puts the old content
+// back over the same bytes, which needs no room of the disk.
+void rewriteInPlace(const QString &path, const QByteArray &previous, const QByteArray &content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return;
+    // Changed by someone else since it was read: leave it for the next tick.
+    if (file.size() != previous.size())
+        return;
+    if (file.write(content) == content.size())
+        return;
+    file.seek(0);
+    file.write(previous);
+    file.resize(previous.size());
+}
+
+void replaceWhole(const QString &path, const QByteArray &previous, const QByteArray &content)
+{
+    if (QFileInfo(QFileInfo(path).absolutePath()).isWritable())
+        writeWhole(path, content);
+    else
+        rewriteInPlace(path, previous, content);
+}
+
 void appendRecord(const QString &path, qint64 expectedSize, const QByteArray &record)
 {
     // Unbuffered: nothing of a failed write may be left waiting in a buffer,
@@ -121,14 +149,14 @@ void appendRecord(const QString &path, qint64 expectedSize, const QByteArray &re
         file.resize(expectedSize); // no half record left behind
 }
 
-// Whether the file, or the folder it is replaced in, refuses this user.
+// Whether the file refuses this user, or cannot be made in its folder.
 bool accessDenied(const QString &path)
 {
     const QFileInfo file(path);
+    if (file.exists())
+        return !file.isWritable() || !file.isReadable();
     const QFileInfo folder(file.absolutePath());
-    if (folder.exists() && !folder.isWritable())
-        return true;
-    return file.exists() && (!file.isWritable() || !file.isReadable());
+    return folder.exists() && !folder.isWritable();
 }
 
 void showFileInUseMessage()
@@ -161,6 +189,7 @@ void load(Family family)
     existingLogData.fileSize = text.size();
     existingLogData.inWrittenForm = isInWrittenForm(text);
     existingLogData.lines = existingLogData.inWrittenForm ? text : inWrittenForm(text);
+    existingLogData.text = text;
     existingLogData.loaded = true;
 }
 
@@ -188,7 +217,7 @@ void writeRecord(Family family)
     if (existingLogData.inWrittenForm)
         appendRecord(path, existingLogData.fileSize, record);
     else
-        writeWhole(path, existingLogData.lines + record);
+        replaceWhole(path, existingLogData.text, existingLogData.lines + record);
     ClearExistingLogData();
 }
 

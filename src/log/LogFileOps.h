@@ -17,10 +17,12 @@
 // No earlier line is ever lost: a file that already has the form it is
 // written in gets the new record appended (and cut back to its old length if
 // that fails half-way); any other file is written beside the old one and
-// replaces it only once complete. A file that could not be read to its end is
-// not written at all. A log file that is read-only, or whose folder forbids
-// writing, gets the operator message of a file held open elsewhere, and
-// nothing is written; the next tick tries again.
+// replaces it only once complete, or, where its folder forbids making files,
+// is written over in place and put back as it was if that fails half-way. A
+// file that could not be read to its end is not written at all. A log file
+// that is read-only, or missing in a folder that forbids writing, gets the
+// operator message of a file held open elsewhere, and nothing is written; the
+// next tick tries again.
 //
 // The steps keep what they read in this module, not in a window, so a window
 // closed while the operator message is open leaves nothing dangling.

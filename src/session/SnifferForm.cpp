@@ -103,7 +103,10 @@ void SnifferForm::buildControls()
     portNumber->hide();
     setFixedSize(Twips::toPixels(kDialogWidthTwips), Twips::windowHeight(4000));
 
-    connect(listOfRadios, &QListWidget::currentRowChanged, this, &SnifferForm::listOfRadios_Click);
+    // A row is applied when it is selected, not when it merely becomes
+    // current: the list makes its first row current when it takes the focus.
+    connect(listOfRadios, &QListWidget::itemSelectionChanged, this,
+            &SnifferForm::listOfRadios_Click);
     connect(portNumber, &QLineEdit::textChanged, this, &SnifferForm::portNumber_Change);
     connect(remoteIPCombo->lineEdit(), &QLineEdit::textEdited, this,
             &SnifferForm::remoteIPCombo_Change);

@@ -31,30 +31,37 @@ bool isWellFormedAddress(const QString &address)
 
 QStringList loadAddressList()
 {
+    // One reading of the file for the whole list: read key by key, the file
+    // was parsed afresh for every entry, a time growing with the list's square.
+    const QMap<QString, QString> stored =
+        SettingsStore::readSection(QString::fromUtf16(SettingsStore::kPreferences));
     QStringList entries;
-    if (SettingsStore::readPreference(kCountKey).isEmpty()) {
+    if (stored.value(kCountKey).isEmpty()) {
         SettingsStore::writePreference(kCountKey, QStringLiteral("1"));
         SettingsStore::writePreference(QStringLiteral("1"), kAddIpAddress);
         entries << kAddIpAddress;
         return entries;
     }
+    const double count = Numeric::leadingNumber(stored.value(kCountKey));
     for (int i = 1; i <= kMaxAddressEntries; ++i) {
-        const double count = Numeric::leadingNumber(SettingsStore::readPreference(kCountKey));
         if (i > count)
             break;
-        entries << SettingsStore::readPreference(QString::number(i));
+        entries << stored.value(QString::number(i));
     }
     return entries;
 }
 
 void appendAddress(const QString &address)
 {
-    const qint32 count =
-        Numeric::toInt32(Numeric::leadingNumber(SettingsStore::readPreference(kCountKey)))
-            .value_or(0) +
-        1;
-    SettingsStore::writePreference(kCountKey, QString::number(count));
-    SettingsStore::writePreference(QString::number(count), address);
+    const std::optional<qint32> count =
+        Numeric::toInt32(Numeric::leadingNumber(SettingsStore::readPreference(kCountKey)));
+    // A full list, or a count that is no count of this list, takes no more
+    // entries: one beyond the list would never be offered again.
+    if (!count || *count < 0 || *count >= kMaxAddressEntries)
+        return;
+    const qint32 next = *count + 1;
+    SettingsStore::writePreference(kCountKey, QString::number(next));
+    SettingsStore::writePreference(QString::number(next), address);
 }
 
 void firstUseOfFamilyForLogging(const QString &choice)

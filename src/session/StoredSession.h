@@ -21,12 +21,15 @@ bool isValidDestPort(qint32 port);
 // Only the digits 0 to 9 and "." are allowed; dots and octets are not counted.
 bool isWellFormedAddress(const QString &address);
 
-// The stored address list, entries "1".."N" in order. On an empty store the
-// first-run initialisation writes "NumberOfIPAddressed" = "1" and key "1" =
-// "Add IP Address". N is re-read before each entry, as a numeric reading.
+// The stored address list, entries "1".."N" in order, N the numeric reading
+// of "NumberOfIPAddressed" (at most kMaxAddressEntries entries). On an empty
+// store the first-run initialisation writes "NumberOfIPAddressed" = "1" and
+// key "1" = "Add IP Address".
 QStringList loadAddressList();
 
-// Appends an address as entry N+1; duplicates are kept.
+// Appends an address as entry N+1; duplicates are kept. A list already at
+// kMaxAddressEntries entries, or an N that is no count of it (negative,
+// beyond 32 bits), keeps the store as it is.
 void appendAddress(const QString &address);
 
 // When the family's log name is still missing: logging on, default log name.

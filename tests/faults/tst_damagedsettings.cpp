@@ -1,8 +1,9 @@
 // The station started on a settings file it cannot use: bytes that are no
-// settings at all, a folder or a looping link where the file should be, or
-// settings whose values make no sense. The start dialog loads with the
+// settings at all, a folder, a FIFO or a looping link where the file should
+// be, or settings whose values make no sense. The start dialog loads with the
 // defaults, an Ardix run started from it shows the radio's datagrams, and
-// nothing is told to the operator or ends the station.
+// nothing ends the station. A path that holds no file at all is told to the
+// operator once.
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
@@ -22,6 +23,7 @@
 #include <QPointer>
 #include <QUdpSocket>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -44,6 +46,7 @@ enum class Damage
 {
     Content, // the file holds these bytes
     Folder,
+    Fifo,        // opening it would wait for a writer for good
     LoopingLink, // opening it fails for every user, root included
 };
 
@@ -65,23 +68,29 @@ private slots:
     {
         QTest::addColumn<Damage>("kind");
         QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("told");
+        const QStringList error{"Error"};
         QTest::newRow("bytes that are no settings")
             << Damage::Content
-            << QByteArray(1, '\0') + "\xff\xfe[[[=\n==\x01\x7f]]\n[Preferences\n=\n\xc3";
-        QTest::newRow("a folder in its place") << Damage::Folder << QByteArray();
-        QTest::newRow("a link to itself") << Damage::LoopingLink << QByteArray();
+            << QByteArray(1, '\0') + "\xff\xfe[[[=\n==\x01\x7f]]\n[Preferences\n=\n\xc3"
+            << QStringList();
+        QTest::newRow("a folder in its place") << Damage::Folder << QByteArray() << error;
+        QTest::newRow("a FIFO in its place") << Damage::Fifo << QByteArray() << error;
+        QTest::newRow("a link to itself") << Damage::LoopingLink << QByteArray() << QStringList();
         QTest::newRow("values that make no sense")
             << Damage::Content
             << QByteArray("[Preferences]\nRemoteChoice=\xff\xfeToaster\nDestPortNumber=-7e99\n"
                           "NumberOfIPAddressed=-3\nSNMPPort=snmp\nTelnetPort=99999999999\n"
                           "logEnabledValue=perhaps\nArdix LogName=\n[GPS Options]\n"
-                          "GPS Enabled=maybe\nComPort=NaN\nCom1Device=\n");
+                          "GPS Enabled=maybe\nComPort=NaN\nCom1Device=\n")
+            << QStringList();
     }
 
     void stationStartsWithDefaults()
     {
         QFETCH(Damage, kind);
         QFETCH(QByteArray, content);
+        QFETCH(QStringList, told);
         TestStore store;
         MessageRecorder messages;
         TerminationRecorder terminations;
@@ -91,6 +100,8 @@ private slots:
         QFile file(path);
         if (kind == Damage::Folder)
             QVERIFY(QDir().mkdir(path));
+        else if (kind == Damage::Fifo)
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else if (kind == Damage::LoopingLink)
             QVERIFY(QFile::link(path, path));
         else
@@ -106,13 +117,13 @@ private slots:
         // The start dialog loads; the operator starts an Ardix run from it.
         QPointer<SnifferForm> dialog = StationWindows::showSnifferForm();
         QVERIFY(dialog);
-        QCOMPARE(messages.titles(), QStringList());
+        QCOMPARE(messages.titles(), told);
         const quint16 port = freeArdixPort();
         QVERIFY(port != 0);
         dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
         dialog->portNumber->setText(QString::number(port));
         dialog->OK_Click();
-        QCOMPARE(messages.titles(), QStringList());
+        QCOMPARE(messages.titles(), told);
         QPointer<KavomonitoringForm> monitor = StationWindows::monitoringForm();
         QVERIFY(monitor);
         QCOMPARE(monitor->ardixMonitor->socket()->state(), QAbstractSocket::BoundState);
@@ -126,7 +137,7 @@ private slots:
         QUdpSocket().writeDatagram(datagram, QHostAddress::LocalHost, port);
         QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, "11", kWaitMs);
         QCOMPARE(monitor->status->text(), "Associated");
-        QCOMPARE(messages.titles(), QStringList());
+        QCOMPARE(messages.titles(), told);
         QCOMPARE(terminations.count, 0);
     }
 };

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 namespace {
@@ -322,7 +323,6 @@ private slots:
         QTest::addColumn<bool>("protectFolder");
         QTest::addColumn<bool>("fileExists");
         QTest::newRow("read-only file") << false << true;
-        QTest::newRow("folder forbids writing, file there") << true << true;
         QTest::newRow("folder forbids writing, no file yet") << true << false;
     }
 
@@ -364,11 +364,42 @@ private slots:
         QCOMPARE(linesOf(contentOf(path)).size(), linesOf(before).size() + 1);
     }
 
+    void fileInFolderThatForbidsWriting_data()
+    {
+        QTest::addColumn<QByteArray>("existing");
+        QTest::addColumn<QByteArray>("kept");
+        const QByteArray written = writtenForm(kArdixHeader, 3);
+        QTest::newRow("record appended") << written << written;
+        QTest::newRow("file rewritten")
+            << written + "cr only\rlast" << written + "cr only\r\nlast\r\n";
+    }
+
+    // The file itself may be written: it gets its records where it is.
+    void fileInFolderThatForbidsWriting()
+    {
+        QFETCH(QByteArray, existing);
+        QFETCH(QByteArray, kept);
+        const QString folder = logPath("logs");
+        const QString path = folder + "/log.txt";
+        QVERIFY(QDir().mkdir(folder));
+        writeFile(path, existing);
+        setLogName(Ardix, path);
+        WriteProtection protection(folder);
+        if (!protection.active())
+            QSKIP("this machine cannot make a folder refuse writing (chattr +i as root)");
+
+        tick(Ardix);
+        tick(Ardix);
+        QCOMPARE(contentOf(path), kept + kArdixRecord + kArdixRecord);
+        QVERIFY(m_messages->messages.isEmpty());
+    }
+
     void failedWrite_data()
     {
         QTest::addColumn<bool>("tmpfs"); // else a file size limit of this process
         QTest::addColumn<QByteArray>("existing");
         QTest::addColumn<QByteArray>("kept"); // by the first tick that can write again
+        QTest::addColumn<bool>("protectFolder");
 
         // 4096 bytes exactly: the record needs a new page of the full file system.
         QByteArray onePage = writtenForm(kArdixHeader, 0);
@@ -378,10 +409,12 @@ private slots:
         const QByteArray needsRewrite = writtenForm(kArdixHeader, 100) + "cr only\rlast";
         const QByteArray rewritten = writtenForm(kArdixHeader, 100) + "cr only\r\nlast\r\n";
 
-        QTest::newRow("full disk, record appended") << true << onePage << onePage;
-        QTest::newRow("full disk, file rewritten") << true << needsRewrite << rewritten;
-        QTest::newRow("size limit, record appended") << false << onePage << onePage;
-        QTest::newRow("size limit, file rewritten") << false << needsRewrite << rewritten;
+        QTest::newRow("full disk, record appended") << true << onePage << onePage << false;
+        QTest::newRow("full disk, file rewritten") << true << needsRewrite << rewritten << false;
+        QTest::newRow("size limit, record appended") << false << onePage << onePage << false;
+        QTest::newRow("size limit, file rewritten") << false << needsRewrite << rewritten << false;
+        QTest::newRow("size limit, file rewritten in place")
+            << false << needsRewrite << rewritten << true;
     }
 
     void failedWrite()
@@ -389,6 +422,7 @@ private slots:
         QFETCH(bool, tmpfs);
         QFETCH(QByteArray, existing);
         QFETCH(QByteArray, kept);
+        QFETCH(bool, protectFolder);
         const QString folder = logPath("disk");
         const QString path = folder + "/log.txt";
         QVERIFY(QDir().mkdir(folder));
@@ -402,6 +436,9 @@ private slots:
         });
         writeFile(path, existing);
         setLogName(Ardix, path);
+        std::optional<WriteProtection> protection;
+        if (protectFolder && !protection.emplace(folder).active())
+            QSKIP("this machine cannot make a folder refuse writing (chattr +i as root)");
         {
             QFile filler(folder + "/filler");
             rlimit previous{};

@@ -7,6 +7,7 @@
 #include "session/SnifferForm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -33,6 +34,16 @@ void closeAllWindows()
         monitor->close();
     StationWindows::closeSnifferForm();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Whether the station's event loop, run here, ends within a second.
+bool runEnds()
+{
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    deadline.start(1000);
+    return QCoreApplication::exec() == 0;
 }
 
 // A Velto start waits for the radio; a test that only cares about the dialog
@@ -239,8 +250,13 @@ private slots:
         m_store->put(kPrefs, "RemoteChoice", "Torvik");
         sessionSettings.remoteKind = static_cast<RemoteKind>(7);
         SnifferForm *dialog = loadDialog();
-        QCOMPARE(dialog->listOfRadios->currentRow(), -1);
+        // The window taking the focus gives it to the list.
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QVERIFY(dialog->listOfRadios->selectedItems().isEmpty());
         QCOMPARE(dialog->remoteChoice, "Torvik");
+        QCOMPARE(dialog->height(), Twips::windowHeight(4000));
+        QVERIFY(!dialog->portNumber->isVisible());
         QCOMPARE(sessionSettings.remoteKind, static_cast<RemoteKind>(7));
         QVERIFY(!stored("Velto LogName"));
         QVERIFY(!stored("logEnabledValue"));
@@ -248,6 +264,9 @@ private slots:
         dialog->OK_Click();
         QVERIFY(m_messages->messages.isEmpty());
         QVERIFY(!StationWindows::monitoringForm());
+        TerminationRecorder termination;
+        dialog->exit->trigger();
+        QCOMPARE(termination.count, 1);
         QCOMPARE(stored("RemoteChoice"), "Torvik");
     }
 
@@ -279,6 +298,36 @@ private slots:
         QVERIFY(dialog->remoteIPCombo->isVisible());
         QVERIFY(dialog->IPBox->isVisible());
         QVERIFY(dialog->mnuNetOptions->isEnabled());
+    }
+
+    void cancelEndsTheRunWithNoOtherWindow_data()
+    {
+        QTest::addColumn<QString>("opener"); // menu entry of another window, or empty
+        QTest::newRow("no other window") << QString();
+        QTest::newRow("About") << "about";
+        QTest::newRow("Network Options") << "mnuNetOptions";
+        QTest::newRow("GPS Options") << "GPSOptions";
+        QTest::newRow("Help") << "helpTopics";
+    }
+
+    void cancelEndsTheRunWithNoOtherWindow()
+    {
+        QFETCH(QString, opener);
+        QApplication::setQuitOnLastWindowClosed(false); // as the station runs
+        SnifferForm *dialog = loadDialog();
+        QPointer<QWidget> other;
+        if (!opener.isEmpty()) {
+            dialog->findChild<QAction *>(opener)->trigger();
+            for (QWidget *w : QApplication::topLevelWidgets())
+                other = w->isVisible() && w != dialog ? w : other.data();
+            QVERIFY(other);
+        }
+        dialog->Cancel->click();
+        QCOMPARE(runEnds(), opener.isEmpty());
+        if (other) {
+            QTimer::singleShot(0, other, &QWidget::close);
+            QVERIFY(runEnds());
+        }
     }
 
     void exitSavesAndTerminates()

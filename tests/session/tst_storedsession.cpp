@@ -47,6 +47,43 @@ private slots:
                  (QStringList{"Add IP Address", "10.0.0.7", "10.0.0.7"}));
     }
 
+    void appendAfterTheCount_data()
+    {
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("storedAs"); // the new entry's key, empty: store unchanged
+        QTest::newRow("last place of the list") << "32766"
+                                                << "32767";
+        QTest::newRow("full list") << "32767"
+                                   << "";
+        QTest::newRow("highest 32-bit count") << "2147483647"
+                                              << "";
+        QTest::newRow("beyond 32 bits") << "1e99"
+                                        << "";
+        QTest::newRow("negative count") << "-3"
+                                        << "";
+    }
+
+    void appendAfterTheCount()
+    {
+        QFETCH(QString, count);
+        QFETCH(QString, storedAs);
+        m_store->put(kPrefs, "NumberOfIPAddressed", count);
+        m_store->put(kPrefs, "1", "Add IP Address");
+        QFile file(m_store->iniPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+
+        StoredSession::appendAddress("10.0.0.7");
+        QCOMPARE(m_store->raw(kPrefs, "NumberOfIPAddressed"),
+                 storedAs.isEmpty() ? count : storedAs);
+        QCOMPARE(m_store->raw(kPrefs, "1"), "Add IP Address");
+        if (!storedAs.isEmpty())
+            QCOMPARE(m_store->raw(kPrefs, storedAs), "10.0.0.7");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll() == before, storedAs.isEmpty());
+    }
+
     void firstUseOfFamilyForLogging_data()
     {
         QTest::addColumn<QString>("choice");
