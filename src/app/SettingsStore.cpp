@@ -1,5 +1,8 @@
 #include "SettingsStore.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QStringList>
 
@@ -59,6 +62,22 @@ public:
     {}
 };
 
+// The store holds the SNMP community strings, with which the radio can be
+// reconfigured: only its owner may read it. QSettings replaces the file on
+// each write and gives the new one the old one's mode, so the mode is set on
+// the file before the write; a missing file is made empty first.
+void keepOwnerOnly(const QString &path)
+{
+    constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const QFileInfo info(path);
+    if (info.isFile()) {
+        QFile::setPermissions(path, ownerOnly);
+    } else if (!info.exists() && QDir().mkpath(info.absolutePath())) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly);
+    }
+}
+
 } // namespace
 
 QSettings::Format format()
@@ -83,6 +102,7 @@ void write(const QString &section, const QString &key, const QString &value)
     QString text = value;
     text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     StoreFile settings;
+    keepOwnerOnly(settings.fileName());
     settings.beginGroup(section);
     settings.setValue(key, text);
     settings.endGroup();
