@@ -3,6 +3,8 @@
 #include "OperatorMessages.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QPointer>
@@ -110,6 +112,22 @@ bool storeUsable()
     return false;
 }
 
+// The store holds the SNMP community strings, with which the radio can be
+// reconfigured: only its owner may read it. QSettings replaces the file on
+// each write and gives the new one the old one's mode, so the mode is set on
+// the file before the write; a missing file is made empty first.
+void keepOwnerOnly(const QString &path)
+{
+    constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const QFileInfo info(path);
+    if (info.isFile()) {
+        QFile::setPermissions(path, ownerOnly);
+    } else if (!info.exists() && QDir().mkpath(info.absolutePath())) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly);
+    }
+}
+
 } // namespace
 
 QSettings::Format format()
@@ -138,6 +156,7 @@ void write(const QString &section, const QString &key, const QString &value)
     QString text = value;
     text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     StoreFile settings;
+    keepOwnerOnly(settings.fileName());
     settings.beginGroup(section);
     settings.setValue(key, text);
     settings.endGroup();

@@ -7,6 +7,7 @@
 #include "app/StationIcons.h"
 #include "app/Twips.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,6 +36,14 @@ NetworkOptionsForm::NetworkOptionsForm(QWidget *parent) : QDialog(parent)
     place(SNMPWriteComStrLabel, "SNMPWriteComStrLabel", Twips::rect(120, 900, 4500, 255));
     SNMPWriteCommunityString = new QLineEdit;
     place(SNMPWriteCommunityString, "SNMPWriteCommunityString", Twips::rect(120, 1170, 4500, 330));
+    // The write community lets anyone who reads it reconfigure and reboot the
+    // radio: it stays hidden from onlookers unless the operator asks to see it.
+    SNMPWriteCommunityString->setEchoMode(QLineEdit::Password);
+    showWriteCommunity = new QCheckBox(QStringLiteral("Show"));
+    place(showWriteCommunity, "showWriteCommunity", Twips::rect(120, 1800, 1200, 375));
+    connect(showWriteCommunity, &QCheckBox::toggled, SNMPWriteCommunityString, [this](bool shown) {
+        SNMPWriteCommunityString->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    });
     OKButton = new QPushButton(QStringLiteral("OK"));
     place(OKButton, "OKButton", Twips::rect(2040, 1800, 1200, 375));
     OKButton->setDefault(true);

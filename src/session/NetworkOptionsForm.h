@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -22,6 +23,8 @@ public:
     QLineEdit *SNMPReadCommunityString = nullptr;
     QLabel *SNMPWriteComStrLabel = nullptr;
     QLineEdit *SNMPWriteCommunityString = nullptr;
+    // Reveals the write community, which is masked as it is typed.
+    QCheckBox *showWriteCommunity = nullptr;
     QPushButton *OKButton = nullptr;
     QPushButton *CancelButton = nullptr;
 

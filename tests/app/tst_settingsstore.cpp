@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QtTest>
+#include <sys/stat.h>
 
 class TestSettingsStore : public QObject
 {
@@ -12,6 +13,8 @@ private slots:
     void readBack();
     void fileIsPlainText();
     void garbageFileReadsAsDefaultsAndTakesNewValues();
+    void ownerOnlyAfterWrite_data();
+    void ownerOnlyAfterWrite();
 };
 
 void TestSettingsStore::readBack_data()
@@ -84,6 +87,34 @@ void TestSettingsStore::garbageFileReadsAsDefaultsAndTakesNewValues()
     SettingsStore::writePreference(QStringLiteral("RemoteChoice"), QStringLiteral("Ardix"));
     QCOMPARE(SettingsStore::readPreference(QStringLiteral("RemoteChoice")),
              QStringLiteral("Ardix"));
+}
+
+void TestSettingsStore::ownerOnlyAfterWrite_data()
+{
+    QTest::addColumn<int>("modeBefore"); // 0: no file yet
+
+    QTest::newRow("fresh store") << 0;
+    QTest::newRow("existing world-readable file") << 0644;
+}
+
+void TestSettingsStore::ownerOnlyAfterWrite()
+{
+    QFETCH(int, modeBefore);
+
+    TestStore store;
+    const QByteArray path = QFile::encodeName(store.iniPath());
+    if (modeBefore) {
+        store.put(QStringLiteral("Preferences"), QStringLiteral("SNMPReadCommString"),
+                  QStringLiteral("public"));
+        QCOMPARE(::chmod(path.constData(), mode_t(modeBefore)), 0);
+    }
+    SettingsStore::writePreference(QStringLiteral("SNMPWriteCommString"), QStringLiteral("s3cret"));
+    struct stat status = {};
+    QCOMPARE(::stat(path.constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, 0600u);
+    // The earlier setting survives the change of mode.
+    QCOMPARE(SettingsStore::readPreference(QStringLiteral("SNMPReadCommString")),
+             modeBefore ? QStringLiteral("public") : QString());
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

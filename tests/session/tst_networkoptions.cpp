@@ -2,6 +2,7 @@
 #include "app/Records.h"
 #include "session/NetworkOptionsForm.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -64,6 +65,16 @@ private slots:
         form.CancelButton_Click();
         QVERIFY(!m_store->raw(kPrefs, "SNMPReadCommString"));
         QCOMPARE(sessionSettings.readCommunity, "public");
+    }
+
+    void writeCommunityIsMaskedUntilShown()
+    {
+        NetworkOptionsForm form;
+        QCOMPARE(form.SNMPWriteCommunityString->echoMode(), QLineEdit::Password);
+        form.showWriteCommunity->setChecked(true);
+        QCOMPARE(form.SNMPWriteCommunityString->echoMode(), QLineEdit::Normal);
+        form.showWriteCommunity->setChecked(false);
+        QCOMPARE(form.SNMPWriteCommunityString->echoMode(), QLineEdit::Password);
     }
 
 private:
