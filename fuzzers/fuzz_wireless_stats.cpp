@@ -2,8 +2,8 @@
 // more screen texts separated by NUL bytes (read as Latin-1, as the telnet
 // handler does); each goes through one balancing tick on a connected link.
 #include "FuzzCheck.h"
+#include "app/CongestionStatus.h"
 #include "app/Records.h"
-#include "telnet/CongestionStatus.h"
 #include "telnet/WirelessStats.h"
 
 #include <QList>

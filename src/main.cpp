@@ -1,8 +1,8 @@
-#include "app/CommandLine.h"
-#include "app/MessageBoxPresenter.h"
-#include "app/StationIcons.h"
-#include "app/StationWindows.h"
+#include "display/MessageBoxPresenter.h"
+#include "display/StationIcons.h"
 #include "monitor/KavomonitoringForm.h"
+#include "monitor/StationWindows.h"
+#include "session/CommandLine.h"
 #include "session/StoredSession.h"
 
 #include <QApplication>
@@ -10,7 +10,7 @@
 
 // The remote named on the command line is monitored as if chosen in the
 // remote-selection dialog and confirmed with OK; the dialog is not shown.
-static void startMonitoring(const CommandLine::RemoteStart &remote)
+static void startMonitoring(StationWindows &windows, const CommandLine::RemoteStart &remote)
 {
     const bool ardix = remote.kind == RemoteKind::Ardix;
     sessionSettings.remoteKind = remote.kind;
@@ -19,7 +19,7 @@ static void startMonitoring(const CommandLine::RemoteStart &remote)
     sessionSettings.loggingEnabled = StoredSession::storedLoggingEnabled();
     StoredSession::firstUseOfFamilyForLogging(ardix ? QStringLiteral("Ardix")
                                                     : QStringLiteral("Velto"));
-    QPointer<KavomonitoringForm> monitor = StationWindows::openMonitoringForm();
+    QPointer<KavomonitoringForm> monitor = windows.openMonitoringForm();
     if (monitor)
         ardix ? monitor->setupForArdix() : monitor->setupForVelto();
     if (monitor && monitorState.windowClosing)
@@ -48,9 +48,10 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     MessageBoxPresenter::install();
 
+    StationWindows windows;
     if (commandLine.remote)
-        startMonitoring(*commandLine.remote);
+        startMonitoring(windows, *commandLine.remote);
     else
-        StationWindows::showSnifferForm();
+        windows.showSnifferForm();
     return QApplication::exec();
 }

@@ -17,6 +17,7 @@
 // default is the offscreen platform.
 #include "app/Records.h"
 #include "monitor/KavomonitoringForm.h"
+#include "monitor/StationWindows.h"
 #include "stream/ArdixMonitor.h"
 #include "stream/MulticastMembership.h"
 
@@ -71,13 +72,14 @@ qint32 freePort()
 void BM_StationAbsorbsSimulator(benchmark::State &state)
 {
     const int offered = int(state.range(0));
+    StationWindows windows;
     for (auto _ : state) {
         sessionSettings = SessionSettings{};
         monitorState = MonitorState{};
         linkStatistics = LinkStatistics{};
         sessionSettings.remoteKind = RemoteKind::Ardix;
         sessionSettings.destPort = freePort();
-        QPointer<KavomonitoringForm> form = new KavomonitoringForm;
+        QPointer<KavomonitoringForm> form = new KavomonitoringForm(windows);
         form->Form_Load();
         const quint64 inode = socketInode(form->ardixMonitor->socket()->socketDescriptor());
         const qint64 dropsBefore = socketDrops(inode);

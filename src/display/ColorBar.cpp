@@ -1,6 +1,6 @@
 #include "ColorBar.h"
 
-#include "app/Twips.h"
+#include "display/Twips.h"
 
 #include <QPainter>
 #include <cmath>

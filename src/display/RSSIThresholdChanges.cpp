@@ -1,9 +1,9 @@
 #include "RSSIThresholdChanges.h"
 
-#include "ThresholdRules.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
-#include "app/SingleWindow.h"
+#include "app/ThresholdRules.h"
+#include "display/SingleWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #include "ThresholdDialog.h"
 
-#include "app/DesignedControl.h"
-#include "app/StationIcons.h"
-#include "app/Twips.h"
+#include "display/DesignedControl.h"
+#include "display/StationIcons.h"
+#include "display/Twips.h"
 
 #include <QLabel>
 #include <QLineEdit>

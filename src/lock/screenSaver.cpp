@@ -1,6 +1,6 @@
 #include "screenSaver.h"
 
-#include "app/StationIcons.h"
+#include "display/StationIcons.h"
 #include "lock/UnlockDelay.h"
 
 #include <QApplication>

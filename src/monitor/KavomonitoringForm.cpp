@@ -1,21 +1,21 @@
 #include "KavomonitoringForm.h"
 
 #include "app/ApplicationExit.h"
-#include "app/DesignedControl.h"
 #include "app/EventWait.h"
-#include "app/HelpWindow.h"
-#include "app/MousePointer.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
-#include "app/StationIcons.h"
-#include "app/StationWindows.h"
-#include "app/Twips.h"
+#include "display/DesignedControl.h"
+#include "display/HelpWindow.h"
+#include "display/MousePointer.h"
 #include "display/SignalMeter.h"
+#include "display/StationIcons.h"
+#include "display/Twips.h"
 #include "gps/GpsReceiver.h"
 #include "log/LogRecorder.h"
 #include "session/AboutBox.h"
 #include "session/SnifferForm.h"
+#include "session/StationNavigator.h"
 #include "snmp/VeltoMonitor.h"
 #include "snmp/VeltoStartRules.h"
 #include "stream/ArdixMonitor.h"
@@ -38,7 +38,8 @@ constexpr int kBaseHeightTwips = 2900;
 
 } // namespace
 
-KavomonitoringForm::KavomonitoringForm(QWidget *parent) : QMainWindow(parent)
+KavomonitoringForm::KavomonitoringForm(StationNavigator &navigator, QWidget *parent)
+    : QMainWindow(parent), m_navigator(navigator)
 {
     setObjectName(QStringLiteral("KavomonitoringForm"));
     setWindowTitle(QStringLiteral("Kavo Connectivity Window"));
@@ -324,7 +325,7 @@ void KavomonitoringForm::Form_Load()
     // The window shows before the dialog closes, so the operator sees the
     // start sequence (the Velto start waits for the radio) in this window.
     show();
-    StationWindows::closeSnifferForm();
+    m_navigator.closeSelection();
 
     InitColorBar(0);
     monitorState.chartRestart = true;
@@ -353,7 +354,7 @@ void KavomonitoringForm::Form_Load()
         // the application instead of returning to the dialog.
         if (self)
             close();
-        StationWindows::showSnifferForm();
+        m_navigator.showSelection();
         break;
     }
     }
@@ -441,7 +442,7 @@ void KavomonitoringForm::SwitchRemote_Click()
     if (!monitorState.monitoringStopped)
         ToggleMonitoring();
     close();
-    StationWindows::showSnifferForm();
+    m_navigator.showSelection();
 }
 
 void KavomonitoringForm::exit_Click()
@@ -461,7 +462,7 @@ void KavomonitoringForm::closeEvent(QCloseEvent *event)
         logRecorder->stop();
     }
     event->accept();
-    StationWindows::quitWhenNoWindowLeft();
+    m_navigator.quitWhenNoWindowLeft();
 }
 
 void KavomonitoringForm::Form_Unload()

@@ -18,6 +18,7 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class SignalMeter;
+class StationNavigator;
 class ArdixMonitor;
 struct StateLook;
 
@@ -47,7 +48,7 @@ class KavomonitoringForm : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit KavomonitoringForm(QWidget *parent = nullptr);
+    explicit KavomonitoringForm(StationNavigator &navigator, QWidget *parent = nullptr);
     ~KavomonitoringForm() override;
 
     // Lamp icon resource shown in `light` and as the window icon (102..106).
@@ -166,6 +167,7 @@ private:
     QTimer *makeTimer(const char *name, int intervalMs, void (KavomonitoringForm::*tick)());
     void hideSignalWidgets();
 
+    StationNavigator &m_navigator;
     int m_lampIconId = 0;
     // The lamps shown so far, each made once: the pixmaps of a new icon are
     // drawn into the application's pixmap cache anew.

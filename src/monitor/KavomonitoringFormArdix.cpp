@@ -3,9 +3,9 @@
 // the supervision of their arrival are the monitor's (stream/ArdixMonitor).
 #include "KavomonitoringForm.h"
 #include "app/Records.h"
-#include "app/StationWindows.h"
 #include "display/ColorBarModel.h"
 #include "display/SignalMeter.h"
+#include "session/StationNavigator.h"
 #include "stream/ArdixMonitor.h"
 
 #include <QAction>
@@ -30,7 +30,7 @@ void KavomonitoringForm::buildArdixMonitor()
         if (!m_unloaded)
             close();
     });
-    connect(m, &ArdixMonitor::selectionRequested, this, [] { StationWindows::showSnifferForm(); });
+    connect(m, &ArdixMonitor::selectionRequested, this, [this] { m_navigator.showSelection(); });
 }
 
 void KavomonitoringForm::setSignalWidgetsVisible(bool visible)

@@ -1,7 +1,7 @@
 // Colour-scale handlers of the monitoring window.
 #include "KavomonitoringForm.h"
-#include "app/Twips.h"
 #include "display/ColorBar.h"
+#include "display/Twips.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
 // GPS receiver and log clock of the monitoring window.
 #include "KavomonitoringForm.h"
 #include "app/Records.h"
-#include "app/StationWindows.h"
 #include "gps/GpsReceiver.h"
 #include "log/LogRecorder.h"
+#include "session/StationNavigator.h"
 
 #include <QPointer>
 
@@ -13,7 +13,7 @@ void KavomonitoringForm::buildGpsReceiverAndLogRecorder()
     // The port is held by another program: the station ends.
     connect(gpsReceiver, &GpsReceiver::closeRequested, this, [this] {
         QPointer<KavomonitoringForm> self(this);
-        StationWindows::closeSnifferForm();
+        m_navigator.closeSelection();
         if (self)
             close();
     });

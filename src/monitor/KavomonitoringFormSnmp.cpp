@@ -1,16 +1,16 @@
 // Velto monitoring in the monitoring window: the VeltoMonitor's signals set
 // the widgets, and the Velto commands of the menus go to its slots.
 #include "KavomonitoringForm.h"
-#include "app/MousePointer.h"
+#include "app/CongestionStatus.h"
 #include "app/Records.h"
-#include "app/StationWindows.h"
 #include "display/ColorBarModel.h"
+#include "display/MousePointer.h"
 #include "display/RSSIThresholdChanges.h"
 #include "display/SNRThresholdChanges.h"
 #include "display/SignalMeter.h"
+#include "session/StationNavigator.h"
 #include "snmp/VeltoMonitor.h"
 #include "telnet/CongestionManager.h"
-#include "telnet/CongestionStatus.h"
 
 #include <QAction>
 #include <QChartView>
@@ -74,7 +74,7 @@ void KavomonitoringForm::buildVeltoMonitor()
     connect(velto, &VeltoMonitor::busyChanged, this,
             [](bool busy) { busy ? MousePointer::setBusy() : MousePointer::setNormal(); });
     connect(velto, &VeltoMonitor::selectionRequested, this,
-            [] { StationWindows::showSnifferForm(); });
+            [this] { m_navigator.showSelection(); });
     connect(rebootVelto, &QAction::triggered, velto, &VeltoMonitor::rebootVelto_Click);
 }
 

@@ -1,9 +1,9 @@
 // Congestion management of the monitoring window: the controller runs the
 // telnet cycles; the window centres the state text when it asks.
 #include "KavomonitoringForm.h"
+#include "app/CongestionStatus.h"
 #include "app/Records.h"
 #include "telnet/CongestionManager.h"
-#include "telnet/CongestionStatus.h"
 #include "telnet/WirelessStats.h"
 
 #include <QLabel>

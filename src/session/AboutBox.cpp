@@ -1,10 +1,10 @@
 #include "AboutBox.h"
 
-#include "app/DesignedControl.h"
 #include "app/MakerAddress.h"
-#include "app/SingleWindow.h"
-#include "app/StationIcons.h"
-#include "app/Twips.h"
+#include "display/DesignedControl.h"
+#include "display/SingleWindow.h"
+#include "display/StationIcons.h"
+#include "display/Twips.h"
 
 #include <QLabel>
 #include <QPointer>

@@ -1,11 +1,11 @@
 #include "NetworkOptionsForm.h"
 
-#include "app/DesignedControl.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
-#include "app/SingleWindow.h"
-#include "app/StationIcons.h"
-#include "app/Twips.h"
+#include "display/DesignedControl.h"
+#include "display/SingleWindow.h"
+#include "display/StationIcons.h"
+#include "display/Twips.h"
 
 #include <QCheckBox>
 #include <QLabel>

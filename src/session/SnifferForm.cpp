@@ -2,20 +2,19 @@
 
 #include "AboutBox.h"
 #include "NetworkOptionsForm.h"
+#include "StationNavigator.h"
 #include "StoredSession.h"
 #include "app/ApplicationExit.h"
-#include "app/DesignedControl.h"
-#include "app/FileChooser.h"
-#include "app/HelpWindow.h"
-#include "app/MousePointer.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
-#include "app/StationIcons.h"
-#include "app/StationWindows.h"
-#include "app/Twips.h"
-#include "gps/GPSOptionsForm.h"
-#include "monitor/KavomonitoringForm.h"
+#include "display/DesignedControl.h"
+#include "display/FileChooser.h"
+#include "display/HelpWindow.h"
+#include "display/MousePointer.h"
+#include "display/StationIcons.h"
+#include "display/Twips.h"
+#include "session/GPSOptionsForm.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -41,7 +40,8 @@ const QString kVelto = QStringLiteral("Velto");
 
 } // namespace
 
-SnifferForm::SnifferForm(QWidget *parent) : QDialog(parent)
+SnifferForm::SnifferForm(StationNavigator &navigator, QWidget *parent)
+    : QDialog(parent), m_navigator(navigator)
 {
     setObjectName(QStringLiteral("snifferForm"));
     setWindowTitle(QStringLiteral("Kavo Connectivity Window"));
@@ -282,8 +282,7 @@ void SnifferForm::OK_Click()
     MousePointer::setNormal();
 
     if (monitorState.windowClosing) {
-        if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
-            monitor->close();
+        m_navigator.closeMonitoring();
         monitorState.windowClosing = false;
     }
 }
@@ -298,8 +297,7 @@ void SnifferForm::startArdix()
                                 QStringLiteral("between 30,000 and 60,000.")});
         return;
     }
-    if (KavomonitoringForm *monitor = StationWindows::openMonitoringForm())
-        monitor->setupForArdix();
+    m_navigator.openMonitoring(RemoteKind::Ardix);
 }
 
 QString SnifferForm::chooseVeltoAddress(const QString &comboText)
@@ -338,8 +336,7 @@ void SnifferForm::startVelto()
     if (comboText == kAddIpAddress)
         StoredSession::appendAddress(sessionSettings.remoteAddress);
     sessionSettings.remoteKind = RemoteKind::Velto;
-    if (KavomonitoringForm *monitor = StationWindows::openMonitoringForm())
-        monitor->setupForVelto();
+    m_navigator.openMonitoring(RemoteKind::Velto);
 }
 
 void SnifferForm::Cancel_Click()
@@ -370,7 +367,7 @@ void SnifferForm::closeEvent(QCloseEvent *event)
         Form_Unload();
     }
     event->accept();
-    StationWindows::quitWhenNoWindowLeft();
+    m_navigator.quitWhenNoWindowLeft();
 }
 
 void SnifferForm::helpTopics_Click()

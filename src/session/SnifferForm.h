@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class StationNavigator;
+
 class QAction;
 class QComboBox;
 class QFrame;
@@ -29,7 +31,7 @@ public:
         Velto200Row = 2
     };
 
-    explicit SnifferForm(QWidget *parent = nullptr);
+    explicit SnifferForm(StationNavigator &navigator, QWidget *parent = nullptr);
 
     // Dialog variables, live as long as the dialog.
     QString remoteChoice; // "Ardix", "Velto" or empty
@@ -99,5 +101,6 @@ private:
     void showBadAddressMessage();
     void setFamilyLayout(int heightTwips, int buttonTopTwips, int lineTopTwips, bool ardix);
 
+    StationNavigator &m_navigator;
     bool m_unloaded = false;
 };

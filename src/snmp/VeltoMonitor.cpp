@@ -5,11 +5,11 @@
 #include "VeltoPollResults.h"
 #include "VeltoStartRules.h"
 #include "app/ApplicationExit.h"
+#include "app/CongestionStatus.h"
 #include "app/EventWait.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
-#include "display/ThresholdRules.h"
-#include "telnet/CongestionStatus.h"
+#include "app/ThresholdRules.h"
 
 #include <QPointer>
 #include <QTimer>

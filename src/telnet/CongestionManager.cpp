@@ -1,9 +1,9 @@
 #include "CongestionManager.h"
 
 #include "CongestionScript.h"
-#include "CongestionStatus.h"
 #include "TelnetX.h"
 #include "WirelessStats.h"
+#include "app/CongestionStatus.h"
 #include "app/EventWait.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"

@@ -1,6 +1,6 @@
 #include "WirelessStats.h"
 
-#include "CongestionStatus.h"
+#include "app/CongestionStatus.h"
 #include "app/Numeric.h"
 #include "app/Records.h"
 

@@ -1,9 +1,10 @@
+#include "TestStation.h"
 #include "TestSupport.h"
 #include "app/Records.h"
-#include "app/Twips.h"
 #include "display/Charting.h"
 #include "display/SignalMeter.h"
 #include "display/TrafficHistory.h"
+#include "display/Twips.h"
 #include "monitor/KavomonitoringForm.h"
 
 #include <QAction>
@@ -92,7 +93,7 @@ void TestChartAndView::samples()
 void TestChartAndView::chartIsBuiltAsDesigned()
 {
     TestStore store;
-    KavomonitoringForm form;
+    KavomonitoringForm form(station());
     form.InitTrafficChart();
     QChart *chart = form.TrafficChart->chart();
     QCOMPARE(chart->series().size(), 2);
@@ -110,7 +111,7 @@ void TestChartAndView::chartIsBuiltAsDesigned()
 void TestChartAndView::chartTicksDrawSamples()
 {
     TestStore store;
-    KavomonitoringForm form;
+    KavomonitoringForm form(station());
     form.InitTrafficChart();
     linkStatistics.linkRateKbps = 120;
     linkStatistics.txBytes = u"1000"_s;
@@ -158,7 +159,7 @@ void TestChartAndView::viewToggles()
     QFETCH(int, height);
 
     TestStore store;
-    KavomonitoringForm form;
+    KavomonitoringForm form(station());
     form.show();
     const QList<QWidget *> snrGroup = {form.SNRMeter,    form.SNRlbl,      form.SNRColorBarFrame,
                                        form.LowSNRLabel, form.MidSNRLabel, form.HighSNRLabel};

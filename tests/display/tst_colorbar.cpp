@@ -1,7 +1,8 @@
+#include "TestStation.h"
 #include "TestSupport.h"
 #include "app/Records.h"
-#include "app/Twips.h"
 #include "display/ColorBar.h"
+#include "display/Twips.h"
 #include "monitor/KavomonitoringForm.h"
 
 #include <QFrame>
@@ -162,7 +163,7 @@ void TestColorBar::windowScalesForAVeltoStart()
 {
     TestStore store;
     sessionSettings.remoteKind = RemoteKind::Velto;
-    KavomonitoringForm form;
+    KavomonitoringForm form(station());
     form.RssiColorBarFrame->show();
 
     // The load's RSSI scale, the Velto start's SNR scale, the thresholds the

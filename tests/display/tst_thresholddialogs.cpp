@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 #include "app/Records.h"
+#include "app/ThresholdRules.h"
 #include "display/RSSIThresholdChanges.h"
 #include "display/SNRThresholdChanges.h"
-#include "display/ThresholdRules.h"
 
 #include <QLabel>
 #include <QLineEdit>

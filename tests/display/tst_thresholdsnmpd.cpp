@@ -2,6 +2,7 @@
 // net-snmp's own snmpd: the radio's value changes only when the dialog sends
 // it, and the copies and colour scales follow only what the radio accepted.
 #include "SnmpTestAgents.h"
+#include "TestStation.h"
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "display/ColorBar.h"
@@ -68,7 +69,7 @@ void TestThresholdSnmpd::init()
     linkStatistics.snrThresholdText = u"16"_s;
     linkStatistics.snrThreshold = 16;
     linkStatistics.snrThresholdBar = 24;
-    m_window = new KavomonitoringForm;
+    m_window = new KavomonitoringForm(station());
     QCOMPARE(m_window->veltoMonitor()->StartSnmp(), 1);
 }
 

@@ -4,10 +4,10 @@
 // defaults, an Ardix run started from it shows the radio's datagrams, and
 // nothing ends the station. A path that holds no file at all is told to the
 // operator once.
+#include "TestStation.h"
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
-#include "app/StationWindows.h"
 #include "gps/GpsOptions.h"
 #include "monitor/KavomonitoringForm.h"
 #include "session/SnifferForm.h"
@@ -58,9 +58,9 @@ class TestDamagedSettings : public QObject
 private slots:
     void cleanup()
     {
-        if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
+        if (KavomonitoringForm *monitor = station().monitoringForm())
             monitor->close();
-        StationWindows::closeSnifferForm();
+        station().closeSelection();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -115,7 +115,7 @@ private slots:
         QCOMPARE(GpsOptions::devicePath(1), GpsOptions::defaultDevicePath(1));
 
         // The start dialog loads; the operator starts an Ardix run from it.
-        QPointer<SnifferForm> dialog = StationWindows::showSnifferForm();
+        QPointer<SnifferForm> dialog = station().showSnifferForm();
         QVERIFY(dialog);
         QCOMPARE(messages.titles(), told);
         const quint16 port = freeArdixPort();
@@ -124,7 +124,7 @@ private slots:
         dialog->portNumber->setText(QString::number(port));
         dialog->OK_Click();
         QCOMPARE(messages.titles(), told);
-        QPointer<KavomonitoringForm> monitor = StationWindows::monitoringForm();
+        QPointer<KavomonitoringForm> monitor = station().monitoringForm();
         QVERIFY(monitor);
         QCOMPARE(monitor->ardixMonitor->socket()->state(), QAbstractSocket::BoundState);
 

@@ -6,9 +6,9 @@
 // before.
 #include "SnmpTestAgents.h"
 #include "TestSupport.h"
+#include "app/CongestionStatus.h"
 #include "app/Records.h"
 #include "snmp/VeltoMonitor.h"
-#include "telnet/CongestionStatus.h"
 
 #include <QSignalSpy>
 #include <QTimer>

@@ -1,4 +1,5 @@
 #include "PamTestService.h"
+#include "TestStation.h"
 #include "TestSupport.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
@@ -46,7 +47,7 @@ private slots:
     void init()
     {
         m_store = std::make_unique<TestStore>();
-        m_form = new KavomonitoringForm;
+        m_form = new KavomonitoringForm(station());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form));
     }

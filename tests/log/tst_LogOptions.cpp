@@ -1,10 +1,11 @@
 // The operator's log controls on the remote-selection dialog, and the
 // monitoring window's log timer.
 #include "FileProtection.h"
+#include "TestStation.h"
 #include "TestSupport.h"
-#include "app/FileChooser.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
+#include "display/FileChooser.h"
 #include "log/LogRecorder.h"
 #include "session/SnifferForm.h"
 
@@ -172,7 +173,7 @@ private slots:
 private:
     SnifferForm *loadDialog()
     {
-        m_dialog = new SnifferForm;
+        m_dialog = new SnifferForm(station());
         m_dialog->Form_Load();
         return m_dialog;
     }

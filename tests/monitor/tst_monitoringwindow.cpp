@@ -1,6 +1,6 @@
+#include "TestStation.h"
 #include "TestSupport.h"
 #include "app/Records.h"
-#include "app/StationWindows.h"
 #include "display/SignalMeter.h"
 #include "log/LogRecorder.h"
 #include "monitor/KavomonitoringForm.h"
@@ -39,7 +39,7 @@ QPointer<KavomonitoringForm> openArdixWindow()
 {
     sessionSettings.remoteKind = RemoteKind::Ardix;
     sessionSettings.destPort = freePort();
-    return StationWindows::openMonitoringForm();
+    return station().openMonitoringForm();
 }
 
 } // namespace
@@ -66,9 +66,9 @@ void TestMonitoringWindow::cleanup()
 {
     // Closing a Velto window ends the station; here it only ends the test case.
     TerminationRecorder termination;
-    if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
+    if (KavomonitoringForm *monitor = station().monitoringForm())
         monitor->close();
-    StationWindows::closeSnifferForm();
+    station().closeSelection();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
@@ -101,7 +101,7 @@ void TestMonitoringWindow::timerTable()
     QFETCH(int, interval);
     QFETCH(bool, runningAfterArdixLoad);
     {
-        KavomonitoringForm created;
+        KavomonitoringForm created(station());
         auto *timer = created.findChild<QTimer *>(name);
         QVERIFY(timer);
         QCOMPARE(timer->interval(), interval);
@@ -153,15 +153,15 @@ void TestMonitoringWindow::ardixFromTheDialog()
 {
     TestStore store;
     MessageRecorder messages;
-    SnifferForm *dialog = StationWindows::showSnifferForm();
+    SnifferForm *dialog = station().showSnifferForm();
     dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
     dialog->portNumber->setText(QString::number(freePort()));
     dialog->OK_Click();
 
-    KavomonitoringForm *form = StationWindows::monitoringForm();
+    KavomonitoringForm *form = station().monitoringForm();
     QVERIFY(form);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!StationWindows::snifferForm());
+    QVERIFY(!station().snifferForm());
     QCOMPARE(form->windowTitle(), u"Ardix Monitoring Window"_s);
     QCOMPARE(form->about->text(), u"About Ardix Monitoring Window"_s);
     QVERIFY(form->SwitchRemote->isVisible());
@@ -215,7 +215,7 @@ void TestMonitoringWindow::stopVeltoStopsItsTimers()
 {
     TestStore store;
     sessionSettings.remoteKind = RemoteKind::Velto;
-    KavomonitoringForm form;
+    KavomonitoringForm form(station());
     VeltoMonitor *velto = form.veltoMonitor();
     for (QTimer *t : {velto->SNMPTimer, velto->SNMPTimeoutTimer, form.ChartTimer,
                       form.congestionManager->CongestionManagementTimer})
@@ -237,7 +237,7 @@ void TestMonitoringWindow::stopVeltoStopsItsTimers()
 void TestMonitoringWindow::unchangedLampIsNotDrawnAgain()
 {
     TestStore store;
-    KavomonitoringForm form;
+    KavomonitoringForm form(station());
     monitorState.monitoringStopped = true; // the poll shows the stored state only
     const auto showState = [&form](const QString &code) {
         linkStatistics.connectionStateCode = code;
@@ -264,7 +264,7 @@ void TestMonitoringWindow::switchRemoteReturnsToTheDialog()
     QVERIFY(monitorState.monitoringStopped);
     QVERIFY(monitorState.windowClosing);
     QCOMPARE(termination.count, 0);
-    SnifferForm *dialog = StationWindows::snifferForm();
+    SnifferForm *dialog = station().snifferForm();
     QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(dialog->listOfRadios->currentRow(), 0);
 }
@@ -275,12 +275,12 @@ void TestMonitoringWindow::unknownFamilyIsRefused()
     MessageRecorder messages;
     TerminationRecorder termination;
     sessionSettings.remoteKind = static_cast<RemoteKind>(2);
-    QVERIFY(!StationWindows::openMonitoringForm());
+    QVERIFY(!station().openMonitoringForm());
     QCOMPARE(messages.messages.size(), 1);
     QCOMPARE(messages.messages.first().title, u"Sorry"_s);
     QCOMPARE(messages.messages.first().icon, MessageIcon::Exclamation);
     QCOMPARE(messages.messages.first().text, u"This is not for Torvik!"_s);
-    QVERIFY(StationWindows::snifferForm() && StationWindows::snifferForm()->isVisible());
+    QVERIFY(station().snifferForm() && station().snifferForm()->isVisible());
     QCOMPARE(termination.count, 0);
 }
 
@@ -306,7 +306,7 @@ void TestMonitoringWindow::closeSequence()
     sessionSettings.remoteKind = static_cast<RemoteKind>(kind);
     sessionSettings.gpsEnabled = true;
     linkStatistics.deviceMode = deviceMode;
-    QPointer<KavomonitoringForm> form = new KavomonitoringForm;
+    QPointer<KavomonitoringForm> form = new KavomonitoringForm(station());
     form->show();
     form->exit->trigger();
 

@@ -1,8 +1,8 @@
+#include "TestStation.h"
 #include "TestSupport.h"
 #include "app/Records.h"
-#include "app/StationWindows.h"
-#include "app/Twips.h"
 #include "display/SignalMeter.h"
+#include "display/Twips.h"
 #include "monitor/KavomonitoringForm.h"
 #include "session/SnifferForm.h"
 
@@ -22,7 +22,7 @@ const QString kPrefs = QStringLiteral("Preferences");
 // The dialog as the station shows it at start.
 SnifferForm *loadDialog()
 {
-    return StationWindows::showSnifferForm();
+    return station().showSnifferForm();
 }
 
 // Closes whatever a test left open, as the operator would.
@@ -30,9 +30,9 @@ void closeAllWindows()
 {
     // Closing a Velto window ends the station; here it only ends the test case.
     TerminationRecorder termination;
-    if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
+    if (KavomonitoringForm *monitor = station().monitoringForm())
         monitor->close();
-    StationWindows::closeSnifferForm();
+    station().closeSelection();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
@@ -128,7 +128,7 @@ private slots:
         QTest::keyClick(dialog->portNumber, Qt::Key_Return);
 
         QCOMPARE(stored("RemoteChoice"), "Ardix");
-        QCOMPARE(bool(StationWindows::monitoringForm()), accepted);
+        QCOMPARE(bool(station().monitoringForm()), accepted);
         if (accepted) {
             QVERIFY(m_messages->messages.isEmpty());
             QCOMPARE(stored("DestPortNumber"), port);
@@ -191,7 +191,7 @@ private slots:
         dialog->OK_Click();
 
         if (expectedMessage.isEmpty()) {
-            KavomonitoringForm *monitor = StationWindows::monitoringForm();
+            KavomonitoringForm *monitor = station().monitoringForm();
             QVERIFY(monitor);
             QCOMPARE(monitor->windowTitle(), "Velto Monitoring Window");
             QCOMPARE(monitor->about->text(), "About Velto Monitoring Window");
@@ -208,7 +208,7 @@ private slots:
         QCOMPARE(m_messages->messages.first().icon, MessageIcon::Exclamation);
         QCOMPARE(m_messages->messages.first().text, expectedMessage);
         QCOMPARE(sessionSettings.remoteAddress, QString());
-        QVERIFY(!StationWindows::monitoringForm());
+        QVERIFY(!station().monitoringForm());
         QVERIFY(dialog && dialog->isVisible());
         QCOMPARE(stored("NumberOfIPAddressed"), "1");
     }
@@ -263,7 +263,7 @@ private slots:
 
         dialog->OK_Click();
         QVERIFY(m_messages->messages.isEmpty());
-        QVERIFY(!StationWindows::monitoringForm());
+        QVERIFY(!station().monitoringForm());
         TerminationRecorder termination;
         dialog->exit->trigger();
         QCOMPARE(termination.count, 1);

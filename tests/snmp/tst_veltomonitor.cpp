@@ -3,9 +3,9 @@
 // give-up, and the remote reboot.
 #include "SimulatedRadio.h"
 #include "TestSupport.h"
+#include "app/CongestionStatus.h"
 #include "app/Records.h"
 #include "snmp/VeltoMonitor.h"
-#include "telnet/CongestionStatus.h"
 
 #include <QSignalSpy>
 #include <QTimer>

@@ -3,9 +3,9 @@
 // the requests on their way to it.
 #include "SimulatedRadio.h"
 #include "TestSupport.h"
+#include "app/CongestionStatus.h"
 #include "app/Records.h"
 #include "snmp/VeltoMonitor.h"
-#include "telnet/CongestionStatus.h"
 
 #include <QSignalSpy>
 #include <QTimer>

@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
 #include "app/ApplicationExit.h"
+#include "app/CongestionStatus.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "stream/MulticastMembership.h"
-#include "telnet/CongestionStatus.h"
 
 #include <QNetworkInterface>
 #include <QSettings>

@@ -1,9 +1,9 @@
 // Congestion management against a radio played by the test on 127.0.0.1:
 // what the station writes, when it gives up, and which timers run afterwards.
 #include "TestSupport.h"
+#include "app/CongestionStatus.h"
 #include "app/Records.h"
 #include "telnet/CongestionManager.h"
-#include "telnet/CongestionStatus.h"
 #include "telnet/TelnetX.h"
 #include "telnet/WirelessStats.h"
 

@@ -1,5 +1,5 @@
+#include "app/CongestionStatus.h"
 #include "app/Records.h"
-#include "telnet/CongestionStatus.h"
 #include "telnet/WirelessStats.h"
 
 #include <QtTest>

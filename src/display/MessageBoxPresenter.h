@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OperatorMessages.h"
+#include "app/OperatorMessages.h"
 
 // Presents operator messages as real modal QMessageBox windows.
 namespace MessageBoxPresenter {

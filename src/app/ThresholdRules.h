@@ -4,7 +4,8 @@
 #include <QtGlobal>
 #include <optional>
 
-// What the threshold dialogs accept from the operator and from the radio.
+// What the alarm thresholds accept from the operator and from the radio: the
+// threshold dialogs check the entry, the Velto monitor keeps what the radio took.
 namespace ThresholdRules {
 
 // An RSSI threshold entry: a number from -120 to 0 (dBm).

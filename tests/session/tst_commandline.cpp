@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "session/CommandLine.h"
 
 #include <QtTest>
 

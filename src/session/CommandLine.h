@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Records.h"
+#include "app/Records.h"
 
 #include <QString>
 #include <QStringList>

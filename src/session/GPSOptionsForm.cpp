@@ -1,11 +1,11 @@
 #include "GPSOptionsForm.h"
 
-#include "GpsOptions.h"
-#include "app/DesignedControl.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
-#include "app/StationIcons.h"
-#include "app/Twips.h"
+#include "display/DesignedControl.h"
+#include "display/StationIcons.h"
+#include "display/Twips.h"
+#include "gps/GpsOptions.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "ThresholdRules.h"
 
-#include "app/Numeric.h"
+#include "Numeric.h"
 
 namespace ThresholdRules {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/StateLook.h"
+#include "StateLook.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
+#include "TestStation.h"
 #include "TestSupport.h"
-#include "app/HelpWindow.h"
-#include "app/StationWindows.h"
+#include "display/HelpWindow.h"
 #include "session/SnifferForm.h"
 
 #include <QAction>
@@ -32,7 +32,7 @@ void TestHelpWindow::topicsListEveryOperatorSubject()
 void TestHelpWindow::f1InTheDialogOpensTheTopics()
 {
     TestStore store;
-    SnifferForm *dialog = StationWindows::showSnifferForm();
+    SnifferForm *dialog = station().showSnifferForm();
     QCOMPARE(dialog->helpTopics->shortcut(), QKeySequence(Qt::Key_F1));
     dialog->helpTopics->trigger();
     const auto windows = QApplication::topLevelWidgets();

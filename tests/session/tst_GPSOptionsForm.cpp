@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
-#include "gps/GPSOptionsForm.h"
+#include "session/GPSOptionsForm.h"
 
 #include <QCheckBox>
 #include <QLabel>
