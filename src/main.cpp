@@ -3,6 +3,7 @@
 #include "app/StationIcons.h"
 #include "app/StationWindows.h"
 #include "monitor/KavomonitoringForm.h"
+#include "session/StationSession.h"
 #include "session/StoredSession.h"
 
 #include <QApplication>
@@ -10,21 +11,21 @@
 
 // The remote named on the command line is monitored as if chosen in the
 // remote-selection dialog and confirmed with OK; the dialog is not shown.
-static void startMonitoring(const CommandLine::RemoteStart &remote)
+static void startMonitoring(StationSession &session, const CommandLine::RemoteStart &remote)
 {
     const bool ardix = remote.kind == RemoteKind::Ardix;
-    sessionSettings.remoteKind = remote.kind;
-    sessionSettings.remoteAddress = remote.address;
-    sessionSettings.destPort = remote.destPort;
-    sessionSettings.loggingEnabled = StoredSession::storedLoggingEnabled();
+    session.settings.remoteKind = remote.kind;
+    session.settings.remoteAddress = remote.address;
+    session.settings.destPort = remote.destPort;
+    session.settings.loggingEnabled = StoredSession::storedLoggingEnabled();
     StoredSession::firstUseOfFamilyForLogging(ardix ? QStringLiteral("Ardix")
                                                     : QStringLiteral("Velto"));
-    QPointer<KavomonitoringForm> monitor = StationWindows::openMonitoringForm();
+    QPointer<KavomonitoringForm> monitor = StationWindows::openMonitoringForm(session);
     if (monitor)
         ardix ? monitor->setupForArdix() : monitor->setupForVelto();
-    if (monitor && monitorState.windowClosing)
+    if (monitor && session.monitor.windowClosing)
         monitor->close();
-    monitorState.windowClosing = false;
+    session.monitor.windowClosing = false;
 }
 
 int main(int argc, char *argv[])
@@ -48,9 +49,12 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     MessageBoxPresenter::install();
 
+    // The station's one session: every window and controller of the run
+    // shares it, and it outlives them all.
+    StationSession session;
     if (commandLine.remote)
-        startMonitoring(*commandLine.remote);
+        startMonitoring(session, *commandLine.remote);
     else
-        StationWindows::showSnifferForm();
+        StationWindows::showSnifferForm(session);
     return QApplication::exec();
 }

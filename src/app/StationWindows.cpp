@@ -41,11 +41,11 @@ SnifferForm *snifferForm()
     return dialog;
 }
 
-SnifferForm *showSnifferForm()
+SnifferForm *showSnifferForm(StationSession &session)
 {
     quitWithTheLastWindow();
     if (!dialog) {
-        dialog = new SnifferForm;
+        dialog = new SnifferForm(session);
         dialog->Form_Load();
     }
     dialog->show();
@@ -65,10 +65,10 @@ KavomonitoringForm *monitoringForm()
     return monitor;
 }
 
-KavomonitoringForm *openMonitoringForm()
+KavomonitoringForm *openMonitoringForm(StationSession &session)
 {
     if (!monitor) {
-        monitor = new KavomonitoringForm;
+        monitor = new KavomonitoringForm(session);
         QPointer<KavomonitoringForm> opened = monitor;
         opened->Form_Load();
         if (!opened || opened->isUnloaded())

@@ -2,6 +2,7 @@
 
 class SnifferForm;
 class KavomonitoringForm;
+struct StationSession;
 
 // The station's two main windows exist one at a time at most: the
 // remote-selection dialog, and the monitoring window that closes the dialog
@@ -13,7 +14,7 @@ namespace StationWindows {
 // The dialog, or nullptr when it is not loaded.
 SnifferForm *snifferForm();
 // Loads the dialog when needed (its Form_Load runs) and shows it modeless.
-SnifferForm *showSnifferForm();
+SnifferForm *showSnifferForm(StationSession &session);
 // Closes the dialog when loaded: its unload saves run.
 void closeSnifferForm();
 
@@ -21,7 +22,7 @@ void closeSnifferForm();
 KavomonitoringForm *monitoringForm();
 // Creates the monitoring window, runs its load, and shows it unless the load
 // already closed it. Returns nullptr in that case.
-KavomonitoringForm *openMonitoringForm();
+KavomonitoringForm *openMonitoringForm(StationSession &session);
 
 // Ends the event loop once no station window, and no other window of the
 // station (about box, options, help), is left; checked after the current

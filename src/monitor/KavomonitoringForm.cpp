@@ -6,7 +6,6 @@
 #include "app/HelpWindow.h"
 #include "app/MousePointer.h"
 #include "app/OperatorMessages.h"
-#include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "app/StationIcons.h"
 #include "app/StationWindows.h"
@@ -16,6 +15,7 @@
 #include "log/LogRecorder.h"
 #include "session/AboutBox.h"
 #include "session/SnifferForm.h"
+#include "session/StationSession.h"
 #include "snmp/VeltoMonitor.h"
 #include "snmp/VeltoStartRules.h"
 #include "stream/ArdixMonitor.h"
@@ -38,7 +38,8 @@ constexpr int kBaseHeightTwips = 2900;
 
 } // namespace
 
-KavomonitoringForm::KavomonitoringForm(QWidget *parent) : QMainWindow(parent)
+KavomonitoringForm::KavomonitoringForm(StationSession &session, QWidget *parent)
+    : QMainWindow(parent), m_session(session)
 {
     setObjectName(QStringLiteral("KavomonitoringForm"));
     setWindowTitle(QStringLiteral("Kavo Connectivity Window"));
@@ -301,25 +302,25 @@ void KavomonitoringForm::Form_Load()
     // opened too: deciding the port before reading the store would leave the
     // first window of a run (and the one after a remote switch) logging
     // "No data" all run long for a receiver that was never opened.
-    sessionSettings.gpsEnabled =
+    m_session.settings.gpsEnabled =
         SettingsStore::read(
             QString::fromUtf16(SettingsStore::kGpsOptions), QStringLiteral("GPS Enabled"),
-            SettingsStore::booleanText(sessionSettings.gpsEnabled)) == QLatin1String("True");
-    if (sessionSettings.gpsEnabled && !gpsReceiver->open())
+            SettingsStore::booleanText(m_session.settings.gpsEnabled)) == QLatin1String("True");
+    if (m_session.settings.gpsEnabled && !gpsReceiver->open())
         return; // the port is held by another program: the station has ended
-    monitorState.screenLocked = false;
+    m_session.monitor.screenLocked = false;
 
     setFixedWidth(Twips::toPixels(kWindowWidthTwips));
     MousePointer::setNormal();
     collectingDatalbl->show();
 
-    monitorState.windowClosing = false;
-    monitorState.monitoringStopped = false;
-    linkStatistics.rxBytes.clear();
-    linkStatistics.txBytes.clear();
+    m_session.monitor.windowClosing = false;
+    m_session.monitor.monitoringStopped = false;
+    m_session.link.rxBytes.clear();
+    m_session.link.txBytes.clear();
 
     setWindowHeightTwips(kBaseHeightTwips);
-    monitorState.trafficViewState = 1;
+    m_session.monitor.trafficViewState = 1;
 
     // The window shows before the dialog closes, so the operator sees the
     // start sequence (the Velto start waits for the radio) in this window.
@@ -327,11 +328,11 @@ void KavomonitoringForm::Form_Load()
     StationWindows::closeSnifferForm();
 
     InitColorBar(0);
-    monitorState.chartRestart = true;
+    m_session.monitor.chartRestart = true;
     InitTrafficChart();
     SignalStrengthMeter->setMeterValue(0);
 
-    switch (sessionSettings.remoteKind) {
+    switch (m_session.settings.remoteKind) {
     case RemoteKind::Ardix:
         about->setText(QStringLiteral("About Ardix Monitoring Window"));
         SwitchRemote->setVisible(true);
@@ -353,7 +354,7 @@ void KavomonitoringForm::Form_Load()
         // the application instead of returning to the dialog.
         if (self)
             close();
-        StationWindows::showSnifferForm();
+        StationWindows::showSnifferForm(m_session);
         break;
     }
     }
@@ -381,7 +382,7 @@ void KavomonitoringForm::setupForVelto()
     SNRMeter->hide();
     SNRColorBarFrame->hide();
     SNRlbl->hide();
-    monitorState.snrBarShown = false;
+    m_session.monitor.snrBarShown = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -401,12 +402,12 @@ void KavomonitoringForm::StartArdixMonitoring()
 
 void KavomonitoringForm::ToggleMonitoring()
 {
-    if (!monitorState.monitoringStopped) {
-        monitorState.monitoringStopped = true;
-        if (sessionSettings.remoteKind == RemoteKind::Ardix) {
+    if (!m_session.monitor.monitoringStopped) {
+        m_session.monitor.monitoringStopped = true;
+        if (m_session.settings.remoteKind == RemoteKind::Ardix) {
             ChartTimer->stop();
             ardixMonitor->stop();
-        } else if (sessionSettings.remoteKind == RemoteKind::Velto) {
+        } else if (m_session.settings.remoteKind == RemoteKind::Velto) {
             m_velto->stopMonitoring();
             ChartTimer->stop();
         }
@@ -416,17 +417,17 @@ void KavomonitoringForm::ToggleMonitoring()
         return;
     }
 
-    monitorState.monitoringStopped = false;
+    m_session.monitor.monitoringStopped = false;
     runStopMenu->setText(QStringLiteral("Stop Monitoring"));
     QPointer<KavomonitoringForm> self(this);
-    if (sessionSettings.remoteKind == RemoteKind::Velto) {
+    if (m_session.settings.remoteKind == RemoteKind::Velto) {
         m_velto->resumeMonitoring();
         if (self)
             Options->setEnabled(true);
-    } else if (sessionSettings.remoteKind == RemoteKind::Ardix) {
+    } else if (m_session.settings.remoteKind == RemoteKind::Ardix) {
         StartArdixMonitoring();
     }
-    monitorState.chartRestart = true;
+    m_session.monitor.chartRestart = true;
 }
 
 void KavomonitoringForm::runStopMenu_Click()
@@ -438,10 +439,10 @@ void KavomonitoringForm::SwitchRemote_Click()
 {
     showDisconnectedDisplay();
     SwitchRemote->setChecked(true);
-    if (!monitorState.monitoringStopped)
+    if (!m_session.monitor.monitoringStopped)
         ToggleMonitoring();
     close();
-    StationWindows::showSnifferForm();
+    StationWindows::showSnifferForm(m_session);
 }
 
 void KavomonitoringForm::exit_Click()
@@ -467,12 +468,12 @@ void KavomonitoringForm::closeEvent(QCloseEvent *event)
 void KavomonitoringForm::Form_Unload()
 {
     QPointer<KavomonitoringForm> self(this);
-    sessionSettings.gpsEnabled = false;
+    m_session.settings.gpsEnabled = false;
     MousePointer::setBusy();
     showDisconnectedDisplay();
-    if (!monitorState.monitoringStopped)
+    if (!m_session.monitor.monitoringStopped)
         ToggleMonitoring();
-    monitorState.windowClosing = true;
+    m_session.monitor.windowClosing = true;
     congestionManager->stopConnectionTimer();
     congestionManager->CloseCongestionManagementTelnet();
     if (!self)
@@ -481,15 +482,15 @@ void KavomonitoringForm::Form_Unload()
     if (!self)
         return;
 
-    if (sessionSettings.remoteKind == RemoteKind::Ardix) {
+    if (m_session.settings.remoteKind == RemoteKind::Ardix) {
         ardixMonitor->LeaveMulticastGroup();
-    } else if (sessionSettings.remoteKind == RemoteKind::Velto) {
+    } else if (m_session.settings.remoteKind == RemoteKind::Velto) {
         if (m_velto->closeSession())
             return; // the application has ended
     }
 
-    if (!linkStatistics.deviceMode.isEmpty() &&
-        !VeltoStartRules::isAccessPointMode(linkStatistics.deviceMode)) {
+    if (!m_session.link.deviceMode.isEmpty() &&
+        !VeltoStartRules::isAccessPointMode(m_session.link.deviceMode)) {
         ApplicationExit::terminate();
         return;
     }
@@ -506,9 +507,9 @@ void KavomonitoringForm::Form_Terminate()
 
 void KavomonitoringForm::about_Click()
 {
-    if (sessionSettings.remoteKind == RemoteKind::Ardix)
+    if (m_session.settings.remoteKind == RemoteKind::Ardix)
         AboutBox::showBox(AboutBox::Kind::ArdixMonitoring);
-    else if (sessionSettings.remoteKind == RemoteKind::Velto)
+    else if (m_session.settings.remoteKind == RemoteKind::Velto)
         AboutBox::showBox(AboutBox::Kind::VeltoMonitoring);
 }
 

@@ -2,10 +2,10 @@
 // stream's monitor and shows what it reports. The socket, the datagrams and
 // the supervision of their arrival are the monitor's (stream/ArdixMonitor).
 #include "KavomonitoringForm.h"
-#include "app/Records.h"
 #include "app/StationWindows.h"
 #include "display/ColorBarModel.h"
 #include "display/SignalMeter.h"
+#include "session/StationSession.h"
 #include "stream/ArdixMonitor.h"
 
 #include <QAction>
@@ -14,7 +14,7 @@
 
 void KavomonitoringForm::buildArdixMonitor()
 {
-    ardixMonitor = new ArdixMonitor(sessionSettings, monitorState, linkStatistics, this);
+    ardixMonitor = new ArdixMonitor(m_session.settings, m_session.monitor, m_session.link, this);
     ArdixMonitor *m = ardixMonitor;
     connect(m, &ArdixMonitor::stateLookChanged, this, &KavomonitoringForm::showArdixState);
     connect(m, &ArdixMonitor::titleChanged, this, &KavomonitoringForm::setWindowTitle);
@@ -30,7 +30,8 @@ void KavomonitoringForm::buildArdixMonitor()
         if (!m_unloaded)
             close();
     });
-    connect(m, &ArdixMonitor::selectionRequested, this, [] { StationWindows::showSnifferForm(); });
+    connect(m, &ArdixMonitor::selectionRequested, this,
+            [this] { StationWindows::showSnifferForm(m_session); });
 }
 
 void KavomonitoringForm::setSignalWidgetsVisible(bool visible)

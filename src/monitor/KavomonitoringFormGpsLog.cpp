@@ -1,15 +1,15 @@
 // GPS receiver and log clock of the monitoring window.
 #include "KavomonitoringForm.h"
-#include "app/Records.h"
 #include "app/StationWindows.h"
 #include "gps/GpsReceiver.h"
 #include "log/LogRecorder.h"
+#include "session/StationSession.h"
 
 #include <QPointer>
 
 void KavomonitoringForm::buildGpsReceiverAndLogRecorder()
 {
-    gpsReceiver = new GpsReceiver(sessionSettings, gpsPosition, this);
+    gpsReceiver = new GpsReceiver(m_session.settings, m_session.gps, this);
     // The port is held by another program: the station ends.
     connect(gpsReceiver, &GpsReceiver::closeRequested, this, [this] {
         QPointer<KavomonitoringForm> self(this);
@@ -17,5 +17,6 @@ void KavomonitoringForm::buildGpsReceiverAndLogRecorder()
         if (self)
             close();
     });
-    logRecorder = new LogRecorder(this);
+    logRecorder = new LogRecorder(
+        {m_session.settings, m_session.link, m_session.gps, m_session.existingLog}, this);
 }

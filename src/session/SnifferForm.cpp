@@ -2,6 +2,7 @@
 
 #include "AboutBox.h"
 #include "NetworkOptionsForm.h"
+#include "StationSession.h"
 #include "StoredSession.h"
 #include "app/ApplicationExit.h"
 #include "app/DesignedControl.h"
@@ -9,7 +10,6 @@
 #include "app/HelpWindow.h"
 #include "app/MousePointer.h"
 #include "app/OperatorMessages.h"
-#include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "app/StationIcons.h"
 #include "app/StationWindows.h"
@@ -41,7 +41,8 @@ const QString kVelto = QStringLiteral("Velto");
 
 } // namespace
 
-SnifferForm::SnifferForm(QWidget *parent) : QDialog(parent)
+SnifferForm::SnifferForm(StationSession &session, QWidget *parent)
+    : QDialog(parent), m_session(session)
 {
     setObjectName(QStringLiteral("snifferForm"));
     setWindowTitle(QStringLiteral("Kavo Connectivity Window"));
@@ -175,16 +176,16 @@ void SnifferForm::Form_Load()
     destPortText = SettingsStore::readPreference(QStringLiteral("DestPortNumber"));
     portNumber->setText(destPortText);
     portNumber_Change(); // recomputes destPort even when the text did not change
-    sessionSettings.remoteAddress.clear();
+    m_session.settings.remoteAddress.clear();
 
     loadAddressList();
 
     if (remoteChoice == kArdix) {
         listOfRadios->setCurrentRow(ArdixRow);
-        sessionSettings.remoteKind = RemoteKind::Ardix;
+        m_session.settings.remoteKind = RemoteKind::Ardix;
     } else if (remoteChoice == kVelto || remoteChoice.isEmpty()) {
         listOfRadios->setCurrentRow(Velto100Row);
-        sessionSettings.remoteKind = RemoteKind::Velto;
+        m_session.settings.remoteKind = RemoteKind::Velto;
     }
 
     if (remoteChoice == kArdix || remoteChoice == kVelto || remoteChoice.isEmpty())
@@ -202,7 +203,7 @@ void SnifferForm::loadAddressList()
 void SnifferForm::applyLoggingMenuFromStore()
 {
     const bool enabled = StoredSession::storedLoggingEnabled();
-    sessionSettings.loggingEnabled = enabled;
+    m_session.settings.loggingEnabled = enabled;
     enableLogging->setChecked(enabled);
     saveFileAs->setEnabled(enabled);
 }
@@ -244,13 +245,13 @@ void SnifferForm::listOfRadios_Click()
 
 void SnifferForm::portNumber_Change()
 {
-    sessionSettings.destPort = StoredSession::portFromText(portNumber->text());
+    m_session.settings.destPort = StoredSession::portFromText(portNumber->text());
     destPortText = portNumber->text();
 }
 
 void SnifferForm::remoteIPCombo_Change()
 {
-    sessionSettings.remoteAddress = remoteIPCombo->currentText();
+    m_session.settings.remoteAddress = remoteIPCombo->currentText();
 }
 
 void SnifferForm::remoteIPCombo_Click()
@@ -261,7 +262,7 @@ void SnifferForm::remoteIPCombo_Click()
 void SnifferForm::saveChoiceAndPort()
 {
     SettingsStore::writePreference(QStringLiteral("RemoteChoice"), remoteChoice);
-    if (StoredSession::isValidDestPort(sessionSettings.destPort))
+    if (StoredSession::isValidDestPort(m_session.settings.destPort))
         SettingsStore::writePreference(QStringLiteral("DestPortNumber"), destPortText);
 }
 
@@ -281,24 +282,24 @@ void SnifferForm::OK_Click()
                                {QStringLiteral("Please select a remote for monitoring.")});
     MousePointer::setNormal();
 
-    if (monitorState.windowClosing) {
+    if (m_session.monitor.windowClosing) {
         if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
             monitor->close();
-        monitorState.windowClosing = false;
+        m_session.monitor.windowClosing = false;
     }
 }
 
 void SnifferForm::startArdix()
 {
-    sessionSettings.remoteKind = RemoteKind::Ardix;
-    if (!StoredSession::isValidDestPort(sessionSettings.destPort)) {
+    m_session.settings.remoteKind = RemoteKind::Ardix;
+    if (!StoredSession::isValidDestPort(m_session.settings.destPort)) {
         OperatorMessages::show(QStringLiteral("Information"), MessageIcon::Exclamation,
                                {QStringLiteral("Please enter a valid destination port."),
                                 QStringLiteral("The destination port must be a number "),
                                 QStringLiteral("between 30,000 and 60,000.")});
         return;
     }
-    if (KavomonitoringForm *monitor = StationWindows::openMonitoringForm())
+    if (KavomonitoringForm *monitor = StationWindows::openMonitoringForm(m_session))
         monitor->setupForArdix();
 }
 
@@ -327,18 +328,18 @@ void SnifferForm::showBadAddressMessage()
 void SnifferForm::startVelto()
 {
     const QString comboText = remoteIPCombo->currentText();
-    sessionSettings.remoteAddress = chooseVeltoAddress(comboText);
-    if (sessionSettings.remoteAddress.isEmpty())
+    m_session.settings.remoteAddress = chooseVeltoAddress(comboText);
+    if (m_session.settings.remoteAddress.isEmpty())
         return;
-    if (!StoredSession::isWellFormedAddress(sessionSettings.remoteAddress)) {
+    if (!StoredSession::isWellFormedAddress(m_session.settings.remoteAddress)) {
         showBadAddressMessage();
-        sessionSettings.remoteAddress.clear();
+        m_session.settings.remoteAddress.clear();
         return;
     }
     if (comboText == kAddIpAddress)
-        StoredSession::appendAddress(sessionSettings.remoteAddress);
-    sessionSettings.remoteKind = RemoteKind::Velto;
-    if (KavomonitoringForm *monitor = StationWindows::openMonitoringForm())
+        StoredSession::appendAddress(m_session.settings.remoteAddress);
+    m_session.settings.remoteKind = RemoteKind::Velto;
+    if (KavomonitoringForm *monitor = StationWindows::openMonitoringForm(m_session))
         monitor->setupForVelto();
 }
 
@@ -385,23 +386,23 @@ void SnifferForm::about_Click()
 
 void SnifferForm::mnuNetOptions_Click()
 {
-    NetworkOptionsForm::showModeless();
+    NetworkOptionsForm::showModeless(m_session.settings);
 }
 
 void SnifferForm::GPSOptions_Click()
 {
-    GPSOptionsForm::showModeless();
+    GPSOptionsForm::showModeless(m_session.settings);
 }
 
 void SnifferForm::enableLogging_Click()
 {
     // The check mark mirrors loggingEnabled; the stored text follows it.
-    const bool enable = !sessionSettings.loggingEnabled;
+    const bool enable = !m_session.settings.loggingEnabled;
     saveFileAs->setEnabled(enable);
     enableLogging->setChecked(enable);
     SettingsStore::writePreference(QStringLiteral("logEnabledValue"),
                                    SettingsStore::booleanText(enable));
-    sessionSettings.loggingEnabled = enable;
+    m_session.settings.loggingEnabled = enable;
 }
 
 void SnifferForm::saveFileAs_Click()
