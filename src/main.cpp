@@ -41,6 +41,9 @@ int main(int argc, char *argv[])
     if (commandLine.outcome != CommandLine::Reading::Outcome::Run)
         return CommandLine::finish(commandLine);
 
+    // The station's one session: every window and controller of the run
+    // shares it. Made before the application, so it outlives every window.
+    StationSession session;
     QApplication app(argc, argv);
     QApplication::setDesktopFileName(QStringLiteral("kavo-station"));
     QApplication::setWindowIcon(StationIcons::product());
@@ -49,9 +52,6 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     MessageBoxPresenter::install();
 
-    // The station's one session: every window and controller of the run
-    // shares it, and it outlives them all.
-    StationSession session;
     if (commandLine.remote)
         startMonitoring(session, *commandLine.remote);
     else

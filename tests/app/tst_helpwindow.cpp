@@ -2,6 +2,7 @@
 #include "app/HelpWindow.h"
 #include "app/StationWindows.h"
 #include "session/SnifferForm.h"
+#include "session/StationSession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,7 +33,8 @@ void TestHelpWindow::topicsListEveryOperatorSubject()
 void TestHelpWindow::f1InTheDialogOpensTheTopics()
 {
     TestStore store;
-    SnifferForm *dialog = StationWindows::showSnifferForm();
+    StationSession session;
+    SnifferForm *dialog = StationWindows::showSnifferForm(session);
     QCOMPARE(dialog->helpTopics->shortcut(), QKeySequence(Qt::Key_F1));
     dialog->helpTopics->trigger();
     const auto windows = QApplication::topLevelWidgets();

@@ -1,10 +1,10 @@
 #include "TestSupport.h"
-#include "app/Records.h"
 #include "app/Twips.h"
 #include "display/Charting.h"
 #include "display/SignalMeter.h"
 #include "display/TrafficHistory.h"
 #include "monitor/KavomonitoringForm.h"
+#include "session/StationSession.h"
 
 #include <QAction>
 #include <QCategoryAxis>
@@ -92,7 +92,8 @@ void TestChartAndView::samples()
 void TestChartAndView::chartIsBuiltAsDesigned()
 {
     TestStore store;
-    KavomonitoringForm form;
+    StationSession session;
+    KavomonitoringForm form(session);
     form.InitTrafficChart();
     QChart *chart = form.TrafficChart->chart();
     QCOMPARE(chart->series().size(), 2);
@@ -104,31 +105,32 @@ void TestChartAndView::chartIsBuiltAsDesigned()
     QCOMPARE(minutes->titleText(), u"Minutes"_s);
     QCOMPARE(minutes->categoriesLabels(), (QStringList{"0", "1", "2", "3", "4"}));
     QCOMPARE(minutes->endValue(u"4"_s), 48.0);
-    QVERIFY(monitorState.chartRestart);
+    QVERIFY(session.monitor.chartRestart);
 }
 
 void TestChartAndView::chartTicksDrawSamples()
 {
     TestStore store;
-    KavomonitoringForm form;
+    StationSession session;
+    KavomonitoringForm form(session);
     form.InitTrafficChart();
-    linkStatistics.linkRateKbps = 120;
-    linkStatistics.txBytes = u"1000"_s;
-    linkStatistics.rxBytes = u"2000"_s;
+    session.link.linkRateKbps = 120;
+    session.link.txBytes = u"1000"_s;
+    session.link.rxBytes = u"2000"_s;
 
     form.ChartTimer_Timer(); // baseline after the start: nothing drawn
-    QVERIFY(!monitorState.chartRestart);
+    QVERIFY(!session.monitor.chartRestart);
     QCOMPARE(Charting::seriesValues(form.TrafficChart, 0).value(0), 0.0);
 
-    linkStatistics.txBytes = u"38500"_s;
-    linkStatistics.rxBytes = u"17000"_s;
+    session.link.txBytes = u"38500"_s;
+    session.link.rxBytes = u"17000"_s;
     form.ChartTimer_Timer();
     QCOMPARE(Charting::seriesValues(form.TrafficChart, 0).value(0), 50.0);
     QCOMPARE(Charting::seriesValues(form.TrafficChart, 1).value(0), 20.0);
 
     // A resume makes the next tick a baseline again.
-    monitorState.chartRestart = true;
-    linkStatistics.txBytes = u"9000000"_s;
+    session.monitor.chartRestart = true;
+    session.link.txBytes = u"9000000"_s;
     form.ChartTimer_Timer();
     QCOMPARE(Charting::seriesValues(form.TrafficChart, 0).value(0), 50.0);
 }
@@ -158,12 +160,13 @@ void TestChartAndView::viewToggles()
     QFETCH(int, height);
 
     TestStore store;
-    KavomonitoringForm form;
+    StationSession session;
+    KavomonitoringForm form(session);
     form.show();
     const QList<QWidget *> snrGroup = {form.SNRMeter,    form.SNRlbl,      form.SNRColorBarFrame,
                                        form.LowSNRLabel, form.MidSNRLabel, form.HighSNRLabel};
     // As the load leaves them.
-    monitorState.trafficViewState = 1;
+    session.monitor.trafficViewState = 1;
     for (QWidget *w : snrGroup)
         w->hide();
     for (const QString &click : clicks.split(' '))
@@ -171,10 +174,10 @@ void TestChartAndView::viewToggles()
 
     QCOMPARE(form.windowHeightTwips(), height);
     QCOMPARE(form.height(), Twips::windowHeight(height));
-    QCOMPARE(int(monitorState.trafficViewState), chart ? 2 : 1);
+    QCOMPARE(int(session.monitor.trafficViewState), chart ? 2 : 1);
     QCOMPARE(form.Traffic_History_Chart->isChecked(), chart);
     QCOMPARE(form.TrafficChart->isVisible(), chart);
-    QCOMPARE(monitorState.snrBarShown, snr);
+    QCOMPARE(session.monitor.snrBarShown, snr);
     QCOMPARE(form.ViewSNR->isChecked(), snr);
     QCOMPARE(form.Frame1->y(), qRound((snr ? 3000 : 2400) / 15.0));
     for (QWidget *w : snrGroup)

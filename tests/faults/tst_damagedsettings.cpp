@@ -5,12 +5,12 @@
 // nothing ends the station. A path that holds no file at all is told to the
 // operator once.
 #include "TestSupport.h"
-#include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "app/StationWindows.h"
 #include "gps/GpsOptions.h"
 #include "monitor/KavomonitoringForm.h"
 #include "session/SnifferForm.h"
+#include "session/StationSession.h"
 #include "stream/ArdixMonitor.h"
 #include "telnet/CongestionScript.h"
 
@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QUdpSocket>
 #include <QtTest>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
@@ -56,6 +57,8 @@ class TestDamagedSettings : public QObject
 {
     Q_OBJECT
 private slots:
+    void init() { m_session.emplace(); }
+
     void cleanup()
     {
         if (KavomonitoringForm *monitor = StationWindows::monitoringForm())
@@ -115,7 +118,7 @@ private slots:
         QCOMPARE(GpsOptions::devicePath(1), GpsOptions::defaultDevicePath(1));
 
         // The start dialog loads; the operator starts an Ardix run from it.
-        QPointer<SnifferForm> dialog = StationWindows::showSnifferForm();
+        QPointer<SnifferForm> dialog = StationWindows::showSnifferForm(*m_session);
         QVERIFY(dialog);
         QCOMPARE(messages.titles(), told);
         const quint16 port = freeArdixPort();
@@ -135,11 +138,14 @@ private slots:
         datagram[2] = char(0xC4); // -60 dBm
         datagram[6] = char(11);   // RX bytes
         QUdpSocket().writeDatagram(datagram, QHostAddress::LocalHost, port);
-        QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, "11", kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_session->link.rxBytes, "11", kWaitMs);
         QCOMPARE(monitor->status->text(), "Associated");
         QCOMPARE(messages.titles(), told);
         QCOMPARE(terminations.count, 0);
     }
+
+private:
+    std::optional<StationSession> m_session;
 };
 
 QTEST_MAIN(TestDamagedSettings)

@@ -1,10 +1,10 @@
 #include "PamTestService.h"
 #include "TestSupport.h"
 #include "app/OperatorMessages.h"
-#include "app/Records.h"
 #include "lock/UnlockDelay.h"
 #include "lock/screenSaver.h"
 #include "monitor/KavomonitoringForm.h"
+#include "session/StationSession.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -16,11 +16,13 @@
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+#include <optional>
 
 class tst_screenSaver : public QObject
 {
     Q_OBJECT
     std::unique_ptr<PamTestService> m_pam;
+    std::optional<StationSession> m_session;
     std::unique_ptr<TestStore> m_store;
     QPointer<KavomonitoringForm> m_form;
 
@@ -46,7 +48,8 @@ private slots:
     void init()
     {
         m_store = std::make_unique<TestStore>();
-        m_form = new KavomonitoringForm;
+        m_session.emplace();
+        m_form = new KavomonitoringForm(*m_session);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form));
     }
@@ -63,12 +66,12 @@ private slots:
         // The label timer alone does not lock.
         m_form->test_Timer();
         QVERIFY(!screenSaver::loaded());
-        QVERIFY(!monitorState.screenLocked);
+        QVERIFY(!m_session->monitor.screenLocked);
 
         m_form->test->start();
         screenSaver *lock = lockByButton();
         QVERIFY(lock);
-        QVERIFY(monitorState.screenLocked);
+        QVERIFY(m_session->monitor.screenLocked);
         QVERIFY(lock->isLocked());
         QVERIFY(lock->isVisible());
         QCOMPARE(lock->geometry(), m_form->screen()->geometry());
@@ -115,16 +118,16 @@ private slots:
         QFETCH(int, rssi);
         QFETCH(QString, status);
         QFETCH(QString, rssiText);
-        sessionSettings.remoteKind = kind;
+        m_session->settings.remoteKind = kind;
         screenSaver *lock = lockByButton();
-        linkStatistics.rssi = static_cast<qint16>(rssi);
+        m_session->link.rssi = static_cast<qint16>(rssi);
         m_form->status->setText(status);
         m_form->test_Timer();
         QCOMPARE(lock->testLabel->text(), rssiText);
         QCOMPARE(lock->test2Label->text(), status);
 
         // The next tick shows the newer values.
-        linkStatistics.rssi = 42;
+        m_session->link.rssi = 42;
         m_form->status->setText("Connecting");
         m_form->test_Timer();
         QCOMPARE(lock->testLabel->text(), "42");
@@ -169,7 +172,7 @@ private slots:
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QCOMPARE(lock->pw->text(), QString());
         QCOMPARE(lock->unlockMessage->text(), QString());
-        QVERIFY(monitorState.screenLocked); // the labels are still refreshed, as before
+        QVERIFY(m_session->monitor.screenLocked); // the labels are still refreshed, as before
 
         QCOMPARE(lockByButton(), lock);
         QVERIFY(lock->isLocked());

@@ -3,10 +3,10 @@
 #include "FileProtection.h"
 #include "TestSupport.h"
 #include "app/FileChooser.h"
-#include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "log/LogRecorder.h"
 #include "session/SnifferForm.h"
+#include "session/StationSession.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -26,6 +26,7 @@ private slots:
     void init()
     {
         m_store = std::make_unique<TestStore>();
+        m_session.emplace();
         m_messages = std::make_unique<MessageRecorder>();
     }
 
@@ -64,7 +65,7 @@ private slots:
                 enabled = !enabled;
                 QCOMPARE(storedOr("logEnabledValue"), SettingsStore::booleanText(enabled));
             }
-            QCOMPARE(sessionSettings.loggingEnabled, enabled);
+            QCOMPARE(m_session->settings.loggingEnabled, enabled);
             QCOMPARE(dialog->enableLogging->isChecked(), enabled);
             QCOMPARE(dialog->saveFileAs->isEnabled(), enabled);
         }
@@ -142,13 +143,14 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
         m_store->put(kPrefs, "Velto LogName", path);
-        sessionSettings.remoteKind = RemoteKind::Velto;
-        sessionSettings.loggingEnabled = true;
+        m_session->settings.remoteKind = RemoteKind::Velto;
+        m_session->settings.loggingEnabled = true;
         WriteProtection protection(path);
         if (!protection.active())
             QSKIP("this machine cannot make a file refuse writing (chattr +i as root)");
 
-        QPointer<LogRecorder> recorder = new LogRecorder;
+        QPointer<LogRecorder> recorder = new LogRecorder(
+            {m_session->settings, m_session->link, m_session->gps, m_session->existingLog});
         recorder->start();
         std::optional<bool> timerActiveDuringMessage;
         m_messages->onShow = [&](const OperatorMessage &) {
@@ -172,7 +174,7 @@ private slots:
 private:
     SnifferForm *loadDialog()
     {
-        m_dialog = new SnifferForm;
+        m_dialog = new SnifferForm(*m_session);
         m_dialog->Form_Load();
         return m_dialog;
     }
@@ -181,6 +183,7 @@ private:
         return m_store->raw(kPrefs, key).value_or("<missing>");
     }
 
+    std::optional<StationSession> m_session;
     std::unique_ptr<TestStore> m_store;
     std::unique_ptr<MessageRecorder> m_messages;
     QPointer<SnifferForm> m_dialog;

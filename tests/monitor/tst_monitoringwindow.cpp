@@ -1,10 +1,10 @@
 #include "TestSupport.h"
-#include "app/Records.h"
 #include "app/StationWindows.h"
 #include "display/SignalMeter.h"
 #include "log/LogRecorder.h"
 #include "monitor/KavomonitoringForm.h"
 #include "session/SnifferForm.h"
+#include "session/StationSession.h"
 #include "snmp/VeltoMonitor.h"
 #include "stream/ArdixMonitor.h"
 #include "telnet/CongestionManager.h"
@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QUdpSocket>
 #include <QtTest>
+#include <optional>
 #include <pty.h>
 #include <unistd.h>
 
@@ -35,11 +36,11 @@ int freePort()
     return probe.localPort() >= 30000 && probe.localPort() <= 60000 ? probe.localPort() : 45123;
 }
 
-QPointer<KavomonitoringForm> openArdixWindow()
+QPointer<KavomonitoringForm> openArdixWindow(StationSession &session)
 {
-    sessionSettings.remoteKind = RemoteKind::Ardix;
-    sessionSettings.destPort = freePort();
-    return StationWindows::openMonitoringForm();
+    session.settings.remoteKind = RemoteKind::Ardix;
+    session.settings.destPort = freePort();
+    return StationWindows::openMonitoringForm(session);
 }
 
 } // namespace
@@ -48,6 +49,7 @@ class TestMonitoringWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    void init();
     void cleanup();
     void timerTable_data();
     void timerTable();
@@ -60,7 +62,15 @@ private slots:
     void unknownFamilyIsRefused();
     void closeSequence_data();
     void closeSequence();
+
+private:
+    std::optional<StationSession> m_session;
 };
+
+void TestMonitoringWindow::init()
+{
+    m_session.emplace();
+}
 
 void TestMonitoringWindow::cleanup()
 {
@@ -101,13 +111,13 @@ void TestMonitoringWindow::timerTable()
     QFETCH(int, interval);
     QFETCH(bool, runningAfterArdixLoad);
     {
-        KavomonitoringForm created;
+        KavomonitoringForm created(*m_session);
         auto *timer = created.findChild<QTimer *>(name);
         QVERIFY(timer);
         QCOMPARE(timer->interval(), interval);
         QVERIFY2(!timer->isActive(), "no timer runs before the load");
     }
-    QPointer<KavomonitoringForm> form = openArdixWindow();
+    QPointer<KavomonitoringForm> form = openArdixWindow(*m_session);
     QVERIFY(form);
     QCOMPARE(form->findChild<QTimer *>(name)->isActive(), runningAfterArdixLoad);
 }
@@ -115,9 +125,10 @@ void TestMonitoringWindow::timerTable()
 void TestMonitoringWindow::loadPreparesTheRun()
 {
     TestStore store;
-    monitorState.monitoringStopped = monitorState.windowClosing = monitorState.screenLocked = true;
-    linkStatistics.rxBytes = u"123"_s;
-    linkStatistics.txBytes = u"456"_s;
+    m_session->monitor.monitoringStopped = m_session->monitor.windowClosing =
+        m_session->monitor.screenLocked = true;
+    m_session->link.rxBytes = u"123"_s;
+    m_session->link.txBytes = u"456"_s;
     // The stored GPS choice opens the receiver at the run's first load,
     // before the GPS dialog was ever opened.
     int controller = -1;
@@ -128,19 +139,19 @@ void TestMonitoringWindow::loadPreparesTheRun()
     store.put(u"GPS Options"_s, u"ComPort"_s, u"1"_s);
     store.put(u"GPS Options"_s, u"Com1Device"_s, QString::fromLocal8Bit(devicePath));
 
-    QPointer<KavomonitoringForm> form = openArdixWindow();
+    QPointer<KavomonitoringForm> form = openArdixWindow(*m_session);
     QVERIFY(form);
-    QVERIFY(!monitorState.monitoringStopped);
-    QVERIFY(!monitorState.windowClosing);
-    QVERIFY(!monitorState.screenLocked);
-    QVERIFY(monitorState.chartRestart);
-    QCOMPARE(monitorState.trafficViewState, qint16(1));
-    QCOMPARE(linkStatistics.rxBytes, QString());
-    QCOMPARE(linkStatistics.txBytes, QString());
+    QVERIFY(!m_session->monitor.monitoringStopped);
+    QVERIFY(!m_session->monitor.windowClosing);
+    QVERIFY(!m_session->monitor.screenLocked);
+    QVERIFY(m_session->monitor.chartRestart);
+    QCOMPARE(m_session->monitor.trafficViewState, qint16(1));
+    QCOMPARE(m_session->link.rxBytes, QString());
+    QCOMPARE(m_session->link.txBytes, QString());
     QCOMPARE(form->windowHeightTwips(), 2900);
     QCOMPARE(form->width(), 8250 / 15);
     QCOMPARE(form->SignalStrengthMeter->meterValue(), 0.0);
-    QVERIFY(sessionSettings.gpsEnabled);
+    QVERIFY(m_session->settings.gpsEnabled);
     auto *port = form->findChild<QSerialPort *>();
     QVERIFY(port && port->isOpen());
     QVERIFY(QString::fromLocal8Bit(devicePath).endsWith(port->portName()));
@@ -153,7 +164,7 @@ void TestMonitoringWindow::ardixFromTheDialog()
 {
     TestStore store;
     MessageRecorder messages;
-    SnifferForm *dialog = StationWindows::showSnifferForm();
+    SnifferForm *dialog = StationWindows::showSnifferForm(*m_session);
     dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
     dialog->portNumber->setText(QString::number(freePort()));
     dialog->OK_Click();
@@ -181,7 +192,7 @@ void TestMonitoringWindow::ardixFromTheDialog()
 void TestMonitoringWindow::stopAndResumeArdix()
 {
     TestStore store;
-    QPointer<KavomonitoringForm> form = openArdixWindow();
+    QPointer<KavomonitoringForm> form = openArdixWindow(*m_session);
     QVERIFY(form);
     form->SignalStrengthMeter->setMeterValue(80);
     QList<QTimer *> timers{form->ChartTimer};
@@ -190,7 +201,7 @@ void TestMonitoringWindow::stopAndResumeArdix()
         timers << form->findChild<QTimer *>(name);
 
     form->runStopMenu->trigger();
-    QVERIFY(monitorState.monitoringStopped);
+    QVERIFY(m_session->monitor.monitoringStopped);
     QCOMPARE(form->runStopMenu->text(), u"Resume Monitoring"_s);
     QCOMPARE(form->status->text(), u"Disconnected From Radio"_s);
     QCOMPARE(KavomonitoringForm::labelColour(form->status), QColor(Qt::black));
@@ -202,11 +213,11 @@ void TestMonitoringWindow::stopAndResumeArdix()
     QVERIFY(form->logRecorder->LogTimer->isActive()); // a stop leaves the log timer alone
     QCOMPARE(form->ardixMonitor->socket()->state(), QAbstractSocket::UnconnectedState);
 
-    monitorState.chartRestart = false;
+    m_session->monitor.chartRestart = false;
     form->runStopMenu->trigger();
-    QVERIFY(!monitorState.monitoringStopped);
+    QVERIFY(!m_session->monitor.monitoringStopped);
     QCOMPARE(form->runStopMenu->text(), u"Stop Monitoring"_s);
-    QVERIFY(monitorState.chartRestart);
+    QVERIFY(m_session->monitor.chartRestart);
     for (QTimer *t : timers)
         QVERIFY2(t->isActive(), qPrintable(t->objectName()));
 }
@@ -214,8 +225,8 @@ void TestMonitoringWindow::stopAndResumeArdix()
 void TestMonitoringWindow::stopVeltoStopsItsTimers()
 {
     TestStore store;
-    sessionSettings.remoteKind = RemoteKind::Velto;
-    KavomonitoringForm form;
+    m_session->settings.remoteKind = RemoteKind::Velto;
+    KavomonitoringForm form(*m_session);
     VeltoMonitor *velto = form.veltoMonitor();
     for (QTimer *t : {velto->SNMPTimer, velto->SNMPTimeoutTimer, form.ChartTimer,
                       form.congestionManager->CongestionManagementTimer})
@@ -223,7 +234,7 @@ void TestMonitoringWindow::stopVeltoStopsItsTimers()
     form.SNRMeter->setMeterValue(50);
 
     form.ToggleMonitoring();
-    QVERIFY(monitorState.monitoringStopped);
+    QVERIFY(m_session->monitor.monitoringStopped);
     for (QTimer *t : {velto->SNMPTimer, velto->SNMPTimeoutTimer, form.ChartTimer})
         QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
     // Congestion management goes on while monitoring is stopped.
@@ -237,10 +248,10 @@ void TestMonitoringWindow::stopVeltoStopsItsTimers()
 void TestMonitoringWindow::unchangedLampIsNotDrawnAgain()
 {
     TestStore store;
-    KavomonitoringForm form;
-    monitorState.monitoringStopped = true; // the poll shows the stored state only
-    const auto showState = [&form](const QString &code) {
-        linkStatistics.connectionStateCode = code;
+    KavomonitoringForm form(*m_session);
+    m_session->monitor.monitoringStopped = true; // the poll shows the stored state only
+    const auto showState = [this, &form](const QString &code) {
+        m_session->link.connectionStateCode = code;
         form.veltoMonitor()->SNMPTimer_Timer();
         return std::pair(form.windowIcon().cacheKey(), form.light->pixmap().cacheKey());
     };
@@ -256,13 +267,13 @@ void TestMonitoringWindow::switchRemoteReturnsToTheDialog()
     TestStore store;
     TerminationRecorder termination;
     store.put(u"Preferences"_s, u"RemoteChoice"_s, u"Ardix"_s);
-    QPointer<KavomonitoringForm> form = openArdixWindow();
+    QPointer<KavomonitoringForm> form = openArdixWindow(*m_session);
     QVERIFY(form);
     form->SwitchRemote->trigger();
 
     QVERIFY(form.isNull() || form->isUnloaded());
-    QVERIFY(monitorState.monitoringStopped);
-    QVERIFY(monitorState.windowClosing);
+    QVERIFY(m_session->monitor.monitoringStopped);
+    QVERIFY(m_session->monitor.windowClosing);
     QCOMPARE(termination.count, 0);
     SnifferForm *dialog = StationWindows::snifferForm();
     QVERIFY(dialog && dialog->isVisible());
@@ -274,8 +285,8 @@ void TestMonitoringWindow::unknownFamilyIsRefused()
     TestStore store;
     MessageRecorder messages;
     TerminationRecorder termination;
-    sessionSettings.remoteKind = static_cast<RemoteKind>(2);
-    QVERIFY(!StationWindows::openMonitoringForm());
+    m_session->settings.remoteKind = static_cast<RemoteKind>(2);
+    QVERIFY(!StationWindows::openMonitoringForm(*m_session));
     QCOMPARE(messages.messages.size(), 1);
     QCOMPARE(messages.messages.first().title, u"Sorry"_s);
     QCOMPARE(messages.messages.first().icon, MessageIcon::Exclamation);
@@ -303,17 +314,17 @@ void TestMonitoringWindow::closeSequence()
     QFETCH(int, kind);
     QFETCH(QString, deviceMode);
     QFETCH(int, terminations);
-    sessionSettings.remoteKind = static_cast<RemoteKind>(kind);
-    sessionSettings.gpsEnabled = true;
-    linkStatistics.deviceMode = deviceMode;
-    QPointer<KavomonitoringForm> form = new KavomonitoringForm;
+    m_session->settings.remoteKind = static_cast<RemoteKind>(kind);
+    m_session->settings.gpsEnabled = true;
+    m_session->link.deviceMode = deviceMode;
+    QPointer<KavomonitoringForm> form = new KavomonitoringForm(*m_session);
     form->show();
     form->exit->trigger();
 
     QCOMPARE(termination.count, terminations);
-    QVERIFY(!sessionSettings.gpsEnabled);
-    QVERIFY(monitorState.windowClosing);
-    QVERIFY(monitorState.monitoringStopped);
+    QVERIFY(!m_session->settings.gpsEnabled);
+    QVERIFY(m_session->monitor.windowClosing);
+    QVERIFY(m_session->monitor.monitoringStopped);
     QVERIFY(!form->congestionManager->TelnetConnectionTimer->isActive());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(form.isNull());

@@ -1,10 +1,8 @@
 #include "TestSupport.h"
 
 #include "app/ApplicationExit.h"
-#include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "stream/MulticastMembership.h"
-#include "telnet/CongestionStatus.h"
 
 #include <QNetworkInterface>
 #include <QSettings>
@@ -38,7 +36,6 @@ TestStore::TestStore()
 {
     QVERIFY2(m_dir.isValid(), "temporary settings folder");
     QSettings::setPath(SettingsStore::format(), QSettings::UserScope, m_dir.path());
-    resetRecords();
 }
 
 TestStore::~TestStore() = default;
@@ -60,15 +57,6 @@ std::optional<QString> TestStore::raw(const QString &section, const QString &key
 void TestStore::put(const QString &section, const QString &key, const QString &value)
 {
     SettingsStore::write(section, key, value);
-}
-
-void resetRecords()
-{
-    sessionSettings = SessionSettings{};
-    monitorState = MonitorState{};
-    linkStatistics = LinkStatistics{};
-    gpsPosition = GpsPosition{};
-    congestionStatus = CongestionStatus{};
 }
 
 MessageRecorder::MessageRecorder()
