@@ -6,10 +6,10 @@
 // After the tick the file must hold every line it had, each ending in CR LF,
 // and exactly one line more, with the columns of every record.
 #include "FuzzCheck.h"
-#include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "log/LogFileOps.h"
 #include "log/LogFormat.h"
+#include "session/StationSession.h"
 
 #include <QFile>
 #include <QSettings>
@@ -71,21 +71,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray existing = nul < 0 ? rest : rest.left(nul);
     const QList<QByteArray> values = nul < 0 ? QList<QByteArray>() : rest.mid(nul + 1).split('\1');
 
-    sessionSettings = SessionSettings{};
-    sessionSettings.loggingEnabled = true;
-    sessionSettings.gpsEnabled = data[0] & 2;
-    sessionSettings.remoteKind = velto ? RemoteKind::Velto : RemoteKind::Ardix;
-    linkStatistics = LinkStatistics{};
-    linkStatistics.ArdixDataFresh = true;
-    gpsPosition = GpsPosition{};
+    StationSession session;
+    session.settings.loggingEnabled = true;
+    session.settings.gpsEnabled = data[0] & 2;
+    session.settings.remoteKind = velto ? RemoteKind::Velto : RemoteKind::Ardix;
+    session.link.ArdixDataFresh = true;
     QString *const fields[] = {
-        &linkStatistics.apAddress, &linkStatistics.rxBytes,   &linkStatistics.txPackets,
-        &linkStatistics.retries,   &linkStatistics.fragments, &gpsPosition.gpsLatitude,
-        &gpsPosition.gpsLongitude, &gpsPosition.gpsAltitude,  &gpsPosition.gpsFixQuality};
+        &session.link.apAddress,   &session.link.rxBytes,    &session.link.txPackets,
+        &session.link.retries,     &session.link.fragments,  &session.gps.gpsLatitude,
+        &session.gps.gpsLongitude, &session.gps.gpsAltitude, &session.gps.gpsFixQuality};
     for (qsizetype i = 0; i < values.size() && i < qsizetype(std::size(fields)); ++i)
         *fields[i] = QString::fromLatin1(values[i]);
     if (!values.isEmpty())
-        linkStatistics.rssi = qint16(values.first().size() * 37 - 300);
+        session.link.rssi = qint16(values.first().size() * 37 - 300);
 
     const QString path =
         folder().filePath(velto ? QStringLiteral("Velto.txt") : QStringLiteral("Ardix.txt"));
@@ -94,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         FUZZ_CHECK(file.write(existing) == existing.size());
     }
-    LogFileOps::logTick();
+    LogFileOps::logTick({session.settings, session.link, session.gps, session.existingLog});
 
     QFile file(path);
     FUZZ_CHECK(file.open(QIODevice::ReadOnly));

@@ -20,7 +20,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static QTemporaryDir home;
     qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-    SNMP_Functions layer(sessionSettings, monitorState, nullptr);
+    SessionSettings settings;
+    MonitorState state;
+    SNMP_Functions layer(settings, state, nullptr);
     layer.StartSnmp();
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "monitor/KavomonitoringForm.h"
 #include "monitor/StationWindows.h"
 #include "session/CommandLine.h"
+#include "session/StationSession.h"
 #include "session/StoredSession.h"
 
 #include <QApplication>
@@ -10,21 +11,22 @@
 
 // The remote named on the command line is monitored as if chosen in the
 // remote-selection dialog and confirmed with OK; the dialog is not shown.
-static void startMonitoring(StationWindows &windows, const CommandLine::RemoteStart &remote)
+static void startMonitoring(StationWindows &windows, StationSession &session,
+                            const CommandLine::RemoteStart &remote)
 {
     const bool ardix = remote.kind == RemoteKind::Ardix;
-    sessionSettings.remoteKind = remote.kind;
-    sessionSettings.remoteAddress = remote.address;
-    sessionSettings.destPort = remote.destPort;
-    sessionSettings.loggingEnabled = StoredSession::storedLoggingEnabled();
+    session.settings.remoteKind = remote.kind;
+    session.settings.remoteAddress = remote.address;
+    session.settings.destPort = remote.destPort;
+    session.settings.loggingEnabled = StoredSession::storedLoggingEnabled();
     StoredSession::firstUseOfFamilyForLogging(ardix ? QStringLiteral("Ardix")
                                                     : QStringLiteral("Velto"));
     QPointer<KavomonitoringForm> monitor = windows.openMonitoringForm();
     if (monitor)
         ardix ? monitor->setupForArdix() : monitor->setupForVelto();
-    if (monitor && monitorState.windowClosing)
+    if (monitor && session.monitor.windowClosing)
         monitor->close();
-    monitorState.windowClosing = false;
+    session.monitor.windowClosing = false;
 }
 
 int main(int argc, char *argv[])
@@ -40,6 +42,9 @@ int main(int argc, char *argv[])
     if (commandLine.outcome != CommandLine::Reading::Outcome::Run)
         return CommandLine::finish(commandLine);
 
+    // The station's one session: every window and controller of the run
+    // shares it. Made before the application, so it outlives every window.
+    StationSession session;
     QApplication app(argc, argv);
     QApplication::setDesktopFileName(QStringLiteral("kavo-station"));
     QApplication::setWindowIcon(StationIcons::product());
@@ -48,9 +53,9 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     MessageBoxPresenter::install();
 
-    StationWindows windows;
+    StationWindows windows(session);
     if (commandLine.remote)
-        startMonitoring(windows, *commandLine.remote);
+        startMonitoring(windows, session, *commandLine.remote);
     else
         windows.showSnifferForm();
     return QApplication::exec();

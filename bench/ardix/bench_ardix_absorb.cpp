@@ -15,9 +15,9 @@
 //                   interface must answer in under a flood, else 0
 // Set QT_QPA_PLATFORM=xcb and DISPLAY to measure with a real display; the
 // default is the offscreen platform.
-#include "app/Records.h"
 #include "monitor/KavomonitoringForm.h"
 #include "monitor/StationWindows.h"
+#include "session/StationSession.h"
 #include "stream/ArdixMonitor.h"
 #include "stream/MulticastMembership.h"
 
@@ -72,14 +72,12 @@ qint32 freePort()
 void BM_StationAbsorbsSimulator(benchmark::State &state)
 {
     const int offered = int(state.range(0));
-    StationWindows windows;
     for (auto _ : state) {
-        sessionSettings = SessionSettings{};
-        monitorState = MonitorState{};
-        linkStatistics = LinkStatistics{};
-        sessionSettings.remoteKind = RemoteKind::Ardix;
-        sessionSettings.destPort = freePort();
-        QPointer<KavomonitoringForm> form = new KavomonitoringForm(windows);
+        StationSession session;
+        StationWindows windows(session);
+        session.settings.remoteKind = RemoteKind::Ardix;
+        session.settings.destPort = freePort();
+        QPointer<KavomonitoringForm> form = new KavomonitoringForm(session, windows);
         form->Form_Load();
         const quint64 inode = socketInode(form->ardixMonitor->socket()->socketDescriptor());
         const qint64 dropsBefore = socketDrops(inode);
@@ -89,7 +87,7 @@ void BM_StationAbsorbsSimulator(benchmark::State &state)
         const int interval = std::max(1, 1000 * burst / offered);
         QProcess simulator;
         simulator.start(QStringLiteral(KAVO_RADIO_SIM),
-                        {QStringLiteral("--ardix-port"), QString::number(sessionSettings.destPort),
+                        {QStringLiteral("--ardix-port"), QString::number(session.settings.destPort),
                          QStringLiteral("--ardix-interval"), QString::number(interval),
                          QStringLiteral("--ardix-burst"), QString::number(burst),
                          QStringLiteral("--ardix-count"), QString::number(offered * kSeconds),

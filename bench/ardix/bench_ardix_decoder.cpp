@@ -63,8 +63,10 @@ BENCHMARK(BM_DecodeBadMarker);
 
 void BM_RssiScaleUpdate(benchmark::State &state)
 {
-    sessionSettings.remoteKind = RemoteKind::Ardix;
-    ColorBarModel scale(ColorBarModel::Rssi);
+    SessionSettings settings;
+    settings.remoteKind = RemoteKind::Ardix;
+    LinkStatistics link;
+    ColorBarModel scale(ColorBarModel::Rssi, settings, link);
     scale.InitColorBar();
     for (auto _ : state) {
         scale.UpdateColorBar();

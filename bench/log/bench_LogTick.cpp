@@ -3,9 +3,9 @@
 //  - BM_LogTick: the usual tick, on a file in the form it is written in.
 //  - BM_LogTickMendingLineEnds: the first tick on a file whose lines end in
 //    LF only (edited elsewhere), which is written anew beside the old one.
-#include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "log/LogFileOps.h"
+#include "session/StationSession.h"
 
 #include <QFile>
 #include <QSettings>
@@ -28,12 +28,12 @@ public:
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
         m_path = m_dir.filePath(QStringLiteral("VeltoMonitoring_Log.txt"));
         SettingsStore::writePreference(QStringLiteral("Velto LogName"), m_path);
-        sessionSettings.remoteKind = RemoteKind::Velto;
-        sessionSettings.loggingEnabled = true;
-        sessionSettings.gpsEnabled = true;
-        linkStatistics.rssi = 63;
-        linkStatistics.apAddress = QStringLiteral("10.0.0.254");
-        gpsPosition.gpsLatitude = QStringLiteral("4807.0380 N");
+        m_session.settings.remoteKind = RemoteKind::Velto;
+        m_session.settings.loggingEnabled = true;
+        m_session.settings.gpsEnabled = true;
+        m_session.link.rssi = 63;
+        m_session.link.apAddress = QStringLiteral("10.0.0.254");
+        m_session.gps.gpsLatitude = QStringLiteral("4807.0380 N");
     }
 
     void writeLog(const char *lineEnd)
@@ -47,7 +47,13 @@ public:
             file.write(content);
     }
 
+    LogFileOps::TickRecords records()
+    {
+        return {m_session.settings, m_session.link, m_session.gps, m_session.existingLog};
+    }
+
 private:
+    StationSession m_session;
     QTemporaryDir m_dir;
     QString m_path;
 };
@@ -57,7 +63,7 @@ void BM_LogTick(benchmark::State &state)
     LogFixture fixture;
     fixture.writeLog("\r\n");
     for (auto _ : state)
-        LogFileOps::logTick();
+        LogFileOps::logTick(fixture.records());
 }
 
 void BM_LogTickMendingLineEnds(benchmark::State &state)
@@ -67,7 +73,7 @@ void BM_LogTickMendingLineEnds(benchmark::State &state)
         state.PauseTiming();
         fixture.writeLog("\n");
         state.ResumeTiming();
-        LogFileOps::logTick();
+        LogFileOps::logTick(fixture.records());
     }
 }
 

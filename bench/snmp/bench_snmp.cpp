@@ -5,7 +5,7 @@
 // opening and closing a session costs. Also the processor time used while a
 // request waits for a silent agent.
 #include "SnmpTestAgents.h"
-#include "app/Records.h"
+#include "session/StationSession.h"
 #include "snmp/OidCatalogue.h"
 #include "snmp/SNMP_Functions.h"
 
@@ -28,6 +28,7 @@ struct Bench
     QTemporaryDir settingsDir;
     std::unique_ptr<SnmpdAgent> agent;
     QTimer timeout;
+    StationSession session;
     std::unique_ptr<SNMP_Functions> layer;
     void *plainSession = nullptr;
 };
@@ -51,10 +52,11 @@ bool setUp()
               QStringLiteral("Kavo Connectivity Window"))
         .setValue(QStringLiteral("Preferences/SNMPPort"),
                   QString::number(bench->agent->agentPort()));
-    sessionSettings.remoteAddress = QStringLiteral("127.0.0.1");
-    sessionSettings.readCommunity = QStringLiteral("public");
+    bench->session.settings.remoteAddress = QStringLiteral("127.0.0.1");
+    bench->session.settings.readCommunity = QStringLiteral("public");
     bench->timeout.setInterval(5000);
-    bench->layer = std::make_unique<SNMP_Functions>(sessionSettings, monitorState, &bench->timeout);
+    bench->layer = std::make_unique<SNMP_Functions>(bench->session.settings, bench->session.monitor,
+                                                    &bench->timeout);
     QObject::connect(&bench->timeout, &QTimer::timeout, [] {
         bench->timeout.stop();
         bench->layer->endRequestByTimeout();

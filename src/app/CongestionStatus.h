@@ -14,5 +14,3 @@ struct CongestionStatus
     QString congestionStatusText;
     Lamp scanningLightIcon = Lamp::Scanning;
 };
-
-extern CongestionStatus congestionStatus;

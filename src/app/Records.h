@@ -3,8 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
-// The process-wide records of a monitoring session. There is one instance of
-// each; every window and module reads and writes the fields directly on the
+// The records of a monitoring session, held together by the station's session.
+// Every window and module reads and writes the fields directly on the
 // user-interface thread, so no field needs locking. Handlers that wait for the
 // network pump the event loop, so a flag may change under a waiting caller:
 // the waits re-test monitoringStopped, windowClosing, snmpBusy and snmpTimedOut
@@ -96,8 +96,3 @@ struct GpsPosition
     QString gpsAltitude;
     QString gpsAltitudeUnits;
 };
-
-extern SessionSettings sessionSettings;
-extern MonitorState monitorState;
-extern LinkStatistics linkStatistics;
-extern GpsPosition gpsPosition;

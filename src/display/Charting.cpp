@@ -1,7 +1,5 @@
 #include "Charting.h"
 
-#include "app/Records.h"
-
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
@@ -26,12 +24,11 @@ QList<QLineSeries *> lineSeries(QChartView *view)
     return result;
 }
 
-void draw(QChartView *view)
+void draw(QChartView *view, const TrafficHistory &h)
 {
     const QList<QLineSeries *> series = lineSeries(view);
     if (series.size() != 2)
         return;
-    const TrafficHistory &h = history();
     for (int s = 0; s < 2; ++s) {
         const TrafficHistory::Samples &samples = s == 0 ? h.tx() : h.rx();
         QList<QPointF> points;
@@ -44,15 +41,9 @@ void draw(QChartView *view)
 
 } // namespace
 
-TrafficHistory &history()
+void InitTrafficChart(QChartView *view, const TrafficHistory &history, MonitorState &state)
 {
-    static TrafficHistory h;
-    return h;
-}
-
-void InitTrafficChart(QChartView *view)
-{
-    monitorState.chartRestart = true;
+    state.chartRestart = true;
 
     auto *chart = new QChart;
     chart->setObjectName(QStringLiteral("trafficChart"));
@@ -86,14 +77,15 @@ void InitTrafficChart(QChartView *view)
     QChart *old = view->chart();
     view->setChart(chart);
     delete old;
-    draw(view);
+    draw(view, history);
 }
 
-void UpdateTrafficChart(QChartView *view, int intervalMs)
+void UpdateTrafficChart(QChartView *view, int intervalMs, TrafficHistory &history,
+                        const LinkStatistics &link, MonitorState &state)
 {
-    if (history().update(linkStatistics.txBytes, linkStatistics.rxBytes, intervalMs,
-                         linkStatistics.linkRateKbps, monitorState.chartRestart))
-        draw(view);
+    if (history.update(link.txBytes, link.rxBytes, intervalMs, link.linkRateKbps,
+                       state.chartRestart))
+        draw(view, history);
 }
 
 QList<double> seriesValues(QChartView *view, int series)

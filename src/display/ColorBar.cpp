@@ -16,8 +16,9 @@ constexpr int kRowHeightTwips = 250;
 
 } // namespace
 
-ColorBar::ColorBar(ColorBarModel::Selector selector, QWidget *parent)
-    : QWidget(parent), m_model(selector)
+ColorBar::ColorBar(ColorBarModel::Selector selector, const SessionSettings &settings,
+                   LinkStatistics &link, QWidget *parent)
+    : QWidget(parent), m_model(selector, settings, link)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

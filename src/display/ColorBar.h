@@ -13,7 +13,8 @@ class ColorBar : public QWidget
 {
     Q_OBJECT
 public:
-    explicit ColorBar(ColorBarModel::Selector selector, QWidget *parent = nullptr);
+    ColorBar(ColorBarModel::Selector selector, const SessionSettings &settings,
+             LinkStatistics &link, QWidget *parent = nullptr);
 
     ColorBarModel &model() { return m_model; }
     const ColorBarModel &model() const { return m_model; }

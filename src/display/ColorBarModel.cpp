@@ -1,7 +1,5 @@
 #include "ColorBarModel.h"
 
-#include "app/Records.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -22,8 +20,8 @@ int cutToScale(int index)
 int ColorBarModel::thresholdCell() const
 {
     if (m_selector == Rssi)
-        return kCellsPerRssiDb * (100 - linkStatistics.rssiThreshold);
-    return linkStatistics.snrThresholdBar;
+        return kCellsPerRssiDb * (100 - m_link.rssiThreshold);
+    return m_link.snrThresholdBar;
 }
 
 // The RSSI threshold cell is left to the threshold mark, so the RSSI shading
@@ -53,10 +51,10 @@ void ColorBarModel::chooseGradient()
     // A weaker RSSI threshold, or a lower SNR threshold, gives wider shading.
     int band = 0; // 0 widest .. 3 narrowest
     if (m_selector == Rssi) {
-        const int t = linkStatistics.rssiThreshold;
+        const int t = m_link.rssiThreshold;
         band = t >= 90 ? 0 : t >= 85 ? 1 : t >= 80 ? 2 : 3;
     } else {
-        const int s = linkStatistics.snrThreshold;
+        const int s = m_link.snrThreshold;
         band = s < 16 ? 0 : s <= 17 ? 1 : s <= 20 ? 2 : 3;
     }
     static constexpr int kWidths[] = {15, 12, 10, 5};
@@ -74,29 +72,29 @@ void ColorBarModel::fill(int first, int last, CellColour colour)
 void ColorBarModel::InitColorBar()
 {
     m_cells.fill(ScaleColours::brightRed);
-    if (sessionSettings.remoteKind == RemoteKind::Ardix)
-        linkStatistics.rssiThreshold = kArdixRssiThreshold;
-    else if (sessionSettings.remoteKind == RemoteKind::Velto)
-        linkStatistics.rssiThreshold = kVeltoRssiThreshold;
+    if (m_settings.remoteKind == RemoteKind::Ardix)
+        m_link.rssiThreshold = kArdixRssiThreshold;
+    else if (m_settings.remoteKind == RemoteKind::Velto)
+        m_link.rssiThreshold = kVeltoRssiThreshold;
     PaintColorBar();
 }
 
 void ColorBarModel::UpdateColorBar()
 {
     if (m_selector == Rssi) {
-        if (linkStatistics.rssiThreshold == 0) {
+        if (m_link.rssiThreshold == 0) {
             // No threshold read yet.
             m_cells.fill(ScaleColours::brightRed);
-            linkStatistics.rssiThreshold = kArdixRssiThreshold;
+            m_link.rssiThreshold = kArdixRssiThreshold;
         } else {
             const int b = thresholdCell();
             fill(0, b - 1, ScaleColours::darkRed);
             // An Ardix remote has no alarm threshold to mark.
-            if (sessionSettings.remoteKind == RemoteKind::Velto)
+            if (m_settings.remoteKind == RemoteKind::Velto)
                 fill(b, b, ScaleColours::black);
         }
-    } else if (sessionSettings.remoteKind == RemoteKind::Velto) {
-        const int b = linkStatistics.snrThresholdBar;
+    } else if (m_settings.remoteKind == RemoteKind::Velto) {
+        const int b = m_link.snrThresholdBar;
         if (b != 0) {
             fill(0, b, ScaleColours::darkRed);
             fill(b, b, ScaleColours::black);
@@ -124,5 +122,5 @@ void ColorBarModel::PaintColorBar()
     fill(p4 + 1, kLastCell, ScaleColours::green);
     m_cells[kLastCell] = ScaleColours::white;
     if (m_selector == Snr)
-        fill(linkStatistics.snrThresholdBar, linkStatistics.snrThresholdBar, ScaleColours::black);
+        fill(m_link.snrThresholdBar, m_link.snrThresholdBar, ScaleColours::black);
 }

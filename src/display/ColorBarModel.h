@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Records.h"
+
 #include <array>
 
 // The colour scale under a signal meter: 80 cells, left to right, coloured
@@ -9,8 +11,8 @@
 // cells per dB), the SNR scale 10..30 dB (about four cells per dB).
 //
 // The scale does not follow the reading, only the threshold: it reads
-// remoteKind, rssiThreshold, snrThreshold and snrThresholdBar from the shared
-// records, and the first paint of a run sets rssiThreshold (100 for Ardix, 95
+// remoteKind, rssiThreshold, snrThreshold and snrThresholdBar from the
+// session's records, and the first paint of a run sets rssiThreshold (100 for Ardix, 95
 // for Velto). A cell keeps its colour until a paint step covers it.
 struct CellColour
 {
@@ -41,7 +43,9 @@ public:
         Snr = 1
     };
 
-    explicit ColorBarModel(Selector selector) : m_selector(selector) {}
+    ColorBarModel(Selector selector, const SessionSettings &settings, LinkStatistics &link)
+        : m_selector(selector), m_settings(settings), m_link(link)
+    {}
 
     Selector selector() const { return m_selector; }
     const std::array<CellColour, kCellCount> &cells() const { return m_cells; }
@@ -70,6 +74,8 @@ private:
     void fill(int first, int last, CellColour colour);
 
     Selector m_selector;
+    const SessionSettings &m_settings;
+    LinkStatistics &m_link;
     std::array<CellColour, kCellCount> m_cells{};
     int m_gradientWidth = 0;
     int m_greenOffset = 0;

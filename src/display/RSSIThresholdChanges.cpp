@@ -22,7 +22,8 @@ RSSIThresholdChanges::RSSIThresholdChanges(ThresholdLink link, QWidget *parent)
 RSSIThresholdChanges *RSSIThresholdChanges::showModeless(ThresholdLink link)
 {
     static QPointer<RSSIThresholdChanges> dialog;
-    RSSIThresholdChanges *shown = showSingleWindow(dialog, [] { return new RSSIThresholdChanges; });
+    RSSIThresholdChanges *shown =
+        showSingleWindow(dialog, [&link] { return new RSSIThresholdChanges(link); });
     shown->setLink(std::move(link));
     return shown;
 }
@@ -30,7 +31,7 @@ RSSIThresholdChanges *RSSIThresholdChanges::showModeless(ThresholdLink link)
 void RSSIThresholdChanges::Form_Load()
 {
     // Exactly one minus sign in front, whatever the radio answered.
-    QString value = linkStatistics.rssiThresholdText;
+    QString value = currentValue();
     while (value.startsWith(QLatin1Char('-')))
         value.remove(0, 1);
     currentValueLabel->setText(QLatin1Char('-') + value + QStringLiteral(" dBm"));

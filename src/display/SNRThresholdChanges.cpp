@@ -37,14 +37,15 @@ SNRThresholdChanges::SNRThresholdChanges(ThresholdLink link, QWidget *parent)
 SNRThresholdChanges *SNRThresholdChanges::showModeless(ThresholdLink link)
 {
     static QPointer<SNRThresholdChanges> dialog;
-    SNRThresholdChanges *shown = showSingleWindow(dialog, [] { return new SNRThresholdChanges; });
+    SNRThresholdChanges *shown =
+        showSingleWindow(dialog, [&link] { return new SNRThresholdChanges(link); });
     shown->setLink(std::move(link));
     return shown;
 }
 
 void SNRThresholdChanges::Form_Load()
 {
-    currentValueLabel->setText(linkStatistics.snrThresholdText + QStringLiteral(" dB"));
+    currentValueLabel->setText(currentValue() + QStringLiteral(" dB"));
 }
 
 void SNRThresholdChanges::OK_Click()

@@ -11,11 +11,13 @@ class QPushButton;
 // What a threshold dialog needs from the monitoring run: the write of a value
 // to the radio (the radio's answer, or nullopt when nothing was sent) and the
 // keeping of a value the radio accepted (the records and the scales). An
-// empty write sends nothing.
+// empty write sends nothing. The current value is the radio's threshold text
+// as last read, shown when the dialog loads.
 struct ThresholdLink
 {
     std::function<std::optional<QString>(const QString &value)> write;
     std::function<void(const QString &value)> accepted;
+    QString currentValue;
 };
 
 // The common frame of the two threshold dialogs: the current value, a box for
@@ -58,6 +60,8 @@ protected:
     // a QPointer.
     void writeToRadio(const QString &value, bool (*accepts)(const QString &answer));
     void showBusy(bool busy);
+
+    const QString &currentValue() const { return m_link.currentValue; }
 
     bool m_working = false; // OK is running: a second press waits its turn
 

@@ -7,7 +7,7 @@
 // one sample every 5 s) of transmit and receive load, each in percent of the
 // link's full data rate, index 0 the newest.
 //
-// Path of a sample: the byte counters (linkStatistics.txBytes / rxBytes, as
+// Path of a sample: the byte counters (the link statistics' txBytes / rxBytes, as
 // the Ardix decoder or the Velto poll store them) -> update() turns the rise
 // since the previous tick into kbit/s and then into percent of linkRateKbps
 // -> the chart draws tx()/rx().

@@ -2,7 +2,6 @@
 
 #include "LogFormat.h"
 #include "app/OperatorMessages.h"
-#include "app/Records.h"
 #include "app/SettingsStore.h"
 
 #include <QFile>
@@ -20,19 +19,6 @@ enum class Family
     Ardix,
     Velto
 };
-
-// What the load step of this tick found.
-struct ExistingLogData
-{
-    bool loaded = false; // the file was read to its end
-    QString path;
-    qint64 fileSize = 0;
-    bool inWrittenForm = false; // every line already ends in CR LF
-    QByteArray lines;           // every line followed by CR LF
-    QByteArray text;            // the file as read
-};
-
-ExistingLogData existingLogData;
 
 Clock &currentClock()
 {
@@ -167,9 +153,9 @@ void showFileInUseMessage()
          QStringLiteral("Close the file, and then select 'OK'.")});
 }
 
-void load(Family family)
+void load(Family family, ExistingLogData &existing)
 {
-    ClearExistingLogData();
+    existing = ExistingLogData{};
     const QString path = SettingsStore::readPreference(logNameKey(family));
     if (path.isEmpty())
         return;
@@ -185,16 +171,17 @@ void load(Family family)
     if (file.error() != QFileDevice::NoError)
         return;
 
-    existingLogData.path = path;
-    existingLogData.fileSize = text.size();
-    existingLogData.inWrittenForm = isInWrittenForm(text);
-    existingLogData.lines = existingLogData.inWrittenForm ? text : inWrittenForm(text);
-    existingLogData.text = text;
-    existingLogData.loaded = true;
+    existing.path = path;
+    existing.fileSize = text.size();
+    existing.inWrittenForm = isInWrittenForm(text);
+    existing.lines = existing.inWrittenForm ? text : inWrittenForm(text);
+    existing.text = text;
+    existing.loaded = true;
 }
 
-void writeRecord(Family family)
+void writeRecord(Family family, const TickRecords &records)
 {
+    ExistingLogData &existing = records.existing;
     const QString path = SettingsStore::readPreference(logNameKey(family));
     if (path.isEmpty())
         return;
@@ -202,66 +189,61 @@ void writeRecord(Family family)
         showFileInUseMessage();
         return;
     }
-    if (!existingLogData.loaded || existingLogData.path != path)
+    if (!existing.loaded || existing.path != path)
         return;
 
-    LogFormat::substituteGps(gpsPosition, sessionSettings.gpsEnabled);
+    LogFormat::substituteGps(records.gps, records.settings.gpsEnabled);
     if (family == Family::Velto)
-        LogFormat::substituteVeltoCounters(linkStatistics);
+        LogFormat::substituteVeltoCounters(records.link);
     const QDateTime now = currentClock()();
     const QByteArray record =
         LogFormat::line(family == Family::Ardix
-                            ? LogFormat::ardixRecord(linkStatistics, gpsPosition, now, QLocale())
-                            : LogFormat::veltoRecord(linkStatistics, gpsPosition, now, QLocale()));
+                            ? LogFormat::ardixRecord(records.link, records.gps, now, QLocale())
+                            : LogFormat::veltoRecord(records.link, records.gps, now, QLocale()));
 
-    if (existingLogData.inWrittenForm)
-        appendRecord(path, existingLogData.fileSize, record);
+    if (existing.inWrittenForm)
+        appendRecord(path, existing.fileSize, record);
     else
-        replaceWhole(path, existingLogData.text, existingLogData.lines + record);
-    ClearExistingLogData();
+        replaceWhole(path, existing.text, existing.lines + record);
+    existing = ExistingLogData{};
 }
 
 } // namespace
 
-void ClearExistingLogData()
+void LoadArdixLog(ExistingLogData &existing)
 {
-    existingLogData = ExistingLogData{};
+    load(Family::Ardix, existing);
 }
 
-void LoadArdixLog()
+void WriteArdixLogRecord(const TickRecords &records)
 {
-    load(Family::Ardix);
+    writeRecord(Family::Ardix, records);
 }
 
-void WriteArdixLogRecord()
+void LoadVeltoLog(ExistingLogData &existing)
 {
-    writeRecord(Family::Ardix);
+    load(Family::Velto, existing);
 }
 
-void LoadVeltoLog()
+void WriteVeltoLogRecord(const TickRecords &records)
 {
-    load(Family::Velto);
+    writeRecord(Family::Velto, records);
 }
 
-void WriteVeltoLogRecord()
+void logTick(const TickRecords &records)
 {
-    writeRecord(Family::Velto);
-}
-
-void logTick()
-{
-    if (!sessionSettings.loggingEnabled)
+    if (!records.settings.loggingEnabled)
         return;
-    switch (sessionSettings.remoteKind) {
+    switch (records.settings.remoteKind) {
     case RemoteKind::Ardix:
-        if (linkStatistics.ArdixDataFresh) {
-            LoadArdixLog();
-            WriteArdixLogRecord();
+        if (records.link.ArdixDataFresh) {
+            LoadArdixLog(records.existing);
+            WriteArdixLogRecord(records);
         }
         break;
     case RemoteKind::Velto:
-        LoadVeltoLog();
-        WriteVeltoLogRecord();
+        LoadVeltoLog(records.existing);
+        WriteVeltoLogRecord(records);
         break;
     default:
         break;

@@ -1,7 +1,21 @@
 #pragma once
 
+#include "app/Records.h"
+
+#include <QByteArray>
 #include <QDateTime>
 #include <functional>
+
+// What the load step of a tick found, kept for its record step.
+struct ExistingLogData
+{
+    bool loaded = false; // the file was read to its end
+    QString path;
+    qint64 fileSize = 0;
+    bool inWrittenForm = false; // every line already ends in CR LF
+    QByteArray lines;           // every line followed by CR LF
+    QByteArray text;            // the file as read
+};
 
 // The station's log: one tab-delimited file per radio family, its path under
 // "Ardix LogName" or "Velto LogName" in the settings store, read afresh on
@@ -24,19 +38,28 @@
 // operator message of a file held open elsewhere, and nothing is written; the
 // next tick tries again.
 //
-// The steps keep what they read in this module, not in a window, so a window
+// The steps keep what they read in the session, not in a window, so a window
 // closed while the operator message is open leaves nothing dangling.
 namespace LogFileOps {
 
-void ClearExistingLogData();
-void LoadArdixLog();
-void WriteArdixLogRecord();
-void LoadVeltoLog();
-void WriteVeltoLogRecord();
+// The records one tick reads; the record step fills in missing GPS fields and
+// Velto counters in place.
+struct TickRecords
+{
+    const SessionSettings &settings;
+    LinkStatistics &link;
+    GpsPosition &gps;
+    ExistingLogData &existing;
+};
+
+void LoadArdixLog(ExistingLogData &existing);
+void WriteArdixLogRecord(const TickRecords &records);
+void LoadVeltoLog(ExistingLogData &existing);
+void WriteVeltoLogRecord(const TickRecords &records);
 
 // The work of one log-timer tick: nothing while logging is disabled; for
 // Ardix only while datagrams keep arriving; for Velto whatever the link does.
-void logTick();
+void logTick(const TickRecords &records);
 
 // The clock the records take their date and time from; tests set a fixed one.
 // Returns the previous clock.

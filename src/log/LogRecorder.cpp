@@ -1,7 +1,5 @@
 #include "LogRecorder.h"
 
-#include "LogFileOps.h"
-
 #include <QPointer>
 #include <QTimer>
 
@@ -9,7 +7,8 @@ namespace {
 constexpr int kLogTickMs = 60000;
 } // namespace
 
-LogRecorder::LogRecorder(QObject *parent) : QObject(parent), LogTimer(new QTimer(this))
+LogRecorder::LogRecorder(const LogFileOps::TickRecords &records, QObject *parent)
+    : QObject(parent), LogTimer(new QTimer(this)), m_records(records)
 {
     LogTimer->setObjectName(QStringLiteral("LogTimer"));
     LogTimer->setInterval(kLogTickMs);
@@ -33,7 +32,7 @@ void LogRecorder::LogTimer_Timer()
 {
     LogTimer->stop();
     QPointer<LogRecorder> self(this);
-    LogFileOps::logTick();
+    LogFileOps::logTick(m_records);
     if (self && !m_stopped)
         LogTimer->start();
 }

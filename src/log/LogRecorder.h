@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LogFileOps.h"
+
 #include <QObject>
 
 class QTimer;
@@ -13,7 +15,7 @@ class LogRecorder : public QObject
 {
     Q_OBJECT
 public:
-    explicit LogRecorder(QObject *parent = nullptr);
+    explicit LogRecorder(const LogFileOps::TickRecords &records, QObject *parent = nullptr);
 
     QTimer *const LogTimer;
 
@@ -24,5 +26,6 @@ public slots:
     void LogTimer_Timer();
 
 private:
+    const LogFileOps::TickRecords m_records;
     bool m_stopped = false;
 };

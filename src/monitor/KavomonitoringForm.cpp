@@ -3,7 +3,6 @@
 #include "app/ApplicationExit.h"
 #include "app/EventWait.h"
 #include "app/OperatorMessages.h"
-#include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "display/DesignedControl.h"
 #include "display/HelpWindow.h"
@@ -16,6 +15,7 @@
 #include "session/AboutBox.h"
 #include "session/SnifferForm.h"
 #include "session/StationNavigator.h"
+#include "session/StationSession.h"
 #include "snmp/VeltoMonitor.h"
 #include "snmp/VeltoStartRules.h"
 #include "stream/ArdixMonitor.h"
@@ -38,8 +38,9 @@ constexpr int kBaseHeightTwips = 2900;
 
 } // namespace
 
-KavomonitoringForm::KavomonitoringForm(StationNavigator &navigator, QWidget *parent)
-    : QMainWindow(parent), m_navigator(navigator)
+KavomonitoringForm::KavomonitoringForm(StationSession &session, StationNavigator &navigator,
+                                       QWidget *parent)
+    : QMainWindow(parent), m_session(session), m_navigator(navigator)
 {
     setObjectName(QStringLiteral("KavomonitoringForm"));
     setWindowTitle(QStringLiteral("Kavo Connectivity Window"));
@@ -302,25 +303,25 @@ void KavomonitoringForm::Form_Load()
     // opened too: deciding the port before reading the store would leave the
     // first window of a run (and the one after a remote switch) logging
     // "No data" all run long for a receiver that was never opened.
-    sessionSettings.gpsEnabled =
+    m_session.settings.gpsEnabled =
         SettingsStore::read(
             QString::fromUtf16(SettingsStore::kGpsOptions), QStringLiteral("GPS Enabled"),
-            SettingsStore::booleanText(sessionSettings.gpsEnabled)) == QLatin1String("True");
-    if (sessionSettings.gpsEnabled && !gpsReceiver->open())
+            SettingsStore::booleanText(m_session.settings.gpsEnabled)) == QLatin1String("True");
+    if (m_session.settings.gpsEnabled && !gpsReceiver->open())
         return; // the port is held by another program: the station has ended
-    monitorState.screenLocked = false;
+    m_session.monitor.screenLocked = false;
 
     setFixedWidth(Twips::toPixels(kWindowWidthTwips));
     MousePointer::setNormal();
     collectingDatalbl->show();
 
-    monitorState.windowClosing = false;
-    monitorState.monitoringStopped = false;
-    linkStatistics.rxBytes.clear();
-    linkStatistics.txBytes.clear();
+    m_session.monitor.windowClosing = false;
+    m_session.monitor.monitoringStopped = false;
+    m_session.link.rxBytes.clear();
+    m_session.link.txBytes.clear();
 
     setWindowHeightTwips(kBaseHeightTwips);
-    monitorState.trafficViewState = 1;
+    m_session.monitor.trafficViewState = 1;
 
     // The window shows before the dialog closes, so the operator sees the
     // start sequence (the Velto start waits for the radio) in this window.
@@ -328,11 +329,11 @@ void KavomonitoringForm::Form_Load()
     m_navigator.closeSelection();
 
     InitColorBar(0);
-    monitorState.chartRestart = true;
+    m_session.monitor.chartRestart = true;
     InitTrafficChart();
     SignalStrengthMeter->setMeterValue(0);
 
-    switch (sessionSettings.remoteKind) {
+    switch (m_session.settings.remoteKind) {
     case RemoteKind::Ardix:
         about->setText(QStringLiteral("About Ardix Monitoring Window"));
         SwitchRemote->setVisible(true);
@@ -382,7 +383,7 @@ void KavomonitoringForm::setupForVelto()
     SNRMeter->hide();
     SNRColorBarFrame->hide();
     SNRlbl->hide();
-    monitorState.snrBarShown = false;
+    m_session.monitor.snrBarShown = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -402,12 +403,12 @@ void KavomonitoringForm::StartArdixMonitoring()
 
 void KavomonitoringForm::ToggleMonitoring()
 {
-    if (!monitorState.monitoringStopped) {
-        monitorState.monitoringStopped = true;
-        if (sessionSettings.remoteKind == RemoteKind::Ardix) {
+    if (!m_session.monitor.monitoringStopped) {
+        m_session.monitor.monitoringStopped = true;
+        if (m_session.settings.remoteKind == RemoteKind::Ardix) {
             ChartTimer->stop();
             ardixMonitor->stop();
-        } else if (sessionSettings.remoteKind == RemoteKind::Velto) {
+        } else if (m_session.settings.remoteKind == RemoteKind::Velto) {
             m_velto->stopMonitoring();
             ChartTimer->stop();
         }
@@ -417,17 +418,17 @@ void KavomonitoringForm::ToggleMonitoring()
         return;
     }
 
-    monitorState.monitoringStopped = false;
+    m_session.monitor.monitoringStopped = false;
     runStopMenu->setText(QStringLiteral("Stop Monitoring"));
     QPointer<KavomonitoringForm> self(this);
-    if (sessionSettings.remoteKind == RemoteKind::Velto) {
+    if (m_session.settings.remoteKind == RemoteKind::Velto) {
         m_velto->resumeMonitoring();
         if (self)
             Options->setEnabled(true);
-    } else if (sessionSettings.remoteKind == RemoteKind::Ardix) {
+    } else if (m_session.settings.remoteKind == RemoteKind::Ardix) {
         StartArdixMonitoring();
     }
-    monitorState.chartRestart = true;
+    m_session.monitor.chartRestart = true;
 }
 
 void KavomonitoringForm::runStopMenu_Click()
@@ -439,7 +440,7 @@ void KavomonitoringForm::SwitchRemote_Click()
 {
     showDisconnectedDisplay();
     SwitchRemote->setChecked(true);
-    if (!monitorState.monitoringStopped)
+    if (!m_session.monitor.monitoringStopped)
         ToggleMonitoring();
     close();
     m_navigator.showSelection();
@@ -468,12 +469,12 @@ void KavomonitoringForm::closeEvent(QCloseEvent *event)
 void KavomonitoringForm::Form_Unload()
 {
     QPointer<KavomonitoringForm> self(this);
-    sessionSettings.gpsEnabled = false;
+    m_session.settings.gpsEnabled = false;
     MousePointer::setBusy();
     showDisconnectedDisplay();
-    if (!monitorState.monitoringStopped)
+    if (!m_session.monitor.monitoringStopped)
         ToggleMonitoring();
-    monitorState.windowClosing = true;
+    m_session.monitor.windowClosing = true;
     congestionManager->stopConnectionTimer();
     congestionManager->CloseCongestionManagementTelnet();
     if (!self)
@@ -482,15 +483,15 @@ void KavomonitoringForm::Form_Unload()
     if (!self)
         return;
 
-    if (sessionSettings.remoteKind == RemoteKind::Ardix) {
+    if (m_session.settings.remoteKind == RemoteKind::Ardix) {
         ardixMonitor->LeaveMulticastGroup();
-    } else if (sessionSettings.remoteKind == RemoteKind::Velto) {
+    } else if (m_session.settings.remoteKind == RemoteKind::Velto) {
         if (m_velto->closeSession())
             return; // the application has ended
     }
 
-    if (!linkStatistics.deviceMode.isEmpty() &&
-        !VeltoStartRules::isAccessPointMode(linkStatistics.deviceMode)) {
+    if (!m_session.link.deviceMode.isEmpty() &&
+        !VeltoStartRules::isAccessPointMode(m_session.link.deviceMode)) {
         ApplicationExit::terminate();
         return;
     }
@@ -507,9 +508,9 @@ void KavomonitoringForm::Form_Terminate()
 
 void KavomonitoringForm::about_Click()
 {
-    if (sessionSettings.remoteKind == RemoteKind::Ardix)
+    if (m_session.settings.remoteKind == RemoteKind::Ardix)
         AboutBox::showBox(AboutBox::Kind::ArdixMonitoring);
-    else if (sessionSettings.remoteKind == RemoteKind::Velto)
+    else if (m_session.settings.remoteKind == RemoteKind::Velto)
         AboutBox::showBox(AboutBox::Kind::VeltoMonitoring);
 }
 

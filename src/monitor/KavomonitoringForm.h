@@ -21,6 +21,7 @@ class SignalMeter;
 class StationNavigator;
 class ArdixMonitor;
 struct StateLook;
+struct StationSession;
 
 // The monitoring window: the single main window of a monitoring run. It owns,
 // itself or through the controllers of its subsystems, every timer, socket,
@@ -42,13 +43,14 @@ struct StateLook;
 //
 // Everything runs on the user-interface thread. SNMP waits and modal messages
 // run nested event loops, so a handler can run inside another's wait: code
-// after a wait re-tests the monitorState flags, and code that may outlive the
+// after a wait re-tests the session's monitor flags, and code that may outlive the
 // window holds a QPointer to it.
 class KavomonitoringForm : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit KavomonitoringForm(StationNavigator &navigator, QWidget *parent = nullptr);
+    KavomonitoringForm(StationSession &session, StationNavigator &navigator,
+                       QWidget *parent = nullptr);
     ~KavomonitoringForm() override;
 
     // Lamp icon resource shown in `light` and as the window icon (102..106).
@@ -161,6 +163,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    StationSession &m_session;
+
     void buildControls();
     void buildMenus();
     void buildTimers();

@@ -6,6 +6,7 @@
 #include "display/ColorBarModel.h"
 #include "display/SignalMeter.h"
 #include "session/StationNavigator.h"
+#include "session/StationSession.h"
 #include "stream/ArdixMonitor.h"
 
 #include <QAction>
@@ -14,7 +15,7 @@
 
 void KavomonitoringForm::buildArdixMonitor()
 {
-    ardixMonitor = new ArdixMonitor(sessionSettings, monitorState, linkStatistics, this);
+    ardixMonitor = new ArdixMonitor(m_session.settings, m_session.monitor, m_session.link, this);
     ArdixMonitor *m = ardixMonitor;
     connect(m, &ArdixMonitor::stateLookChanged, this, &KavomonitoringForm::showArdixState);
     connect(m, &ArdixMonitor::titleChanged, this, &KavomonitoringForm::setWindowTitle);

@@ -1,8 +1,8 @@
 // Traffic chart and View menu handlers of the monitoring window.
 #include "KavomonitoringForm.h"
-#include "app/Records.h"
 #include "display/Charting.h"
 #include "display/SignalMeter.h"
+#include "session/StationSession.h"
 
 #include <QAction>
 #include <QChartView>
@@ -24,26 +24,27 @@ constexpr int kFrame1TopWithSnr = 3000;
 
 void KavomonitoringForm::InitTrafficChart()
 {
-    Charting::history().clear();
-    Charting::InitTrafficChart(TrafficChart);
+    m_session.traffic.clear();
+    Charting::InitTrafficChart(TrafficChart, m_session.traffic, m_session.monitor);
 }
 
 void KavomonitoringForm::ChartTimer_Timer()
 {
-    Charting::UpdateTrafficChart(TrafficChart, ChartTimer->interval());
+    Charting::UpdateTrafficChart(TrafficChart, ChartTimer->interval(), m_session.traffic,
+                                 m_session.link, m_session.monitor);
 }
 
 void KavomonitoringForm::Traffic_History_Chart_Click()
 {
-    const bool snrShown = monitorState.snrBarShown;
-    if (monitorState.trafficViewState == 1) {
+    const bool snrShown = m_session.monitor.snrBarShown;
+    if (m_session.monitor.trafficViewState == 1) {
         setWindowHeightTwips(snrShown ? kHeightWithChartAndSnr : kHeightWithChart);
-        monitorState.trafficViewState = 2;
+        m_session.monitor.trafficViewState = 2;
         Traffic_History_Chart->setChecked(true);
         TrafficChart->show();
     } else {
         setWindowHeightTwips(snrShown ? kHeightWithSnr : kHeightPlain);
-        monitorState.trafficViewState = 1;
+        m_session.monitor.trafficViewState = 1;
         Traffic_History_Chart->setChecked(false);
         TrafficChart->hide();
     }
@@ -54,11 +55,11 @@ void KavomonitoringForm::ViewSNR_Click()
     const bool chartShown = Traffic_History_Chart->isChecked();
     const QList<QWidget *> snrGroup = {SNRMeter,    SNRColorBarFrame, HighSNRLabel,
                                        MidSNRLabel, LowSNRLabel,      SNRlbl};
-    if (monitorState.snrBarShown) {
+    if (m_session.monitor.snrBarShown) {
         for (QWidget *w : snrGroup)
             w->hide();
         ViewSNR->setChecked(false);
-        monitorState.snrBarShown = false;
+        m_session.monitor.snrBarShown = false;
         moveFrame1ToTwips(kFrame1TopWithoutSnr);
         setWindowHeightTwips(chartShown ? kHeightWithChart : kHeightPlain);
     } else {
@@ -66,7 +67,7 @@ void KavomonitoringForm::ViewSNR_Click()
         for (QWidget *w : snrGroup)
             w->show();
         ViewSNR->setChecked(true);
-        monitorState.snrBarShown = true;
+        m_session.monitor.snrBarShown = true;
         setWindowHeightTwips(chartShown ? kHeightWithChartAndSnr : kHeightWithSnr);
     }
 }

@@ -2,6 +2,7 @@
 #include "KavomonitoringForm.h"
 #include "display/ColorBar.h"
 #include "display/Twips.h"
+#include "session/StationSession.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -21,7 +22,8 @@ ColorBar *KavomonitoringForm::colorBar(int selector)
     ColorBar *&bar = selector == ColorBarModel::Rssi ? RssiColorBar : SNRColorBar;
     QFrame *frame = selector == ColorBarModel::Rssi ? RssiColorBarFrame : SNRColorBarFrame;
     if (!bar) {
-        bar = new ColorBar(ColorBarModel::Selector(selector), frame);
+        bar = new ColorBar(ColorBarModel::Selector(selector), m_session.settings, m_session.link,
+                           frame);
         bar->setObjectName(selector == ColorBarModel::Rssi ? QStringLiteral("RssiColorBar")
                                                            : QStringLiteral("SNRColorBar"));
         auto *layout = new QHBoxLayout(frame);

@@ -4,12 +4,13 @@
 #include "gps/GpsReceiver.h"
 #include "log/LogRecorder.h"
 #include "session/StationNavigator.h"
+#include "session/StationSession.h"
 
 #include <QPointer>
 
 void KavomonitoringForm::buildGpsReceiverAndLogRecorder()
 {
-    gpsReceiver = new GpsReceiver(sessionSettings, gpsPosition, this);
+    gpsReceiver = new GpsReceiver(m_session.settings, m_session.gps, this);
     // The port is held by another program: the station ends.
     connect(gpsReceiver, &GpsReceiver::closeRequested, this, [this] {
         QPointer<KavomonitoringForm> self(this);
@@ -17,5 +18,6 @@ void KavomonitoringForm::buildGpsReceiverAndLogRecorder()
         if (self)
             close();
     });
-    logRecorder = new LogRecorder(this);
+    logRecorder = new LogRecorder(
+        {m_session.settings, m_session.link, m_session.gps, m_session.existingLog}, this);
 }

@@ -1,21 +1,21 @@
 // Workstation lock handlers of the monitoring window.
 #include "KavomonitoringForm.h"
-#include "app/Records.h"
 #include "lock/screenSaver.h"
+#include "session/StationSession.h"
 
 #include <QLabel>
 
 void KavomonitoringForm::screen_lock_Click()
 {
-    monitorState.screenLocked = true;
+    m_session.monitor.screenLocked = true;
     screenSaver::load()->lockScreen(screen());
 }
 
 void KavomonitoringForm::test_Timer()
 {
     screenSaver *lock = screenSaver::loaded();
-    if (!monitorState.screenLocked || !lock)
+    if (!m_session.monitor.screenLocked || !lock)
         return;
-    lock->testLabel->setText(QString::number(linkStatistics.rssi));
+    lock->testLabel->setText(QString::number(m_session.link.rssi));
     lock->test2Label->setText(status->text());
 }

@@ -9,6 +9,7 @@
 #include "display/SNRThresholdChanges.h"
 #include "display/SignalMeter.h"
 #include "session/StationNavigator.h"
+#include "session/StationSession.h"
 #include "snmp/VeltoMonitor.h"
 #include "telnet/CongestionManager.h"
 
@@ -24,7 +25,8 @@ namespace {
 
 // The threshold dialogs reach the radio through the run's monitor; a dialog
 // left open after the window has gone sends nothing.
-ThresholdLink thresholdLink(VeltoMonitor *monitor, OidCatalogue::Entry entry)
+ThresholdLink thresholdLink(VeltoMonitor *monitor, OidCatalogue::Entry entry,
+                            const QString &currentValue)
 {
     QPointer<VeltoMonitor> target(monitor);
     return {[target, entry](const QString &value) -> std::optional<QString> {
@@ -35,15 +37,16 @@ ThresholdLink thresholdLink(VeltoMonitor *monitor, OidCatalogue::Entry entry)
             [target, entry](const QString &value) {
                 if (target)
                     target->takeThreshold(entry, value);
-            }};
+            },
+            currentValue};
 }
 
 } // namespace
 
 void KavomonitoringForm::buildVeltoMonitor()
 {
-    auto *velto = m_velto =
-        new VeltoMonitor(sessionSettings, monitorState, linkStatistics, congestionStatus, this);
+    auto *velto = m_velto = new VeltoMonitor(m_session.settings, m_session.monitor, m_session.link,
+                                             m_session.congestion, this);
     connect(velto, &VeltoMonitor::runStarting, this, &KavomonitoringForm::prepareVeltoRun);
     connect(velto, &VeltoMonitor::noticeChanged, collectingDatalbl, &QLabel::setText);
     connect(velto, &VeltoMonitor::waitingShown, this, &KavomonitoringForm::showVeltoWaiting);
@@ -119,10 +122,12 @@ void KavomonitoringForm::showStateLook(const StateLook &look)
 
 void KavomonitoringForm::changeRSSIThresh_Click()
 {
-    RSSIThresholdChanges::showModeless(thresholdLink(m_velto, OidCatalogue::RssiThreshold));
+    RSSIThresholdChanges::showModeless(
+        thresholdLink(m_velto, OidCatalogue::RssiThreshold, m_session.link.rssiThresholdText));
 }
 
 void KavomonitoringForm::changeSNRThreshold_Click()
 {
-    SNRThresholdChanges::showModeless(thresholdLink(m_velto, OidCatalogue::SnrThreshold));
+    SNRThresholdChanges::showModeless(
+        thresholdLink(m_velto, OidCatalogue::SnrThreshold, m_session.link.snrThresholdText));
 }

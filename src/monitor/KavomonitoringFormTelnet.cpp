@@ -3,6 +3,7 @@
 #include "KavomonitoringForm.h"
 #include "app/CongestionStatus.h"
 #include "app/Records.h"
+#include "session/StationSession.h"
 #include "telnet/CongestionManager.h"
 #include "telnet/WirelessStats.h"
 
@@ -10,8 +11,8 @@
 
 void KavomonitoringForm::buildCongestionManager()
 {
-    congestionManager = new CongestionManager(sessionSettings, monitorState, linkStatistics,
-                                              congestionStatus, wirelessStats, this);
+    congestionManager = new CongestionManager(m_session.settings, m_session.monitor, m_session.link,
+                                              m_session.congestion, m_session.wireless, this);
     connect(congestionManager, &CongestionManager::statusCentred, this,
             [this] { status->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter); });
 }

@@ -22,7 +22,8 @@ bool anyWindowShown()
 
 } // namespace
 
-StationWindows::StationWindows(QObject *parent) : QObject(parent)
+StationWindows::StationWindows(StationSession &session, QObject *parent)
+    : QObject(parent), m_session(session)
 {
     // The last of the other windows closing ends the run as well once the two
     // station windows are gone.
@@ -42,7 +43,7 @@ KavomonitoringForm *StationWindows::monitoringForm() const
 SnifferForm *StationWindows::showSnifferForm()
 {
     if (!m_dialog) {
-        m_dialog = new SnifferForm(*this);
+        m_dialog = new SnifferForm(m_session, *this);
         m_dialog->Form_Load();
     }
     m_dialog->show();
@@ -54,7 +55,7 @@ SnifferForm *StationWindows::showSnifferForm()
 KavomonitoringForm *StationWindows::openMonitoringForm()
 {
     if (!m_monitor) {
-        m_monitor = new KavomonitoringForm(*this);
+        m_monitor = new KavomonitoringForm(m_session, *this);
         QPointer<KavomonitoringForm> opened = m_monitor;
         opened->Form_Load();
         if (!opened || opened->isUnloaded())

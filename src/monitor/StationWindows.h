@@ -6,6 +6,7 @@
 #include <QPointer>
 
 class SnifferForm;
+struct StationSession;
 class KavomonitoringForm;
 
 // The station's two main windows, each open once at most: the remote-selection
@@ -15,7 +16,7 @@ class StationWindows final : public QObject, public StationNavigator
 {
     Q_OBJECT
 public:
-    explicit StationWindows(QObject *parent = nullptr);
+    explicit StationWindows(StationSession &session, QObject *parent = nullptr);
 
     // The dialog, or nullptr when it is not loaded.
     SnifferForm *snifferForm() const;
@@ -34,6 +35,7 @@ public:
     void quitWhenNoWindowLeft() override;
 
 private:
+    StationSession &m_session;
     QPointer<SnifferForm> m_dialog;
     QPointer<KavomonitoringForm> m_monitor;
 };

@@ -14,7 +14,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-GPSOptionsForm::GPSOptionsForm(QWidget *parent) : QDialog(parent)
+GPSOptionsForm::GPSOptionsForm(SessionSettings &settings, QWidget *parent)
+    : QDialog(parent), m_settings(settings)
 {
     setObjectName(QStringLiteral("GPSOptionsForm"));
     setWindowTitle(QStringLiteral("GPS Options"));
@@ -88,11 +89,11 @@ void GPSOptionsForm::buildControls()
     connect(CancelButton, &QPushButton::clicked, this, &GPSOptionsForm::CancelButton_Click);
 }
 
-GPSOptionsForm *GPSOptionsForm::showModeless()
+GPSOptionsForm *GPSOptionsForm::showModeless(SessionSettings &settings)
 {
     static QPointer<GPSOptionsForm> form;
     if (!form)
-        form = new GPSOptionsForm;
+        form = new GPSOptionsForm(settings);
     form->show();
     form->raise();
     form->activateWindow();
@@ -115,23 +116,23 @@ void GPSOptionsForm::enablePortChoice(bool enabled)
 
 void GPSOptionsForm::Form_Load()
 {
-    sessionSettings.gpsEnabled = GpsOptions::storedGpsEnabled(sessionSettings.gpsEnabled);
-    GPSEnabled->setChecked(sessionSettings.gpsEnabled);
-    enablePortChoice(sessionSettings.gpsEnabled);
+    m_settings.gpsEnabled = GpsOptions::storedGpsEnabled(m_settings.gpsEnabled);
+    GPSEnabled->setChecked(m_settings.gpsEnabled);
+    enablePortChoice(m_settings.gpsEnabled);
 
     Com1Device->setText(GpsOptions::devicePath(1));
     Com2Device->setText(GpsOptions::devicePath(2));
 
-    sessionSettings.gpsComPort = GpsOptions::storedComPort(sessionSettings.gpsComPort);
-    switch (sessionSettings.gpsComPort) {
+    m_settings.gpsComPort = GpsOptions::storedComPort(m_settings.gpsComPort);
+    switch (m_settings.gpsComPort) {
     case 1:
     case 2:
-        selectPort(sessionSettings.gpsComPort);
+        selectPort(m_settings.gpsComPort);
         break;
     case 0:
         selectPort(0);
         GPSEnabled->setChecked(false);
-        sessionSettings.gpsEnabled = false;
+        m_settings.gpsEnabled = false;
         enablePortChoice(false);
         break;
     default:
@@ -141,23 +142,23 @@ void GPSOptionsForm::Form_Load()
 
 void GPSOptionsForm::GPSEnabled_Click()
 {
-    sessionSettings.gpsEnabled = GPSEnabled->isChecked();
-    enablePortChoice(sessionSettings.gpsEnabled);
+    m_settings.gpsEnabled = GPSEnabled->isChecked();
+    enablePortChoice(m_settings.gpsEnabled);
 }
 
 void GPSOptionsForm::ComOne_Click()
 {
-    sessionSettings.gpsComPort = ComOne->isChecked() ? 1 : 0;
+    m_settings.gpsComPort = ComOne->isChecked() ? 1 : 0;
 }
 
 void GPSOptionsForm::ComTwo_Click()
 {
-    sessionSettings.gpsComPort = ComTwo->isChecked() ? 2 : 0;
+    m_settings.gpsComPort = ComTwo->isChecked() ? 2 : 0;
 }
 
 void GPSOptionsForm::OKButton_Click()
 {
-    if (sessionSettings.gpsEnabled && sessionSettings.gpsComPort == 0) {
+    if (m_settings.gpsEnabled && m_settings.gpsComPort == 0) {
         OperatorMessages::show(
             QStringLiteral("Error"), MessageIcon::Exclamation,
             {QStringLiteral("You must select a Com Port for communication with the GPS Device."),
@@ -166,8 +167,8 @@ void GPSOptionsForm::OKButton_Click()
                             "Cancel.")});
         return;
     }
-    GpsOptions::storeComPort(sessionSettings.gpsComPort);
-    GpsOptions::storeGpsEnabled(sessionSettings.gpsEnabled);
+    GpsOptions::storeComPort(m_settings.gpsComPort);
+    GpsOptions::storeGpsEnabled(m_settings.gpsEnabled);
     GpsOptions::storeDevicePath(1, Com1Device->text());
     GpsOptions::storeDevicePath(2, Com2Device->text());
     close();

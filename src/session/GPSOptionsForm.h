@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Records.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -18,10 +20,10 @@ class GPSOptionsForm : public QDialog
 {
     Q_OBJECT
 public:
-    explicit GPSOptionsForm(QWidget *parent = nullptr);
+    explicit GPSOptionsForm(SessionSettings &settings, QWidget *parent = nullptr);
 
     // Opens the dialog modeless (raises the one already open).
-    static GPSOptionsForm *showModeless();
+    static GPSOptionsForm *showModeless(SessionSettings &settings);
 
     QLabel *information_label = nullptr;
     QLabel *GPSOptions_label = nullptr;
@@ -49,4 +51,6 @@ private:
     // other port deselects both.
     void selectPort(int port);
     void enablePortChoice(bool enabled);
+
+    SessionSettings &m_settings;
 };

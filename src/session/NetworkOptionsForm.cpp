@@ -17,7 +17,8 @@ const QString kReadKey = QStringLiteral("SNMPReadCommString");
 const QString kWriteKey = QStringLiteral("SNMPWriteCommString");
 } // namespace
 
-NetworkOptionsForm::NetworkOptionsForm(QWidget *parent) : QDialog(parent)
+NetworkOptionsForm::NetworkOptionsForm(SessionSettings &settings, QWidget *parent)
+    : QDialog(parent), m_settings(settings)
 {
     setObjectName(QStringLiteral("NetworkOptionsForm"));
     setWindowTitle(QStringLiteral("Network Options"));
@@ -56,10 +57,10 @@ NetworkOptionsForm::NetworkOptionsForm(QWidget *parent) : QDialog(parent)
     Form_Load();
 }
 
-NetworkOptionsForm *NetworkOptionsForm::showModeless()
+NetworkOptionsForm *NetworkOptionsForm::showModeless(SessionSettings &settings)
 {
     static QPointer<NetworkOptionsForm> form;
-    return showSingleWindow(form, [] { return new NetworkOptionsForm; });
+    return showSingleWindow(form, [&settings] { return new NetworkOptionsForm(settings); });
 }
 
 void NetworkOptionsForm::Form_Load()
@@ -73,9 +74,9 @@ void NetworkOptionsForm::Form_Load()
 void NetworkOptionsForm::OKButton_Click()
 {
     SettingsStore::writePreference(kReadKey, SNMPReadCommunityString->text());
-    sessionSettings.readCommunity = SNMPReadCommunityString->text();
+    m_settings.readCommunity = SNMPReadCommunityString->text();
     SettingsStore::writePreference(kWriteKey, SNMPWriteCommunityString->text());
-    sessionSettings.writeCommunity = SNMPWriteCommunityString->text();
+    m_settings.writeCommunity = SNMPWriteCommunityString->text();
     close();
 }
 

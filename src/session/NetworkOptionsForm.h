@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Records.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -14,10 +16,10 @@ class NetworkOptionsForm : public QDialog
 {
     Q_OBJECT
 public:
-    explicit NetworkOptionsForm(QWidget *parent = nullptr);
+    explicit NetworkOptionsForm(SessionSettings &settings, QWidget *parent = nullptr);
 
     // Opens the dialog modeless (raises the one already open).
-    static NetworkOptionsForm *showModeless();
+    static NetworkOptionsForm *showModeless(SessionSettings &settings);
 
     QLabel *SNMPReadComStrLabel = nullptr;
     QLineEdit *SNMPReadCommunityString = nullptr;
@@ -32,4 +34,7 @@ public slots:
     void Form_Load();
     void OKButton_Click();
     void CancelButton_Click();
+
+private:
+    SessionSettings &m_settings;
 };

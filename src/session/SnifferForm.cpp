@@ -3,10 +3,10 @@
 #include "AboutBox.h"
 #include "NetworkOptionsForm.h"
 #include "StationNavigator.h"
+#include "StationSession.h"
 #include "StoredSession.h"
 #include "app/ApplicationExit.h"
 #include "app/OperatorMessages.h"
-#include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "display/DesignedControl.h"
 #include "display/FileChooser.h"
@@ -40,8 +40,8 @@ const QString kVelto = QStringLiteral("Velto");
 
 } // namespace
 
-SnifferForm::SnifferForm(StationNavigator &navigator, QWidget *parent)
-    : QDialog(parent), m_navigator(navigator)
+SnifferForm::SnifferForm(StationSession &session, StationNavigator &navigator, QWidget *parent)
+    : QDialog(parent), m_session(session), m_navigator(navigator)
 {
     setObjectName(QStringLiteral("snifferForm"));
     setWindowTitle(QStringLiteral("Kavo Connectivity Window"));
@@ -175,16 +175,16 @@ void SnifferForm::Form_Load()
     destPortText = SettingsStore::readPreference(QStringLiteral("DestPortNumber"));
     portNumber->setText(destPortText);
     portNumber_Change(); // recomputes destPort even when the text did not change
-    sessionSettings.remoteAddress.clear();
+    m_session.settings.remoteAddress.clear();
 
     loadAddressList();
 
     if (remoteChoice == kArdix) {
         listOfRadios->setCurrentRow(ArdixRow);
-        sessionSettings.remoteKind = RemoteKind::Ardix;
+        m_session.settings.remoteKind = RemoteKind::Ardix;
     } else if (remoteChoice == kVelto || remoteChoice.isEmpty()) {
         listOfRadios->setCurrentRow(Velto100Row);
-        sessionSettings.remoteKind = RemoteKind::Velto;
+        m_session.settings.remoteKind = RemoteKind::Velto;
     }
 
     if (remoteChoice == kArdix || remoteChoice == kVelto || remoteChoice.isEmpty())
@@ -202,7 +202,7 @@ void SnifferForm::loadAddressList()
 void SnifferForm::applyLoggingMenuFromStore()
 {
     const bool enabled = StoredSession::storedLoggingEnabled();
-    sessionSettings.loggingEnabled = enabled;
+    m_session.settings.loggingEnabled = enabled;
     enableLogging->setChecked(enabled);
     saveFileAs->setEnabled(enabled);
 }
@@ -244,13 +244,13 @@ void SnifferForm::listOfRadios_Click()
 
 void SnifferForm::portNumber_Change()
 {
-    sessionSettings.destPort = StoredSession::portFromText(portNumber->text());
+    m_session.settings.destPort = StoredSession::portFromText(portNumber->text());
     destPortText = portNumber->text();
 }
 
 void SnifferForm::remoteIPCombo_Change()
 {
-    sessionSettings.remoteAddress = remoteIPCombo->currentText();
+    m_session.settings.remoteAddress = remoteIPCombo->currentText();
 }
 
 void SnifferForm::remoteIPCombo_Click()
@@ -261,7 +261,7 @@ void SnifferForm::remoteIPCombo_Click()
 void SnifferForm::saveChoiceAndPort()
 {
     SettingsStore::writePreference(QStringLiteral("RemoteChoice"), remoteChoice);
-    if (StoredSession::isValidDestPort(sessionSettings.destPort))
+    if (StoredSession::isValidDestPort(m_session.settings.destPort))
         SettingsStore::writePreference(QStringLiteral("DestPortNumber"), destPortText);
 }
 
@@ -281,16 +281,16 @@ void SnifferForm::OK_Click()
                                {QStringLiteral("Please select a remote for monitoring.")});
     MousePointer::setNormal();
 
-    if (monitorState.windowClosing) {
+    if (m_session.monitor.windowClosing) {
         m_navigator.closeMonitoring();
-        monitorState.windowClosing = false;
+        m_session.monitor.windowClosing = false;
     }
 }
 
 void SnifferForm::startArdix()
 {
-    sessionSettings.remoteKind = RemoteKind::Ardix;
-    if (!StoredSession::isValidDestPort(sessionSettings.destPort)) {
+    m_session.settings.remoteKind = RemoteKind::Ardix;
+    if (!StoredSession::isValidDestPort(m_session.settings.destPort)) {
         OperatorMessages::show(QStringLiteral("Information"), MessageIcon::Exclamation,
                                {QStringLiteral("Please enter a valid destination port."),
                                 QStringLiteral("The destination port must be a number "),
@@ -325,17 +325,17 @@ void SnifferForm::showBadAddressMessage()
 void SnifferForm::startVelto()
 {
     const QString comboText = remoteIPCombo->currentText();
-    sessionSettings.remoteAddress = chooseVeltoAddress(comboText);
-    if (sessionSettings.remoteAddress.isEmpty())
+    m_session.settings.remoteAddress = chooseVeltoAddress(comboText);
+    if (m_session.settings.remoteAddress.isEmpty())
         return;
-    if (!StoredSession::isWellFormedAddress(sessionSettings.remoteAddress)) {
+    if (!StoredSession::isWellFormedAddress(m_session.settings.remoteAddress)) {
         showBadAddressMessage();
-        sessionSettings.remoteAddress.clear();
+        m_session.settings.remoteAddress.clear();
         return;
     }
     if (comboText == kAddIpAddress)
-        StoredSession::appendAddress(sessionSettings.remoteAddress);
-    sessionSettings.remoteKind = RemoteKind::Velto;
+        StoredSession::appendAddress(m_session.settings.remoteAddress);
+    m_session.settings.remoteKind = RemoteKind::Velto;
     m_navigator.openMonitoring(RemoteKind::Velto);
 }
 
@@ -382,23 +382,23 @@ void SnifferForm::about_Click()
 
 void SnifferForm::mnuNetOptions_Click()
 {
-    NetworkOptionsForm::showModeless();
+    NetworkOptionsForm::showModeless(m_session.settings);
 }
 
 void SnifferForm::GPSOptions_Click()
 {
-    GPSOptionsForm::showModeless();
+    GPSOptionsForm::showModeless(m_session.settings);
 }
 
 void SnifferForm::enableLogging_Click()
 {
     // The check mark mirrors loggingEnabled; the stored text follows it.
-    const bool enable = !sessionSettings.loggingEnabled;
+    const bool enable = !m_session.settings.loggingEnabled;
     saveFileAs->setEnabled(enable);
     enableLogging->setChecked(enable);
     SettingsStore::writePreference(QStringLiteral("logEnabledValue"),
                                    SettingsStore::booleanText(enable));
-    sessionSettings.loggingEnabled = enable;
+    m_session.settings.loggingEnabled = enable;
 }
 
 void SnifferForm::saveFileAs_Click()

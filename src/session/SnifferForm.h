@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class StationNavigator;
+struct StationSession;
 
 class QAction;
 class QComboBox;
@@ -13,10 +14,11 @@ class QListWidget;
 class QMenu;
 class QMenuBar;
 class QPushButton;
+struct StationSession;
 
 // The remote-selection dialog, the station's first window. The operator picks
 // the radio family and model, the remote's address (Velto) or the UDP
-// destination port (Ardix); OK validates the choice, fills sessionSettings and
+// destination port (Ardix); OK validates the choice, fills the session settings and
 // opens the monitoring window, whose load closes this dialog. The dialog keeps
 // the last choice, the port and the growing address list in the settings store.
 class SnifferForm : public QDialog
@@ -31,7 +33,7 @@ public:
         Velto200Row = 2
     };
 
-    explicit SnifferForm(StationNavigator &navigator, QWidget *parent = nullptr);
+    SnifferForm(StationSession &session, StationNavigator &navigator, QWidget *parent = nullptr);
 
     // Dialog variables, live as long as the dialog.
     QString remoteChoice; // "Ardix", "Velto" or empty
@@ -101,6 +103,7 @@ private:
     void showBadAddressMessage();
     void setFamilyLayout(int heightTwips, int buttonTopTwips, int lineTopTwips, bool ardix);
 
+    StationSession &m_session;
     StationNavigator &m_navigator;
     bool m_unloaded = false;
 };

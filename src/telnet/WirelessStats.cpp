@@ -7,8 +7,6 @@
 #include <cmath>
 #include <limits>
 
-WirelessStats wirelessStats;
-
 namespace {
 
 const QString kStatisticsCommand = QStringLiteral("wrlsstat");

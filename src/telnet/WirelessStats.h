@@ -77,5 +77,3 @@ public:
     // the text runs out before the eighth.
     static std::optional<std::array<double, 8>> parseAnswer(const QString &text);
 };
-
-extern WirelessStats wirelessStats;

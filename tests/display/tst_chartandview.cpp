@@ -1,4 +1,3 @@
-#include "TestStation.h"
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "display/Charting.h"
@@ -6,6 +5,8 @@
 #include "display/TrafficHistory.h"
 #include "display/Twips.h"
 #include "monitor/KavomonitoringForm.h"
+#include "monitor/StationWindows.h"
+#include "session/StationSession.h"
 
 #include <QAction>
 #include <QCategoryAxis>
@@ -93,7 +94,9 @@ void TestChartAndView::samples()
 void TestChartAndView::chartIsBuiltAsDesigned()
 {
     TestStore store;
-    KavomonitoringForm form(station());
+    StationSession session;
+    StationWindows windows(session);
+    KavomonitoringForm form(session, windows);
     form.InitTrafficChart();
     QChart *chart = form.TrafficChart->chart();
     QCOMPARE(chart->series().size(), 2);
@@ -105,31 +108,33 @@ void TestChartAndView::chartIsBuiltAsDesigned()
     QCOMPARE(minutes->titleText(), u"Minutes"_s);
     QCOMPARE(minutes->categoriesLabels(), (QStringList{"0", "1", "2", "3", "4"}));
     QCOMPARE(minutes->endValue(u"4"_s), 48.0);
-    QVERIFY(monitorState.chartRestart);
+    QVERIFY(session.monitor.chartRestart);
 }
 
 void TestChartAndView::chartTicksDrawSamples()
 {
     TestStore store;
-    KavomonitoringForm form(station());
+    StationSession session;
+    StationWindows windows(session);
+    KavomonitoringForm form(session, windows);
     form.InitTrafficChart();
-    linkStatistics.linkRateKbps = 120;
-    linkStatistics.txBytes = u"1000"_s;
-    linkStatistics.rxBytes = u"2000"_s;
+    session.link.linkRateKbps = 120;
+    session.link.txBytes = u"1000"_s;
+    session.link.rxBytes = u"2000"_s;
 
     form.ChartTimer_Timer(); // baseline after the start: nothing drawn
-    QVERIFY(!monitorState.chartRestart);
+    QVERIFY(!session.monitor.chartRestart);
     QCOMPARE(Charting::seriesValues(form.TrafficChart, 0).value(0), 0.0);
 
-    linkStatistics.txBytes = u"38500"_s;
-    linkStatistics.rxBytes = u"17000"_s;
+    session.link.txBytes = u"38500"_s;
+    session.link.rxBytes = u"17000"_s;
     form.ChartTimer_Timer();
     QCOMPARE(Charting::seriesValues(form.TrafficChart, 0).value(0), 50.0);
     QCOMPARE(Charting::seriesValues(form.TrafficChart, 1).value(0), 20.0);
 
     // A resume makes the next tick a baseline again.
-    monitorState.chartRestart = true;
-    linkStatistics.txBytes = u"9000000"_s;
+    session.monitor.chartRestart = true;
+    session.link.txBytes = u"9000000"_s;
     form.ChartTimer_Timer();
     QCOMPARE(Charting::seriesValues(form.TrafficChart, 0).value(0), 50.0);
 }
@@ -159,12 +164,14 @@ void TestChartAndView::viewToggles()
     QFETCH(int, height);
 
     TestStore store;
-    KavomonitoringForm form(station());
+    StationSession session;
+    StationWindows windows(session);
+    KavomonitoringForm form(session, windows);
     form.show();
     const QList<QWidget *> snrGroup = {form.SNRMeter,    form.SNRlbl,      form.SNRColorBarFrame,
                                        form.LowSNRLabel, form.MidSNRLabel, form.HighSNRLabel};
     // As the load leaves them.
-    monitorState.trafficViewState = 1;
+    session.monitor.trafficViewState = 1;
     for (QWidget *w : snrGroup)
         w->hide();
     for (const QString &click : clicks.split(' '))
@@ -172,10 +179,10 @@ void TestChartAndView::viewToggles()
 
     QCOMPARE(form.windowHeightTwips(), height);
     QCOMPARE(form.height(), Twips::windowHeight(height));
-    QCOMPARE(int(monitorState.trafficViewState), chart ? 2 : 1);
+    QCOMPARE(int(session.monitor.trafficViewState), chart ? 2 : 1);
     QCOMPARE(form.Traffic_History_Chart->isChecked(), chart);
     QCOMPARE(form.TrafficChart->isVisible(), chart);
-    QCOMPARE(monitorState.snrBarShown, snr);
+    QCOMPARE(session.monitor.snrBarShown, snr);
     QCOMPARE(form.ViewSNR->isChecked(), snr);
     QCOMPARE(form.Frame1->y(), qRound((snr ? 3000 : 2400) / 15.0));
     for (QWidget *w : snrGroup)

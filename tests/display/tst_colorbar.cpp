@@ -1,9 +1,10 @@
-#include "TestStation.h"
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "display/ColorBar.h"
 #include "display/Twips.h"
 #include "monitor/KavomonitoringForm.h"
+#include "monitor/StationWindows.h"
+#include "session/StationSession.h"
 
 #include <QFrame>
 #include <QtTest>
@@ -128,20 +129,21 @@ void TestColorBar::scales()
     QFETCH(int, rssiThreshold);
 
     TestStore store;
-    sessionSettings.remoteKind = kind;
-    ColorBar bar{ColorBarModel::Selector(selector)};
+    StationSession session;
+    session.settings.remoteKind = kind;
+    ColorBar bar{ColorBarModel::Selector(selector), session.settings, session.link};
     bar.model().InitColorBar();
     for (const QString &update : updates.split(' ', Qt::SkipEmptyParts)) {
         if (selector == ColorBarModel::Rssi) {
-            linkStatistics.rssiThreshold = qint16(update.toInt());
+            session.link.rssiThreshold = qint16(update.toInt());
         } else {
-            linkStatistics.snrThreshold = qint16(update.section(':', 0, 0).toInt());
-            linkStatistics.snrThresholdBar = qint16(update.section(':', 1).toInt());
+            session.link.snrThreshold = qint16(update.section(':', 0, 0).toInt());
+            session.link.snrThresholdBar = qint16(update.section(':', 1).toInt());
         }
         bar.model().UpdateColorBar();
     }
     QCOMPARE(differences(bar.model(), cells), QString());
-    QCOMPARE(int(linkStatistics.rssiThreshold), rssiThreshold);
+    QCOMPARE(int(session.link.rssiThreshold), rssiThreshold);
 
     // As painted: the part of each cell that the next one does not cover.
     for (int width : {222, 480}) {
@@ -162,8 +164,10 @@ void TestColorBar::scales()
 void TestColorBar::windowScalesForAVeltoStart()
 {
     TestStore store;
-    sessionSettings.remoteKind = RemoteKind::Velto;
-    KavomonitoringForm form(station());
+    StationSession session;
+    session.settings.remoteKind = RemoteKind::Velto;
+    StationWindows windows(session);
+    KavomonitoringForm form(session, windows);
     form.RssiColorBarFrame->show();
 
     // The load's RSSI scale, the Velto start's SNR scale, the thresholds the
@@ -172,9 +176,9 @@ void TestColorBar::windowScalesForAVeltoStart()
     form.InitColorBar(1);
     QVERIFY(form.RssiColorBarFrame->isHidden());
     QVERIFY(form.SNRColorBarFrame->isHidden());
-    linkStatistics.rssiThreshold = 90;
-    linkStatistics.snrThreshold = 20;
-    linkStatistics.snrThresholdBar = 40;
+    session.link.rssiThreshold = 90;
+    session.link.snrThreshold = 20;
+    session.link.snrThresholdBar = 40;
     form.UpdateColorBar(0);
     form.UpdateColorBar(1);
 

@@ -1,7 +1,8 @@
-#include "TestStation.h"
 #include "TestSupport.h"
 #include "display/HelpWindow.h"
+#include "monitor/StationWindows.h"
 #include "session/SnifferForm.h"
+#include "session/StationSession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,7 +33,9 @@ void TestHelpWindow::topicsListEveryOperatorSubject()
 void TestHelpWindow::f1InTheDialogOpensTheTopics()
 {
     TestStore store;
-    SnifferForm *dialog = station().showSnifferForm();
+    StationSession session;
+    StationWindows station(session);
+    SnifferForm *dialog = station.showSnifferForm();
     QCOMPARE(dialog->helpTopics->shortcut(), QKeySequence(Qt::Key_F1));
     dialog->helpTopics->trigger();
     const auto windows = QApplication::topLevelWidgets();

@@ -56,8 +56,9 @@ void TestThresholdDialogs::currentValue()
     QFETCH(QString, shown);
 
     TestStore store;
-    linkStatistics.rssiThresholdText = linkStatistics.snrThresholdText = stored;
-    const std::unique_ptr<ThresholdDialog> dialog = open(rssi);
+    ThresholdLink link;
+    link.currentValue = stored;
+    const std::unique_ptr<ThresholdDialog> dialog = open(rssi, link);
     QCOMPARE(dialog->windowTitle(),
              rssi ? u"Change the RSSI Threshold"_s : u"Change the SNR Threshold"_s);
     QCOMPARE(dialog->currentValueLabel->objectName(),
@@ -97,6 +98,7 @@ void TestThresholdDialogs::refusedEntries()
                         ++sent;
                         return value;
                     },
+                    {},
                     {}});
     dialog->show();
     QApplication::setActiveWindow(dialog.get());

@@ -2,12 +2,12 @@
 // net-snmp's own snmpd: the radio's value changes only when the dialog sends
 // it, and the copies and colour scales follow only what the radio accepted.
 #include "SnmpTestAgents.h"
-#include "TestStation.h"
 #include "TestSupport.h"
-#include "app/Records.h"
 #include "display/ColorBar.h"
 #include "display/ThresholdDialog.h"
 #include "monitor/KavomonitoringForm.h"
+#include "monitor/StationWindows.h"
+#include "session/StationSession.h"
 #include "snmp/VeltoMonitor.h"
 
 #include <QAction>
@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QtTest>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +46,8 @@ private slots:
     void nothingIsSentWhileStopped();
 
 private:
+    std::optional<StationSession> m_session;
+    std::optional<StationWindows> m_windows;
     std::unique_ptr<TestStore> m_store;
     std::unique_ptr<MessageRecorder> m_messages;
     std::unique_ptr<SnmpdAgent> m_agent;
@@ -54,22 +57,24 @@ private:
 void TestThresholdSnmpd::init()
 {
     m_store = std::make_unique<TestStore>();
+    m_session.emplace();
+    m_windows.emplace(*m_session);
     m_messages = std::make_unique<MessageRecorder>();
     m_agent = std::make_unique<SnmpdAgent>(
         QStringList{LookupOid(OidCatalogue::RssiThreshold) + u" integer -90"_s,
                     LookupOid(OidCatalogue::SnrThreshold) + u" integer 16"_s});
     QVERIFY2(m_agent->isRunning(), qPrintable(m_agent->failure()));
     m_store->put(u"Preferences"_s, u"SNMPPort"_s, QString::number(m_agent->port()));
-    sessionSettings.remoteKind = RemoteKind::Velto;
-    sessionSettings.remoteAddress = u"127.0.0.1"_s;
-    sessionSettings.readCommunity = u"public"_s;
-    sessionSettings.writeCommunity = u"private"_s;
-    linkStatistics.rssiThresholdText = u"-90"_s;
-    linkStatistics.rssiThreshold = 90;
-    linkStatistics.snrThresholdText = u"16"_s;
-    linkStatistics.snrThreshold = 16;
-    linkStatistics.snrThresholdBar = 24;
-    m_window = new KavomonitoringForm(station());
+    m_session->settings.remoteKind = RemoteKind::Velto;
+    m_session->settings.remoteAddress = u"127.0.0.1"_s;
+    m_session->settings.readCommunity = u"public"_s;
+    m_session->settings.writeCommunity = u"private"_s;
+    m_session->link.rssiThresholdText = u"-90"_s;
+    m_session->link.rssiThreshold = 90;
+    m_session->link.snrThresholdText = u"16"_s;
+    m_session->link.snrThreshold = 16;
+    m_session->link.snrThresholdBar = 24;
+    m_window = new KavomonitoringForm(*m_session, *m_windows);
     QCOMPARE(m_window->veltoMonitor()->StartSnmp(), 1);
 }
 
@@ -116,8 +121,8 @@ void TestThresholdSnmpd::accepted()
     QCOMPARE(m_window->veltoMonitor()->GetViaSNMP(rssi ? OidCatalogue::RssiThreshold
                                                        : OidCatalogue::SnrThreshold),
              sent);
-    QCOMPARE(rssi ? linkStatistics.rssiThresholdText : linkStatistics.snrThresholdText, sent);
-    QCOMPARE(int(rssi ? linkStatistics.rssiThreshold : linkStatistics.snrThreshold), threshold);
+    QCOMPARE(rssi ? m_session->link.rssiThresholdText : m_session->link.snrThresholdText, sent);
+    QCOMPARE(int(rssi ? m_session->link.rssiThreshold : m_session->link.snrThreshold), threshold);
     // The first black cell of the scale marks the threshold.
     auto *bar = m_window->findChild<ColorBar *>(rssi ? u"RssiColorBar"_s : u"SNRColorBar"_s);
     QVERIFY(bar);
@@ -137,7 +142,7 @@ void TestThresholdSnmpd::accepted()
 void TestThresholdSnmpd::nothingIsSentWhileStopped()
 {
     m_window->ToggleMonitoring();
-    QVERIFY(monitorState.monitoringStopped);
+    QVERIFY(m_session->monitor.monitoringStopped);
     m_agent->requests.clear();
 
     for (bool rssi : {true, false}) {
@@ -149,12 +154,12 @@ void TestThresholdSnmpd::nothingIsSentWhileStopped()
     }
     QVERIFY(m_messages->messages.isEmpty());
     QVERIFY(m_agent->requests.isEmpty());
-    QCOMPARE(linkStatistics.rssiThresholdText, u"-90"_s);
-    QCOMPARE(int(linkStatistics.rssiThreshold), 90);
-    QCOMPARE(linkStatistics.snrThresholdText, u"16"_s);
-    QCOMPARE(int(linkStatistics.snrThreshold), 16);
+    QCOMPARE(m_session->link.rssiThresholdText, u"-90"_s);
+    QCOMPARE(int(m_session->link.rssiThreshold), 90);
+    QCOMPARE(m_session->link.snrThresholdText, u"16"_s);
+    QCOMPARE(int(m_session->link.snrThreshold), 16);
     // The radio kept its values.
-    monitorState.monitoringStopped = false;
+    m_session->monitor.monitoringStopped = false;
     QCOMPARE(m_window->veltoMonitor()->GetViaSNMP(OidCatalogue::RssiThreshold), u"-90"_s);
     QCOMPARE(m_window->veltoMonitor()->GetViaSNMP(OidCatalogue::SnrThreshold), u"16"_s);
 }

@@ -4,13 +4,13 @@
 // defaults, an Ardix run started from it shows the radio's datagrams, and
 // nothing ends the station. A path that holds no file at all is told to the
 // operator once.
-#include "TestStation.h"
 #include "TestSupport.h"
-#include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "gps/GpsOptions.h"
 #include "monitor/KavomonitoringForm.h"
+#include "monitor/StationWindows.h"
 #include "session/SnifferForm.h"
+#include "session/StationSession.h"
 #include "stream/ArdixMonitor.h"
 #include "telnet/CongestionScript.h"
 
@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QUdpSocket>
 #include <QtTest>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
@@ -56,11 +57,17 @@ class TestDamagedSettings : public QObject
 {
     Q_OBJECT
 private slots:
+    void init()
+    {
+        m_session.emplace();
+        m_windows.emplace(*m_session);
+    }
+
     void cleanup()
     {
-        if (KavomonitoringForm *monitor = station().monitoringForm())
+        if (KavomonitoringForm *monitor = m_windows->monitoringForm())
             monitor->close();
-        station().closeSelection();
+        m_windows->closeSelection();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -115,7 +122,7 @@ private slots:
         QCOMPARE(GpsOptions::devicePath(1), GpsOptions::defaultDevicePath(1));
 
         // The start dialog loads; the operator starts an Ardix run from it.
-        QPointer<SnifferForm> dialog = station().showSnifferForm();
+        QPointer<SnifferForm> dialog = m_windows->showSnifferForm();
         QVERIFY(dialog);
         QCOMPARE(messages.titles(), told);
         const quint16 port = freeArdixPort();
@@ -124,7 +131,7 @@ private slots:
         dialog->portNumber->setText(QString::number(port));
         dialog->OK_Click();
         QCOMPARE(messages.titles(), told);
-        QPointer<KavomonitoringForm> monitor = station().monitoringForm();
+        QPointer<KavomonitoringForm> monitor = m_windows->monitoringForm();
         QVERIFY(monitor);
         QCOMPARE(monitor->ardixMonitor->socket()->state(), QAbstractSocket::BoundState);
 
@@ -135,11 +142,15 @@ private slots:
         datagram[2] = char(0xC4); // -60 dBm
         datagram[6] = char(11);   // RX bytes
         QUdpSocket().writeDatagram(datagram, QHostAddress::LocalHost, port);
-        QTRY_COMPARE_WITH_TIMEOUT(linkStatistics.rxBytes, "11", kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_session->link.rxBytes, "11", kWaitMs);
         QCOMPARE(monitor->status->text(), "Associated");
         QCOMPARE(messages.titles(), told);
         QCOMPARE(terminations.count, 0);
     }
+
+private:
+    std::optional<StationSession> m_session;
+    std::optional<StationWindows> m_windows;
 };
 
 QTEST_MAIN(TestDamagedSettings)

@@ -3,9 +3,9 @@
 // operator nothing, the log clock goes on, and the first tick after the
 // folder is back starts a new file with its header and the record.
 #include "TestSupport.h"
-#include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "log/LogRecorder.h"
+#include "session/StationSession.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,16 +39,17 @@ private slots:
         QFETCH(int, ticksWithoutFolder);
         TestStore store;
         MessageRecorder messages;
+        StationSession session;
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString folder = dir.filePath("logs");
         const QString path = folder + "/velto.txt";
         QVERIFY(QDir().mkdir(folder));
         SettingsStore::writePreference("Velto LogName", path);
-        sessionSettings.remoteKind = RemoteKind::Velto;
-        sessionSettings.loggingEnabled = true;
-        linkStatistics.apAddress = "10.0.0.254";
-        LogRecorder recorder;
+        session.settings.remoteKind = RemoteKind::Velto;
+        session.settings.loggingEnabled = true;
+        session.link.apAddress = "10.0.0.254";
+        LogRecorder recorder({session.settings, session.link, session.gps, session.existingLog});
 
         recorder.LogTimer_Timer();
         recorder.LogTimer_Timer();

@@ -1,11 +1,11 @@
 #include "PamTestService.h"
-#include "TestStation.h"
 #include "TestSupport.h"
 #include "app/OperatorMessages.h"
-#include "app/Records.h"
 #include "lock/UnlockDelay.h"
 #include "lock/screenSaver.h"
 #include "monitor/KavomonitoringForm.h"
+#include "monitor/StationWindows.h"
+#include "session/StationSession.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -17,11 +17,14 @@
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+#include <optional>
 
 class tst_screenSaver : public QObject
 {
     Q_OBJECT
     std::unique_ptr<PamTestService> m_pam;
+    std::optional<StationSession> m_session;
+    std::optional<StationWindows> m_windows;
     std::unique_ptr<TestStore> m_store;
     QPointer<KavomonitoringForm> m_form;
 
@@ -47,7 +50,9 @@ private slots:
     void init()
     {
         m_store = std::make_unique<TestStore>();
-        m_form = new KavomonitoringForm(station());
+        m_session.emplace();
+        m_windows.emplace(*m_session);
+        m_form = new KavomonitoringForm(*m_session, *m_windows);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form));
     }
@@ -64,12 +69,12 @@ private slots:
         // The label timer alone does not lock.
         m_form->test_Timer();
         QVERIFY(!screenSaver::loaded());
-        QVERIFY(!monitorState.screenLocked);
+        QVERIFY(!m_session->monitor.screenLocked);
 
         m_form->test->start();
         screenSaver *lock = lockByButton();
         QVERIFY(lock);
-        QVERIFY(monitorState.screenLocked);
+        QVERIFY(m_session->monitor.screenLocked);
         QVERIFY(lock->isLocked());
         QVERIFY(lock->isVisible());
         QCOMPARE(lock->geometry(), m_form->screen()->geometry());
@@ -116,16 +121,16 @@ private slots:
         QFETCH(int, rssi);
         QFETCH(QString, status);
         QFETCH(QString, rssiText);
-        sessionSettings.remoteKind = kind;
+        m_session->settings.remoteKind = kind;
         screenSaver *lock = lockByButton();
-        linkStatistics.rssi = static_cast<qint16>(rssi);
+        m_session->link.rssi = static_cast<qint16>(rssi);
         m_form->status->setText(status);
         m_form->test_Timer();
         QCOMPARE(lock->testLabel->text(), rssiText);
         QCOMPARE(lock->test2Label->text(), status);
 
         // The next tick shows the newer values.
-        linkStatistics.rssi = 42;
+        m_session->link.rssi = 42;
         m_form->status->setText("Connecting");
         m_form->test_Timer();
         QCOMPARE(lock->testLabel->text(), "42");
@@ -170,7 +175,7 @@ private slots:
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QCOMPARE(lock->pw->text(), QString());
         QCOMPARE(lock->unlockMessage->text(), QString());
-        QVERIFY(monitorState.screenLocked); // the labels are still refreshed, as before
+        QVERIFY(m_session->monitor.screenLocked); // the labels are still refreshed, as before
 
         QCOMPARE(lockByButton(), lock);
         QVERIFY(lock->isLocked());

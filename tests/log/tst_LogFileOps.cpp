@@ -2,9 +2,9 @@
 // existing lines, and what happens when the file cannot be written.
 #include "FileProtection.h"
 #include "TestSupport.h"
-#include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "log/LogFileOps.h"
+#include "session/StationSession.h"
 
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -37,17 +37,6 @@ enum Family
     Ardix,
     Velto
 };
-
-void tick(int family)
-{
-    if (family == Ardix) {
-        LogFileOps::LoadArdixLog();
-        LogFileOps::WriteArdixLogRecord();
-    } else {
-        LogFileOps::LoadVeltoLog();
-        LogFileOps::WriteVeltoLogRecord();
-    }
-}
 
 void setLogName(int family, const QString &path)
 {
@@ -105,22 +94,22 @@ private slots:
         m_previousClock =
             LogFileOps::setClock([] { return QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9)); });
         QLocale::setDefault(QLocale(QStringLiteral("en_US")));
-        LogFileOps::ClearExistingLogData();
+        m_session.emplace();
 
-        sessionSettings.gpsEnabled = true;
-        sessionSettings.loggingEnabled = true;
-        linkStatistics.rssi = -85;
-        linkStatistics.apAddress = "10.0.0.254";
+        m_session->settings.gpsEnabled = true;
+        m_session->settings.loggingEnabled = true;
+        m_session->link.rssi = -85;
+        m_session->link.apAddress = "10.0.0.254";
         int value = 1001;
         for (QString *counter :
-             {&linkStatistics.rxBytes, &linkStatistics.rxPackets, &linkStatistics.rxErrors,
-              &linkStatistics.txBytes, &linkStatistics.txPackets, &linkStatistics.txErrors,
-              &linkStatistics.fragments, &linkStatistics.retries, &linkStatistics.retryErrors})
+             {&m_session->link.rxBytes, &m_session->link.rxPackets, &m_session->link.rxErrors,
+              &m_session->link.txBytes, &m_session->link.txPackets, &m_session->link.txErrors,
+              &m_session->link.fragments, &m_session->link.retries, &m_session->link.retryErrors})
             *counter = QString::number(value++);
-        linkStatistics.wirelessRxBytes = "2001";
-        linkStatistics.wirelessTxBytes = "2002";
-        gpsPosition = {"4807.038 N", "N",   "01131.000 E", "E", "1 - GPS fix",
-                       "08",         "0.9", "545.4,M",     "M"};
+        m_session->link.wirelessRxBytes = "2001";
+        m_session->link.wirelessTxBytes = "2002";
+        m_session->gps = {"4807.038 N", "N",   "01131.000 E", "E", "1 - GPS fix",
+                          "08",         "0.9", "545.4,M",     "M"};
     }
 
     void cleanup()
@@ -148,7 +137,7 @@ private slots:
         QFETCH(QByteArray, header);
         QFETCH(QByteArray, record);
         if (family == Velto)
-            linkStatistics.rssi = 85;
+            m_session->link.rssi = 85;
         setLogName(family, logPath());
 
         tick(family);
@@ -221,9 +210,9 @@ private slots:
         QFETCH(bool, gpsEnabled);
         QFETCH(bool, decoded);
         QFETCH(QByteArray, fields);
-        sessionSettings.gpsEnabled = gpsEnabled;
+        m_session->settings.gpsEnabled = gpsEnabled;
         if (!decoded)
-            gpsPosition = GpsPosition{};
+            m_session->gps = GpsPosition{};
         setLogName(family, logPath());
 
         tick(family);
@@ -235,19 +224,19 @@ private slots:
     {
         // A Velto remote whose statistics screen was never read, GPS on but
         // silent: the record says so, and so do the shared records afterwards.
-        linkStatistics = LinkStatistics{};
-        linkStatistics.rssi = 0;
-        gpsPosition = GpsPosition{};
+        m_session->link = LinkStatistics{};
+        m_session->link.rssi = 0;
+        m_session->gps = GpsPosition{};
         setLogName(Velto, logPath());
         tick(Velto);
         const QList<QByteArray> fields = linesOf(contentOf(logPath())).last().split('\t');
         QCOMPARE(fields.size(), 21);
         QCOMPARE(fields.at(2), "0");
         QCOMPARE(fields.mid(5, 8), QList<QByteArray>(8, "Invalid data"));
-        QCOMPARE(linkStatistics.wirelessRxBytes, "Invalid data");
-        QCOMPARE(linkStatistics.retryErrors, "Invalid data");
-        QCOMPARE(gpsPosition.gpsLatitude, "No data");
-        QCOMPARE(gpsPosition.gpsAltitude, "No data");
+        QCOMPARE(m_session->link.wirelessRxBytes, "Invalid data");
+        QCOMPARE(m_session->link.retryErrors, "Invalid data");
+        QCOMPARE(m_session->gps.gpsLatitude, "No data");
+        QCOMPARE(m_session->gps.gpsAltitude, "No data");
 
         // Ardix counters are never substituted.
         setLogName(Ardix, logPath("ardix.txt"));
@@ -278,7 +267,7 @@ private slots:
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
         QVERIFY(QDir(logPath("folder")).isEmpty());
         QVERIFY(m_messages->messages.isEmpty());
-        QCOMPARE(linkStatistics.rxPackets, "1002"); // no record made, nothing substituted
+        QCOMPARE(m_session->link.rxPackets, "1002"); // no record made, nothing substituted
     }
 
     void logTick_data()
@@ -302,13 +291,13 @@ private slots:
         QFETCH(bool, loggingEnabled);
         QFETCH(bool, ardixDataFresh);
         QFETCH(QByteArray, header);
-        sessionSettings.remoteKind = static_cast<RemoteKind>(remoteKind);
-        sessionSettings.loggingEnabled = loggingEnabled;
-        linkStatistics.ArdixDataFresh = ardixDataFresh;
+        m_session->settings.remoteKind = static_cast<RemoteKind>(remoteKind);
+        m_session->settings.loggingEnabled = loggingEnabled;
+        m_session->link.ArdixDataFresh = ardixDataFresh;
         setLogName(Ardix, logPath("ardix.txt"));
         setLogName(Velto, logPath("velto.txt"));
 
-        LogFileOps::logTick();
+        LogFileOps::logTick(records());
         const QStringList files = QDir(m_dir->path()).entryList(QDir::Files);
         QCOMPARE(files.size(), header.isEmpty() ? 0 : 1);
         if (!header.isEmpty()) {
@@ -341,7 +330,7 @@ private slots:
         if (!protection.active())
             QSKIP("this machine cannot make a file or folder refuse writing (chattr +i as root)");
 
-        linkStatistics.rxPackets.clear();
+        m_session->link.rxPackets.clear();
         for (int attempt = 1; attempt <= 2; ++attempt) {
             tick(Velto);
             QCOMPARE(m_messages->messages.size(), attempt);
@@ -352,7 +341,7 @@ private slots:
                              "Close the file, and then select 'OK'.");
             QCOMPARE(QFileInfo::exists(path), fileExists);
             QCOMPARE(contentOf(path), fileExists ? kept : QByteArray());
-            QVERIFY(linkStatistics.rxPackets.isEmpty()); // no record made, nothing substituted
+            QVERIFY(m_session->link.rxPackets.isEmpty()); // no record made, nothing substituted
         }
 
         // Once the file may be written again, the next tick writes.
@@ -474,6 +463,23 @@ private slots:
     }
 
 private:
+    LogFileOps::TickRecords records()
+    {
+        return {m_session->settings, m_session->link, m_session->gps, m_session->existingLog};
+    }
+
+    void tick(int family)
+    {
+        if (family == Ardix) {
+            LogFileOps::LoadArdixLog(m_session->existingLog);
+            LogFileOps::WriteArdixLogRecord(records());
+        } else {
+            LogFileOps::LoadVeltoLog(m_session->existingLog);
+            LogFileOps::WriteVeltoLogRecord(records());
+        }
+    }
+
+    std::optional<StationSession> m_session;
     QString logPath(const QString &name = "log.txt") const { return m_dir->filePath(name); }
 
     std::unique_ptr<TestStore> m_store;

@@ -1,13 +1,14 @@
 // The operator's log controls on the remote-selection dialog, and the
 // monitoring window's log timer.
 #include "FileProtection.h"
-#include "TestStation.h"
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "display/FileChooser.h"
 #include "log/LogRecorder.h"
+#include "monitor/StationWindows.h"
 #include "session/SnifferForm.h"
+#include "session/StationSession.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -27,6 +28,8 @@ private slots:
     void init()
     {
         m_store = std::make_unique<TestStore>();
+        m_session.emplace();
+        m_windows.emplace(*m_session);
         m_messages = std::make_unique<MessageRecorder>();
     }
 
@@ -65,7 +68,7 @@ private slots:
                 enabled = !enabled;
                 QCOMPARE(storedOr("logEnabledValue"), SettingsStore::booleanText(enabled));
             }
-            QCOMPARE(sessionSettings.loggingEnabled, enabled);
+            QCOMPARE(m_session->settings.loggingEnabled, enabled);
             QCOMPARE(dialog->enableLogging->isChecked(), enabled);
             QCOMPARE(dialog->saveFileAs->isEnabled(), enabled);
         }
@@ -143,13 +146,14 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
         m_store->put(kPrefs, "Velto LogName", path);
-        sessionSettings.remoteKind = RemoteKind::Velto;
-        sessionSettings.loggingEnabled = true;
+        m_session->settings.remoteKind = RemoteKind::Velto;
+        m_session->settings.loggingEnabled = true;
         WriteProtection protection(path);
         if (!protection.active())
             QSKIP("this machine cannot make a file refuse writing (chattr +i as root)");
 
-        QPointer<LogRecorder> recorder = new LogRecorder;
+        QPointer<LogRecorder> recorder = new LogRecorder(
+            {m_session->settings, m_session->link, m_session->gps, m_session->existingLog});
         recorder->start();
         std::optional<bool> timerActiveDuringMessage;
         m_messages->onShow = [&](const OperatorMessage &) {
@@ -173,7 +177,7 @@ private slots:
 private:
     SnifferForm *loadDialog()
     {
-        m_dialog = new SnifferForm(station());
+        m_dialog = new SnifferForm(*m_session, *m_windows);
         m_dialog->Form_Load();
         return m_dialog;
     }
@@ -182,6 +186,9 @@ private:
         return m_store->raw(kPrefs, key).value_or("<missing>");
     }
 
+    std::optional<StationSession> m_session;
+
+    std::optional<StationWindows> m_windows;
     std::unique_ptr<TestStore> m_store;
     std::unique_ptr<MessageRecorder> m_messages;
     QPointer<SnifferForm> m_dialog;

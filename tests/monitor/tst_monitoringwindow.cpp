@@ -1,10 +1,11 @@
-#include "TestStation.h"
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "display/SignalMeter.h"
 #include "log/LogRecorder.h"
 #include "monitor/KavomonitoringForm.h"
+#include "monitor/StationWindows.h"
 #include "session/SnifferForm.h"
+#include "session/StationSession.h"
 #include "snmp/VeltoMonitor.h"
 #include "stream/ArdixMonitor.h"
 #include "telnet/CongestionManager.h"
@@ -20,6 +21,7 @@
 #include <QTimer>
 #include <QUdpSocket>
 #include <QtTest>
+#include <optional>
 #include <pty.h>
 #include <unistd.h>
 
@@ -35,11 +37,11 @@ int freePort()
     return probe.localPort() >= 30000 && probe.localPort() <= 60000 ? probe.localPort() : 45123;
 }
 
-QPointer<KavomonitoringForm> openArdixWindow()
+QPointer<KavomonitoringForm> openArdixWindow(StationSession &session, StationWindows &windows)
 {
-    sessionSettings.remoteKind = RemoteKind::Ardix;
-    sessionSettings.destPort = freePort();
-    return station().openMonitoringForm();
+    session.settings.remoteKind = RemoteKind::Ardix;
+    session.settings.destPort = freePort();
+    return windows.openMonitoringForm();
 }
 
 } // namespace
@@ -48,6 +50,7 @@ class TestMonitoringWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    void init();
     void cleanup();
     void timerTable_data();
     void timerTable();
@@ -60,15 +63,25 @@ private slots:
     void unknownFamilyIsRefused();
     void closeSequence_data();
     void closeSequence();
+
+private:
+    std::optional<StationSession> m_session;
+    std::optional<StationWindows> m_windows;
 };
+
+void TestMonitoringWindow::init()
+{
+    m_session.emplace();
+    m_windows.emplace(*m_session);
+}
 
 void TestMonitoringWindow::cleanup()
 {
     // Closing a Velto window ends the station; here it only ends the test case.
     TerminationRecorder termination;
-    if (KavomonitoringForm *monitor = station().monitoringForm())
+    if (KavomonitoringForm *monitor = m_windows->monitoringForm())
         monitor->close();
-    station().closeSelection();
+    m_windows->closeSelection();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
@@ -101,13 +114,13 @@ void TestMonitoringWindow::timerTable()
     QFETCH(int, interval);
     QFETCH(bool, runningAfterArdixLoad);
     {
-        KavomonitoringForm created(station());
+        KavomonitoringForm created(*m_session, *m_windows);
         auto *timer = created.findChild<QTimer *>(name);
         QVERIFY(timer);
         QCOMPARE(timer->interval(), interval);
         QVERIFY2(!timer->isActive(), "no timer runs before the load");
     }
-    QPointer<KavomonitoringForm> form = openArdixWindow();
+    QPointer<KavomonitoringForm> form = openArdixWindow(*m_session, *m_windows);
     QVERIFY(form);
     QCOMPARE(form->findChild<QTimer *>(name)->isActive(), runningAfterArdixLoad);
 }
@@ -115,9 +128,10 @@ void TestMonitoringWindow::timerTable()
 void TestMonitoringWindow::loadPreparesTheRun()
 {
     TestStore store;
-    monitorState.monitoringStopped = monitorState.windowClosing = monitorState.screenLocked = true;
-    linkStatistics.rxBytes = u"123"_s;
-    linkStatistics.txBytes = u"456"_s;
+    m_session->monitor.monitoringStopped = m_session->monitor.windowClosing =
+        m_session->monitor.screenLocked = true;
+    m_session->link.rxBytes = u"123"_s;
+    m_session->link.txBytes = u"456"_s;
     // The stored GPS choice opens the receiver at the run's first load,
     // before the GPS dialog was ever opened.
     int controller = -1;
@@ -128,19 +142,19 @@ void TestMonitoringWindow::loadPreparesTheRun()
     store.put(u"GPS Options"_s, u"ComPort"_s, u"1"_s);
     store.put(u"GPS Options"_s, u"Com1Device"_s, QString::fromLocal8Bit(devicePath));
 
-    QPointer<KavomonitoringForm> form = openArdixWindow();
+    QPointer<KavomonitoringForm> form = openArdixWindow(*m_session, *m_windows);
     QVERIFY(form);
-    QVERIFY(!monitorState.monitoringStopped);
-    QVERIFY(!monitorState.windowClosing);
-    QVERIFY(!monitorState.screenLocked);
-    QVERIFY(monitorState.chartRestart);
-    QCOMPARE(monitorState.trafficViewState, qint16(1));
-    QCOMPARE(linkStatistics.rxBytes, QString());
-    QCOMPARE(linkStatistics.txBytes, QString());
+    QVERIFY(!m_session->monitor.monitoringStopped);
+    QVERIFY(!m_session->monitor.windowClosing);
+    QVERIFY(!m_session->monitor.screenLocked);
+    QVERIFY(m_session->monitor.chartRestart);
+    QCOMPARE(m_session->monitor.trafficViewState, qint16(1));
+    QCOMPARE(m_session->link.rxBytes, QString());
+    QCOMPARE(m_session->link.txBytes, QString());
     QCOMPARE(form->windowHeightTwips(), 2900);
     QCOMPARE(form->width(), 8250 / 15);
     QCOMPARE(form->SignalStrengthMeter->meterValue(), 0.0);
-    QVERIFY(sessionSettings.gpsEnabled);
+    QVERIFY(m_session->settings.gpsEnabled);
     auto *port = form->findChild<QSerialPort *>();
     QVERIFY(port && port->isOpen());
     QVERIFY(QString::fromLocal8Bit(devicePath).endsWith(port->portName()));
@@ -153,15 +167,15 @@ void TestMonitoringWindow::ardixFromTheDialog()
 {
     TestStore store;
     MessageRecorder messages;
-    SnifferForm *dialog = station().showSnifferForm();
+    SnifferForm *dialog = m_windows->showSnifferForm();
     dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
     dialog->portNumber->setText(QString::number(freePort()));
     dialog->OK_Click();
 
-    KavomonitoringForm *form = station().monitoringForm();
+    KavomonitoringForm *form = m_windows->monitoringForm();
     QVERIFY(form);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!station().snifferForm());
+    QVERIFY(!m_windows->snifferForm());
     QCOMPARE(form->windowTitle(), u"Ardix Monitoring Window"_s);
     QCOMPARE(form->about->text(), u"About Ardix Monitoring Window"_s);
     QVERIFY(form->SwitchRemote->isVisible());
@@ -181,7 +195,7 @@ void TestMonitoringWindow::ardixFromTheDialog()
 void TestMonitoringWindow::stopAndResumeArdix()
 {
     TestStore store;
-    QPointer<KavomonitoringForm> form = openArdixWindow();
+    QPointer<KavomonitoringForm> form = openArdixWindow(*m_session, *m_windows);
     QVERIFY(form);
     form->SignalStrengthMeter->setMeterValue(80);
     QList<QTimer *> timers{form->ChartTimer};
@@ -190,7 +204,7 @@ void TestMonitoringWindow::stopAndResumeArdix()
         timers << form->findChild<QTimer *>(name);
 
     form->runStopMenu->trigger();
-    QVERIFY(monitorState.monitoringStopped);
+    QVERIFY(m_session->monitor.monitoringStopped);
     QCOMPARE(form->runStopMenu->text(), u"Resume Monitoring"_s);
     QCOMPARE(form->status->text(), u"Disconnected From Radio"_s);
     QCOMPARE(KavomonitoringForm::labelColour(form->status), QColor(Qt::black));
@@ -202,11 +216,11 @@ void TestMonitoringWindow::stopAndResumeArdix()
     QVERIFY(form->logRecorder->LogTimer->isActive()); // a stop leaves the log timer alone
     QCOMPARE(form->ardixMonitor->socket()->state(), QAbstractSocket::UnconnectedState);
 
-    monitorState.chartRestart = false;
+    m_session->monitor.chartRestart = false;
     form->runStopMenu->trigger();
-    QVERIFY(!monitorState.monitoringStopped);
+    QVERIFY(!m_session->monitor.monitoringStopped);
     QCOMPARE(form->runStopMenu->text(), u"Stop Monitoring"_s);
-    QVERIFY(monitorState.chartRestart);
+    QVERIFY(m_session->monitor.chartRestart);
     for (QTimer *t : timers)
         QVERIFY2(t->isActive(), qPrintable(t->objectName()));
 }
@@ -214,8 +228,8 @@ void TestMonitoringWindow::stopAndResumeArdix()
 void TestMonitoringWindow::stopVeltoStopsItsTimers()
 {
     TestStore store;
-    sessionSettings.remoteKind = RemoteKind::Velto;
-    KavomonitoringForm form(station());
+    m_session->settings.remoteKind = RemoteKind::Velto;
+    KavomonitoringForm form(*m_session, *m_windows);
     VeltoMonitor *velto = form.veltoMonitor();
     for (QTimer *t : {velto->SNMPTimer, velto->SNMPTimeoutTimer, form.ChartTimer,
                       form.congestionManager->CongestionManagementTimer})
@@ -223,7 +237,7 @@ void TestMonitoringWindow::stopVeltoStopsItsTimers()
     form.SNRMeter->setMeterValue(50);
 
     form.ToggleMonitoring();
-    QVERIFY(monitorState.monitoringStopped);
+    QVERIFY(m_session->monitor.monitoringStopped);
     for (QTimer *t : {velto->SNMPTimer, velto->SNMPTimeoutTimer, form.ChartTimer})
         QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
     // Congestion management goes on while monitoring is stopped.
@@ -237,10 +251,10 @@ void TestMonitoringWindow::stopVeltoStopsItsTimers()
 void TestMonitoringWindow::unchangedLampIsNotDrawnAgain()
 {
     TestStore store;
-    KavomonitoringForm form(station());
-    monitorState.monitoringStopped = true; // the poll shows the stored state only
-    const auto showState = [&form](const QString &code) {
-        linkStatistics.connectionStateCode = code;
+    KavomonitoringForm form(*m_session, *m_windows);
+    m_session->monitor.monitoringStopped = true; // the poll shows the stored state only
+    const auto showState = [this, &form](const QString &code) {
+        m_session->link.connectionStateCode = code;
         form.veltoMonitor()->SNMPTimer_Timer();
         return std::pair(form.windowIcon().cacheKey(), form.light->pixmap().cacheKey());
     };
@@ -256,15 +270,15 @@ void TestMonitoringWindow::switchRemoteReturnsToTheDialog()
     TestStore store;
     TerminationRecorder termination;
     store.put(u"Preferences"_s, u"RemoteChoice"_s, u"Ardix"_s);
-    QPointer<KavomonitoringForm> form = openArdixWindow();
+    QPointer<KavomonitoringForm> form = openArdixWindow(*m_session, *m_windows);
     QVERIFY(form);
     form->SwitchRemote->trigger();
 
     QVERIFY(form.isNull() || form->isUnloaded());
-    QVERIFY(monitorState.monitoringStopped);
-    QVERIFY(monitorState.windowClosing);
+    QVERIFY(m_session->monitor.monitoringStopped);
+    QVERIFY(m_session->monitor.windowClosing);
     QCOMPARE(termination.count, 0);
-    SnifferForm *dialog = station().snifferForm();
+    SnifferForm *dialog = m_windows->snifferForm();
     QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(dialog->listOfRadios->currentRow(), 0);
 }
@@ -274,13 +288,13 @@ void TestMonitoringWindow::unknownFamilyIsRefused()
     TestStore store;
     MessageRecorder messages;
     TerminationRecorder termination;
-    sessionSettings.remoteKind = static_cast<RemoteKind>(2);
-    QVERIFY(!station().openMonitoringForm());
+    m_session->settings.remoteKind = static_cast<RemoteKind>(2);
+    QVERIFY(!m_windows->openMonitoringForm());
     QCOMPARE(messages.messages.size(), 1);
     QCOMPARE(messages.messages.first().title, u"Sorry"_s);
     QCOMPARE(messages.messages.first().icon, MessageIcon::Exclamation);
     QCOMPARE(messages.messages.first().text, u"This is not for Torvik!"_s);
-    QVERIFY(station().snifferForm() && station().snifferForm()->isVisible());
+    QVERIFY(m_windows->snifferForm() && m_windows->snifferForm()->isVisible());
     QCOMPARE(termination.count, 0);
 }
 
@@ -303,17 +317,17 @@ void TestMonitoringWindow::closeSequence()
     QFETCH(int, kind);
     QFETCH(QString, deviceMode);
     QFETCH(int, terminations);
-    sessionSettings.remoteKind = static_cast<RemoteKind>(kind);
-    sessionSettings.gpsEnabled = true;
-    linkStatistics.deviceMode = deviceMode;
-    QPointer<KavomonitoringForm> form = new KavomonitoringForm(station());
+    m_session->settings.remoteKind = static_cast<RemoteKind>(kind);
+    m_session->settings.gpsEnabled = true;
+    m_session->link.deviceMode = deviceMode;
+    QPointer<KavomonitoringForm> form = new KavomonitoringForm(*m_session, *m_windows);
     form->show();
     form->exit->trigger();
 
     QCOMPARE(termination.count, terminations);
-    QVERIFY(!sessionSettings.gpsEnabled);
-    QVERIFY(monitorState.windowClosing);
-    QVERIFY(monitorState.monitoringStopped);
+    QVERIFY(!m_session->settings.gpsEnabled);
+    QVERIFY(m_session->monitor.windowClosing);
+    QVERIFY(m_session->monitor.monitoringStopped);
     QVERIFY(!form->congestionManager->TelnetConnectionTimer->isActive());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(form.isNull());

@@ -1,9 +1,10 @@
 // The GPS options dialog: what it shows from the store, and what OK and
 // Cancel leave in the store and in the session.
 #include "TestSupport.h"
-#include "app/Records.h"
 #include "app/SettingsStore.h"
+#include "monitor/StationWindows.h"
 #include "session/GPSOptionsForm.h"
+#include "session/StationSession.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -27,6 +28,7 @@ private slots:
     void init()
     {
         m_store.emplace();
+        m_session.emplace();
         m_messages.clear();
     }
     void cleanup() { delete m_dialog; }
@@ -46,8 +48,9 @@ private:
     {
         return m_store->raw(kSection, key).value_or(kMissing);
     }
-    GPSOptionsForm *open() { return m_dialog = GPSOptionsForm::showModeless(); }
+    GPSOptionsForm *open() { return m_dialog = GPSOptionsForm::showModeless(m_session->settings); }
 
+    std::optional<StationSession> m_session;
     std::optional<TestStore> m_store;
     MessageRecorder m_messages;
     QPointer<GPSOptionsForm> m_dialog;
@@ -90,8 +93,8 @@ void TestGPSOptionsForm::load()
     QFETCH(int, gpsComPort);
     store(QStringLiteral("GPS Enabled"), storedEnabled);
     store(QStringLiteral("ComPort"), storedPort);
-    sessionSettings.gpsEnabled = enabledBefore;
-    sessionSettings.gpsComPort = qint16(portBefore);
+    m_session->settings.gpsEnabled = enabledBefore;
+    m_session->settings.gpsComPort = qint16(portBefore);
 
     GPSOptionsForm *dialog = open();
     QCOMPARE(dialog->windowTitle(), QStringLiteral("GPS Options"));
@@ -101,8 +104,8 @@ void TestGPSOptionsForm::load()
     for (QWidget *w :
          QWidgetList{dialog->ComOne, dialog->ComTwo, dialog->ComPort_label, dialog->Com2Device})
         QCOMPARE(w->isEnabled(), enabled);
-    QCOMPARE(sessionSettings.gpsEnabled, enabled);
-    QCOMPARE(int(sessionSettings.gpsComPort), gpsComPort);
+    QCOMPARE(m_session->settings.gpsEnabled, enabled);
+    QCOMPARE(int(m_session->settings.gpsComPort), gpsComPort);
 }
 
 void TestGPSOptionsForm::ok_data()
@@ -187,12 +190,12 @@ void TestGPSOptionsForm::cancel()
     store(QStringLiteral("ComPort"), QStringLiteral("1"));
     GPSOptionsForm *dialog = open();
     QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
-    QVERIFY(sessionSettings.gpsEnabled);
+    QVERIFY(m_session->settings.gpsEnabled);
     dialog->Com1Device->setText(QStringLiteral("/dev/ttyUSB0"));
 
     QTest::mouseClick(dialog->CancelButton, Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
-    QVERIFY(!sessionSettings.gpsEnabled);
+    QVERIFY(!m_session->settings.gpsEnabled);
     QVERIFY(!dialog->GPSEnabled->isChecked() && !dialog->ComTwo->isEnabled());
     QVERIFY(!dialog->ComOne->isChecked() && !dialog->ComTwo->isChecked());
     QCOMPARE(stored(QStringLiteral("GPS Enabled")), QStringLiteral("False"));

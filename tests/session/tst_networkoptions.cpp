@@ -39,7 +39,8 @@ private slots:
             m_store->put(kPrefs, "SNMPReadCommString", *stored);
             m_store->put(kPrefs, "SNMPWriteCommString", *stored);
         }
-        NetworkOptionsForm form;
+        SessionSettings settings;
+        NetworkOptionsForm form(settings);
         QCOMPARE(form.windowTitle(), "Network Options");
         QCOMPARE(form.SNMPReadCommunityString->text(), readShown);
         QCOMPARE(form.SNMPWriteCommunityString->text(), writeShown);
@@ -47,29 +48,32 @@ private slots:
 
     void okSavesAndUsesAnyText()
     {
-        NetworkOptionsForm form;
+        SessionSettings settings;
+        NetworkOptionsForm form(settings);
         form.SNMPReadCommunityString->setText(QString());
         form.SNMPWriteCommunityString->setText("s3cret");
         form.OKButton_Click();
         QCOMPARE(m_store->raw(kPrefs, "SNMPReadCommString"), QString());
         QCOMPARE(m_store->raw(kPrefs, "SNMPWriteCommString"), "s3cret");
-        QCOMPARE(sessionSettings.readCommunity, QString());
-        QCOMPARE(sessionSettings.writeCommunity, "s3cret");
+        QCOMPARE(settings.readCommunity, QString());
+        QCOMPARE(settings.writeCommunity, "s3cret");
     }
 
     void cancelChangesNothing()
     {
-        sessionSettings.readCommunity = "public";
-        NetworkOptionsForm form;
+        SessionSettings settings;
+        settings.readCommunity = "public";
+        NetworkOptionsForm form(settings);
         form.SNMPReadCommunityString->setText("edited");
         form.CancelButton_Click();
         QVERIFY(!m_store->raw(kPrefs, "SNMPReadCommString"));
-        QCOMPARE(sessionSettings.readCommunity, "public");
+        QCOMPARE(settings.readCommunity, "public");
     }
 
     void writeCommunityIsMaskedUntilShown()
     {
-        NetworkOptionsForm form;
+        SessionSettings settings;
+        NetworkOptionsForm form(settings);
         QCOMPARE(form.SNMPWriteCommunityString->echoMode(), QLineEdit::Password);
         form.showWriteCommunity->setChecked(true);
         QCOMPARE(form.SNMPWriteCommunityString->echoMode(), QLineEdit::Normal);

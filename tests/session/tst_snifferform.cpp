@@ -1,10 +1,11 @@
-#include "TestStation.h"
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "display/SignalMeter.h"
 #include "display/Twips.h"
 #include "monitor/KavomonitoringForm.h"
+#include "monitor/StationWindows.h"
 #include "session/SnifferForm.h"
+#include "session/StationSession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,19 +21,19 @@ namespace {
 const QString kPrefs = QStringLiteral("Preferences");
 
 // The dialog as the station shows it at start.
-SnifferForm *loadDialog()
+SnifferForm *loadDialog(StationWindows &windows)
 {
-    return station().showSnifferForm();
+    return windows.showSnifferForm();
 }
 
 // Closes whatever a test left open, as the operator would.
-void closeAllWindows()
+void closeAllWindows(StationWindows &windows)
 {
     // Closing a Velto window ends the station; here it only ends the test case.
     TerminationRecorder termination;
-    if (KavomonitoringForm *monitor = station().monitoringForm())
+    if (KavomonitoringForm *monitor = windows.monitoringForm())
         monitor->close();
-    station().closeSelection();
+    windows.closeSelection();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
@@ -48,9 +49,9 @@ bool runEnds()
 
 // A Velto start waits for the radio; a test that only cares about the dialog
 // stops monitoring as soon as the wait begins.
-void stopMonitoringSoon()
+void stopMonitoringSoon(MonitorState &monitor)
 {
-    QTimer::singleShot(20, [] { monitorState.monitoringStopped = true; });
+    QTimer::singleShot(20, [&monitor] { monitor.monitoringStopped = true; });
 }
 
 } // namespace
@@ -62,26 +63,28 @@ private slots:
     void init()
     {
         m_store = std::make_unique<TestStore>();
+        m_session.emplace();
+        m_windows.emplace(*m_session);
         m_messages = std::make_unique<MessageRecorder>();
     }
 
     void cleanup()
     {
-        closeAllWindows();
+        closeAllWindows(*m_windows);
         m_messages.reset();
         m_store.reset();
     }
 
     void firstRunOnEmptyStore()
     {
-        SnifferForm *dialog = loadDialog();
+        SnifferForm *dialog = loadDialog(*m_windows);
         QCOMPARE(dialog->windowTitle(), "Kavo Connectivity Window");
         QCOMPARE(dialog->remoteIPCombo->count(), 1);
         QCOMPARE(dialog->remoteIPCombo->itemText(0), "Add IP Address");
         QCOMPARE(dialog->remoteIPCombo->currentText(), "Select an IP...");
         QCOMPARE(dialog->listOfRadios->currentRow(), 1);
         QCOMPARE(dialog->portNumber->text(), QString());
-        QCOMPARE(sessionSettings.remoteKind, RemoteKind::Velto);
+        QCOMPARE(m_session->settings.remoteKind, RemoteKind::Velto);
         QCOMPARE(dialog->remoteChoice, "Velto");
         // The logging menu was set before the first-use step stored "True".
         QVERIFY(!dialog->enableLogging->isChecked());
@@ -120,15 +123,15 @@ private slots:
         QFETCH(QString, port);
         QFETCH(int, destPort);
         QFETCH(bool, accepted);
-        QPointer<SnifferForm> dialog = loadDialog();
+        QPointer<SnifferForm> dialog = loadDialog(*m_windows);
         QVERIFY(dialog->OK->isDefault());
         dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
         dialog->portNumber->setText(port);
-        QCOMPARE(sessionSettings.destPort, destPort);
+        QCOMPARE(m_session->settings.destPort, destPort);
         QTest::keyClick(dialog->portNumber, Qt::Key_Return);
 
         QCOMPARE(stored("RemoteChoice"), "Ardix");
-        QCOMPARE(bool(station().monitoringForm()), accepted);
+        QCOMPARE(bool(m_windows->monitoringForm()), accepted);
         if (accepted) {
             QVERIFY(m_messages->messages.isEmpty());
             QCOMPARE(stored("DestPortNumber"), port);
@@ -146,9 +149,9 @@ private slots:
     void veltoPortIsNotCheckedButOnlyValidOnesAreSaved()
     {
         m_store->put(kPrefs, "DestPortNumber", "40000");
-        SnifferForm *dialog = loadDialog();
+        SnifferForm *dialog = loadDialog(*m_windows);
         QCOMPARE(dialog->portNumber->text(), "40000");
-        QCOMPARE(sessionSettings.destPort, 40000);
+        QCOMPARE(m_session->settings.destPort, 40000);
         dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
         dialog->portNumber->setText("29999");
         dialog->listOfRadios->setCurrentRow(SnifferForm::Velto100Row);
@@ -183,73 +186,74 @@ private slots:
         QFETCH(QString, comboText);
         QFETCH(QString, newAddress);
         QFETCH(QString, expectedMessage);
-        QPointer<SnifferForm> dialog = loadDialog();
+        QPointer<SnifferForm> dialog = loadDialog(*m_windows);
         dialog->remoteIPCombo->setEditText(comboText);
         dialog->IPBox->setText(newAddress);
         if (expectedMessage.isEmpty())
-            stopMonitoringSoon();
+            stopMonitoringSoon(m_session->monitor);
         dialog->OK_Click();
 
         if (expectedMessage.isEmpty()) {
-            KavomonitoringForm *monitor = station().monitoringForm();
+            KavomonitoringForm *monitor = m_windows->monitoringForm();
             QVERIFY(monitor);
             QCOMPARE(monitor->windowTitle(), "Velto Monitoring Window");
             QCOMPARE(monitor->about->text(), "About Velto Monitoring Window");
             QVERIFY(!monitor->SwitchRemote->isVisible());
             QVERIFY(monitor->ViewSNR->isEnabled());
             QVERIFY(!monitor->ViewSNR->isChecked());
-            QVERIFY(!monitorState.snrBarShown);
+            QVERIFY(!m_session->monitor.snrBarShown);
             QVERIFY(monitor->SNRMeter->isHidden());
-            QCOMPARE(sessionSettings.remoteAddress, newAddress.isEmpty() ? comboText : newAddress);
-            QCOMPARE(sessionSettings.remoteKind, RemoteKind::Velto);
+            QCOMPARE(m_session->settings.remoteAddress,
+                     newAddress.isEmpty() ? comboText : newAddress);
+            QCOMPARE(m_session->settings.remoteKind, RemoteKind::Velto);
             return;
         }
         QCOMPARE(m_messages->titles(), QStringList{"Error"});
         QCOMPARE(m_messages->messages.first().icon, MessageIcon::Exclamation);
         QCOMPARE(m_messages->messages.first().text, expectedMessage);
-        QCOMPARE(sessionSettings.remoteAddress, QString());
-        QVERIFY(!station().monitoringForm());
+        QCOMPARE(m_session->settings.remoteAddress, QString());
+        QVERIFY(!m_windows->monitoringForm());
         QVERIFY(dialog && dialog->isVisible());
         QCOMPARE(stored("NumberOfIPAddressed"), "1");
     }
 
     void addedAddressIsStoredAndOfferedNextTime()
     {
-        SnifferForm *dialog = loadDialog();
+        SnifferForm *dialog = loadDialog(*m_windows);
         dialog->remoteIPCombo->setEditText("Add IP Address");
         dialog->IPBox->setText("10.20.30.40");
-        stopMonitoringSoon();
+        stopMonitoringSoon(m_session->monitor);
         dialog->OK_Click();
         QCOMPARE(stored("NumberOfIPAddressed"), "2");
         QCOMPARE(stored("2"), "10.20.30.40");
-        closeAllWindows();
+        closeAllWindows(*m_windows);
 
         // A typed address is used for the run but not stored.
-        dialog = loadDialog();
+        dialog = loadDialog(*m_windows);
         QCOMPARE(dialog->remoteIPCombo->count(), 2);
         QCOMPARE(dialog->remoteIPCombo->itemText(1), "10.20.30.40");
         dialog->remoteIPCombo->setEditText("10.9.9.9");
-        stopMonitoringSoon();
+        stopMonitoringSoon(m_session->monitor);
         dialog->OK_Click();
-        QCOMPARE(sessionSettings.remoteAddress, "10.9.9.9");
+        QCOMPARE(m_session->settings.remoteAddress, "10.9.9.9");
         QCOMPARE(stored("NumberOfIPAddressed"), "2");
     }
 
     void velto200ReloadsAsRow1()
     {
-        SnifferForm *dialog = loadDialog();
+        SnifferForm *dialog = loadDialog(*m_windows);
         dialog->listOfRadios->setCurrentRow(SnifferForm::Velto200Row);
         QCOMPARE(dialog->remoteChoice, "Velto");
-        closeAllWindows();
+        closeAllWindows(*m_windows);
         QCOMPARE(stored("RemoteChoice"), "Velto");
-        QCOMPARE(loadDialog()->listOfRadios->currentRow(), 1);
+        QCOMPARE(loadDialog(*m_windows)->listOfRadios->currentRow(), 1);
     }
 
     void unknownStoredChoice()
     {
         m_store->put(kPrefs, "RemoteChoice", "Torvik");
-        sessionSettings.remoteKind = static_cast<RemoteKind>(7);
-        SnifferForm *dialog = loadDialog();
+        m_session->settings.remoteKind = static_cast<RemoteKind>(7);
+        SnifferForm *dialog = loadDialog(*m_windows);
         // The window taking the focus gives it to the list.
         QApplication::setActiveWindow(dialog);
         QVERIFY(QTest::qWaitForWindowActive(dialog));
@@ -257,13 +261,13 @@ private slots:
         QCOMPARE(dialog->remoteChoice, "Torvik");
         QCOMPARE(dialog->height(), Twips::windowHeight(4000));
         QVERIFY(!dialog->portNumber->isVisible());
-        QCOMPARE(sessionSettings.remoteKind, static_cast<RemoteKind>(7));
+        QCOMPARE(m_session->settings.remoteKind, static_cast<RemoteKind>(7));
         QVERIFY(!stored("Velto LogName"));
         QVERIFY(!stored("logEnabledValue"));
 
         dialog->OK_Click();
         QVERIFY(m_messages->messages.isEmpty());
-        QVERIFY(!station().monitoringForm());
+        QVERIFY(!m_windows->monitoringForm());
         TerminationRecorder termination;
         dialog->exit->trigger();
         QCOMPARE(termination.count, 1);
@@ -272,7 +276,7 @@ private slots:
 
     void emptyChoiceAsksForARemote()
     {
-        SnifferForm *dialog = loadDialog();
+        SnifferForm *dialog = loadDialog(*m_windows);
         dialog->remoteChoice.clear();
         dialog->OK_Click();
         QCOMPARE(m_messages->titles(), QStringList{"Information"});
@@ -281,7 +285,7 @@ private slots:
 
     void familyLayouts()
     {
-        SnifferForm *dialog = loadDialog();
+        SnifferForm *dialog = loadDialog(*m_windows);
         dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
         QCOMPARE(dialog->height(), Twips::windowHeight(3800));
         QCOMPARE(dialog->OK->y(), Twips::toPixels(2350));
@@ -314,7 +318,7 @@ private slots:
     {
         QFETCH(QString, opener);
         QApplication::setQuitOnLastWindowClosed(false); // as the station runs
-        SnifferForm *dialog = loadDialog();
+        SnifferForm *dialog = loadDialog(*m_windows);
         QPointer<QWidget> other;
         if (!opener.isEmpty()) {
             dialog->findChild<QAction *>(opener)->trigger();
@@ -333,7 +337,7 @@ private slots:
     void exitSavesAndTerminates()
     {
         TerminationRecorder termination;
-        SnifferForm *dialog = loadDialog();
+        SnifferForm *dialog = loadDialog(*m_windows);
         dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
         dialog->portNumber->setText("45000");
         dialog->exit->trigger();
@@ -345,6 +349,8 @@ private slots:
 private:
     std::optional<QString> stored(const QString &key) const { return m_store->raw(kPrefs, key); }
 
+    std::optional<StationSession> m_session;
+    std::optional<StationWindows> m_windows;
     std::unique_ptr<TestStore> m_store;
     std::unique_ptr<MessageRecorder> m_messages;
 };

@@ -3,11 +3,12 @@
 // (answer, time-out, stop, newer request).
 #include "SnmpTestAgents.h"
 #include "TestSupport.h"
-#include "app/Records.h"
+#include "session/StationSession.h"
 #include "snmp/OidCatalogue.h"
 #include "snmp/SNMP_Functions.h"
 
 #include <QtTest>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -47,6 +48,7 @@ private slots:
 private:
     QString get(int index) { return m_layer->GetViaSNMP(index); }
 
+    std::optional<StationSession> m_session;
     std::unique_ptr<TestStore> m_store;
     std::unique_ptr<ScriptedAgent> m_agent;
     std::unique_ptr<QTimer> m_timeout;
@@ -56,15 +58,17 @@ private:
 void TestSnmpLayer::init()
 {
     m_store = std::make_unique<TestStore>();
+    m_session.emplace();
     m_agent = std::make_unique<ScriptedAgent>();
     m_store->put(QStringLiteral("Preferences"), QStringLiteral("SNMPPort"),
                  QString::number(m_agent->port()));
-    sessionSettings.remoteAddress = QStringLiteral("127.0.0.1");
-    sessionSettings.readCommunity = QStringLiteral("kavo-read");
-    sessionSettings.writeCommunity = QStringLiteral("kavo-write");
+    m_session->settings.remoteAddress = QStringLiteral("127.0.0.1");
+    m_session->settings.readCommunity = QStringLiteral("kavo-read");
+    m_session->settings.writeCommunity = QStringLiteral("kavo-write");
     m_timeout = std::make_unique<QTimer>();
     m_timeout->setInterval(400); // the window's is 5000 ms
-    m_layer = std::make_unique<SNMP_Functions>(sessionSettings, monitorState, m_timeout.get());
+    m_layer =
+        std::make_unique<SNMP_Functions>(m_session->settings, m_session->monitor, m_timeout.get());
     connect(m_timeout.get(), &QTimer::timeout, m_layer.get(), [this] {
         m_timeout->stop();
         m_layer->endRequestByTimeout();
@@ -160,18 +164,18 @@ void TestSnmpLayer::answers()
     QFETCH(QString, text);
     bool busyWhileAnswering = false;
     m_agent->answer = [&](const SeenRequest &) {
-        busyWhileAnswering = monitorState.snmpBusy && m_timeout->isActive();
+        busyWhileAnswering = m_session->monitor.snmpBusy && m_timeout->isActive();
         return ScriptedAnswer{value, errorStatus};
     };
-    monitorState.snmpTimeoutCount = 2;
+    m_session->monitor.snmpTimeoutCount = 2;
     QCOMPARE(get(OidCatalogue::FirmwareVersion), text);
     // Answered at once, and the count of time-outs starts over.
     QVERIFY(busyWhileAnswering);
     QCOMPARE(m_layer->lastWaitEnd(), SNMP_Functions::WaitEnd::Answered);
-    QVERIFY(!monitorState.snmpTimedOut);
-    QVERIFY(!monitorState.snmpBusy);
+    QVERIFY(!m_session->monitor.snmpTimedOut);
+    QVERIFY(!m_session->monitor.snmpBusy);
     QVERIFY(!m_timeout->isActive());
-    QCOMPARE(monitorState.snmpTimeoutCount, 0);
+    QCOMPARE(m_session->monitor.snmpTimeoutCount, 0);
     QCOMPARE(m_agent->requests.size(), 1);
     QVERIFY(!m_layer->hasSession());
     QCOMPARE(m_layer->SetViaSNMP(OidCatalogue::SnrThreshold, u"20"_s), text);
@@ -201,13 +205,13 @@ void TestSnmpLayer::refused()
     QFETCH(QString, getResult);
     QFETCH(QString, setResult);
     m_agent->answer = [](const SeenRequest &) { return ScriptedAnswer{Ber::integer(1)}; };
-    sessionSettings.remoteAddress = address;
+    m_session->settings.remoteAddress = address;
     QCOMPARE(get(index), getResult);
     QCOMPARE(m_layer->LastApiResult() != 1, getResult == QLatin1String("ERROR"));
     QCOMPARE(m_layer->SetViaSNMP(index, u"1"_s), setResult);
     QCoreApplication::processEvents();
     QVERIFY(m_agent->requests.isEmpty());
-    QVERIFY(!monitorState.snmpBusy);
+    QVERIFY(!m_session->monitor.snmpBusy);
 }
 
 void TestSnmpLayer::silence_data()
@@ -229,14 +233,14 @@ void TestSnmpLayer::silence()
     }
     // Longer than the library's own 1 s time-out: its resend does not end the wait.
     m_timeout->setInterval(1500);
-    monitorState.snmpTimeoutCount = 2;
+    m_session->monitor.snmpTimeoutCount = 2;
     QCOMPARE(get(OidCatalogue::Rssi), QString());
     QCOMPARE(m_layer->lastWaitEnd(), SNMP_Functions::WaitEnd::TimedOut);
-    QVERIFY(monitorState.snmpTimedOut);
-    QVERIFY(!monitorState.snmpBusy);
+    QVERIFY(m_session->monitor.snmpTimedOut);
+    QVERIFY(!m_session->monitor.snmpBusy);
     QVERIFY(!m_timeout->isActive());
     // Counting the time-outs is the time-out tick's; the layer does not reset it.
-    QCOMPARE(monitorState.snmpTimeoutCount, 2);
+    QCOMPARE(m_session->monitor.snmpTimeoutCount, 2);
     QCOMPARE(m_agent->requests.size() >= 2, !closedPort);
     for (const SeenRequest &r : std::as_const(m_agent->requests)) {
         QCOMPARE(r.requestId, 1234);
@@ -269,11 +273,11 @@ void TestSnmpLayer::stop()
     QFETCH(bool, stoppedBefore);
     QFETCH(QString, result);
     m_timeout->setInterval(60000);
-    monitorState.monitoringStopped = stoppedBefore;
+    m_session->monitor.monitoringStopped = stoppedBefore;
     m_agent->answer = [&](const SeenRequest &r) -> std::optional<ScriptedAnswer> {
         if (stoppedBefore)
             return ScriptedAnswer{echo(r)};
-        monitorState.monitoringStopped = true; // the operator stops while it waits
+        m_session->monitor.monitoringStopped = true; // the operator stops while it waits
         return std::nullopt;
     };
     const QString answer = set ? m_layer->SetViaSNMP(OidCatalogue::RssiThreshold, u"-70"_s)
@@ -281,7 +285,7 @@ void TestSnmpLayer::stop()
     QCOMPARE(answer, result);
     QCOMPARE(m_layer->lastWaitEnd(), set && stoppedBefore ? SNMP_Functions::WaitEnd::Answered
                                                           : SNMP_Functions::WaitEnd::Stopped);
-    QVERIFY(!monitorState.snmpBusy);
+    QVERIFY(!m_session->monitor.snmpBusy);
     QVERIFY(!m_timeout->isActive());
     QVERIFY(!m_layer->hasSession());
 }
@@ -300,7 +304,7 @@ void TestSnmpLayer::newerRequestTakesOver()
     };
     QCOMPARE(get(OidCatalogue::DeviceMode), QString());
     QCOMPARE(inner, QStringLiteral("2"));
-    QVERIFY(!monitorState.snmpBusy);
+    QVERIFY(!m_session->monitor.snmpBusy);
     QVERIFY(!m_layer->hasSession());
 }
 

@@ -38,7 +38,6 @@ TestStore::TestStore()
 {
     QVERIFY2(m_dir.isValid(), "temporary settings folder");
     QSettings::setPath(SettingsStore::format(), QSettings::UserScope, m_dir.path());
-    resetRecords();
 }
 
 TestStore::~TestStore() = default;
@@ -60,15 +59,6 @@ std::optional<QString> TestStore::raw(const QString &section, const QString &key
 void TestStore::put(const QString &section, const QString &key, const QString &value)
 {
     SettingsStore::write(section, key, value);
-}
-
-void resetRecords()
-{
-    sessionSettings = SessionSettings{};
-    monitorState = MonitorState{};
-    linkStatistics = LinkStatistics{};
-    gpsPosition = GpsPosition{};
-    congestionStatus = CongestionStatus{};
 }
 
 MessageRecorder::MessageRecorder()

@@ -8,8 +8,7 @@
 #include <functional>
 
 // A settings store of the test's own in a temporary folder; the operator's
-// real store is never touched. Also resets the process-wide records, so each
-// test starts like a fresh process.
+// real store is never touched.
 //
 // Every test process that uses this support (the store, the recorders) keeps the Ardix stream's
 // multicast memberships on loopback (see TestSupport.cpp).
@@ -28,8 +27,6 @@ public:
 private:
     QTemporaryDir m_dir;
 };
-
-void resetRecords();
 
 // Records operator messages instead of showing them; each is answered at once.
 // onShow runs while the "modal box" is open, as a nested event loop would run

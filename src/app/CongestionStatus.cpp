@@ -1,3 +1,0 @@
-#include "CongestionStatus.h"
-
-CongestionStatus congestionStatus;

@@ -1,6 +1,0 @@
-#include "Records.h"
-
-SessionSettings sessionSettings;
-MonitorState monitorState;
-LinkStatistics linkStatistics;
-GpsPosition gpsPosition;
