@@ -45,9 +45,9 @@ struct ArdixDatagram
 
 // Decodes Ardix datagrams straight from their bytes: the RSSI byte is the low
 // eight bits of -dBm (0 stays 0 dBm), each counter is held in single precision
-// as the station always has, so counters above 2^24 come back rounded. One
-// decoder lives for a monitoring run; it keeps nothing between datagrams (the
-// previous RSSI is the caller's, stored in linkStatistics).
+// as the station always has, so counters above 2^24 come back rounded. It
+// keeps nothing between datagrams (the previous RSSI is the caller's, stored
+// in linkStatistics).
 class ArdixDatagramDecoder
 {
 public:
