@@ -1,6 +1,5 @@
 // An Ardix datagram as it comes off the socket: the first two bytes of the
-// input are the previous RSSI reading, the rest is the datagram. One decoder
-// serves every input, as one serves a whole monitoring run.
+// input are the previous RSSI reading, the rest is the datagram.
 #include "FuzzCheck.h"
 #include "app/Numeric.h"
 #include "stream/ArdixDatagramDecoder.h"
@@ -25,10 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 2)
         return 0;
-    static ArdixDatagramDecoder decoder;
     const qint16 previous = qint16(quint16(data[0] << 8 | data[1]));
     const QByteArray datagram(reinterpret_cast<const char *>(data + 2), qsizetype(size - 2));
-    const ArdixDatagram result = decoder.decode(datagram, previous);
+    const ArdixDatagram result = ArdixDatagramDecoder::decode(datagram, previous);
 
     const int bytes =
         int(std::min<qsizetype>(datagram.size(), ArdixDatagramDecoder::kDatagramSize));

@@ -100,8 +100,7 @@ void TestArdixDatagramDecoder::datagrams()
     QFETCH(int, rssi);
     QFETCH(QString, counters);
 
-    ArdixDatagramDecoder decoder;
-    const ArdixDatagram d = decoder.decode(data, qint16(previousRssi));
+    const ArdixDatagram d = ArdixDatagramDecoder::decode(data, qint16(previousRssi));
 
     QCOMPARE(d.state.value_or(-1), state);
     QCOMPARE(d.marker, marker);
