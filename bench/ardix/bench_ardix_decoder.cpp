@@ -20,10 +20,9 @@ QByteArray sampleDatagram()
 void BM_DecodeDatagram(benchmark::State &state)
 {
     const QByteArray datagram = sampleDatagram();
-    ArdixDatagramDecoder decoder;
     qint16 previous = -80;
     for (auto _ : state) {
-        const ArdixDatagram d = decoder.decode(datagram, previous);
+        const ArdixDatagram d = ArdixDatagramDecoder::decode(datagram, previous);
         previous = *d.rssi;
         benchmark::DoNotOptimize(d);
     }
@@ -54,9 +53,8 @@ void BM_DecodeBadMarker(benchmark::State &state)
 {
     QByteArray datagram = sampleDatagram();
     datagram[1] = char(0xFE);
-    ArdixDatagramDecoder decoder;
     for (auto _ : state)
-        benchmark::DoNotOptimize(decoder.decode(datagram, -80));
+        benchmark::DoNotOptimize(ArdixDatagramDecoder::decode(datagram, -80));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_DecodeBadMarker);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "NumConversion.h"
-
 #include <QByteArray>
 #include <QString>
 #include <array>
@@ -45,19 +43,15 @@ struct ArdixDatagram
     int fieldsComplete = 0; // of the eleven fields above (state, marker, RSSI, counters)
 };
 
-// Decodes Ardix datagrams the way the station was designed to: every byte goes
-// through the run's NumConversion as two hexadecimal digits; the RSSI through
-// its binary digits; each counter from its eight accumulated hexadecimal
-// digits, read back in single precision. One decoder lives for a monitoring
-// run; it keeps nothing between datagrams but its converter (the previous
-// RSSI is the caller's, stored in linkStatistics).
+// Decodes Ardix datagrams straight from their bytes: the RSSI byte is the low
+// eight bits of -dBm (0 stays 0 dBm), each counter is held in single precision
+// as the station always has, so counters above 2^24 come back rounded. It
+// keeps nothing between datagrams (the previous RSSI is the caller's, stored
+// in linkStatistics).
 class ArdixDatagramDecoder
 {
 public:
     static constexpr int kDatagramSize = 35;
 
-    ArdixDatagram decode(const QByteArray &datagram, qint16 previousRssi);
-
-private:
-    NumConversion m_conversion;
+    static ArdixDatagram decode(const QByteArray &datagram, qint16 previousRssi);
 };

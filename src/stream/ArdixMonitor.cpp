@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QUdpSocket>
 #include <QVariant>
+#include <utility>
 
 namespace {
 
@@ -74,7 +75,7 @@ QTimer *ArdixMonitor::makeTimer(const char *name, int intervalMs, void (ArdixMon
 
 bool ArdixMonitor::streaming() const
 {
-    return m_decoder && m_socket->state() == QAbstractSocket::BoundState;
+    return m_streamOpen && m_socket->state() == QAbstractSocket::BoundState;
 }
 
 // ---------------------------------------------------------------------------
@@ -102,7 +103,8 @@ void ArdixMonitor::StartArdixStream()
 
 bool ArdixMonitor::openStream()
 {
-    m_decoder = std::make_unique<ArdixDatagramDecoder>();
+    m_streamOpen = true;
+    m_taken = {};
     m_link.ArdixDataFresh = true;
     m_link.ArdixDataSeen = false;
     m_link.linkRateKbps = kArdixChartRateKbps;
@@ -149,7 +151,7 @@ void ArdixMonitor::LeaveMulticastGroup()
     if (m_membership)
         m_membership->LeaveMulticastGroup(m_socket->socketDescriptor());
     m_membership.reset();
-    m_decoder.reset();
+    m_streamOpen = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -160,7 +162,7 @@ void ArdixMonitor::Winsock1_DataArrival()
     // A message shown for one datagram runs a nested event loop. Datagrams
     // arriving meanwhile stay in the socket and are taken, in order, by the
     // loop below once the message has closed.
-    if (m_takingDatagrams || !m_decoder)
+    if (m_takingDatagrams || !m_streamOpen)
         return;
     QPointer<ArdixMonitor> self(this);
     m_takingDatagrams = true;
@@ -178,23 +180,25 @@ void ArdixMonitor::takeDatagrams()
     // message would leave the socket silent for good.
     QPointer<ArdixMonitor> self(this);
     bool messageShown = false;
+    // Bytes after the decoded ones are dropped by the read; the decoder would
+    // ignore them anyway.
+    char buffer[ArdixDatagramDecoder::kDatagramSize];
     for (int taken = 0; taken < kDatagramsPerEvent || messageShown; ++taken) {
         if (!m_socket->hasPendingDatagrams())
-            return;
-        QByteArray datagram(qMax<qint64>(0, m_socket->pendingDatagramSize()), Qt::Uninitialized);
-        const qint64 size = m_socket->readDatagram(datagram.data(), datagram.size());
+            break;
+        const qint64 size = m_socket->readDatagram(buffer, sizeof buffer);
         if (size < 0)
-            return;
-        datagram.truncate(size);
-        messageShown = applyDatagram(datagram);
+            break;
+        messageShown = applyDatagram(QByteArray::fromRawData(buffer, qsizetype(size)));
         if (!self || !streaming())
             return;
     }
+    showTakenDatagrams();
 }
 
 bool ArdixMonitor::applyDatagram(const QByteArray &datagram)
 {
-    const ArdixDatagram decoded = m_decoder->decode(datagram, m_link.rssi);
+    const ArdixDatagram decoded = ArdixDatagramDecoder::decode(datagram, m_link.rssi);
     if (decoded.marker == ArdixDatagram::Marker::Invalid) {
         // Any host can send to the port, so a stray datagram must not end the
         // run, nor pass for the radio's data: it neither paints a state nor
@@ -203,6 +207,9 @@ bool ArdixMonitor::applyDatagram(const QByteArray &datagram)
         if (m_invalidDataShown)
             return false;
         m_invalidDataShown = true;
+        // What came before the stray datagram is on screen while the
+        // message is open.
+        showTakenDatagrams();
         OperatorMessages::show(QStringLiteral("Error"), MessageIcon::Stop,
                                {QStringLiteral("Invalid data being received by the remote."),
                                 QStringLiteral("Restart radio and try again.")});
@@ -211,27 +218,43 @@ bool ArdixMonitor::applyDatagram(const QByteArray &datagram)
     if (decoded.marker == ArdixDatagram::Marker::Valid)
         m_invalidDataShown = false;
 
-    emit waitingNoticeShown(false);
-    emit signalWidgetsShown(true);
     m_link.ArdixDataFresh = true;
     m_link.ArdixDataSeen = true;
-    m_freshnessTimer->stop();
-    m_silenceTimer->stop();
-
-    if (decoded.state)
-        showConnectionState(*decoded.state);
+    m_taken.any = true;
+    if (decoded.state) {
+        m_taken.state = *decoded.state;
+        m_taken.associated |= *decoded.state == 1;
+    }
     if (decoded.rssi) {
         m_link.rssi = *decoded.rssi;
-        emit titleChanged(DataProcessingOps::rssiTitle(m_link.rssi));
-        emit rssiScaleChanged();
-        emit meterChanged(DataProcessingOps::meterValueForRssi(m_link.rssi));
+        m_taken.rssi = true;
     }
     for (int i = 0; i < ArdixDatagram::CounterCount; ++i) {
         if (decoded.counters[i])
             m_link.*kCounterFields[i] = *decoded.counters[i];
     }
-    rearmWatchdogs();
     return false;
+}
+
+void ArdixMonitor::showTakenDatagrams()
+{
+    // The records follow every datagram; the window is told once per batch,
+    // the last values, as it cannot draw faster than its screen anyway.
+    if (!m_taken.any)
+        return;
+    const TakenDatagrams taken = std::exchange(m_taken, {});
+    emit waitingNoticeShown(false);
+    emit signalWidgetsShown(true);
+    if (taken.associated)
+        emit associated();
+    if (taken.state)
+        emit stateLookChanged(DataProcessingOps::connectionStateLook(*taken.state));
+    if (taken.rssi) {
+        emit titleChanged(DataProcessingOps::rssiTitle(m_link.rssi));
+        emit rssiScaleChanged();
+        emit meterChanged(DataProcessingOps::meterValueForRssi(m_link.rssi));
+    }
+    rearmWatchdogs();
 }
 
 void ArdixMonitor::rearmWatchdogs()

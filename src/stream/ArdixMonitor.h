@@ -5,8 +5,8 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 
-class ArdixDatagramDecoder;
 class MulticastMembership;
 class QTimer;
 class QUdpSocket;
@@ -69,8 +69,10 @@ private:
     bool joinGroup();
     // Takes what is queued, up to a share per event.
     void takeDatagrams();
-    // True when it showed the operator a message.
+    // Stores the datagram's values; true when it showed the operator a message.
     bool applyDatagram(const QByteArray &datagram);
+    // Shows what the datagrams taken since the last call brought.
+    void showTakenDatagrams();
     void showConnectionState(int state);
     void rearmWatchdogs();
     bool streaming() const;
@@ -84,10 +86,18 @@ private:
     QTimer *m_silenceTimer = nullptr;    // DataArrivalTimer2
     QTimer *m_idleTimer = nullptr;       // idleTimer
     QTimer *m_disconnectTimer = nullptr; // checkToSeeIfDisconnectedTimer
-    // The decoder (with the run's NumConversion) lives from the stream's start
-    // to the window's unload.
-    std::unique_ptr<ArdixDatagramDecoder> m_decoder;
+    // From the stream's start to the window's unload.
+    bool m_streamOpen = false;
     std::unique_ptr<MulticastMembership> m_membership;
     bool m_takingDatagrams = false;  // the datagram handler is never re-entered
     bool m_invalidDataShown = false; // until a datagram with a valid marker comes
+    // What the datagrams taken but not yet shown brought.
+    struct TakenDatagrams
+    {
+        bool any = false;
+        std::optional<int> state; // the last one's
+        bool associated = false;  // any of them
+        bool rssi = false;        // the last reading is in the link statistics
+    };
+    TakenDatagrams m_taken;
 };

@@ -1,64 +1,65 @@
 #include "DataProcessingOps.h"
 
-#include "NumConversion.h"
 #include "app/Numeric.h"
-
-#include <cmath>
-#include <cstdio>
 
 namespace DataProcessingOps {
 
 namespace {
 
-constexpr int kBitCount = 8;
 constexpr float kStrongRssi = 60.0F; // -60 dBm and stronger fill the meter
 constexpr float kWeakRssi = 100.0F;  // -100 dBm and weaker empty it
 constexpr float kMeterPerDb = 2.5F;
 constexpr float kPlainCounterLimit = 10000000.0F;
+constexpr quint64 kSignificantLimit = 10000000; // seven significant digits
+constexpr int kMantissaDecimals = 6;
+
+// A whole number of ten million or more in exponent form with seven
+// significant digits, halves to even ("1.234568E+07"); the mantissa loses its
+// trailing zeros ("1.5E+07", "1E+07"). Written by hand: a counter is written
+// eight times per datagram.
+QString exponentText(quint64 value)
+{
+    int exponent = kMantissaDecimals;
+    quint64 scale = 1;
+    while (value / scale >= kSignificantLimit) {
+        scale *= 10;
+        ++exponent;
+    }
+    quint64 digits = value / scale;
+    const quint64 rest = value % scale;
+    if (rest * 2 > scale || (rest * 2 == scale && digits % 2 == 1))
+        ++digits;
+    if (digits == kSignificantLimit) {
+        digits /= 10;
+        ++exponent;
+    }
+    char decimals[kMantissaDecimals];
+    int kept = 0;
+    for (int i = kMantissaDecimals - 1; i >= 0; --i, digits /= 10) {
+        decimals[i] = char('0' + digits % 10);
+        if (kept == 0 && decimals[i] != '0')
+            kept = i + 1;
+    }
+    char text[16];
+    int length = 0;
+    text[length++] = char('0' + digits);
+    if (kept > 0) {
+        text[length++] = '.';
+        for (int i = 0; i < kept; ++i)
+            text[length++] = decimals[i];
+    }
+    text[length++] = 'E';
+    text[length++] = '+';
+    text[length++] = char('0' + exponent / 10);
+    text[length++] = char('0' + exponent % 10);
+    return QString::fromLatin1(text, length);
+}
 
 } // namespace
 
-QString PadToEightBits(const QString &bits)
+qint16 rssiOfByte(quint8 byte)
 {
-    if (bits.size() >= kBitCount)
-        return bits.right(kBitCount);
-    return QString(kBitCount - bits.size(), QLatin1Char('0')) + bits;
-}
-
-QString InvertBits(const QString &bits)
-{
-    QString inverted(bits.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bits.size(); ++i)
-        inverted[i] = bits[i] == u'1' ? QLatin1Char('0') : QLatin1Char('1');
-    return inverted;
-}
-
-QString AddOneBinary(const QString &bits)
-{
-    QString sum = bits;
-    for (qsizetype i = sum.size() - 1; i >= 0; --i) {
-        if (sum[i] == u'1') {
-            sum[i] = QLatin1Char('0'); // carry on to the next digit
-        } else {
-            sum[i] = QLatin1Char('1');
-            break;
-        }
-    }
-    return sum;
-}
-
-int BinaryToDecimal(const QString &bits)
-{
-    int value = 0;
-    for (QChar digit : bits)
-        value = value * 2 + (digit == u'1' ? 1 : 0);
-    return value;
-}
-
-qint16 DecodeRSSI(const NumConversion &conversion)
-{
-    const QString bits = PadToEightBits(conversion.BinNum());
-    return static_cast<qint16>(-BinaryToDecimal(AddOneBinary(InvertBits(bits))));
+    return byte == 0 ? qint16(0) : qint16(byte - 256);
 }
 
 qint16 smoothRssi(qint16 rawRssi, qint16 previousRssi)
@@ -84,22 +85,12 @@ QString rssiTitle(qint16 rssi)
     return QString::number(rssi) + QStringLiteral(" dBm");
 }
 
-QString counterText(float value)
+QString counterText(quint32 counter)
 {
-    if (std::fabs(value) < kPlainCounterLimit)
-        return QString::number(static_cast<qint64>(value));
-    // Seven significant digits, then the mantissa loses its trailing zeros
-    // ("1.500000E+07" -> "1.5E+07", "1.000000E+07" -> "1E+07").
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.6E", static_cast<double>(value));
-    QString text = QString::fromLatin1(buffer);
-    const qsizetype exponent = text.indexOf(QLatin1Char('E'));
-    qsizetype end = exponent;
-    while (end > 0 && text[end - 1] == u'0')
-        --end;
-    if (end > 0 && text[end - 1] == u'.')
-        --end;
-    return text.left(end) + text.mid(exponent);
+    const float held = static_cast<float>(counter);
+    if (held < kPlainCounterLimit)
+        return QString::number(static_cast<qint64>(held));
+    return exponentText(static_cast<quint64>(held));
 }
 
 StateLook connectionStateLook(int state)

@@ -1,25 +1,26 @@
 #include "stream/ArdixDatagramDecoder.h"
 #include "stream/DataProcessingOps.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
+#include <cmath>
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
 // Whole datagrams through the decoder: which fields it takes and what they
-// say; the RSSI's way from byte to meter; and the number converter every
-// byte goes through, in its three forms (hexadecimal, binary, value).
+// say, checked by hand and against a plain reading of the byte layout over
+// many datagrams; and the RSSI's way to the meter.
 class TestArdixDatagramDecoder : public QObject
 {
     Q_OBJECT
 private slots:
     void datagrams_data();
     void datagrams();
-    void oneDecoderForManyDatagrams();
-    void rssiOfEveryByte();
+    void sameAsPlainReading_data();
+    void sameAsPlainReading();
     void meter_data();
     void meter();
-    void numConversion_data();
-    void numConversion();
 };
 
 namespace {
@@ -99,8 +100,7 @@ void TestArdixDatagramDecoder::datagrams()
     QFETCH(int, rssi);
     QFETCH(QString, counters);
 
-    ArdixDatagramDecoder decoder;
-    const ArdixDatagram d = decoder.decode(data, qint16(previousRssi));
+    const ArdixDatagram d = ArdixDatagramDecoder::decode(data, qint16(previousRssi));
 
     QCOMPARE(d.state.value_or(-1), state);
     QCOMPARE(d.marker, marker);
@@ -111,28 +111,90 @@ void TestArdixDatagramDecoder::datagrams()
     QCOMPARE(decoded.join(' '), counters);
 }
 
-void TestArdixDatagramDecoder::oneDecoderForManyDatagrams()
+void TestArdixDatagramDecoder::sameAsPlainReading_data()
 {
-    // The run's decoder keeps nothing of a datagram for the next: a short
-    // datagram after a full one must not inherit its counters.
-    ArdixDatagramDecoder decoder;
-    const ArdixDatagram full = decoder.decode(datagram("01 FF B5", kOneToEight), 0);
-    const ArdixDatagram shortOne = decoder.decode(bytes("00 FF C4 000000"), *full.rssi);
-    QCOMPARE(shortOne.state.value_or(-1), 0);
-    QCOMPARE(int(*shortOne.rssi), -68); // the mean -67.5 goes to the even neighbour
-    for (const auto &c : shortOne.counters)
-        QVERIFY(!c.has_value());
+    QTest::addColumn<QList<QByteArray>>("corpus");
+    QTest::addColumn<QList<int>>("previousReadings");
+
+    QList<QByteArray> everyRssiByte;
+    for (int b = 0; b < 256; ++b)
+        everyRssiByte << datagram("01 FF 00").replace(2, 1, QByteArray(1, char(b)));
+    QTest::newRow("every RSSI byte") << everyRssiByte << QList<int>{0, -1, -80, -75, -128};
+
+    // Random lengths, mostly valid markers, counters of every magnitude.
+    QRandomGenerator random(20261207);
+    QList<QByteArray> corpus;
+    for (int i = 0; i < 20000; ++i) {
+        QByteArray d(int(random.bounded(41)), '\0');
+        for (char &byte : d)
+            byte = char(random.bounded(256));
+        if (d.size() > 1 && random.bounded(10) > 0)
+            d[1] = char(0xFF);
+        for (int at = 3; at + 4 <= d.size(); at += 4)
+            for (int zeros = int(random.bounded(5)), k = 0; k < zeros; ++k)
+                d[at + k] = 0;
+        corpus << d;
+    }
+    QTest::newRow("seeded random datagrams") << corpus << QList<int>{0, -40, -77, -200};
 }
 
-void TestArdixDatagramDecoder::rssiOfEveryByte()
+namespace {
+
+// The datagram read straight from its documented layout, as text, and how
+// many fields it completes.
+QString plainReading(const QByteArray &d, qint16 previous)
 {
-    // The two's complement path must agree with plain arithmetic for every
-    // byte: b - 256 from 1 to 255, and 0 for 0.
-    NumConversion n;
-    for (int b = 0; b < 256; ++b) {
-        n.setDeciNum(float(b));
-        const int expected = b == 0 ? 0 : b - 256;
-        QVERIFY2(DataProcessingOps::DecodeRSSI(n) == expected, qPrintable(QString::number(b)));
+    const auto byte = [&](int i) { return quint8(d[i]); };
+    const int n = int(std::min<qsizetype>(d.size(), 35));
+    QStringList fields;
+    if (n > 0)
+        fields << QString::number(byte(0));
+    if (n > 1)
+        fields << (byte(1) == 0xFF ? u"valid"_s : u"invalid"_s);
+    if (n < 3 || byte(1) != 0xFF)
+        return fields.join(' ') + u" / %1"_s.arg(std::min(n, 1 + (n > 1 && byte(1) == 0xFF)));
+    const int raw = -((~byte(2) + 1) & 0xFF); // two's complement of the eight bits
+    const int shown = previous == 0 ? raw : int(std::nearbyint((raw + previous) / 2.0));
+    fields << QString::number(raw) << QString::number(shown);
+    for (int at = 3; at + 4 <= n; at += 4) {
+        char text[32];
+        const quint32 counter =
+            quint32(byte(at)) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3);
+        std::snprintf(text, sizeof text, "%.7G", double(float(counter)));
+        fields << QString::fromLatin1(text);
+    }
+    return fields.join(' ') + u" / %1"_s.arg(fields.size() - 1);
+}
+
+QString decodedReading(const ArdixDatagram &d)
+{
+    QStringList fields;
+    if (d.state)
+        fields << QString::number(*d.state);
+    if (d.marker != ArdixDatagram::Marker::NotReached)
+        fields << (d.marker == ArdixDatagram::Marker::Valid ? u"valid"_s : u"invalid"_s);
+    if (d.rawRssi)
+        fields << QString::number(*d.rawRssi) << QString::number(d.rssi.value_or(1));
+    for (const auto &c : d.counters) {
+        if (c)
+            fields << *c;
+    }
+    return fields.join(' ') + u" / %1"_s.arg(d.fieldsComplete);
+}
+
+} // namespace
+
+void TestArdixDatagramDecoder::sameAsPlainReading()
+{
+    QFETCH(QList<QByteArray>, corpus);
+    QFETCH(QList<int>, previousReadings);
+    for (const QByteArray &d : std::as_const(corpus)) {
+        for (int previous : previousReadings) {
+            const QString decoded =
+                decodedReading(ArdixDatagramDecoder::decode(d, qint16(previous)));
+            if (decoded != plainReading(d, qint16(previous)))
+                QFAIL(qPrintable(d.toHex(' ') + u" after %1: "_s.arg(previous) + decoded));
+        }
     }
 }
 
@@ -153,72 +215,6 @@ void TestArdixDatagramDecoder::meter()
     QFETCH(int, rssi);
     QFETCH(double, meter);
     QCOMPARE(DataProcessingOps::meterValueForRssi(qint16(rssi)), meter);
-}
-
-void TestArdixDatagramDecoder::numConversion_data()
-{
-    QTest::addColumn<char>("form"); // what is written: 'h'ex, 'b'inary or 'v'alue
-    QTest::addColumn<QString>("written");
-    QTest::addColumn<float>("value");
-    QTest::addColumn<QString>("hex");
-    QTest::addColumn<QString>("binary");
-
-    QTest::newRow("hex B5") << 'h' << u"B5"_s << 181.0F << u"B5"_s << u"10110101"_s;
-    QTest::newRow("hex lower-case b5") << 'h' << u"b5"_s << 181.0F << u"B5"_s << u"10110101"_s;
-    QTest::newRow("hex 05 loses its leading zero") << 'h' << u"05"_s << 5.0F << u"5"_s << u"0101"_s;
-    QTest::newRow("hex empty text is zero") << 'h' << u""_s << 0.0F << u"0"_s << u"0000"_s;
-    QTest::newRow("hex other characters count 0") << 'h' << u"G5"_s << 5.0F << u"5"_s << u"0101"_s;
-    QTest::newRow("hex blank inside counts 0")
-        << 'h' << u"1 1"_s << 257.0F << u"101"_s << u"000100000001"_s;
-    QTest::newRow("hex counter 00 12 D6 87")
-        << 'h' << u"0012D687"_s << 1234567.0F << u"12D687"_s << u"000100101101011010000111"_s;
-    // Above 2^24 single precision keeps 24 significant bits.
-    QTest::newRow("hex counter 2^31") << 'h' << u"80000000"_s << 2147483648.0F << u"80000000"_s
-                                      << u"10000000000000000000000000000000"_s;
-    QTest::newRow("hex counter FFFFFFFF rounds up to 2^32")
-        << 'h' << u"FFFFFFFF"_s << 4294967296.0F << u"100000000"_s
-        << u"000100000000000000000000000000000000"_s;
-    QTest::newRow("binary eight digits")
-        << 'b' << u"10110101"_s << 181.0F << u"B5"_s << u"10110101"_s;
-    QTest::newRow("binary leading zeros") << 'b' << u"00000101"_s << 5.0F << u"5"_s << u"0101"_s;
-    QTest::newRow("binary other characters count 0")
-        << 'b' << u"1x1"_s << 5.0F << u"5"_s << u"0101"_s;
-    QTest::newRow("binary sixteen digits")
-        << 'b' << u"1111111111111111"_s << 65535.0F << u"FFFF"_s << u"1111111111111111"_s;
-    QTest::newRow("value half rounds to even, down")
-        << 'v' << u"2.5"_s << 2.5F << u"2"_s << u"0010"_s;
-    QTest::newRow("value half rounds to even, up")
-        << 'v' << u"3.5"_s << 3.5F << u"4"_s << u"0100"_s;
-    QTest::newRow("value -1 is 32 ones")
-        << 'v' << u"-1"_s << -1.0F << u"FFFFFFFF"_s << u"11111111111111111111111111111111"_s;
-    QTest::newRow("value -75 is its 32-bit two's complement")
-        << 'v' << u"-75"_s << -75.0F << u"FFFFFFB5"_s << u"11111111111111111111111110110101"_s;
-}
-
-void TestArdixDatagramDecoder::numConversion()
-{
-    QFETCH(char, form);
-    QFETCH(QString, written);
-    QFETCH(float, value);
-    QFETCH(QString, hex);
-    QFETCH(QString, binary);
-
-    NumConversion n;
-    if (form == 'h') {
-        n.setHexNum(QStringView(written));
-        // The decoder writes Latin-1 digits; they must read the same.
-        const QByteArray latin1 = written.toLatin1();
-        NumConversion fromLatin1;
-        fromLatin1.setHexNum(QLatin1StringView(latin1));
-        QCOMPARE(fromLatin1.DeciNum(), value);
-    } else if (form == 'b') {
-        n.setBinNum(written);
-    } else {
-        n.setDeciNum(written.toFloat());
-    }
-    QCOMPARE(n.DeciNum(), value);
-    QCOMPARE(n.HexNum(), hex);
-    QCOMPARE(n.BinNum(), binary);
 }
 
 QTEST_APPLESS_MAIN(TestArdixDatagramDecoder)
