@@ -267,8 +267,11 @@ void SnifferForm::saveChoiceAndPort()
 
 void SnifferForm::OK_Click()
 {
-    // The monitoring window's load closes this dialog while the handler is
-    // still running, so nothing below the start touches the dialog's controls.
+    // The monitoring window's load closes this dialog, and the waits of its
+    // start may delete it, while the handler is still running: nothing below
+    // the start touches the dialog, and what the end needs is taken first.
+    StationSession &session = m_session;
+    StationNavigator &navigator = m_navigator;
     MousePointer::setBusy();
     saveChoiceAndPort();
 
@@ -281,9 +284,9 @@ void SnifferForm::OK_Click()
                                {QStringLiteral("Please select a remote for monitoring.")});
     MousePointer::setNormal();
 
-    if (m_session.monitor.windowClosing) {
-        m_navigator.closeMonitoring();
-        m_session.monitor.windowClosing = false;
+    if (session.monitor.windowClosing) {
+        navigator.closeMonitoring();
+        session.monitor.windowClosing = false;
     }
 }
 
