@@ -348,6 +348,7 @@ void KavomonitoringForm::Form_Load()
         break;
     default: {
         QPointer<KavomonitoringForm> self(this);
+        StationNavigator &navigator = m_navigator; // outlives the window
         OperatorMessages::show(QStringLiteral("Sorry"), MessageIcon::Exclamation,
                                {QStringLiteral("This is not for Torvik!")});
         // The window closes before the dialog comes back: the dialog's load
@@ -355,7 +356,7 @@ void KavomonitoringForm::Form_Load()
         // the application instead of returning to the dialog.
         if (self)
             close();
-        m_navigator.showSelection();
+        navigator.showSelection();
         break;
     }
     }
@@ -420,6 +421,8 @@ void KavomonitoringForm::ToggleMonitoring()
 
     m_session.monitor.monitoringStopped = false;
     runStopMenu->setText(QStringLiteral("Stop Monitoring"));
+    // The start's waits may close and delete this window; the session outlives it.
+    MonitorState &monitor = m_session.monitor;
     QPointer<KavomonitoringForm> self(this);
     if (m_session.settings.remoteKind == RemoteKind::Velto) {
         m_velto->resumeMonitoring();
@@ -428,7 +431,7 @@ void KavomonitoringForm::ToggleMonitoring()
     } else if (m_session.settings.remoteKind == RemoteKind::Ardix) {
         StartArdixMonitoring();
     }
-    m_session.monitor.chartRestart = true;
+    monitor.chartRestart = true;
 }
 
 void KavomonitoringForm::runStopMenu_Click()
