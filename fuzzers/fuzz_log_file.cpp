@@ -6,10 +6,10 @@
 // After the tick the file must hold every line it had, each ending in CR LF,
 // and exactly one line more, with the columns of every record.
 #include "FuzzCheck.h"
+#include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "log/LogFileOps.h"
 #include "log/LogFormat.h"
-#include "session/StationSession.h"
 
 #include <QFile>
 #include <QSettings>
@@ -71,7 +71,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray existing = nul < 0 ? rest : rest.left(nul);
     const QList<QByteArray> values = nul < 0 ? QList<QByteArray>() : rest.mid(nul + 1).split('\1');
 
-    StationSession session;
+    // The records a log tick reads, as the station's session holds them.
+    struct
+    {
+        SessionSettings settings;
+        LinkStatistics link;
+        GpsPosition gps;
+        ExistingLogData existingLog;
+    } session;
     session.settings.loggingEnabled = true;
     session.settings.gpsEnabled = data[0] & 2;
     session.settings.remoteKind = velto ? RemoteKind::Velto : RemoteKind::Ardix;
