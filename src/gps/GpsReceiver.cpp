@@ -4,6 +4,7 @@
 #include "GpsOptions.h"
 #include "GpsSerialPort.h"
 #include "app/ApplicationExit.h"
+#include "app/HandlerTimer.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
 
@@ -15,14 +16,11 @@ constexpr int kSerialTickMs = 1500;
 } // namespace
 
 GpsReceiver::GpsReceiver(const SessionSettings &settings, GpsPosition &position, QObject *parent)
-    : QObject(parent), MSComm1(new GpsSerialPort(this)), mscomm_timer(new QTimer(this)),
+    : QObject(parent), MSComm1(new GpsSerialPort(this)),
+      mscomm_timer(
+          makeHandlerTimer(this, "mscomm_timer", kSerialTickMs, &GpsReceiver::mscomm_timer_Timer)),
       m_settings(settings), m_position(position)
-{
-    mscomm_timer->setObjectName(QStringLiteral("mscomm_timer"));
-    mscomm_timer->setInterval(kSerialTickMs);
-    mscomm_timer->setTimerType(Qt::PreciseTimer);
-    connect(mscomm_timer, &QTimer::timeout, this, &GpsReceiver::mscomm_timer_Timer);
-}
+{}
 
 bool GpsReceiver::open()
 {

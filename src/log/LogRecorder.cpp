@@ -1,5 +1,7 @@
 #include "LogRecorder.h"
 
+#include "app/HandlerTimer.h"
+
 #include <QPointer>
 #include <QTimer>
 
@@ -8,13 +10,10 @@ constexpr int kLogTickMs = 60000;
 } // namespace
 
 LogRecorder::LogRecorder(const LogFileOps::TickRecords &records, QObject *parent)
-    : QObject(parent), LogTimer(new QTimer(this)), m_records(records)
-{
-    LogTimer->setObjectName(QStringLiteral("LogTimer"));
-    LogTimer->setInterval(kLogTickMs);
-    LogTimer->setTimerType(Qt::PreciseTimer);
-    connect(LogTimer, &QTimer::timeout, this, &LogRecorder::LogTimer_Timer);
-}
+    : QObject(parent),
+      LogTimer(makeHandlerTimer(this, "LogTimer", kLogTickMs, &LogRecorder::LogTimer_Timer)),
+      m_records(records)
+{}
 
 void LogRecorder::start()
 {

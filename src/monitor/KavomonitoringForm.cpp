@@ -2,6 +2,7 @@
 
 #include "app/ApplicationExit.h"
 #include "app/EventWait.h"
+#include "app/HandlerTimer.h"
 #include "app/OperatorMessages.h"
 #include "app/SettingsStore.h"
 #include "display/DesignedControl.h"
@@ -199,22 +200,11 @@ void KavomonitoringForm::buildMenus()
     connect(about, &QAction::triggered, this, &KavomonitoringForm::about_Click);
 }
 
-QTimer *KavomonitoringForm::makeTimer(const char *name, int intervalMs,
-                                      void (KavomonitoringForm::*tick)())
-{
-    auto *timer = new QTimer(this);
-    timer->setObjectName(QLatin1String(name));
-    timer->setInterval(intervalMs);
-    timer->setTimerType(Qt::PreciseTimer);
-    connect(timer, &QTimer::timeout, this, tick);
-    return timer;
-}
-
 void KavomonitoringForm::buildTimers()
 {
     using F = KavomonitoringForm;
-    test = makeTimer("test", 2000, &F::test_Timer);
-    ChartTimer = makeTimer("ChartTimer", 5000, &F::ChartTimer_Timer);
+    test = makeHandlerTimer(this, "test", 2000, &F::test_Timer);
+    ChartTimer = makeHandlerTimer(this, "ChartTimer", 5000, &F::ChartTimer_Timer);
 }
 
 // ---------------------------------------------------------------------------

@@ -168,7 +168,6 @@ private:
     void buildControls();
     void buildMenus();
     void buildTimers();
-    QTimer *makeTimer(const char *name, int intervalMs, void (KavomonitoringForm::*tick)());
     void hideSignalWidgets();
 
     StationNavigator &m_navigator;

@@ -7,6 +7,7 @@
 #include "app/ApplicationExit.h"
 #include "app/CongestionStatus.h"
 #include "app/EventWait.h"
+#include "app/HandlerTimer.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
 #include "app/ThresholdRules.h"
@@ -22,27 +23,17 @@ constexpr int kRebootWaitMs = 45000;
 constexpr int kTimeoutsBeforeGivingUp = 3;
 const QString kError = QStringLiteral("ERROR");
 
-QTimer *makeTimer(VeltoMonitor *owner, const char *name, int intervalMs)
-{
-    auto *timer = new QTimer(owner);
-    timer->setObjectName(QLatin1String(name));
-    timer->setInterval(intervalMs);
-    timer->setTimerType(Qt::PreciseTimer);
-    return timer;
-}
-
 } // namespace
 
 VeltoMonitor::VeltoMonitor(SessionSettings &settings, MonitorState &state, LinkStatistics &link,
                            const CongestionStatus &congestion, QObject *parent)
     : QObject(parent), m_settings(settings), m_state(state), m_link(link), m_congestion(congestion)
 {
-    SNMPTimer = makeTimer(this, "SNMPTimer", kPollIntervalMs);
-    SNMPTimeoutTimer = makeTimer(this, "SNMPTimeoutTimer", kAnswerTimeoutMs);
-    RebootTimer = makeTimer(this, "RebootTimer", kRebootWaitMs);
-    connect(SNMPTimer, &QTimer::timeout, this, &VeltoMonitor::SNMPTimer_Timer);
-    connect(SNMPTimeoutTimer, &QTimer::timeout, this, &VeltoMonitor::SNMPTimeoutTimer_Timer);
-    connect(RebootTimer, &QTimer::timeout, this, &VeltoMonitor::RebootTimer_Timer);
+    using V = VeltoMonitor;
+    SNMPTimer = makeHandlerTimer(this, "SNMPTimer", kPollIntervalMs, &V::SNMPTimer_Timer);
+    SNMPTimeoutTimer =
+        makeHandlerTimer(this, "SNMPTimeoutTimer", kAnswerTimeoutMs, &V::SNMPTimeoutTimer_Timer);
+    RebootTimer = makeHandlerTimer(this, "RebootTimer", kRebootWaitMs, &V::RebootTimer_Timer);
 }
 
 VeltoMonitor::~VeltoMonitor() = default;

@@ -4,6 +4,7 @@
 #include "DataProcessingOps.h"
 #include "MulticastMembership.h"
 #include "app/ApplicationExit.h"
+#include "app/HandlerTimer.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
 
@@ -52,26 +53,16 @@ ArdixMonitor::ArdixMonitor(const SessionSettings &settings, MonitorState &state,
     setObjectName(QStringLiteral("ardixMonitor"));
     m_socket->setObjectName(QStringLiteral("Winsock1"));
     connect(m_socket, &QUdpSocket::readyRead, this, &ArdixMonitor::Winsock1_DataArrival);
-    m_freshnessTimer =
-        makeTimer("dataArrivalTimer1", kFreshnessFirstMs, &ArdixMonitor::dataArrivalTimer1_Timer);
-    m_silenceTimer =
-        makeTimer("DataArrivalTimer2", kSilenceFirstMs, &ArdixMonitor::DataArrivalTimer2_Timer);
-    m_idleTimer = makeTimer("idleTimer", kIdleMs, &ArdixMonitor::idleTimer_Timer);
-    m_disconnectTimer = makeTimer("checkToSeeIfDisconnectedTimer", kDisconnectCheckMs,
-                                  &ArdixMonitor::checkToSeeIfDisconnectedTimer_Timer);
+    m_freshnessTimer = makeHandlerTimer(this, "dataArrivalTimer1", kFreshnessFirstMs,
+                                        &ArdixMonitor::dataArrivalTimer1_Timer);
+    m_silenceTimer = makeHandlerTimer(this, "DataArrivalTimer2", kSilenceFirstMs,
+                                      &ArdixMonitor::DataArrivalTimer2_Timer);
+    m_idleTimer = makeHandlerTimer(this, "idleTimer", kIdleMs, &ArdixMonitor::idleTimer_Timer);
+    m_disconnectTimer = makeHandlerTimer(this, "checkToSeeIfDisconnectedTimer", kDisconnectCheckMs,
+                                         &ArdixMonitor::checkToSeeIfDisconnectedTimer_Timer);
 }
 
 ArdixMonitor::~ArdixMonitor() = default;
-
-QTimer *ArdixMonitor::makeTimer(const char *name, int intervalMs, void (ArdixMonitor::*tick)())
-{
-    auto *timer = new QTimer(this);
-    timer->setObjectName(QLatin1String(name));
-    timer->setInterval(intervalMs);
-    timer->setTimerType(Qt::PreciseTimer);
-    connect(timer, &QTimer::timeout, this, tick);
-    return timer;
-}
 
 bool ArdixMonitor::streaming() const
 {

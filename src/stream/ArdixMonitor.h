@@ -76,7 +76,6 @@ private:
     void showConnectionState(int state);
     void rearmWatchdogs();
     bool streaming() const;
-    QTimer *makeTimer(const char *name, int intervalMs, void (ArdixMonitor::*tick)());
 
     const SessionSettings &m_settings;
     MonitorState &m_state;

@@ -5,6 +5,7 @@
 #include "WirelessStats.h"
 #include "app/CongestionStatus.h"
 #include "app/EventWait.h"
+#include "app/HandlerTimer.h"
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
 
@@ -19,24 +20,20 @@ constexpr int kBalancingMs = 6000;
 constexpr int kConnectionWaitMs = 30001;
 constexpr int kLeavingPauseMs = 100;
 
-QTimer *makeTimer(QObject *owner, const char *name, int intervalMs)
-{
-    auto *timer = new QTimer(owner);
-    timer->setObjectName(QLatin1String(name));
-    timer->setInterval(intervalMs);
-    timer->setTimerType(Qt::PreciseTimer);
-    return timer;
-}
-
 } // namespace
 
 CongestionManager::CongestionManager(const SessionSettings &settings, MonitorState &state,
                                      LinkStatistics &link, CongestionStatus &status,
                                      WirelessStats &stats, QObject *parent)
     : QObject(parent), CongestionManagementTelnet(new TelnetX(this)),
-      CongestionManagementTimer(makeTimer(this, "CongestionManagementTimer", kFirstCycleMs)),
-      ChangeCommandForBalancing(makeTimer(this, "ChangeCommandForBalancing", kBalancingMs)),
-      TelnetConnectionTimer(makeTimer(this, "TelnetConnectionTimer", kConnectionWaitMs)),
+      CongestionManagementTimer(
+          makeHandlerTimer(this, "CongestionManagementTimer", kFirstCycleMs,
+                           &CongestionManager::CongestionManagementTimer_Timer)),
+      ChangeCommandForBalancing(
+          makeHandlerTimer(this, "ChangeCommandForBalancing", kBalancingMs,
+                           &CongestionManager::ChangeCommandForBalancing_Timer)),
+      TelnetConnectionTimer(makeHandlerTimer(this, "TelnetConnectionTimer", kConnectionWaitMs,
+                                             &CongestionManager::TelnetConnectionTimer_Timer)),
       m_settings(settings), m_state(state), m_link(link), m_status(status), m_stats(stats),
       m_scriptState(CongestionScript::kLogin)
 {
@@ -48,9 +45,6 @@ CongestionManager::CongestionManager(const SessionSettings &settings, MonitorSta
     connect(telnet, &TelnetX::dataArrival, this, &C::CongestionManagementTelnet_DataArrival);
     connect(telnet, &TelnetX::waitForMatched, this, &C::CongestionManagementTelnet_WaitForMatched);
     connect(telnet, &TelnetX::message, this, &C::CongestionManagementTelnet_Message);
-    connect(CongestionManagementTimer, &QTimer::timeout, this, &C::CongestionManagementTimer_Timer);
-    connect(ChangeCommandForBalancing, &QTimer::timeout, this, &C::ChangeCommandForBalancing_Timer);
-    connect(TelnetConnectionTimer, &QTimer::timeout, this, &C::TelnetConnectionTimer_Timer);
 }
 
 void CongestionManager::ResetCongestionManagement()
