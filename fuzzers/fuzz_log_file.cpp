@@ -8,7 +8,7 @@
 #include "FuzzCheck.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
-#include "log/LogFileOps.h"
+#include "log/LogFile.h"
 #include "log/LogFormat.h"
 
 #include <QFile>
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
                                    folder().filePath(QStringLiteral("Ardix.txt")));
     SettingsStore::writePreference(QStringLiteral("Velto LogName"),
                                    folder().filePath(QStringLiteral("Velto.txt")));
-    LogFileOps::setClock([] { return QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9)); });
+    LogFile::setClock([] { return QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9)); });
     return 0;
 }
 
@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         FUZZ_CHECK(file.write(existing) == existing.size());
     }
-    LogFileOps::logTick({session.settings, session.link, session.gps, session.existingLog});
+    LogFile::logTick({session.settings, session.link, session.gps, session.existingLog});
 
     QFile file(path);
     FUZZ_CHECK(file.open(QIODevice::ReadOnly));

@@ -3,7 +3,7 @@
 // binding through the station's value-to-text.
 #include "FuzzCheck.h"
 #include "app/Records.h"
-#include "snmp/SNMP_Functions.h"
+#include "snmp/SnmpClient.h"
 #include "snmp/SnmpValueText.h"
 
 #include <QTemporaryDir>
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
     SessionSettings settings;
     MonitorState state;
-    SNMP_Functions layer(settings, state, nullptr);
+    SnmpClient layer(settings, state, nullptr);
     layer.StartSnmp();
     return 0;
 }

@@ -10,7 +10,7 @@
 // the chunks, and the same stream in a single chunk must give the same data:
 // the stream without its telnet commands and without the NUL of each CR NUL.
 #include "FuzzCheck.h"
-#include "telnet/TelnetX.h"
+#include "telnet/TelnetClient.h"
 
 #include <QCoreApplication>
 #include <cstdint>
@@ -27,25 +27,26 @@ struct Outcome
 Outcome run(const QList<QByteArray> &waitFors, const QList<QByteArray> &chunks)
 {
     Outcome outcome;
-    TelnetX client;
-    QObject::connect(&client, &TelnetX::dataArrival, [&](int count) {
+    TelnetClient client;
+    QObject::connect(&client, &TelnetClient::dataArrival, [&](int count) {
         const QByteArray taken = client.receive(count);
         FUZZ_CHECK(taken.size() == count);
         outcome.delivered += taken;
     });
-    QObject::connect(&client, &TelnetX::waitForMatched, [&] {
+    QObject::connect(&client, &TelnetClient::waitForMatched, [&] {
         ++outcome.matches;
         client.setWaitFor(waitFors.at(outcome.matches % waitFors.size()));
     });
-    QObject::connect(&client, &TelnetX::closed, [&] { outcome.ended = true; });
-    QObject::connect(&client, &TelnetX::message, [&](const QString &) { outcome.ended = true; });
+    QObject::connect(&client, &TelnetClient::closed, [&] { outcome.ended = true; });
+    QObject::connect(&client, &TelnetClient::message,
+                     [&](const QString &) { outcome.ended = true; });
     client.setWaitFor(waitFors.first());
     for (const QByteArray &chunk : chunks) {
         client.handleReceived(chunk);
         if (outcome.ended)
             break;
     }
-    FUZZ_CHECK(client.receive(TelnetX::kReceiveBufferLimit).isEmpty());
+    FUZZ_CHECK(client.receive(TelnetClient::kReceiveBufferLimit).isEmpty());
     return outcome;
 }
 

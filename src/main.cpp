@@ -1,6 +1,6 @@
 #include "display/MessageBoxPresenter.h"
 #include "display/StationIcons.h"
-#include "monitor/KavomonitoringForm.h"
+#include "monitor/MonitoringWindow.h"
 #include "monitor/StationWindows.h"
 #include "session/CommandLine.h"
 #include "session/StationSession.h"
@@ -21,7 +21,7 @@ static void startMonitoring(StationWindows &windows, StationSession &session,
     session.settings.loggingEnabled = StoredSession::storedLoggingEnabled();
     StoredSession::firstUseOfFamilyForLogging(ardix ? QStringLiteral("Ardix")
                                                     : QStringLiteral("Velto"));
-    QPointer<KavomonitoringForm> monitor = windows.openMonitoringForm();
+    QPointer<MonitoringWindow> monitor = windows.openMonitoringForm();
     if (monitor)
         ardix ? monitor->setupForArdix() : monitor->setupForVelto();
     if (monitor && session.monitor.windowClosing)
@@ -57,6 +57,6 @@ int main(int argc, char *argv[])
     if (commandLine.remote)
         startMonitoring(windows, session, *commandLine.remote);
     else
-        windows.showSnifferForm();
+        windows.showRemoteSelection();
     return QApplication::exec();
 }

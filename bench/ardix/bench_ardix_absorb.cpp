@@ -15,7 +15,7 @@
 //                   interface must answer in under a flood, else 0
 // Set QT_QPA_PLATFORM=xcb and DISPLAY to measure with a real display; the
 // default is the offscreen platform.
-#include "monitor/KavomonitoringForm.h"
+#include "monitor/MonitoringWindow.h"
 #include "monitor/StationWindows.h"
 #include "session/StationSession.h"
 #include "stream/ArdixMonitor.h"
@@ -77,7 +77,7 @@ void BM_StationAbsorbsSimulator(benchmark::State &state)
         StationWindows windows(session);
         session.settings.remoteKind = RemoteKind::Ardix;
         session.settings.destPort = freePort();
-        QPointer<KavomonitoringForm> form = new KavomonitoringForm(session, windows);
+        QPointer<MonitoringWindow> form = new MonitoringWindow(session, windows);
         form->Form_Load();
         const quint64 inode = socketInode(form->ardixMonitor->socket()->socketDescriptor());
         const qint64 dropsBefore = socketDrops(inode);

@@ -4,7 +4,7 @@
 //  - BM_LogTickMendingLineEnds: the first tick on a file whose lines end in
 //    LF only (edited elsewhere), which is written anew beside the old one.
 #include "app/SettingsStore.h"
-#include "log/LogFileOps.h"
+#include "log/LogFile.h"
 #include "session/StationSession.h"
 
 #include <QFile>
@@ -47,7 +47,7 @@ public:
             file.write(content);
     }
 
-    LogFileOps::TickRecords records()
+    LogFile::TickRecords records()
     {
         return {m_session.settings, m_session.link, m_session.gps, m_session.existingLog};
     }
@@ -63,7 +63,7 @@ void BM_LogTick(benchmark::State &state)
     LogFixture fixture;
     fixture.writeLog("\r\n");
     for (auto _ : state)
-        LogFileOps::logTick(fixture.records());
+        LogFile::logTick(fixture.records());
 }
 
 void BM_LogTickMendingLineEnds(benchmark::State &state)
@@ -73,7 +73,7 @@ void BM_LogTickMendingLineEnds(benchmark::State &state)
         state.PauseTiming();
         fixture.writeLog("\n");
         state.ResumeTiming();
-        LogFileOps::logTick(fixture.records());
+        LogFile::logTick(fixture.records());
     }
 }
 

@@ -7,7 +7,7 @@
 #include "SnmpTestAgents.h"
 #include "session/StationSession.h"
 #include "snmp/OidCatalogue.h"
-#include "snmp/SNMP_Functions.h"
+#include "snmp/SnmpClient.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -29,7 +29,7 @@ struct Bench
     std::unique_ptr<SnmpdAgent> agent;
     QTimer timeout;
     StationSession session;
-    std::unique_ptr<SNMP_Functions> layer;
+    std::unique_ptr<SnmpClient> layer;
     void *plainSession = nullptr;
 };
 
@@ -55,8 +55,8 @@ bool setUp()
     bench->session.settings.remoteAddress = QStringLiteral("127.0.0.1");
     bench->session.settings.readCommunity = QStringLiteral("public");
     bench->timeout.setInterval(5000);
-    bench->layer = std::make_unique<SNMP_Functions>(bench->session.settings, bench->session.monitor,
-                                                    &bench->timeout);
+    bench->layer = std::make_unique<SnmpClient>(bench->session.settings, bench->session.monitor,
+                                                &bench->timeout);
     QObject::connect(&bench->timeout, &QTimer::timeout, [] {
         bench->timeout.stop();
         bench->layer->endRequestByTimeout();

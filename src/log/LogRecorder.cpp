@@ -9,7 +9,7 @@ namespace {
 constexpr int kLogTickMs = 60000;
 } // namespace
 
-LogRecorder::LogRecorder(const LogFileOps::TickRecords &records, QObject *parent)
+LogRecorder::LogRecorder(const LogFile::TickRecords &records, QObject *parent)
     : QObject(parent),
       LogTimer(makeHandlerTimer(this, "LogTimer", kLogTickMs, &LogRecorder::LogTimer_Timer)),
       m_records(records)
@@ -31,7 +31,7 @@ void LogRecorder::LogTimer_Timer()
 {
     LogTimer->stop();
     QPointer<LogRecorder> self(this);
-    LogFileOps::logTick(m_records);
+    LogFile::logTick(m_records);
     if (self && !m_stopped)
         LogTimer->start();
 }

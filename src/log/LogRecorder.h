@@ -1,12 +1,12 @@
 #pragma once
 
-#include "LogFileOps.h"
+#include "LogFile.h"
 
 #include <QObject>
 
 class QTimer;
 
-// The station's log clock: one record a minute, written by LogFileOps.
+// The station's log clock: one record a minute, written by LogFile.
 //
 // A tick may show an operator message and wait for it; the clock is off
 // meanwhile, so no tick follows one whose message is still open, and the
@@ -15,7 +15,7 @@ class LogRecorder : public QObject
 {
     Q_OBJECT
 public:
-    explicit LogRecorder(const LogFileOps::TickRecords &records, QObject *parent = nullptr);
+    explicit LogRecorder(const LogFile::TickRecords &records, QObject *parent = nullptr);
 
     QTimer *const LogTimer;
 
@@ -26,6 +26,6 @@ public slots:
     void LogTimer_Timer();
 
 private:
-    const LogFileOps::TickRecords m_records;
+    const LogFile::TickRecords m_records;
     bool m_stopped = false;
 };

@@ -1,7 +1,7 @@
 #include "StationWindows.h"
 
-#include "KavomonitoringForm.h"
-#include "session/SnifferForm.h"
+#include "MonitoringWindow.h"
+#include "session/RemoteSelectionDialog.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -30,20 +30,20 @@ StationWindows::StationWindows(StationSession &session, QObject *parent)
     connect(qApp, &QGuiApplication::lastWindowClosed, this, &StationWindows::quitWhenNoWindowLeft);
 }
 
-SnifferForm *StationWindows::snifferForm() const
+RemoteSelectionDialog *StationWindows::snifferForm() const
 {
     return m_dialog;
 }
 
-KavomonitoringForm *StationWindows::monitoringForm() const
+MonitoringWindow *StationWindows::monitoringForm() const
 {
     return m_monitor;
 }
 
-SnifferForm *StationWindows::showSnifferForm()
+RemoteSelectionDialog *StationWindows::showRemoteSelection()
 {
     if (!m_dialog) {
-        m_dialog = new SnifferForm(m_session, *this);
+        m_dialog = new RemoteSelectionDialog(m_session, *this);
         m_dialog->Form_Load();
     }
     m_dialog->show();
@@ -52,11 +52,11 @@ SnifferForm *StationWindows::showSnifferForm()
     return m_dialog;
 }
 
-KavomonitoringForm *StationWindows::openMonitoringForm()
+MonitoringWindow *StationWindows::openMonitoringForm()
 {
     if (!m_monitor) {
-        m_monitor = new KavomonitoringForm(m_session, *this);
-        QPointer<KavomonitoringForm> opened = m_monitor;
+        m_monitor = new MonitoringWindow(m_session, *this);
+        QPointer<MonitoringWindow> opened = m_monitor;
         opened->Form_Load();
         if (!opened || opened->isUnloaded())
             return nullptr;
@@ -67,7 +67,7 @@ KavomonitoringForm *StationWindows::openMonitoringForm()
 
 void StationWindows::openMonitoring(RemoteKind kind)
 {
-    KavomonitoringForm *monitor = openMonitoringForm();
+    MonitoringWindow *monitor = openMonitoringForm();
     if (!monitor)
         return;
     if (kind == RemoteKind::Ardix)
@@ -84,7 +84,7 @@ void StationWindows::closeMonitoring()
 
 void StationWindows::showSelection()
 {
-    showSnifferForm();
+    showRemoteSelection();
 }
 
 void StationWindows::closeSelection()

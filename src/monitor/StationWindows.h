@@ -5,9 +5,9 @@
 #include <QObject>
 #include <QPointer>
 
-class SnifferForm;
+class RemoteSelectionDialog;
 struct StationSession;
-class KavomonitoringForm;
+class MonitoringWindow;
 
 // The station's two main windows, each open once at most: the remote-selection
 // dialog and the monitoring window. Windows are destroyed when they close, so
@@ -19,14 +19,14 @@ public:
     explicit StationWindows(StationSession &session, QObject *parent = nullptr);
 
     // The dialog, or nullptr when it is not loaded.
-    SnifferForm *snifferForm() const;
+    RemoteSelectionDialog *snifferForm() const;
     // Loads the dialog when needed (its Form_Load runs) and shows it modeless.
-    SnifferForm *showSnifferForm();
+    RemoteSelectionDialog *showRemoteSelection();
     // The monitoring window, or nullptr when none is open.
-    KavomonitoringForm *monitoringForm() const;
+    MonitoringWindow *monitoringForm() const;
     // Creates the monitoring window, runs its load, and shows it unless the
     // load already closed it. Returns nullptr in that case.
-    KavomonitoringForm *openMonitoringForm();
+    MonitoringWindow *openMonitoringForm();
 
     void openMonitoring(RemoteKind kind) override;
     void closeMonitoring() override;
@@ -36,6 +36,6 @@ public:
 
 private:
     StationSession &m_session;
-    QPointer<SnifferForm> m_dialog;
-    QPointer<KavomonitoringForm> m_monitor;
+    QPointer<RemoteSelectionDialog> m_dialog;
+    QPointer<MonitoringWindow> m_monitor;
 };

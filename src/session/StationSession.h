@@ -3,7 +3,7 @@
 #include "app/CongestionStatus.h"
 #include "app/Records.h"
 #include "display/TrafficHistory.h"
-#include "log/LogFileOps.h"
+#include "log/LogFile.h"
 #include "telnet/WirelessStats.h"
 
 // Everything one run of the station shares between its windows and

@@ -69,7 +69,7 @@ void VeltoMonitor::resumeMonitoring()
 int VeltoMonitor::StartSnmp()
 {
     if (!m_snmp)
-        m_snmp = std::make_unique<SNMP_Functions>(m_settings, m_state, SNMPTimeoutTimer);
+        m_snmp = std::make_unique<SnmpClient>(m_settings, m_state, SNMPTimeoutTimer);
     return m_snmp->StartSnmp();
 }
 
@@ -101,8 +101,8 @@ bool VeltoMonitor::snmpReadCutShort() const
 {
     if (!m_snmp)
         return false;
-    const SNMP_Functions::WaitEnd end = m_snmp->lastWaitEnd();
-    return end == SNMP_Functions::WaitEnd::Stopped || end == SNMP_Functions::WaitEnd::Superseded;
+    const SnmpClient::WaitEnd end = m_snmp->lastWaitEnd();
+    return end == SnmpClient::WaitEnd::Stopped || end == SnmpClient::WaitEnd::Superseded;
 }
 
 void VeltoMonitor::waitForPendingSnmpRequest()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "OidCatalogue.h"
-#include "SNMP_Functions.h"
+#include "SnmpClient.h"
 #include "app/StateLook.h"
 
 #include <QObject>
@@ -122,8 +122,8 @@ private:
     MonitorState &m_state;
     LinkStatistics &m_link;
     const CongestionStatus &m_congestion;
-    std::unique_ptr<SNMP_Functions> m_snmp; // made by the first StartSnmp
-    QString m_stateText;                    // the connection state shown last, empty after a stop
-    int m_rebootPhase = 0;                  // RebootTimer: 0 before the first tick, 1 after it
-    bool m_closed = false;                  // the window's close has run
+    std::unique_ptr<SnmpClient> m_snmp; // made by the first StartSnmp
+    QString m_stateText;                // the connection state shown last, empty after a stop
+    int m_rebootPhase = 0;              // RebootTimer: 0 before the first tick, 1 after it
+    bool m_closed = false;              // the window's close has run
 };

@@ -1,7 +1,7 @@
 #include "CongestionManager.h"
 
 #include "CongestionScript.h"
-#include "TelnetX.h"
+#include "TelnetClient.h"
 #include "WirelessStats.h"
 #include "app/CongestionStatus.h"
 #include "app/EventWait.h"
@@ -25,7 +25,7 @@ constexpr int kLeavingPauseMs = 100;
 CongestionManager::CongestionManager(const SessionSettings &settings, MonitorState &state,
                                      LinkStatistics &link, CongestionStatus &status,
                                      WirelessStats &stats, QObject *parent)
-    : QObject(parent), CongestionManagementTelnet(new TelnetX(this)),
+    : QObject(parent), CongestionManagementTelnet(new TelnetClient(this)),
       CongestionManagementTimer(
           makeHandlerTimer(this, "CongestionManagementTimer", kFirstCycleMs,
                            &CongestionManager::CongestionManagementTimer_Timer)),
@@ -38,13 +38,14 @@ CongestionManager::CongestionManager(const SessionSettings &settings, MonitorSta
       m_scriptState(CongestionScript::kLogin)
 {
     using C = CongestionManager;
-    TelnetX *telnet = CongestionManagementTelnet;
+    TelnetClient *telnet = CongestionManagementTelnet;
     telnet->setObjectName(QStringLiteral("CongestionManagementTelnet"));
-    connect(telnet, &TelnetX::connected, this, &C::CongestionManagementTelnet_Connected);
-    connect(telnet, &TelnetX::closed, this, &C::CongestionManagementTelnet_Closed);
-    connect(telnet, &TelnetX::dataArrival, this, &C::CongestionManagementTelnet_DataArrival);
-    connect(telnet, &TelnetX::waitForMatched, this, &C::CongestionManagementTelnet_WaitForMatched);
-    connect(telnet, &TelnetX::message, this, &C::CongestionManagementTelnet_Message);
+    connect(telnet, &TelnetClient::connected, this, &C::CongestionManagementTelnet_Connected);
+    connect(telnet, &TelnetClient::closed, this, &C::CongestionManagementTelnet_Closed);
+    connect(telnet, &TelnetClient::dataArrival, this, &C::CongestionManagementTelnet_DataArrival);
+    connect(telnet, &TelnetClient::waitForMatched, this,
+            &C::CongestionManagementTelnet_WaitForMatched);
+    connect(telnet, &TelnetClient::message, this, &C::CongestionManagementTelnet_Message);
 }
 
 void CongestionManager::ResetCongestionManagement()
@@ -85,7 +86,7 @@ void CongestionManager::stopConnectionTimer()
 
 void CongestionManager::CongestionManagementTimer_Timer()
 {
-    TelnetX *telnet = CongestionManagementTelnet;
+    TelnetClient *telnet = CongestionManagementTelnet;
     telnet->setKeepAlive(true);
     CongestionManagementTimer->stop();
     telnet->setHost(m_settings.remoteAddress);
@@ -111,7 +112,7 @@ void CongestionManager::CongestionManagementTelnet_Closed()
 void CongestionManager::CongestionManagementTelnet_DataArrival(int byteCount)
 {
     m_screenText =
-        QString::fromLatin1(CongestionManagementTelnet->receive(TelnetX::kReceiveBufferLimit));
+        QString::fromLatin1(CongestionManagementTelnet->receive(TelnetClient::kReceiveBufferLimit));
     m_cycleBytes += byteCount;
     if (m_connected && m_cycleBytes > kCycleReadLimit)
         giveUpOnRadio();
@@ -159,7 +160,7 @@ void CongestionManager::giveUpOnRadio()
 
 void CongestionManager::ChangeCommandForBalancing_Timer()
 {
-    TelnetX *telnet = CongestionManagementTelnet;
+    TelnetClient *telnet = CongestionManagementTelnet;
     m_cycleBytes = 0;
     const WirelessStats::TickResult result =
         m_stats.balancingTick(m_connected, m_screenText, m_link, m_status,

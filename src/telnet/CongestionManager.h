@@ -4,7 +4,7 @@
 #include <QString>
 
 class QTimer;
-class TelnetX;
+class TelnetClient;
 class WirelessStats;
 struct CongestionStatus;
 struct LinkStatistics;
@@ -33,7 +33,7 @@ public:
     // never prompts.
     static constexpr qsizetype kCycleReadLimit = 64 * 1024;
 
-    TelnetX *const CongestionManagementTelnet;
+    TelnetClient *const CongestionManagementTelnet;
     QTimer *const CongestionManagementTimer; // opens the next cycle
     QTimer *const ChangeCommandForBalancing; // one statistics read per tick
     QTimer *const TelnetConnectionTimer;     // gives the radio up when it never prompts

@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 #include "app/Records.h"
-#include "display/Charting.h"
 #include "display/SignalMeter.h"
+#include "display/TrafficChart.h"
 #include "display/TrafficHistory.h"
 #include "display/Twips.h"
-#include "monitor/KavomonitoringForm.h"
+#include "monitor/MonitoringWindow.h"
 #include "monitor/StationWindows.h"
 #include "session/StationSession.h"
 
@@ -96,13 +96,13 @@ void TestChartAndView::chartIsBuiltAsDesigned()
     TestStore store;
     StationSession session;
     StationWindows windows(session);
-    KavomonitoringForm form(session, windows);
+    MonitoringWindow form(session, windows);
     form.InitTrafficChart();
     QChart *chart = form.TrafficChart->chart();
     QCOMPARE(chart->series().size(), 2);
     QCOMPARE(chart->series().at(0)->name(), u"Transmit (kB/s)"_s);
     QCOMPARE(chart->series().at(1)->name(), u"Receive (kB/s)"_s);
-    QCOMPARE(Charting::seriesValues(form.TrafficChart, 0).size(), 60);
+    QCOMPARE(TrafficChart::seriesValues(form.TrafficChart, 0).size(), 60);
     auto *minutes = qobject_cast<QCategoryAxis *>(chart->axes(Qt::Horizontal).value(0));
     QVERIFY(minutes);
     QCOMPARE(minutes->titleText(), u"Minutes"_s);
@@ -116,7 +116,7 @@ void TestChartAndView::chartTicksDrawSamples()
     TestStore store;
     StationSession session;
     StationWindows windows(session);
-    KavomonitoringForm form(session, windows);
+    MonitoringWindow form(session, windows);
     form.InitTrafficChart();
     session.link.linkRateKbps = 120;
     session.link.txBytes = u"1000"_s;
@@ -124,19 +124,19 @@ void TestChartAndView::chartTicksDrawSamples()
 
     form.ChartTimer_Timer(); // baseline after the start: nothing drawn
     QVERIFY(!session.monitor.chartRestart);
-    QCOMPARE(Charting::seriesValues(form.TrafficChart, 0).value(0), 0.0);
+    QCOMPARE(TrafficChart::seriesValues(form.TrafficChart, 0).value(0), 0.0);
 
     session.link.txBytes = u"38500"_s;
     session.link.rxBytes = u"17000"_s;
     form.ChartTimer_Timer();
-    QCOMPARE(Charting::seriesValues(form.TrafficChart, 0).value(0), 50.0);
-    QCOMPARE(Charting::seriesValues(form.TrafficChart, 1).value(0), 20.0);
+    QCOMPARE(TrafficChart::seriesValues(form.TrafficChart, 0).value(0), 50.0);
+    QCOMPARE(TrafficChart::seriesValues(form.TrafficChart, 1).value(0), 20.0);
 
     // A resume makes the next tick a baseline again.
     session.monitor.chartRestart = true;
     session.link.txBytes = u"9000000"_s;
     form.ChartTimer_Timer();
-    QCOMPARE(Charting::seriesValues(form.TrafficChart, 0).value(0), 50.0);
+    QCOMPARE(TrafficChart::seriesValues(form.TrafficChart, 0).value(0), 50.0);
 }
 
 void TestChartAndView::viewToggles_data()
@@ -166,7 +166,7 @@ void TestChartAndView::viewToggles()
     TestStore store;
     StationSession session;
     StationWindows windows(session);
-    KavomonitoringForm form(session, windows);
+    MonitoringWindow form(session, windows);
     form.show();
     const QList<QWidget *> snrGroup = {form.SNRMeter,    form.SNRlbl,      form.SNRColorBarFrame,
                                        form.LowSNRLabel, form.MidSNRLabel, form.HighSNRLabel};

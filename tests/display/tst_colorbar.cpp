@@ -2,7 +2,7 @@
 #include "app/Records.h"
 #include "display/ColorBar.h"
 #include "display/Twips.h"
-#include "monitor/KavomonitoringForm.h"
+#include "monitor/MonitoringWindow.h"
 #include "monitor/StationWindows.h"
 #include "session/StationSession.h"
 
@@ -167,7 +167,7 @@ void TestColorBar::windowScalesForAVeltoStart()
     StationSession session;
     session.settings.remoteKind = RemoteKind::Velto;
     StationWindows windows(session);
-    KavomonitoringForm form(session, windows);
+    MonitoringWindow form(session, windows);
     form.RssiColorBarFrame->show();
 
     // The load's RSSI scale, the Velto start's SNR scale, the thresholds the

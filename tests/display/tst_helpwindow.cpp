@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 #include "display/HelpWindow.h"
 #include "monitor/StationWindows.h"
-#include "session/SnifferForm.h"
+#include "session/RemoteSelectionDialog.h"
 #include "session/StationSession.h"
 
 #include <QAction>
@@ -35,7 +35,7 @@ void TestHelpWindow::f1InTheDialogOpensTheTopics()
     TestStore store;
     StationSession session;
     StationWindows station(session);
-    SnifferForm *dialog = station.showSnifferForm();
+    RemoteSelectionDialog *dialog = station.showRemoteSelection();
     QCOMPARE(dialog->helpTopics->shortcut(), QKeySequence(Qt::Key_F1));
     dialog->helpTopics->trigger();
     const auto windows = QApplication::topLevelWidgets();

@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "app/ThresholdRules.h"
-#include "display/RSSIThresholdChanges.h"
-#include "display/SNRThresholdChanges.h"
+#include "display/RssiThresholdDialog.h"
+#include "display/SnrThresholdDialog.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -17,8 +17,8 @@ namespace {
 std::unique_ptr<ThresholdDialog> open(bool rssi, ThresholdLink link = {})
 {
     if (rssi)
-        return std::make_unique<RSSIThresholdChanges>(std::move(link));
-    return std::make_unique<SNRThresholdChanges>(std::move(link));
+        return std::make_unique<RssiThresholdDialog>(std::move(link));
+    return std::make_unique<SnrThresholdDialog>(std::move(link));
 }
 
 } // namespace

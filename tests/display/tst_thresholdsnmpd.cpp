@@ -5,7 +5,7 @@
 #include "TestSupport.h"
 #include "display/ColorBar.h"
 #include "display/ThresholdDialog.h"
-#include "monitor/KavomonitoringForm.h"
+#include "monitor/MonitoringWindow.h"
 #include "monitor/StationWindows.h"
 #include "session/StationSession.h"
 #include "snmp/VeltoMonitor.h"
@@ -22,7 +22,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-ThresholdDialog *showDialog(KavomonitoringForm *window, bool rssi)
+ThresholdDialog *showDialog(MonitoringWindow *window, bool rssi)
 {
     (rssi ? window->changeRSSIThresh : window->changeSNRThreshold)->trigger();
     const QString name = rssi ? u"RSSIThresholdChanges"_s : u"SNRThresholdChanges"_s;
@@ -51,7 +51,7 @@ private:
     std::unique_ptr<TestStore> m_store;
     std::unique_ptr<MessageRecorder> m_messages;
     std::unique_ptr<SnmpdAgent> m_agent;
-    QPointer<KavomonitoringForm> m_window;
+    QPointer<MonitoringWindow> m_window;
 };
 
 void TestThresholdSnmpd::init()
@@ -74,7 +74,7 @@ void TestThresholdSnmpd::init()
     m_session->link.snrThresholdText = u"16"_s;
     m_session->link.snrThreshold = 16;
     m_session->link.snrThresholdBar = 24;
-    m_window = new KavomonitoringForm(*m_session, *m_windows);
+    m_window = new MonitoringWindow(*m_session, *m_windows);
     QCOMPARE(m_window->veltoMonitor()->StartSnmp(), 1);
 }
 

@@ -7,9 +7,9 @@
 #include "TestSupport.h"
 #include "app/SettingsStore.h"
 #include "gps/GpsOptions.h"
-#include "monitor/KavomonitoringForm.h"
+#include "monitor/MonitoringWindow.h"
 #include "monitor/StationWindows.h"
-#include "session/SnifferForm.h"
+#include "session/RemoteSelectionDialog.h"
 #include "session/StationSession.h"
 #include "stream/ArdixMonitor.h"
 #include "telnet/CongestionScript.h"
@@ -65,7 +65,7 @@ private slots:
 
     void cleanup()
     {
-        if (KavomonitoringForm *monitor = m_windows->monitoringForm())
+        if (MonitoringWindow *monitor = m_windows->monitoringForm())
             monitor->close();
         m_windows->closeSelection();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -122,16 +122,16 @@ private slots:
         QCOMPARE(GpsOptions::devicePath(1), GpsOptions::defaultDevicePath(1));
 
         // The start dialog loads; the operator starts an Ardix run from it.
-        QPointer<SnifferForm> dialog = m_windows->showSnifferForm();
+        QPointer<RemoteSelectionDialog> dialog = m_windows->showRemoteSelection();
         QVERIFY(dialog);
         QCOMPARE(messages.titles(), told);
         const quint16 port = freeArdixPort();
         QVERIFY(port != 0);
-        dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
+        dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
         dialog->portNumber->setText(QString::number(port));
         dialog->OK_Click();
         QCOMPARE(messages.titles(), told);
-        QPointer<KavomonitoringForm> monitor = m_windows->monitoringForm();
+        QPointer<MonitoringWindow> monitor = m_windows->monitoringForm();
         QVERIFY(monitor);
         QCOMPARE(monitor->ardixMonitor->socket()->state(), QAbstractSocket::BoundState);
 

@@ -7,7 +7,7 @@
 #include "display/FileChooser.h"
 #include "log/LogRecorder.h"
 #include "monitor/StationWindows.h"
-#include "session/SnifferForm.h"
+#include "session/RemoteSelectionDialog.h"
 #include "session/StationSession.h"
 
 #include <QAction>
@@ -59,7 +59,7 @@ private slots:
         m_store->put(kPrefs, "RemoteChoice", "Velto");
         m_store->put(kPrefs, "Velto LogName", "v.txt");
         m_store->put(kPrefs, "logEnabledValue", stored);
-        SnifferForm *dialog = loadDialog();
+        RemoteSelectionDialog *dialog = loadDialog();
 
         bool enabled = enabledAtLoad;
         for (int use = 0; use <= 2; ++use) {
@@ -109,7 +109,7 @@ private slots:
         QFETCH(QString, key);
         QFETCH(int, rowAfter);
         m_store->put(kPrefs, "RemoteChoice", storedChoice);
-        SnifferForm *dialog = loadDialog();
+        RemoteSelectionDialog *dialog = loadDialog();
         m_store->put(kPrefs, "Ardix LogName", ardixName);
         m_store->put(kPrefs, "Velto LogName", veltoName);
         const QString before = storedOr(key);
@@ -175,9 +175,9 @@ private slots:
     }
 
 private:
-    SnifferForm *loadDialog()
+    RemoteSelectionDialog *loadDialog()
     {
-        m_dialog = new SnifferForm(*m_session, *m_windows);
+        m_dialog = new RemoteSelectionDialog(*m_session, *m_windows);
         m_dialog->Form_Load();
         return m_dialog;
     }
@@ -191,7 +191,7 @@ private:
     std::optional<StationWindows> m_windows;
     std::unique_ptr<TestStore> m_store;
     std::unique_ptr<MessageRecorder> m_messages;
-    QPointer<SnifferForm> m_dialog;
+    QPointer<RemoteSelectionDialog> m_dialog;
 };
 
 QTEST_MAIN(TestLogOptions)

@@ -2,9 +2,9 @@
 #include "app/Records.h"
 #include "display/SignalMeter.h"
 #include "log/LogRecorder.h"
-#include "monitor/KavomonitoringForm.h"
+#include "monitor/MonitoringWindow.h"
 #include "monitor/StationWindows.h"
-#include "session/SnifferForm.h"
+#include "session/RemoteSelectionDialog.h"
 #include "session/StationSession.h"
 #include "snmp/VeltoMonitor.h"
 #include "stream/ArdixMonitor.h"
@@ -37,7 +37,7 @@ int freePort()
     return probe.localPort() >= 30000 && probe.localPort() <= 60000 ? probe.localPort() : 45123;
 }
 
-QPointer<KavomonitoringForm> openArdixWindow(StationSession &session, StationWindows &windows)
+QPointer<MonitoringWindow> openArdixWindow(StationSession &session, StationWindows &windows)
 {
     session.settings.remoteKind = RemoteKind::Ardix;
     session.settings.destPort = freePort();
@@ -79,7 +79,7 @@ void TestMonitoringWindow::cleanup()
 {
     // Closing a Velto window ends the station; here it only ends the test case.
     TerminationRecorder termination;
-    if (KavomonitoringForm *monitor = m_windows->monitoringForm())
+    if (MonitoringWindow *monitor = m_windows->monitoringForm())
         monitor->close();
     m_windows->closeSelection();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -114,13 +114,13 @@ void TestMonitoringWindow::timerTable()
     QFETCH(int, interval);
     QFETCH(bool, runningAfterArdixLoad);
     {
-        KavomonitoringForm created(*m_session, *m_windows);
+        MonitoringWindow created(*m_session, *m_windows);
         auto *timer = created.findChild<QTimer *>(name);
         QVERIFY(timer);
         QCOMPARE(timer->interval(), interval);
         QVERIFY2(!timer->isActive(), "no timer runs before the load");
     }
-    QPointer<KavomonitoringForm> form = openArdixWindow(*m_session, *m_windows);
+    QPointer<MonitoringWindow> form = openArdixWindow(*m_session, *m_windows);
     QVERIFY(form);
     QCOMPARE(form->findChild<QTimer *>(name)->isActive(), runningAfterArdixLoad);
 }
@@ -142,7 +142,7 @@ void TestMonitoringWindow::loadPreparesTheRun()
     store.put(u"GPS Options"_s, u"ComPort"_s, u"1"_s);
     store.put(u"GPS Options"_s, u"Com1Device"_s, QString::fromLocal8Bit(devicePath));
 
-    QPointer<KavomonitoringForm> form = openArdixWindow(*m_session, *m_windows);
+    QPointer<MonitoringWindow> form = openArdixWindow(*m_session, *m_windows);
     QVERIFY(form);
     QVERIFY(!m_session->monitor.monitoringStopped);
     QVERIFY(!m_session->monitor.windowClosing);
@@ -167,12 +167,12 @@ void TestMonitoringWindow::ardixFromTheDialog()
 {
     TestStore store;
     MessageRecorder messages;
-    SnifferForm *dialog = m_windows->showSnifferForm();
-    dialog->listOfRadios->setCurrentRow(SnifferForm::ArdixRow);
+    RemoteSelectionDialog *dialog = m_windows->showRemoteSelection();
+    dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
     dialog->portNumber->setText(QString::number(freePort()));
     dialog->OK_Click();
 
-    KavomonitoringForm *form = m_windows->monitoringForm();
+    MonitoringWindow *form = m_windows->monitoringForm();
     QVERIFY(form);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!m_windows->snifferForm());
@@ -195,7 +195,7 @@ void TestMonitoringWindow::ardixFromTheDialog()
 void TestMonitoringWindow::stopAndResumeArdix()
 {
     TestStore store;
-    QPointer<KavomonitoringForm> form = openArdixWindow(*m_session, *m_windows);
+    QPointer<MonitoringWindow> form = openArdixWindow(*m_session, *m_windows);
     QVERIFY(form);
     form->SignalStrengthMeter->setMeterValue(80);
     QList<QTimer *> timers{form->ChartTimer};
@@ -207,7 +207,7 @@ void TestMonitoringWindow::stopAndResumeArdix()
     QVERIFY(m_session->monitor.monitoringStopped);
     QCOMPARE(form->runStopMenu->text(), u"Resume Monitoring"_s);
     QCOMPARE(form->status->text(), u"Disconnected From Radio"_s);
-    QCOMPARE(KavomonitoringForm::labelColour(form->status), QColor(Qt::black));
+    QCOMPARE(MonitoringWindow::labelColour(form->status), QColor(Qt::black));
     QCOMPARE(form->windowTitle(), u"-- dBm"_s);
     QCOMPARE(form->lampIconId(), 106);
     QCOMPARE(form->SignalStrengthMeter->meterValue(), 0.0);
@@ -229,7 +229,7 @@ void TestMonitoringWindow::stopVeltoStopsItsTimers()
 {
     TestStore store;
     m_session->settings.remoteKind = RemoteKind::Velto;
-    KavomonitoringForm form(*m_session, *m_windows);
+    MonitoringWindow form(*m_session, *m_windows);
     VeltoMonitor *velto = form.veltoMonitor();
     for (QTimer *t : {velto->SNMPTimer, velto->SNMPTimeoutTimer, form.ChartTimer,
                       form.congestionManager->CongestionManagementTimer})
@@ -251,7 +251,7 @@ void TestMonitoringWindow::stopVeltoStopsItsTimers()
 void TestMonitoringWindow::unchangedLampIsNotDrawnAgain()
 {
     TestStore store;
-    KavomonitoringForm form(*m_session, *m_windows);
+    MonitoringWindow form(*m_session, *m_windows);
     m_session->monitor.monitoringStopped = true; // the poll shows the stored state only
     const auto showState = [this, &form](const QString &code) {
         m_session->link.connectionStateCode = code;
@@ -270,7 +270,7 @@ void TestMonitoringWindow::switchRemoteReturnsToTheDialog()
     TestStore store;
     TerminationRecorder termination;
     store.put(u"Preferences"_s, u"RemoteChoice"_s, u"Ardix"_s);
-    QPointer<KavomonitoringForm> form = openArdixWindow(*m_session, *m_windows);
+    QPointer<MonitoringWindow> form = openArdixWindow(*m_session, *m_windows);
     QVERIFY(form);
     form->SwitchRemote->trigger();
 
@@ -278,7 +278,7 @@ void TestMonitoringWindow::switchRemoteReturnsToTheDialog()
     QVERIFY(m_session->monitor.monitoringStopped);
     QVERIFY(m_session->monitor.windowClosing);
     QCOMPARE(termination.count, 0);
-    SnifferForm *dialog = m_windows->snifferForm();
+    RemoteSelectionDialog *dialog = m_windows->snifferForm();
     QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(dialog->listOfRadios->currentRow(), 0);
 }
@@ -320,7 +320,7 @@ void TestMonitoringWindow::closeSequence()
     m_session->settings.remoteKind = static_cast<RemoteKind>(kind);
     m_session->settings.gpsEnabled = true;
     m_session->link.deviceMode = deviceMode;
-    QPointer<KavomonitoringForm> form = new KavomonitoringForm(*m_session, *m_windows);
+    QPointer<MonitoringWindow> form = new MonitoringWindow(*m_session, *m_windows);
     form->show();
     form->exit->trigger();
 

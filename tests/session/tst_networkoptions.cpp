@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 #include "app/Records.h"
-#include "session/NetworkOptionsForm.h"
+#include "session/NetworkOptionsDialog.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -40,7 +40,7 @@ private slots:
             m_store->put(kPrefs, "SNMPWriteCommString", *stored);
         }
         SessionSettings settings;
-        NetworkOptionsForm form(settings);
+        NetworkOptionsDialog form(settings);
         QCOMPARE(form.windowTitle(), "Network Options");
         QCOMPARE(form.SNMPReadCommunityString->text(), readShown);
         QCOMPARE(form.SNMPWriteCommunityString->text(), writeShown);
@@ -49,7 +49,7 @@ private slots:
     void okSavesAndUsesAnyText()
     {
         SessionSettings settings;
-        NetworkOptionsForm form(settings);
+        NetworkOptionsDialog form(settings);
         form.SNMPReadCommunityString->setText(QString());
         form.SNMPWriteCommunityString->setText("s3cret");
         form.OKButton_Click();
@@ -63,7 +63,7 @@ private slots:
     {
         SessionSettings settings;
         settings.readCommunity = "public";
-        NetworkOptionsForm form(settings);
+        NetworkOptionsDialog form(settings);
         form.SNMPReadCommunityString->setText("edited");
         form.CancelButton_Click();
         QVERIFY(!m_store->raw(kPrefs, "SNMPReadCommString"));
@@ -73,7 +73,7 @@ private slots:
     void writeCommunityIsMaskedUntilShown()
     {
         SessionSettings settings;
-        NetworkOptionsForm form(settings);
+        NetworkOptionsDialog form(settings);
         QCOMPARE(form.SNMPWriteCommunityString->echoMode(), QLineEdit::Password);
         form.showWriteCommunity->setChecked(true);
         QCOMPARE(form.SNMPWriteCommunityString->echoMode(), QLineEdit::Normal);

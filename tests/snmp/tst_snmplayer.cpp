@@ -5,7 +5,7 @@
 #include "TestSupport.h"
 #include "session/StationSession.h"
 #include "snmp/OidCatalogue.h"
-#include "snmp/SNMP_Functions.h"
+#include "snmp/SnmpClient.h"
 
 #include <QtTest>
 #include <optional>
@@ -52,7 +52,7 @@ private:
     std::unique_ptr<TestStore> m_store;
     std::unique_ptr<ScriptedAgent> m_agent;
     std::unique_ptr<QTimer> m_timeout;
-    std::unique_ptr<SNMP_Functions> m_layer;
+    std::unique_ptr<SnmpClient> m_layer;
 };
 
 void TestSnmpLayer::init()
@@ -68,7 +68,7 @@ void TestSnmpLayer::init()
     m_timeout = std::make_unique<QTimer>();
     m_timeout->setInterval(400); // the window's is 5000 ms
     m_layer =
-        std::make_unique<SNMP_Functions>(m_session->settings, m_session->monitor, m_timeout.get());
+        std::make_unique<SnmpClient>(m_session->settings, m_session->monitor, m_timeout.get());
     connect(m_timeout.get(), &QTimer::timeout, m_layer.get(), [this] {
         m_timeout->stop();
         m_layer->endRequestByTimeout();
@@ -171,7 +171,7 @@ void TestSnmpLayer::answers()
     QCOMPARE(get(OidCatalogue::FirmwareVersion), text);
     // Answered at once, and the count of time-outs starts over.
     QVERIFY(busyWhileAnswering);
-    QCOMPARE(m_layer->lastWaitEnd(), SNMP_Functions::WaitEnd::Answered);
+    QCOMPARE(m_layer->lastWaitEnd(), SnmpClient::WaitEnd::Answered);
     QVERIFY(!m_session->monitor.snmpTimedOut);
     QVERIFY(!m_session->monitor.snmpBusy);
     QVERIFY(!m_timeout->isActive());
@@ -235,7 +235,7 @@ void TestSnmpLayer::silence()
     m_timeout->setInterval(1500);
     m_session->monitor.snmpTimeoutCount = 2;
     QCOMPARE(get(OidCatalogue::Rssi), QString());
-    QCOMPARE(m_layer->lastWaitEnd(), SNMP_Functions::WaitEnd::TimedOut);
+    QCOMPARE(m_layer->lastWaitEnd(), SnmpClient::WaitEnd::TimedOut);
     QVERIFY(m_session->monitor.snmpTimedOut);
     QVERIFY(!m_session->monitor.snmpBusy);
     QVERIFY(!m_timeout->isActive());
@@ -283,8 +283,8 @@ void TestSnmpLayer::stop()
     const QString answer = set ? m_layer->SetViaSNMP(OidCatalogue::RssiThreshold, u"-70"_s)
                                : get(OidCatalogue::DeviceMode);
     QCOMPARE(answer, result);
-    QCOMPARE(m_layer->lastWaitEnd(), set && stoppedBefore ? SNMP_Functions::WaitEnd::Answered
-                                                          : SNMP_Functions::WaitEnd::Stopped);
+    QCOMPARE(m_layer->lastWaitEnd(),
+             set && stoppedBefore ? SnmpClient::WaitEnd::Answered : SnmpClient::WaitEnd::Stopped);
     QVERIFY(!m_session->monitor.snmpBusy);
     QVERIFY(!m_timeout->isActive());
     QVERIFY(!m_layer->hasSession());

@@ -4,7 +4,7 @@
 #include "app/CongestionStatus.h"
 #include "app/Records.h"
 #include "telnet/CongestionManager.h"
-#include "telnet/TelnetX.h"
+#include "telnet/TelnetClient.h"
 #include "telnet/WirelessStats.h"
 
 #include <QElapsedTimer>
@@ -160,7 +160,7 @@ bool TestCongestionManager::openCycle()
 
 bool TestCongestionManager::radioSays(const QByteArray &text)
 {
-    QSignalSpy arrived(m->CongestionManagementTelnet, &TelnetX::dataArrival);
+    QSignalSpy arrived(m->CongestionManagementTelnet, &TelnetClient::dataArrival);
     m_radio->peer->write(text);
     return arrived.wait(kWaitMs);
 }
@@ -258,7 +258,7 @@ void TestCongestionManager::closedByTheRadio()
     QFETCH(int, state);
     QVERIFY(openCycle());
     QVERIFY(answerPromptsUpTo(state));
-    QSignalSpy closed(m->CongestionManagementTelnet, &TelnetX::closed);
+    QSignalSpy closed(m->CongestionManagementTelnet, &TelnetClient::closed);
     m_radio->peer->disconnectFromHost();
     QVERIFY(closed.wait(kWaitMs));
 
@@ -291,7 +291,7 @@ void TestCongestionManager::givesUpOnce()
     m->CongestionManagementTimer_Timer();
     QVERIFY(timersRunning(false, false, true));
     if (radio == Peer::Absent) {
-        QVERIFY(QSignalSpy(m->CongestionManagementTelnet, &TelnetX::message).wait(kWaitMs));
+        QVERIFY(QSignalSpy(m->CongestionManagementTelnet, &TelnetClient::message).wait(kWaitMs));
     } else {
         QVERIFY(Radio::reaches(m_radio->connections, 1));
         QVERIFY(QTest::qWaitFor([this] { return m->CongestionManagementTelnet->isConnected(); },

@@ -1,7 +1,7 @@
 // The simulated radio's telnet menu, driven by the station's own client and
 // script, as the station meets it.
 #include "telnet/CongestionScript.h"
-#include "telnet/TelnetX.h"
+#include "telnet/TelnetClient.h"
 #include "telnet/WirelessStats.h"
 
 #include <QProcess>
@@ -57,13 +57,13 @@ public:
     {
         client.setHost(QStringLiteral("127.0.0.1"));
         client.setPort(port);
-        QObject::connect(&client, &TelnetX::connected,
+        QObject::connect(&client, &TelnetClient::connected,
                          [this] { client.setWaitFor(CongestionScript::loginPrompt()); });
-        QObject::connect(&client, &TelnetX::dataArrival, [this](int count) {
+        QObject::connect(&client, &TelnetClient::dataArrival, [this](int count) {
             chunks << client.receive(count);
             all += chunks.last();
         });
-        QObject::connect(&client, &TelnetX::waitForMatched, [this] {
+        QObject::connect(&client, &TelnetClient::waitForMatched, [this] {
             const CongestionScript::Step step =
                 CongestionScript::advance(state, client.isConnected(), m_newFirmwareLogin);
             for (const QByteArray &data : step.sends)
@@ -97,7 +97,7 @@ public:
         return chunks.last();
     }
 
-    TelnetX client;
+    TelnetClient client;
     qint16 state = CongestionScript::kLogin;
     QList<QByteArray> chunks;
     QByteArray all;
@@ -150,7 +150,7 @@ void TestVeltoMenuSim::dialogue()
     QVERIFY(station.command("blacklist").contains("scanning"));
     QVERIFY(sim.logged("blacklist 1: scanning for 30000 ms"));
 
-    QSignalSpy closed(&station.client, &TelnetX::closed);
+    QSignalSpy closed(&station.client, &TelnetClient::closed);
     station.client.send(CongestionScript::exitCommand());
     QVERIFY(sim.logged("exit"));
     station.client.send(CongestionScript::quitKey());
@@ -203,7 +203,7 @@ void TestVeltoMenuSim::dropsTheConnection()
 
     Simulator sim({"--velto-telnet-drop-after", QString::number(dropAfter)});
     Station station(sim.port, false);
-    QSignalSpy closed(&station.client, &TelnetX::closed);
+    QSignalSpy closed(&station.client, &TelnetClient::closed);
     QVERIFY(QTest::qWaitFor([&] { return closed.count() == 1; }, kWaitMs));
     QCOMPARE(int(station.state), stateLeft);
     QVERIFY(sim.logged("dropping the connection"));
