@@ -5,6 +5,8 @@
 // the reboot object accept SETs; a reboot makes the radio silent for a while
 // and then start over from Scanning.
 #include "SimMode.h"
+#include "VeltoAgentObjects.h"
+#include "VeltoAgentOptions.h"
 #include "VeltoRadioState.h"
 
 #include <QDir>
@@ -26,51 +28,7 @@
 
 namespace {
 
-// The objects by the station's catalogue index.
-enum Object : int
-{
-    TxOctets = 1,
-    RxOctets,
-    FirmwareVersion,
-    RebootRequest,
-    RebootValue,
-    DeviceMode,
-    RssiThreshold,
-    SnrThreshold,
-    Rssi,
-    Snr,
-    LinkRate,
-    ConnectionState,
-    AccessPointAddress,
-    FeatureIndicator
-};
-
-struct ObjectOid
-{
-    Object object;
-    std::vector<oid> name;
-};
-
-const std::vector<ObjectOid> &objects()
-{
-    static const std::vector<ObjectOid> list = {
-        {TxOctets, {1, 3, 6, 1, 2, 1, 2, 2, 1, 16, 3}},
-        {RxOctets, {1, 3, 6, 1, 2, 1, 2, 2, 1, 10, 3}},
-        {FirmwareVersion, {1, 3, 6, 1, 4, 1, 4130, 5, 2, 4, 0}},
-        {RebootRequest, {1, 3, 6, 1, 4, 1, 4130, 5, 4, 1, 8, 0}},
-        {RebootValue, {1, 3, 6, 1, 4, 1, 4130, 5, 4, 1, 11, 0}},
-        {DeviceMode, {1, 3, 6, 1, 4, 1, 4130, 2, 1, 1, 2, 1, 1, 0}},
-        {RssiThreshold, {1, 3, 6, 1, 4, 1, 4130, 2, 1, 1, 2, 2, 4, 0}},
-        {SnrThreshold, {1, 3, 6, 1, 4, 1, 4130, 2, 1, 1, 2, 2, 5, 0}},
-        {Rssi, {1, 3, 6, 1, 4, 1, 4130, 2, 1, 1, 3, 2, 4, 0}},
-        {Snr, {1, 3, 6, 1, 4, 1, 4130, 2, 1, 1, 3, 2, 5, 0}},
-        {LinkRate, {1, 3, 6, 1, 4, 1, 4130, 2, 1, 1, 3, 2, 6, 0}},
-        {ConnectionState, {1, 3, 6, 1, 4, 1, 4130, 2, 1, 1, 3, 2, 7, 1, 0}},
-        {AccessPointAddress, {1, 3, 6, 1, 4, 1, 4130, 2, 1, 1, 3, 2, 7, 3, 0}},
-        {FeatureIndicator, {1, 3, 6, 1, 4, 1, 4130, 2, 1, 1, 8, 5, 1, 0}},
-    };
-    return list;
-}
+using namespace VeltoAgentObjects;
 
 // Seconds spent in each phase of a connection: scanning, connecting, then
 // associated until the next re-scan.
@@ -81,53 +39,29 @@ class VeltoAgentSim : public SimMode
 {
 public:
     void addOptions(QCommandLineParser &parser) override;
-    bool wanted(const QCommandLineParser &parser) const override { return parser.isSet(m_port); }
+    bool wanted(const QCommandLineParser &parser) const override
+    {
+        return parser.isSet(m_options.port);
+    }
     bool start(const QCommandLineParser &parser, QString *error) override;
 
 private:
     static int handle(netsnmp_mib_handler *handler, netsnmp_handler_registration *registration,
                       netsnmp_agent_request_info *info, netsnmp_request_info *requests);
     int answer(Object object, netsnmp_agent_request_info *info, netsnmp_request_info *request);
+    long integerValue(Object object) const;
+    void answerGet(Object object, netsnmp_agent_request_info *info,
+                   netsnmp_request_info *request) const;
+    void checkSet(Object object, netsnmp_agent_request_info *info,
+                  netsnmp_request_info *request) const;
     void tick();
     void serve(int socket);
+    void readRadioOptions(const QCommandLineParser &parser);
+    bool startAgent(uint port);
+    void watchAgentSockets();
     int associatedCode() const { return m_newFirmware ? 5 : 4; }
 
-    QCommandLineOption m_port{QStringLiteral("velto-snmp-port"),
-                              QStringLiteral("Velto radio: answer SNMP on 127.0.0.1:<port>."),
-                              QStringLiteral("port")};
-    QCommandLineOption m_firmware{
-        QStringLiteral("velto-firmware"),
-        QStringLiteral("Velto radio: firmware version text (default 4.8.0)."),
-        QStringLiteral("version"), QStringLiteral("4.8.0")};
-    QCommandLineOption m_extended{
-        QStringLiteral("velto-extended"),
-        QStringLiteral("Velto radio: the feature indicator's answer, a number, or \"none\" for an "
-                       "agent without the object (default 1)."),
-        QStringLiteral("answer"), QStringLiteral("1")};
-    QCommandLineOption m_accessPoint{
-        QStringLiteral("velto-access-point"),
-        QStringLiteral("Velto radio: report access-point mode (5) instead of remote (2).")};
-    QCommandLineOption m_silent{
-        QStringLiteral("velto-silent"),
-        QStringLiteral("Velto radio: take SNMP requests but never answer.")};
-    QCommandLineOption m_rebootSeconds{
-        QStringLiteral("velto-reboot-seconds"),
-        QStringLiteral("Velto radio: seconds of silence after a reboot request (default 60)."),
-        QStringLiteral("seconds"), QStringLiteral("60")};
-    QCommandLineOption m_rescanOption{
-        QStringLiteral("velto-rescan-seconds"),
-        QStringLiteral("Velto radio: seconds associated before it scans again (default 120)."),
-        QStringLiteral("seconds"), QStringLiteral("120")};
-
-    QCommandLineOption m_readOption{QStringLiteral("velto-read-community"),
-                                    QStringLiteral("Velto radio: read community (default public)."),
-                                    QStringLiteral("text"), QStringLiteral("public")};
-    QCommandLineOption m_writeOption{
-        QStringLiteral("velto-write-community"),
-        QStringLiteral("Velto radio: write community, the only one SETs are taken under "
-                       "(default private)."),
-        QStringLiteral("text"), QStringLiteral("private")};
-
+    VeltoAgentOptions m_options;
     QTemporaryDir m_persistent;
     QByteArray m_readCommunity;
     QByteArray m_writeCommunity;
@@ -150,8 +84,9 @@ private:
 void VeltoAgentSim::addOptions(QCommandLineParser &parser)
 {
     for (const QCommandLineOption *o :
-         {&m_port, &m_firmware, &m_extended, &m_accessPoint, &m_silent, &m_rebootSeconds,
-          &m_rescanOption, &m_readOption, &m_writeOption})
+         {&m_options.port, &m_options.firmware, &m_options.extended, &m_options.accessPoint,
+          &m_options.silent, &m_options.rebootSeconds, &m_options.rescanSeconds,
+          &m_options.readCommunity, &m_options.writeCommunity})
         parser.addOption(*o);
 }
 
@@ -172,21 +107,39 @@ int quietLog(int, int, void *, void *)
 bool VeltoAgentSim::start(const QCommandLineParser &parser, QString *error)
 {
     bool ok = false;
-    const uint port = parser.value(m_port).toUInt(&ok);
+    const uint port = parser.value(m_options.port).toUInt(&ok);
     if (!ok || port == 0 || port > 65535) {
         *error = QStringLiteral("--velto-snmp-port needs a port number");
         return false;
     }
-    m_firmwareText = parser.value(m_firmware).toLatin1();
-    m_readCommunity = parser.value(m_readOption).toLatin1();
-    m_writeCommunity = parser.value(m_writeOption).toLatin1();
-    const QString feature = parser.value(m_extended);
+    readRadioOptions(parser);
+    if (!startAgent(port)) {
+        *error = QStringLiteral("cannot answer SNMP on 127.0.0.1:%1").arg(port);
+        return false;
+    }
+    watchAgentSockets();
+    VeltoRadioState::instance().stateCode = 1;
+    m_phaseSeconds = 0;
+    m_clock.setInterval(1000);
+    QObject::connect(&m_clock, &QTimer::timeout, [this] { tick(); });
+    m_clock.start();
+    std::printf("Velto SNMP agent on 127.0.0.1:%u (firmware %s, mode %ld%s)\n", port,
+                m_firmwareText.constData(), m_mode, m_silentAlways ? ", silent" : "");
+    return true;
+}
+
+void VeltoAgentSim::readRadioOptions(const QCommandLineParser &parser)
+{
+    m_firmwareText = parser.value(m_options.firmware).toLatin1();
+    m_readCommunity = parser.value(m_options.readCommunity).toLatin1();
+    m_writeCommunity = parser.value(m_options.writeCommunity).toLatin1();
+    const QString feature = parser.value(m_options.extended);
     m_hasFeature = feature != QLatin1String("none");
     m_feature = feature.toLong();
-    m_mode = parser.isSet(m_accessPoint) ? 5 : 2;
-    m_silentAlways = parser.isSet(m_silent);
-    m_rebootMs = parser.value(m_rebootSeconds).toInt() * 1000;
-    m_rescanSeconds = std::max(10, parser.value(m_rescanOption).toInt());
+    m_mode = parser.isSet(m_options.accessPoint) ? 5 : 2;
+    m_silentAlways = parser.isSet(m_options.silent);
+    m_rebootMs = parser.value(m_options.rebootSeconds).toInt() * 1000;
+    m_rescanSeconds = std::max(10, parser.value(m_options.rescanSeconds).toInt());
     // The station's rule for the newer state table: above 5.7.0 or extended.
     const QByteArray digits =
         m_firmwareText.mid(std::max<qsizetype>(0, m_firmwareText.indexOf('.') - 1));
@@ -196,7 +149,12 @@ bool VeltoAgentSim::start(const QCommandLineParser &parser, QString *error)
     // The telnet menu of the same radio asks for the credential that matches.
     VeltoRadioState::instance().firmware = QString::fromLatin1(m_firmwareText);
     VeltoRadioState::instance().extendedFeatures = m_hasFeature && m_feature != 0;
+}
 
+// The agent library answers on the loopback only, reads no configuration and
+// keeps no state between runs.
+bool VeltoAgentSim::startAgent(uint port)
+{
     snmp_register_callback(SNMP_CALLBACK_LIBRARY, SNMP_CALLBACK_LOGGING, quietLog, nullptr);
     netsnmp_register_loghandler(NETSNMP_LOGHANDLER_CALLBACK, LOG_DEBUG);
     netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_PERSISTENT_DIR,
@@ -229,11 +187,12 @@ bool VeltoAgentSim::start(const QCommandLineParser &parser, QString *error)
         QByteArray mapping = "station 127.0.0.1 " + community;
         netsnmp_udp_parse_security("com2sec", mapping.data());
     }
-    if (init_master_agent() != 0) {
-        *error = QStringLiteral("cannot answer SNMP on 127.0.0.1:%1").arg(port);
-        return false;
-    }
+    return init_master_agent() == 0;
+}
 
+// The library's sockets are served from the event loop.
+void VeltoAgentSim::watchAgentSockets()
+{
     int descriptors = 0;
     int block = 1;
     fd_set readable;
@@ -248,16 +207,6 @@ bool VeltoAgentSim::start(const QCommandLineParser &parser, QString *error)
                          [this, fd] { serve(fd); });
         m_notifiers.push_back(std::move(notifier));
     }
-
-    VeltoRadioState &radio = VeltoRadioState::instance();
-    radio.stateCode = 1;
-    m_phaseSeconds = 0;
-    m_clock.setInterval(1000);
-    QObject::connect(&m_clock, &QTimer::timeout, [this] { tick(); });
-    m_clock.start();
-    std::printf("Velto SNMP agent on 127.0.0.1:%u (firmware %s, mode %ld%s)\n", port,
-                m_firmwareText.constData(), m_mode, m_silentAlways ? ", silent" : "");
-    return true;
 }
 
 void VeltoAgentSim::serve(int socket)
@@ -311,86 +260,13 @@ int VeltoAgentSim::handle(netsnmp_mib_handler *, netsnmp_handler_registration *r
 int VeltoAgentSim::answer(Object object, netsnmp_agent_request_info *info,
                           netsnmp_request_info *request)
 {
-    VeltoRadioState &radio = VeltoRadioState::instance();
-    const bool scanning = radio.scanningAfterBlacklist();
-    auto integer = [request](long value) {
-        snmp_set_var_typed_value(request->requestvb, ASN_INTEGER, &value, sizeof value);
-    };
-    auto counter = [request](quint32 value) {
-        const u_long v = value;
-        snmp_set_var_typed_value(request->requestvb, ASN_COUNTER, &v, sizeof v);
-    };
-    auto octets = [request](const QByteArray &text) {
-        snmp_set_var_typed_value(request->requestvb, ASN_OCTET_STR, text.constData(),
-                                 size_t(text.size()));
-    };
-
     switch (info->mode) {
     case MODE_GET:
-        switch (object) {
-        case TxOctets:
-            counter(radio.ifOutOctets);
-            break;
-        case RxOctets:
-            counter(radio.ifInOctets);
-            break;
-        case FirmwareVersion:
-            octets(m_firmwareText);
-            break;
-        case RebootRequest:
-            integer(0);
-            break;
-        case RebootValue:
-            integer(m_rebootValue);
-            break;
-        case DeviceMode:
-            integer(m_mode);
-            break;
-        case RssiThreshold:
-            integer(m_rssiThreshold);
-            break;
-        case SnrThreshold:
-            integer(m_snrThreshold);
-            break;
-        case Rssi:
-            integer(radio.rssiDbm);
-            break;
-        case Snr:
-            integer(radio.snrDb);
-            break;
-        case LinkRate:
-            integer(1);
-            break;
-        case ConnectionState:
-            integer(scanning ? 1 : radio.stateCode);
-            break;
-        case AccessPointAddress:
-            octets(radio.stateCode == associatedCode() && !scanning
-                       ? QByteArray("\xC0\xA8\x01\x0A", 4)
-                       : QByteArray());
-            break;
-        case FeatureIndicator:
-            if (m_hasFeature)
-                integer(m_feature);
-            else
-                netsnmp_set_request_error(info, request, SNMP_NOSUCHOBJECT);
-            break;
-        }
+        answerGet(object, info, request);
         break;
-    case MODE_SET_RESERVE1: {
-        const bool writable =
-            object == RssiThreshold || object == SnrThreshold || object == RebootRequest;
-        const netsnmp_pdu *pdu = info->asp->pdu;
-        const QByteArray community(reinterpret_cast<const char *>(pdu->community),
-                                   qsizetype(pdu->community_len));
-        if (community != m_writeCommunity)
-            netsnmp_set_request_error(info, request, SNMP_ERR_NOACCESS);
-        else if (!writable)
-            netsnmp_set_request_error(info, request, SNMP_ERR_NOTWRITABLE);
-        else if (object != RebootRequest && request->requestvb->type != ASN_INTEGER)
-            netsnmp_set_request_error(info, request, SNMP_ERR_WRONGTYPE);
+    case MODE_SET_RESERVE1:
+        checkSet(object, info, request);
         break;
-    }
     case MODE_SET_ACTION:
         if (object == RssiThreshold)
             m_rssiThreshold = *request->requestvb->val.integer;
@@ -411,6 +287,82 @@ int VeltoAgentSim::answer(Object object, netsnmp_agent_request_info *info,
         break;
     }
     return SNMP_ERR_NOERROR;
+}
+
+// The integer objects' current values; the others are answered by type below.
+long VeltoAgentSim::integerValue(Object object) const
+{
+    const VeltoRadioState &radio = VeltoRadioState::instance();
+    switch (object) {
+    case RebootValue:
+        return m_rebootValue;
+    case DeviceMode:
+        return m_mode;
+    case RssiThreshold:
+        return m_rssiThreshold;
+    case SnrThreshold:
+        return m_snrThreshold;
+    case Rssi:
+        return radio.rssiDbm;
+    case Snr:
+        return radio.snrDb;
+    case LinkRate:
+        return 1;
+    case ConnectionState:
+        return radio.scanningAfterBlacklist() ? 1 : radio.stateCode;
+    case FeatureIndicator:
+        return m_feature;
+    default:
+        return 0; // the reboot request reads as 0
+    }
+}
+
+void VeltoAgentSim::answerGet(Object object, netsnmp_agent_request_info *info,
+                              netsnmp_request_info *request) const
+{
+    const VeltoRadioState &radio = VeltoRadioState::instance();
+    auto counter = [request](quint32 value) {
+        const u_long v = value;
+        snmp_set_var_typed_value(request->requestvb, ASN_COUNTER, &v, sizeof v);
+    };
+    auto octets = [request](const QByteArray &text) {
+        snmp_set_var_typed_value(request->requestvb, ASN_OCTET_STR, text.constData(),
+                                 size_t(text.size()));
+    };
+    if (object == TxOctets) {
+        counter(radio.ifOutOctets);
+    } else if (object == RxOctets) {
+        counter(radio.ifInOctets);
+    } else if (object == FirmwareVersion) {
+        octets(m_firmwareText);
+    } else if (object == AccessPointAddress) {
+        const bool associated =
+            radio.stateCode == associatedCode() && !radio.scanningAfterBlacklist();
+        octets(associated ? QByteArray("\xC0\xA8\x01\x0A", 4) : QByteArray());
+    } else if (object == FeatureIndicator && !m_hasFeature) {
+        netsnmp_set_request_error(info, request, SNMP_NOSUCHOBJECT);
+    } else {
+        const long value = integerValue(object);
+        snmp_set_var_typed_value(request->requestvb, ASN_INTEGER, &value, sizeof value);
+    }
+}
+
+// SETs are taken under the write community, on the three writable objects,
+// and the thresholds only as integers.
+void VeltoAgentSim::checkSet(Object object, netsnmp_agent_request_info *info,
+                             netsnmp_request_info *request) const
+{
+    const bool writable =
+        object == RssiThreshold || object == SnrThreshold || object == RebootRequest;
+    const netsnmp_pdu *pdu = info->asp->pdu;
+    const QByteArray community(reinterpret_cast<const char *>(pdu->community),
+                               qsizetype(pdu->community_len));
+    if (community != m_writeCommunity)
+        netsnmp_set_request_error(info, request, SNMP_ERR_NOACCESS);
+    else if (!writable)
+        netsnmp_set_request_error(info, request, SNMP_ERR_NOTWRITABLE);
+    else if (object != RebootRequest && request->requestvb->type != ASN_INTEGER)
+        netsnmp_set_request_error(info, request, SNMP_ERR_WRONGTYPE);
 }
 
 } // namespace
