@@ -1,7 +1,7 @@
 // The SNMP access layer against a scripted agent on the loopback: the bytes
 // of each request, the decoding of each kind of answer, and how a wait ends
 // (answer, time-out, stop, newer request).
-#include "SnmpTestAgents.h"
+#include "SnmpAgentFixture.h"
 #include "TestSupport.h"
 #include "session/StationSession.h"
 #include "snmp/OidCatalogue.h"

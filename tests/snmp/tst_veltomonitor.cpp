@@ -1,7 +1,7 @@
 // The Velto monitor against a scripted Velto radio on the loopback: the
 // start, what a poll shows, overlapping requests, the time-out count and
 // give-up, and the remote reboot.
-#include "SimulatedRadio.h"
+#include "SnmpAgentFixture.h"
 #include "TestSupport.h"
 #include "app/CongestionStatus.h"
 #include "app/Records.h"

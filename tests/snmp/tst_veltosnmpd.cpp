@@ -1,7 +1,7 @@
 // The Velto monitor's start and poll against net-snmp's own snmpd, started on a free
 // loopback port with the radio's objects as override lines; a relay records
 // the requests on their way to it.
-#include "SimulatedRadio.h"
+#include "SnmpAgentFixture.h"
 #include "TestSupport.h"
 #include "app/CongestionStatus.h"
 #include "app/Records.h"
