@@ -1,7 +1,7 @@
 // The SNMP access layer against a scripted agent on the loopback: the bytes
 // of each request, the decoding of each kind of answer, and how a wait ends
 // (answer, time-out, stop, newer request).
-#include "SnmpTestAgents.h"
+#include "SnmpAgentFixture.h"
 #include "TestSupport.h"
 #include "session/StationSession.h"
 #include "snmp/OidCatalogue.h"
@@ -139,8 +139,6 @@ void TestSnmpLayer::answers_data()
     QTest::addColumn<QString>("text");
     const QByteArray null = Ber::tlv(Ber::Null, {});
     QTest::newRow("INTEGER -85") << Ber::integer(-85) << 0 << "-85";
-    QTest::newRow("Counter32 2^31 - 1")
-        << Ber::integer(2147483647, Ber::Counter32) << 0 << "2147483647";
     QTest::newRow("Counter32 2^31")
         << Ber::integer(2147483648, Ber::Counter32) << 0 << "-2147483648";
     QTest::newRow("Counter32 2^32 - 1") << Ber::integer(4294967295, Ber::Counter32) << 0 << "-1";
@@ -172,8 +170,7 @@ void TestSnmpLayer::answers()
     // Answered at once, and the count of time-outs starts over.
     QVERIFY(busyWhileAnswering);
     QCOMPARE(m_layer->lastWaitEnd(), SnmpClient::WaitEnd::Answered);
-    QVERIFY(!m_session->monitor.snmpTimedOut);
-    QVERIFY(!m_session->monitor.snmpBusy);
+    QVERIFY(!m_session->monitor.snmpTimedOut && !m_session->monitor.snmpBusy);
     QVERIFY(!m_timeout->isActive());
     QCOMPARE(m_session->monitor.snmpTimeoutCount, 0);
     QCOMPARE(m_agent->requests.size(), 1);
@@ -187,15 +184,13 @@ void TestSnmpLayer::refused_data()
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("getResult");
     QTest::addColumn<QString>("setResult");
-    QTest::newRow("index 0") << 0 << "127.0.0.1"
-                             << ""
-                             << "Invalid OID";
-    QTest::newRow("index 15") << 15 << "127.0.0.1"
-                              << ""
-                              << "Invalid OID";
-    QTest::newRow("host name") << int(OidCatalogue::DeviceMode) << "radio.invalid"
-                               << "ERROR"
-                               << "ERROR";
+    const auto row = [](const char *name, int index, const char *address, const char *get,
+                        const char *set) {
+        QTest::newRow(name) << index << QString(address) << QString(get) << QString(set);
+    };
+    row("index 0", 0, "127.0.0.1", "", "Invalid OID");
+    row("index 15", 15, "127.0.0.1", "", "Invalid OID");
+    row("host name", OidCatalogue::DeviceMode, "radio.invalid", "ERROR", "ERROR");
 }
 
 void TestSnmpLayer::refused()
@@ -236,8 +231,7 @@ void TestSnmpLayer::silence()
     m_session->monitor.snmpTimeoutCount = 2;
     QCOMPARE(get(OidCatalogue::Rssi), QString());
     QCOMPARE(m_layer->lastWaitEnd(), SnmpClient::WaitEnd::TimedOut);
-    QVERIFY(m_session->monitor.snmpTimedOut);
-    QVERIFY(!m_session->monitor.snmpBusy);
+    QVERIFY(m_session->monitor.snmpTimedOut && !m_session->monitor.snmpBusy);
     QVERIFY(!m_timeout->isActive());
     // Counting the time-outs is the time-out tick's; the layer does not reset it.
     QCOMPARE(m_session->monitor.snmpTimeoutCount, 2);
@@ -285,9 +279,7 @@ void TestSnmpLayer::stop()
     QCOMPARE(answer, result);
     QCOMPARE(m_layer->lastWaitEnd(),
              set && stoppedBefore ? SnmpClient::WaitEnd::Answered : SnmpClient::WaitEnd::Stopped);
-    QVERIFY(!m_session->monitor.snmpBusy);
-    QVERIFY(!m_timeout->isActive());
-    QVERIFY(!m_layer->hasSession());
+    QVERIFY(!m_session->monitor.snmpBusy && !m_timeout->isActive() && !m_layer->hasSession());
 }
 
 void TestSnmpLayer::newerRequestTakesOver()
@@ -304,8 +296,7 @@ void TestSnmpLayer::newerRequestTakesOver()
     };
     QCOMPARE(get(OidCatalogue::DeviceMode), QString());
     QCOMPARE(inner, QStringLiteral("2"));
-    QVERIFY(!m_session->monitor.snmpBusy);
-    QVERIFY(!m_layer->hasSession());
+    QVERIFY(!m_session->monitor.snmpBusy && !m_layer->hasSession());
 }
 
 QTEST_GUILESS_MAIN(TestSnmpLayer)

@@ -1,7 +1,7 @@
 // The Velto monitor against a scripted Velto radio on the loopback: the
 // start, what a poll shows, overlapping requests, the time-out count and
 // give-up, and the remote reboot.
-#include "SimulatedRadio.h"
+#include "SnmpAgentFixture.h"
 #include "TestSupport.h"
 #include "app/CongestionStatus.h"
 #include "app/Records.h"
@@ -24,14 +24,51 @@ QByteArray text(const QByteArray &t)
 const QList<int> kStartReads{DeviceMode, RssiThreshold, SnrThreshold, FirmwareVersion,
                              FeatureIndicator};
 
+// A remote (mode 2) on firmware 4.8.0 played by the scripted agent, and the
+// monitor with records of its own.
+struct Run
+{
+    Run()
+    {
+        store.put(u"Preferences"_s, u"SNMPPort"_s, QString::number(agent.port()));
+        settings.remoteAddress = u"127.0.0.1"_s;
+        radio.values = {{DeviceMode, Ber::integer(2)},
+                        {RssiThreshold, Ber::integer(-85)},
+                        {SnrThreshold, Ber::integer(20)},
+                        {FirmwareVersion, text("4.8.0")},
+                        {FeatureIndicator, Ber::integer(0)},
+                        {ConnectionState, Ber::integer(2)},
+                        {TxOctets, Ber::integer(111, Ber::Counter32)},
+                        {RxOctets, Ber::integer(222, Ber::Counter32)},
+                        {RebootValue, Ber::integer(1)}};
+        radio.serve(agent);
+        monitor.SNMPTimeoutTimer->setInterval(300); // a shorter wait for a silent radio
+        // What the window's stop does for the monitor.
+        QObject::connect(&monitor, &VeltoMonitor::stopRequested, &monitor,
+                         &VeltoMonitor::stopMonitoring);
+    }
+    QList<int> seen() const { return SimulatedRadio::indexes(agent.requests); }
+
+    TestStore store;
+    MessageRecorder messages;
+    TerminationRecorder terminations;
+    ScriptedAgent agent;
+    SimulatedRadio radio;
+    SessionSettings settings;
+    MonitorState state;
+    LinkStatistics link;
+    CongestionStatus congestion;
+    VeltoMonitor monitor{settings, state, link, congestion};
+};
+
 } // namespace
 
 class TestVeltoMonitor : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { r.emplace(); }
+    void cleanup() { r.reset(); }
     void start_data();
     void start();
     void startEndsAtTheMode_data();
@@ -46,60 +83,8 @@ private slots:
     void reboot();
 
 private:
-    QList<int> seen() const { return SimulatedRadio::indexes(m_agent->requests); }
-    // What the window's stop does for the monitor.
-    void stopLikeTheWindow() { m_monitor->stopMonitoring(); }
-
-    std::unique_ptr<TestStore> m_store;
-    std::unique_ptr<MessageRecorder> m_messages;
-    std::unique_ptr<TerminationRecorder> m_terminations;
-    std::unique_ptr<ScriptedAgent> m_agent;
-    SimulatedRadio m_radio;
-    SessionSettings m_settings;
-    MonitorState m_state;
-    LinkStatistics m_link;
-    CongestionStatus m_congestion;
-    std::unique_ptr<VeltoMonitor> m_monitor;
+    std::optional<Run> r;
 };
-
-void TestVeltoMonitor::init()
-{
-    m_store = std::make_unique<TestStore>();
-    m_messages = std::make_unique<MessageRecorder>();
-    m_terminations = std::make_unique<TerminationRecorder>();
-    m_agent = std::make_unique<ScriptedAgent>();
-    m_store->put(u"Preferences"_s, u"SNMPPort"_s, QString::number(m_agent->port()));
-    m_settings = SessionSettings{};
-    m_settings.remoteAddress = u"127.0.0.1"_s;
-    m_state = MonitorState{};
-    m_link = LinkStatistics{};
-    m_congestion = CongestionStatus{};
-    // A remote (mode 2) on firmware 4.8.0.
-    m_radio = SimulatedRadio{};
-    m_radio.values = {{DeviceMode, Ber::integer(2)},
-                      {RssiThreshold, Ber::integer(-85)},
-                      {SnrThreshold, Ber::integer(20)},
-                      {FirmwareVersion, text("4.8.0")},
-                      {FeatureIndicator, Ber::integer(0)},
-                      {ConnectionState, Ber::integer(2)},
-                      {TxOctets, Ber::integer(111, Ber::Counter32)},
-                      {RxOctets, Ber::integer(222, Ber::Counter32)},
-                      {RebootValue, Ber::integer(1)}};
-    m_radio.serve(*m_agent);
-    m_monitor = std::make_unique<VeltoMonitor>(m_settings, m_state, m_link, m_congestion);
-    m_monitor->SNMPTimeoutTimer->setInterval(300); // a shorter wait for a silent radio
-    connect(m_monitor.get(), &VeltoMonitor::stopRequested, this,
-            &TestVeltoMonitor::stopLikeTheWindow);
-}
-
-void TestVeltoMonitor::cleanup()
-{
-    m_monitor.reset();
-    m_agent.reset();
-    m_terminations.reset();
-    m_messages.reset();
-    m_store.reset();
-}
 
 void TestVeltoMonitor::start_data()
 {
@@ -107,45 +92,41 @@ void TestVeltoMonitor::start_data()
     QTest::addColumn<QByteArray>("feature"); // empty: silent; "-": noSuchName
     QTest::addColumn<bool>("refused");       // the old-firmware message, no management
     QTest::addColumn<bool>("extended");
-    const QByteArray zero = Ber::integer(0);
-    QTest::newRow("4.7.2 passes") << text("4.7.2") << zero << false << false;
-    QTest::newRow("4.7.1 with 0") << text("4.7.1") << zero << true << false;
+    QTest::newRow("4.7.2 passes") << text("4.7.2") << Ber::integer(0) << false << false;
+    QTest::newRow("4.7.1 with 0") << text("4.7.1") << Ber::integer(0) << true << false;
     QTest::newRow("4.7.1 with noSuchName") << text("4.7.1") << QByteArray("-") << true << false;
-    QTest::newRow("4.7.1 with no answer is extended")
-        << text("4.7.1") << QByteArray() << false << true;
+    QTest::newRow("4.7.1, no answer: extended") << text("4.7.1") << QByteArray() << false << true;
 }
 
 void TestVeltoMonitor::start()
 {
-    QFETCH(QByteArray, firmware);
     QFETCH(QByteArray, feature);
     QFETCH(bool, refused);
     QFETCH(bool, extended);
-    m_radio.values[FirmwareVersion] = firmware;
+    QFETCH(QByteArray, firmware);
+    r->radio.values[FirmwareVersion] = firmware;
+    r->radio.values[FeatureIndicator] = feature;
     if (feature.isEmpty())
-        m_radio.silent << FeatureIndicator;
+        r->radio.silent << FeatureIndicator;
     else if (feature == "-")
-        m_radio.values.remove(FeatureIndicator);
-    else
-        m_radio.values[FeatureIndicator] = feature;
-    QSignalSpy runStarts(m_monitor.get(), &VeltoMonitor::runStarting);
-    QSignalSpy management(m_monitor.get(), &VeltoMonitor::congestionManagementAllowed);
-    QSignalSpy chart(m_monitor.get(), &VeltoMonitor::trafficChartEnabled);
-    QSignalSpy scales(m_monitor.get(), &VeltoMonitor::scalesChanged);
+        r->radio.values.remove(FeatureIndicator);
+    QSignalSpy runStarts(&r->monitor, &VeltoMonitor::runStarting);
+    QSignalSpy management(&r->monitor, &VeltoMonitor::congestionManagementAllowed);
+    QSignalSpy chart(&r->monitor, &VeltoMonitor::trafficChartEnabled);
+    QSignalSpy scales(&r->monitor, &VeltoMonitor::scalesChanged);
 
-    m_monitor->StartVeltoMonitoring();
+    r->monitor.StartVeltoMonitoring();
 
-    QCOMPARE(seen(), kStartReads);
+    QCOMPARE(r->seen(), kStartReads);
     QCOMPARE(runStarts.size(), 1); // ends an open telnet cycle of the run before
-    QCOMPARE(m_messages->titles(), refused ? QStringList{u"Error"_s} : QStringList());
-    QCOMPARE(m_link.extendedFirmware, extended);
-    QCOMPARE(m_link.newFirmwareLogin, extended);
+    QCOMPARE(r->messages.titles(), refused ? QStringList{u"Error"_s} : QStringList());
+    QVERIFY(r->link.extendedFirmware == extended && r->link.newFirmwareLogin == extended);
     QCOMPARE(management.size(), refused ? 0 : 1);
     QCOMPARE(chart.size(), 1);
     QCOMPARE(chart.first().first().toBool(), !refused);
     QCOMPARE(scales.size(), 1);
-    QVERIFY(m_monitor->SNMPTimer->isActive());
-    QVERIFY(!m_state.monitoringStopped && !m_state.snmpBusy);
+    QVERIFY(r->monitor.SNMPTimer->isActive());
+    QVERIFY(!r->state.monitoringStopped && !r->state.snmpBusy);
 }
 
 void TestVeltoMonitor::startEndsAtTheMode_data()
@@ -164,38 +145,37 @@ void TestVeltoMonitor::startEndsAtTheMode()
     QFETCH(QByteArray, mode);
     QFETCH(bool, operatorStops);
     QFETCH(QString, title);
-    QFETCH(QString, deviceMode);
     if (mode.isEmpty())
-        m_radio.silent << DeviceMode;
-    m_radio.values[DeviceMode] = mode;
+        r->radio.silent << DeviceMode;
+    r->radio.values[DeviceMode] = mode;
     if (operatorStops)
-        m_radio.onRequest[DeviceMode] = [this] {
-            QTimer::singleShot(0, m_monitor.get(), &VeltoMonitor::stopMonitoring);
+        r->radio.onRequest[DeviceMode] = [this] {
+            QTimer::singleShot(0, &r->monitor, &VeltoMonitor::stopMonitoring);
         };
-    m_link.deviceMode = u"2"_s;
-    QSignalSpy notices(m_monitor.get(), &VeltoMonitor::noticeChanged);
-    QSignalSpy selection(m_monitor.get(), &VeltoMonitor::selectionRequested);
+    r->link.deviceMode = u"2"_s;
+    QSignalSpy notices(&r->monitor, &VeltoMonitor::noticeChanged);
+    QSignalSpy selection(&r->monitor, &VeltoMonitor::selectionRequested);
 
-    m_monitor->StartVeltoMonitoring();
+    r->monitor.StartVeltoMonitoring();
 
-    QCOMPARE(seen(), QList<int>{DeviceMode});
-    QCOMPARE(m_messages->titles(), title.isEmpty() ? QStringList() : QStringList{title});
-    QCOMPARE(m_link.deviceMode, deviceMode);
-    QVERIFY(m_state.monitoringStopped);
-    QVERIFY(!m_monitor->SNMPTimer->isActive() && !m_state.snmpBusy);
+    QCOMPARE(r->seen(), QList<int>{DeviceMode});
+    QCOMPARE(r->messages.titles(), title.isEmpty() ? QStringList() : QStringList{title});
+    QTEST(r->link.deviceMode, "deviceMode");
+    QVERIFY(r->state.monitoringStopped);
+    QVERIFY(!r->monitor.SNMPTimer->isActive() && !r->state.snmpBusy);
     const bool accessPoint = title == "Radio Error"_L1;
-    QCOMPARE(m_state.windowClosing, accessPoint);
+    QCOMPARE(r->state.windowClosing, accessPoint);
     QCOMPARE(selection.size(), accessPoint ? 1 : 0);
     // Only the first time-out of the run is counted.
     const bool noAnswer = title == "Connection Error"_L1;
-    QCOMPARE(m_state.snmpTimeoutCount, noAnswer ? 1 : 0);
+    QCOMPARE(r->state.snmpTimeoutCount, noAnswer ? 1 : 0);
     QCOMPARE(notices.size(), noAnswer ? 2 : 1); // the start's own, then the failure's
 }
 
 void TestVeltoMonitor::pollShows_data()
 {
     // A cycle while monitoring is stopped or the window closes sends nothing
-    // and shows the stored fields; the state's look is the rules' own.
+    // and shows the stored fields.
     QTest::addColumn<QString>("code");
     QTest::addColumn<bool>("closing");   // rather than stopped
     QTest::addColumn<QString>("status"); // empty: the display is kept
@@ -214,37 +194,36 @@ void TestVeltoMonitor::pollShows()
     QFETCH(bool, closing);
     QFETCH(QString, status);
     QFETCH(QString, title);
-    QCOMPARE(m_monitor->StartSnmp(), 1);
-    (closing ? m_state.windowClosing : m_state.monitoringStopped) = true;
-    m_link.radioScanning = true;
-    m_link.connectionStateCode = code;
-    m_link.rssi = 80;
-    m_link.rssiText = u"-70"_s;
-    m_link.snr = 30;
-    m_link.snrText = u"40"_s;
-    m_link.apAddressRaw = QString::fromLatin1("\x0A\x00\x00\x01", 4);
-    m_link.linkRateText = u"2"_s;
-    QSignalSpy looks(m_monitor.get(), &VeltoMonitor::stateLookChanged);
-    QSignalSpy titles(m_monitor.get(), &VeltoMonitor::titleChanged);
-    QSignalSpy rssiMeter(m_monitor.get(), &VeltoMonitor::rssiMeterChanged);
-    QSignalSpy snrMeter(m_monitor.get(), &VeltoMonitor::snrMeterChanged);
+    QCOMPARE(r->monitor.StartSnmp(), 1);
+    (closing ? r->state.windowClosing : r->state.monitoringStopped) = true;
+    LinkStatistics &link = r->link;
+    link.radioScanning = true;
+    link.connectionStateCode = code;
+    link.rssi = 80;
+    link.rssiText = u"-70"_s;
+    link.snr = 30;
+    link.snrText = u"40"_s;
+    link.apAddressRaw = QString::fromLatin1("\x0A\x00\x00\x01", 4);
+    link.linkRateText = u"2"_s;
+    QSignalSpy looks(&r->monitor, &VeltoMonitor::stateLookChanged);
+    QSignalSpy titles(&r->monitor, &VeltoMonitor::titleChanged);
+    QSignalSpy rssiMeter(&r->monitor, &VeltoMonitor::rssiMeterChanged);
+    QSignalSpy snrMeter(&r->monitor, &VeltoMonitor::snrMeterChanged);
 
-    m_monitor->SNMPTimer_Timer();
+    r->monitor.SNMPTimer_Timer();
 
     QCoreApplication::processEvents();
-    QVERIFY(m_agent->requests.isEmpty());
-    QCOMPARE(looks.size(), status.isEmpty() ? 0 : 1);
-    if (!status.isEmpty())
-        QCOMPARE(looks.first().first().value<StateLook>().text, status);
+    QVERIFY(r->agent.requests.isEmpty());
+    QCOMPARE(looks.isEmpty() ? QString() : looks.first().first().value<StateLook>().text, status);
     QCOMPARE(titles.isEmpty() ? QString() : titles.last().first().toString(), title);
-    QCOMPARE(m_link.radioScanning, status.isEmpty() || status == "Scanning"_L1);
+    QCOMPARE(link.radioScanning, status.isEmpty() || status == "Scanning"_L1);
     // Associated: meter and title show the stored RSSI, the reading moves it.
     const bool associated = status == "Associated"_L1;
-    QCOMPARE(int(m_link.rssi), associated ? 75 : 80);
+    QCOMPARE(int(link.rssi), associated ? 75 : 80);
     QCOMPARE(rssiMeter.last().first().toDouble(), associated ? 50.0 : 0.0);
     QCOMPARE(snrMeter.last().first().toDouble(), associated ? 99.99 : 0.0);
-    QCOMPARE(m_link.apAddress, associated ? u"10.0.0.1"_s : QString());
-    QCOMPARE(int(m_link.linkRateKbps), associated ? 512 : 0);
+    QCOMPARE(link.apAddress, associated ? u"10.0.0.1"_s : QString());
+    QCOMPARE(int(link.linkRateKbps), associated ? 512 : 0);
 }
 
 void TestVeltoMonitor::tickDuringAPendingRequest()
@@ -252,49 +231,47 @@ void TestVeltoMonitor::tickDuringAPendingRequest()
     // The state arrives late; the next tick comes while the first waits. It
     // sends nothing until the first is answered, and each read keeps its own
     // answer.
-    QCOMPARE(m_monitor->StartSnmp(), 1);
-    m_monitor->SNMPTimeoutTimer->setInterval(5000);
-    m_radio.silent << ConnectionState;
+    QCOMPARE(r->monitor.StartSnmp(), 1);
+    r->monitor.SNMPTimeoutTimer->setInterval(5000);
+    r->radio.silent << ConnectionState;
     int stateRequests = 0;
-    m_radio.onRequest[ConnectionState] = [&] {
+    r->radio.onRequest[ConnectionState] = [&] {
         if (++stateRequests > 1) {
-            m_radio.silent.remove(ConnectionState);
+            r->radio.silent.remove(ConnectionState);
             return;
         }
-        QTimer::singleShot(0, m_monitor.get(), &VeltoMonitor::SNMPTimer_Timer);
-        QTimer::singleShot(150, m_agent.get(), [&] {
-            QCOMPARE(m_agent->requests.size(), 1); // the tick has sent nothing
-            m_agent->answerLast(ScriptedAnswer{Ber::integer(2)});
+        QTimer::singleShot(0, &r->monitor, &VeltoMonitor::SNMPTimer_Timer);
+        QTimer::singleShot(150, &r->agent, [&] {
+            QCOMPARE(r->agent.requests.size(), 1); // the tick has sent nothing
+            r->agent.answerLast(ScriptedAnswer{Ber::integer(2)});
         });
     };
-    m_monitor->SNMPTimer_Timer();
-    QCOMPARE(seen(), (QList<int>{ConnectionState, ConnectionState, TxOctets, RxOctets, TxOctets,
-                                 RxOctets}));
-    QCOMPARE(m_link.connectionStateCode, u"2"_s);
-    QCOMPARE(m_link.txBytes, u"111"_s);
-    QCOMPARE(m_link.rxBytes, u"222"_s);
+    r->monitor.SNMPTimer_Timer();
+    QCOMPARE(r->seen(), (QList<int>{ConnectionState, ConnectionState, TxOctets, RxOctets, TxOctets,
+                                    RxOctets}));
+    QCOMPARE((QStringList{r->link.connectionStateCode, r->link.txBytes, r->link.rxBytes}),
+             (QStringList{u"2"_s, u"111"_s, u"222"_s}));
 }
 
 void TestVeltoMonitor::stopDuringACycle()
 {
     // Monitoring stops while the cycle waits for the state: the display the
     // stop has set is not drawn over by the rest of the cycle.
-    QCOMPARE(m_monitor->StartSnmp(), 1);
-    m_monitor->SNMPTimer->start();
-    m_link.connectionStateCode = u"5"_s;
-    m_link.newFirmwareLogin = true;
-    m_radio.silent << ConnectionState;
-    m_radio.onRequest[ConnectionState] = [this] {
-        QTimer::singleShot(0, m_monitor.get(), &VeltoMonitor::stopMonitoring);
+    QCOMPARE(r->monitor.StartSnmp(), 1);
+    r->monitor.SNMPTimer->start();
+    r->link.connectionStateCode = u"5"_s;
+    r->link.newFirmwareLogin = true;
+    r->radio.silent << ConnectionState;
+    r->radio.onRequest[ConnectionState] = [this] {
+        QTimer::singleShot(0, &r->monitor, &VeltoMonitor::stopMonitoring);
     };
-    QSignalSpy looks(m_monitor.get(), &VeltoMonitor::stateLookChanged);
+    QSignalSpy looks(&r->monitor, &VeltoMonitor::stateLookChanged);
 
-    m_monitor->SNMPTimer_Timer();
+    r->monitor.SNMPTimer_Timer();
 
-    QCOMPARE(seen(), QList<int>{ConnectionState});
-    QVERIFY(m_messages->messages.isEmpty());
-    QVERIFY(m_state.monitoringStopped && !m_monitor->SNMPTimer->isActive());
-    QVERIFY(looks.isEmpty());
+    QCOMPARE(r->seen(), QList<int>{ConnectionState});
+    QVERIFY(r->messages.messages.isEmpty() && looks.isEmpty());
+    QVERIFY(r->state.monitoringStopped && !r->monitor.SNMPTimer->isActive());
 }
 
 void TestVeltoMonitor::timeouts_data()
@@ -315,27 +292,25 @@ void TestVeltoMonitor::timeouts_data()
 void TestVeltoMonitor::timeouts()
 {
     QFETCH(int, timeouts);
-    QFETCH(bool, answerAfter);
     QFETCH(bool, closing);
     QFETCH(int, messages);
-    QFETCH(int, count);
-    QFETCH(int, terminations);
-    QCOMPARE(m_monitor->StartSnmp(), 1);
-    m_monitor->SNMPTimer->start();
-    m_state.windowClosing = closing;
-    QSignalSpy lost(m_monitor.get(), &VeltoMonitor::remoteLost);
+    QCOMPARE(r->monitor.StartSnmp(), 1);
+    r->monitor.SNMPTimer->start();
+    r->state.windowClosing = closing;
+    QSignalSpy lost(&r->monitor, &VeltoMonitor::remoteLost);
     for (int i = 0; i < timeouts; ++i)
-        m_monitor->SNMPTimeoutTimer_Timer();
+        r->monitor.SNMPTimeoutTimer_Timer();
+    QFETCH(bool, answerAfter);
     if (answerAfter)
-        QCOMPARE(m_monitor->GetViaSNMP(ConnectionState), u"2"_s);
+        QCOMPARE(r->monitor.GetViaSNMP(ConnectionState), u"2"_s);
 
-    QCOMPARE(m_messages->titles(), QStringList(messages, u"Connection Error"_s));
-    QCOMPARE(m_state.snmpTimeoutCount, count);
-    QCOMPARE(m_state.monitoringStopped, messages > 0);
+    QCOMPARE(r->messages.titles(), QStringList(messages, u"Connection Error"_s));
+    QTEST(int(r->state.snmpTimeoutCount), "count");
+    QCOMPARE(r->state.monitoringStopped, messages > 0);
     QCOMPARE(lost.size(), messages);
-    QCOMPARE(m_terminations->count, terminations);
+    QTEST(r->terminations.count, "terminations");
     if (!closing)
-        QCOMPARE(m_monitor->SNMPTimer->isActive(), messages == 0);
+        QCOMPARE(r->monitor.SNMPTimer->isActive(), messages == 0);
 }
 
 void TestVeltoMonitor::reboot_data()
@@ -354,45 +329,41 @@ void TestVeltoMonitor::reboot()
     QFETCH(bool, valueAnswered);
     QFETCH(QByteArray, sent);
     if (!valueAnswered)
-        m_radio.silent << RebootValue;
-    QCOMPARE(m_monitor->StartSnmp(), 1);
+        r->radio.silent << RebootValue;
+    QCOMPARE(r->monitor.StartSnmp(), 1);
     if (running)
-        m_monitor->SNMPTimer->start();
-    m_state.monitoringStopped = !running;
-    QSignalSpy menus(m_monitor.get(), &VeltoMonitor::menusEnabled);
-    QSignalSpy busy(m_monitor.get(), &VeltoMonitor::busyChanged);
-    m_monitor->rebootVelto_Click();
+        r->monitor.SNMPTimer->start();
+    r->state.monitoringStopped = !running;
+    QSignalSpy menus(&r->monitor, &VeltoMonitor::menusEnabled);
+    QSignalSpy busy(&r->monitor, &VeltoMonitor::busyChanged);
+    r->monitor.rebootVelto_Click();
 
     const QList<int> clicked =
         running ? QList<int>{RebootValue, RebootRequest} : QList<int>{RebootRequest};
-    QCOMPARE(seen(), clicked);
-    const SeenRequest &set = m_agent->requests.last();
+    QCOMPARE(r->seen(), clicked);
+    const SeenRequest &set = r->agent.requests.last();
     QCOMPARE(Ber::tlv(set.valueType, set.valueContent), sent);
-    QVERIFY(m_monitor->RebootTimer->isActive() && !m_monitor->SNMPTimer->isActive());
-    QVERIFY(m_state.monitoringStopped && !m_state.snmpBusy);
+    QVERIFY(r->monitor.RebootTimer->isActive() && !r->monitor.SNMPTimer->isActive());
+    QVERIFY(r->state.monitoringStopped && !r->state.snmpBusy);
 
-    // The first tick only lets time pass.
-    m_monitor->RebootTimer_Timer();
-    QCOMPARE(seen(), clicked);
-    QVERIFY(m_monitor->RebootTimer->isActive());
-
-    // The second restarts monitoring from scratch.
-    m_link.rxBytes = m_link.txBytes = u"9"_s;
-    m_monitor->RebootTimer_Timer();
-    QCOMPARE(seen(), clicked + kStartReads);
-    QVERIFY(!m_monitor->RebootTimer->isActive());
-    QCOMPARE(menus.last().first().toBool(), true);
-    QCOMPARE(busy.last().first().toBool(), false);
-    QVERIFY(!m_state.monitoringStopped && m_state.chartRestart);
-    QVERIFY(m_link.rxBytes.isEmpty() && m_link.txBytes.isEmpty());
-    QVERIFY(m_monitor->SNMPTimer->isActive());
+    // The first tick only lets time pass; the second restarts monitoring.
+    r->monitor.RebootTimer_Timer();
+    QCOMPARE(r->seen(), clicked);
+    QVERIFY(r->monitor.RebootTimer->isActive());
+    r->link.rxBytes = r->link.txBytes = u"9"_s;
+    r->monitor.RebootTimer_Timer();
+    QCOMPARE(r->seen(), clicked + kStartReads);
+    QVERIFY(!r->monitor.RebootTimer->isActive() && r->monitor.SNMPTimer->isActive());
+    QVERIFY(menus.last().first().toBool() && !busy.last().first().toBool());
+    QVERIFY(!r->state.monitoringStopped && r->state.chartRestart);
+    QVERIFY(r->link.rxBytes.isEmpty() && r->link.txBytes.isEmpty());
 
     // A later reboot waits two ticks again.
-    m_monitor->rebootVelto_Click();
-    const qsizetype sentSoFar = m_agent->requests.size();
-    m_monitor->RebootTimer_Timer();
-    QCOMPARE(m_agent->requests.size(), sentSoFar);
-    QVERIFY(m_monitor->RebootTimer->isActive());
+    r->monitor.rebootVelto_Click();
+    const qsizetype sentSoFar = r->agent.requests.size();
+    r->monitor.RebootTimer_Timer();
+    QCOMPARE(r->agent.requests.size(), sentSoFar);
+    QVERIFY(r->monitor.RebootTimer->isActive());
 }
 
 QTEST_GUILESS_MAIN(TestVeltoMonitor)

@@ -1,5 +1,6 @@
 // Congestion management against a radio played by the test on 127.0.0.1:
 // what the station writes, when it gives up, and which timers run afterwards.
+#include "RadioFixture.h"
 #include "TestSupport.h"
 #include "app/CongestionStatus.h"
 #include "app/Records.h"
@@ -7,18 +8,13 @@
 #include "telnet/TelnetClient.h"
 #include "telnet/WirelessStats.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QtTest>
-#include <memory>
-#include <utility>
 
 namespace {
 
-constexpr int kWaitMs = 5000;
 const QByteArray kAnswer = "10 20 3000 4000 1 2 5 7\r\n> ";
 const QByteArray kGoodbye = "\r\nexit\r\nQ";
 
@@ -27,55 +23,6 @@ enum class Peer
     Silent,
     Absent,
     Flooding
-};
-
-// The radio's side of the connection, one connection at a time.
-struct Radio
-{
-    Radio()
-    {
-        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-        QObject::connect(&server, &QTcpServer::newConnection, [this] {
-            peer.reset(server.nextPendingConnection());
-            ++connections;
-            QObject::connect(peer.get(), &QTcpSocket::readyRead,
-                             [this] { fromStation += peer->readAll(); });
-            QObject::connect(peer.get(), &QTcpSocket::disconnected, [this] { ++disconnects; });
-        });
-    }
-    static bool reaches(const int &counter, int count)
-    {
-        return QTest::qWaitFor([&] { return counter >= count; }, kWaitMs);
-    }
-    // Waits until the station has written exactly this since the last take.
-    bool expect(const QByteArray &text)
-    {
-        // A shorter text shows as a mismatch below.
-        (void)QTest::qWaitFor([&] { return fromStation.size() >= text.size(); }, kWaitMs);
-        const QByteArray got = std::exchange(fromStation, {});
-        if (got != text)
-            qWarning() << "station wrote" << got << "instead of" << text;
-        return got == text;
-    }
-    // Sends text without end (64 MB at most, for 10 s at most) until the
-    // station hangs up.
-    void flood()
-    {
-        const QByteArray chunk(16 * 1024, 'x');
-        QElapsedTimer clock;
-        clock.start();
-        for (int n = 0; n < 4096 && disconnects == 0 && clock.elapsed() < 10000; ++n) {
-            if (peer && peer->bytesToWrite() < 4 * chunk.size())
-                peer->write(chunk);
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-    }
-
-    QTcpServer server;
-    std::unique_ptr<QTcpSocket> peer;
-    QByteArray fromStation;
-    int connections = 0;
-    int disconnects = 0;
 };
 
 } // namespace
@@ -114,7 +61,7 @@ private:
 
     std::optional<TestStore> m_store;
     std::optional<MessageRecorder> m_messages;
-    std::optional<Radio> m_radio;
+    std::optional<TelnetPeer> m_radio;
     SessionSettings m_settings;
     MonitorState m_state;
     LinkStatistics m_link;
@@ -130,7 +77,7 @@ void TestCongestionManager::init()
     m_messages.emplace();
     m_radio.emplace();
     m_store->put(QStringLiteral("Preferences"), QStringLiteral("TelnetPort"),
-                 QString::number(m_radio->server.serverPort()));
+                 QString::number(m_radio->port()));
     m_settings = SessionSettings{};
     m_settings.remoteAddress = QStringLiteral("127.0.0.1");
     m_link = LinkStatistics{};
@@ -153,16 +100,16 @@ bool TestCongestionManager::openCycle()
     const int connection = m_radio->connections + 1;
     m->CongestionManagementTimer_Timer();
     m_stateReached = 1;
-    return Radio::reaches(m_radio->connections, connection) &&
+    return TelnetPeer::reaches(m_radio->connections, connection) &&
            QTest::qWaitFor([this] { return m->CongestionManagementTelnet->isConnected(); },
-                           kWaitMs);
+                           kRadioWaitMs);
 }
 
 bool TestCongestionManager::radioSays(const QByteArray &text)
 {
     QSignalSpy arrived(m->CongestionManagementTelnet, &TelnetClient::dataArrival);
     m_radio->peer->write(text);
-    return arrived.wait(kWaitMs);
+    return arrived.wait(kRadioWaitMs);
 }
 
 bool TestCongestionManager::answerPromptsUpTo(int state)
@@ -215,7 +162,7 @@ void TestCongestionManager::cycles()
     // The first tick of the run reads nothing and leaves the radio.
     m->ChangeCommandForBalancing_Timer();
     QVERIFY(m_radio->expect("exit\r\nQ"));
-    QVERIFY(Radio::reaches(m_radio->disconnects, 1));
+    QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 1));
     QVERIFY(m_link.rxPackets.isEmpty());
     QVERIFY(timersRunning(true, false, false));
     QCOMPARE(m->CongestionManagementTimer->interval(), 10000);
@@ -237,7 +184,7 @@ void TestCongestionManager::cycles()
             m_radio->peer->disconnectFromHost();
     });
     m->ChangeCommandForBalancing_Timer();
-    QVERIFY(Radio::reaches(m_radio->disconnects, 2));
+    QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 2));
     QVERIFY(m_radio->expect("wrlsstat\r\nexit\r\n"));
     QCOMPARE(m_link.rxPackets, QStringLiteral("10"));
     QCOMPARE(m_link.wirelessTxBytes, QStringLiteral("4000"));
@@ -260,7 +207,7 @@ void TestCongestionManager::closedByTheRadio()
     QVERIFY(answerPromptsUpTo(state));
     QSignalSpy closed(m->CongestionManagementTelnet, &TelnetClient::closed);
     m_radio->peer->disconnectFromHost();
-    QVERIFY(closed.wait(kWaitMs));
+    QVERIFY(closed.wait(kRadioWaitMs));
 
     // Before the first prompt the connection timer still runs: the radio is
     // given up at its tick, as when it never prompts. Before reading, no
@@ -291,11 +238,12 @@ void TestCongestionManager::givesUpOnce()
     m->CongestionManagementTimer_Timer();
     QVERIFY(timersRunning(false, false, true));
     if (radio == Peer::Absent) {
-        QVERIFY(QSignalSpy(m->CongestionManagementTelnet, &TelnetClient::message).wait(kWaitMs));
+        QVERIFY(
+            QSignalSpy(m->CongestionManagementTelnet, &TelnetClient::message).wait(kRadioWaitMs));
     } else {
-        QVERIFY(Radio::reaches(m_radio->connections, 1));
+        QVERIFY(TelnetPeer::reaches(m_radio->connections, 1));
         QVERIFY(QTest::qWaitFor([this] { return m->CongestionManagementTelnet->isConnected(); },
-                                kWaitMs));
+                                kRadioWaitMs));
     }
     if (radio == Peer::Flooding) {
         m_radio->flood();
@@ -312,7 +260,7 @@ void TestCongestionManager::givesUpOnce()
     // No further attempt in this run.
     QVERIFY(timersRunning(false, false, false));
     if (radio == Peer::Silent)
-        QVERIFY(Radio::reaches(m_radio->disconnects, 1));
+        QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 1));
     QVERIFY(!m->CongestionManagementTelnet->isConnected());
 }
 
@@ -364,7 +312,7 @@ void TestCongestionManager::openCycleEnds()
         QVERIFY(timersRunning(false, false, false));
     }
     QVERIFY(m_radio->expect(kGoodbye));
-    QVERIFY(Radio::reaches(m_radio->disconnects, 1));
+    QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 1));
     QVERIFY(!m->CongestionManagementTelnet->isConnected());
     if (newRun) {
         // Its first cycle opens a connection of its own and logs in.

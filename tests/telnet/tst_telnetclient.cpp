@@ -1,48 +1,11 @@
+#include "RadioFixture.h"
 #include "telnet/TelnetClient.h"
 
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
-#include <memory>
 
 using Chunks = QList<QByteArray>;
-
-namespace {
-
-constexpr int kWaitMs = 5000;
-
-// A client connected to a peer of the test's own on 127.0.0.1.
-struct Link
-{
-    Link()
-    {
-        QSignalSpy connected(&client, &TelnetClient::connected);
-        client.setHost(QStringLiteral("127.0.0.1"));
-        if (!server.listen(QHostAddress::LocalHost, 0))
-            return;
-        client.setPort(server.serverPort());
-        client.connectToRemote();
-        if (!server.waitForNewConnection(kWaitMs))
-            return;
-        peer.reset(server.nextPendingConnection());
-        QObject::connect(peer.get(), &QTcpSocket::readyRead,
-                         [this] { fromClient += peer->readAll(); });
-        up = QTest::qWaitFor([&] { return connected.count() == 1; }, kWaitMs);
-    }
-    bool waitForFromClient(qsizetype size)
-    {
-        return QTest::qWaitFor([&] { return fromClient.size() >= size; }, kWaitMs);
-    }
-
-    QTcpServer server;
-    TelnetClient client;
-    std::unique_ptr<QTcpSocket> peer;
-    QByteArray fromClient;
-    bool up = false; // both ends connected
-};
-
-} // namespace
 
 class TestTelnetX : public QObject
 {
@@ -155,17 +118,18 @@ void TestTelnetX::refusesEveryOption()
     QFETCH(QByteArray, answer);
     QFETCH(QByteArray, data);
 
-    Link link;
-    QVERIFY(link.up);
+    TelnetPeer radio;
+    TelnetClient client;
+    QVERIFY(radio.accept(client));
     QByteArray received;
-    QObject::connect(&link.client, &TelnetClient::dataArrival,
-                     [&](int count) { received += link.client.receive(count); });
-    link.client.setWaitFor("login:");
-    QSignalSpy matched(&link.client, &TelnetClient::waitForMatched);
-    link.peer->write(fromPeer + "!"); // a data byte after the negotiation, to know it was all read
-    QVERIFY(QTest::qWaitFor([&] { return received.endsWith('!'); }, kWaitMs));
-    QVERIFY(link.waitForFromClient(answer.size()));
-    QCOMPARE(link.fromClient, answer);
+    QObject::connect(&client, &TelnetClient::dataArrival,
+                     [&](int count) { received += client.receive(count); });
+    client.setWaitFor("login:");
+    QSignalSpy matched(&client, &TelnetClient::waitForMatched);
+    radio.peer->write(fromPeer + "!"); // a data byte after the negotiation, to know it was all read
+    QVERIFY(QTest::qWaitFor([&] { return received.endsWith('!'); }, kRadioWaitMs));
+    QVERIFY(radio.received(answer.size()));
+    QCOMPARE(radio.fromStation, answer);
     QCOMPARE(received, data + "!");
     QCOMPARE(matched.count(), data.contains("login:") ? 1 : 0);
 }
@@ -186,12 +150,13 @@ void TestTelnetX::sendsDataUnchanged()
     QFETCH(Chunks, sends);
     QFETCH(QByteArray, onTheWire);
 
-    Link link;
-    QVERIFY(link.up);
+    TelnetPeer radio;
+    TelnetClient client;
+    QVERIFY(radio.accept(client));
     for (const QByteArray &data : sends)
-        QVERIFY(link.client.send(data));
-    QVERIFY(link.waitForFromClient(onTheWire.size()));
-    QCOMPARE(link.fromClient, onTheWire);
+        QVERIFY(client.send(data));
+    QVERIFY(radio.received(onTheWire.size()));
+    QCOMPARE(radio.fromStation, onTheWire);
 }
 
 void TestTelnetX::compressionStartEndsTheConnection()
@@ -229,21 +194,22 @@ void TestTelnetX::closedOnce()
 {
     QFETCH(bool, peerCloses);
 
-    Link link;
-    QVERIFY(link.up);
-    QSignalSpy closed(&link.client, &TelnetClient::closed);
-    QSignalSpy peerGone(link.peer.get(), &QTcpSocket::disconnected);
+    TelnetPeer radio;
+    TelnetClient client;
+    QVERIFY(radio.accept(client));
+    QSignalSpy closed(&client, &TelnetClient::closed);
+    QSignalSpy peerGone(radio.peer.get(), &QTcpSocket::disconnected);
     if (peerCloses) {
-        link.peer->disconnectFromHost();
-        QVERIFY(closed.wait(kWaitMs));
-        link.client.close();
+        radio.peer->disconnectFromHost();
+        QVERIFY(closed.wait(kRadioWaitMs));
+        client.close();
     } else {
-        link.client.close();
+        client.close();
         QCOMPARE(closed.count(), 1);
-        QVERIFY(peerGone.wait(kWaitMs));
+        QVERIFY(peerGone.wait(kRadioWaitMs));
     }
-    QVERIFY(!link.client.isConnected());
-    QVERIFY(!link.client.send("x"));
+    QVERIFY(!client.isConnected());
+    QVERIFY(!client.send("x"));
     QCoreApplication::processEvents();
     QCOMPARE(closed.count(), 1);
 }

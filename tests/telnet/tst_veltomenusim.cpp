@@ -1,53 +1,16 @@
 // The simulated radio's telnet menu, driven by the station's own client and
 // script, as the station meets it.
+#include "RadioFixture.h"
 #include "telnet/CongestionScript.h"
 #include "telnet/TelnetClient.h"
 #include "telnet/WirelessStats.h"
 
-#include <QProcess>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
 #include <algorithm>
 #include <memory>
 
 namespace {
-
-constexpr int kWaitMs = 5000;
-
-// One kavo-radio-sim process serving the menu on a free port of 127.0.0.1;
-// port stays 0 when it does not come up.
-struct Simulator
-{
-    explicit Simulator(const QStringList &options)
-    {
-        process.start(QStringLiteral(KAVO_RADIO_SIM),
-                      QStringList{"--velto-telnet-port", "0", "--duration", "60"} + options);
-        const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+) "));
-        if (logged(" (firmware"))
-            port = listening.match(QString::fromLatin1(output)).captured(1).toUShort();
-    }
-    ~Simulator()
-    {
-        process.terminate();
-        if (!process.waitForFinished(kWaitMs))
-            process.kill();
-        process.waitForFinished(kWaitMs);
-    }
-    bool logged(const QByteArray &text)
-    {
-        return QTest::qWaitFor(
-            [&] {
-                output += process.readAllStandardOutput();
-                return output.contains(text);
-            },
-            kWaitMs);
-    }
-
-    QProcess process;
-    QByteArray output;
-    quint16 port = 0;
-};
 
 // The station's side: the client and the login script.
 class Station
@@ -80,11 +43,11 @@ public:
     // the test's own comes after everything before it.
     bool reachesReading()
     {
-        if (!QTest::qWaitFor([&] { return state == CongestionScript::kReading; }, kWaitMs))
+        if (!QTest::qWaitFor([&] { return state == CongestionScript::kReading; }, kRadioWaitMs))
             return false;
         client.send("sync\r\n");
         return QTest::qWaitFor([&] { return all.endsWith("Unknown command: sync\r\n> "); },
-                               kWaitMs);
+                               kRadioWaitMs);
     }
     // Sends a command and returns the chunk that completes its answer.
     QByteArray command(const QByteArray &line)
@@ -92,7 +55,7 @@ public:
         const qsizetype before = chunks.size();
         client.send(line + "\r\n");
         if (!QTest::qWaitFor([&] { return chunks.size() > before && chunks.last().endsWith("> "); },
-                             kWaitMs))
+                             kRadioWaitMs))
             return {};
         return chunks.last();
     }
@@ -128,7 +91,7 @@ private slots:
 
 void TestVeltoMenuSim::dialogue()
 {
-    Simulator sim({});
+    RadioSimProcess sim({});
     QVERIFY(sim.port != 0);
     Station station(sim.port, false);
     QVERIFY(station.reachesReading());
@@ -154,23 +117,23 @@ void TestVeltoMenuSim::dialogue()
     station.client.send(CongestionScript::exitCommand());
     QVERIFY(sim.logged("exit"));
     station.client.send(CongestionScript::quitKey());
-    QVERIFY(QTest::qWaitFor([&] { return closed.count() == 1; }, kWaitMs));
+    QVERIFY(QTest::qWaitFor([&] { return closed.count() == 1; }, kRadioWaitMs));
     QVERIFY(sim.logged("quit"));
 }
 
 void TestVeltoMenuSim::refusesTheOtherCredential()
 {
-    Simulator sim({});
+    RadioSimProcess sim({});
     Station station(sim.port, true); // the credential of newer firmware
     QVERIFY(sim.logged("login refused"));
-    QVERIFY(QTest::qWaitFor([&] { return station.all.count("login:") == 2; }, kWaitMs));
+    QVERIFY(QTest::qWaitFor([&] { return station.all.count("login:") == 2; }, kRadioWaitMs));
     QVERIFY(station.all.contains("Login incorrect"));
     QCOMPARE(station.state, CongestionScript::kBanner);
 }
 
 void TestVeltoMenuSim::congestion()
 {
-    Simulator sim({"--velto-telnet-congestion"});
+    RadioSimProcess sim({"--velto-telnet-congestion"});
     Station station(sim.port, false);
     QVERIFY(station.reachesReading());
 
@@ -201,17 +164,17 @@ void TestVeltoMenuSim::dropsTheConnection()
     QFETCH(int, dropAfter);
     QFETCH(int, stateLeft);
 
-    Simulator sim({"--velto-telnet-drop-after", QString::number(dropAfter)});
+    RadioSimProcess sim({"--velto-telnet-drop-after", QString::number(dropAfter)});
     Station station(sim.port, false);
     QSignalSpy closed(&station.client, &TelnetClient::closed);
-    QVERIFY(QTest::qWaitFor([&] { return closed.count() == 1; }, kWaitMs));
+    QVERIFY(QTest::qWaitFor([&] { return closed.count() == 1; }, kRadioWaitMs));
     QCOMPARE(int(station.state), stateLeft);
     QVERIFY(sim.logged("dropping the connection"));
 }
 
 void TestVeltoMenuSim::echoOnly()
 {
-    Simulator sim({"--velto-telnet-echo-only", "1"});
+    RadioSimProcess sim({"--velto-telnet-echo-only", "1"});
     Station station(sim.port, false);
     QVERIFY(station.reachesReading());
     QCOMPARE(station.command("wrlsstat"), QByteArray("wrlsstat\r\n> "));

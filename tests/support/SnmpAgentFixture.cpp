@@ -1,4 +1,4 @@
-#include "SnmpTestAgents.h"
+#include "SnmpAgentFixture.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
