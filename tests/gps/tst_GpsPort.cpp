@@ -21,11 +21,10 @@ const QByteArray kOther = "$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39\r\n";
 // The receiver's end of a pseudo-terminal; the station opens device.
 struct PseudoTerminal
 {
-    PseudoTerminal() : master(posix_openpt(O_RDWR | O_NOCTTY))
-    {
-        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0)
-            device = QString::fromLocal8Bit(ptsname(master));
-    }
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    QString device = master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0
+                         ? QString::fromLocal8Bit(ptsname(master))
+                         : QString();
     ~PseudoTerminal() { closeReceiverEnd(); }
     bool send(const QByteArray &bytes) const
     {
@@ -37,8 +36,6 @@ struct PseudoTerminal
             ::close(master);
         master = -1;
     }
-    int master;
-    QString device;
 };
 
 } // namespace
