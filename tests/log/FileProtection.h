@@ -9,12 +9,10 @@ inline bool runTool(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     process.start(program, arguments);
-    if (!process.waitForFinished(10000)) {
+    const bool finished = process.waitForFinished(10000);
+    if (!finished)
         process.kill();
-        process.waitForFinished(1000);
-        return false;
-    }
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 // Makes a file or folder refuse writing for the time it lives. Root writes
@@ -28,18 +26,16 @@ public:
     {
         m_active = m_root ? runTool("chattr", {"+i", path})
                           : QFile::setPermissions(
-                                path, m_previous & ~(QFile::WriteOwner | QFile::WriteUser |
-                                                     QFile::WriteGroup | QFile::WriteOther));
+                                path, m_previous & ~QFile::Permissions(0x2222)); // every write bit
     }
     ~WriteProtection() { release(); }
     WriteProtection(const WriteProtection &) = delete;
     bool active() const { return m_active; }
     void release()
     {
-        if (m_active && m_root)
-            runTool("chattr", {"-i", m_path});
-        else if (m_active)
-            QFile::setPermissions(m_path, m_previous);
+        if (m_active && !(m_root ? runTool("chattr", {"-i", m_path})
+                                 : QFile::setPermissions(m_path, m_previous)))
+            qWarning("could not make %s writable again", qPrintable(m_path));
         m_active = false;
     }
 

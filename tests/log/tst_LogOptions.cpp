@@ -1,11 +1,7 @@
-// The operator's log controls on the remote-selection dialog, and the
-// monitoring window's log timer.
-#include "FileProtection.h"
+// The operator's log controls on the remote-selection dialog.
 #include "TestSupport.h"
-#include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "display/FileChooser.h"
-#include "log/LogRecorder.h"
 #include "monitor/StationWindows.h"
 #include "session/RemoteSelectionDialog.h"
 #include "session/StationSession.h"
@@ -13,13 +9,7 @@
 #include <QAction>
 #include <QListWidget>
 #include <QPointer>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
-
-namespace {
-const QString kPrefs = QStringLiteral("Preferences");
-}
 
 class TestLogOptions : public QObject
 {
@@ -27,23 +17,18 @@ class TestLogOptions : public QObject
 private slots:
     void init()
     {
-        m_store = std::make_unique<TestStore>();
+        m_store.emplace();
         m_session.emplace();
         m_windows.emplace(*m_session);
-        m_messages = std::make_unique<MessageRecorder>();
+        m_messages.clear();
     }
 
-    void cleanup()
-    {
-        delete m_dialog;
-        m_messages.reset();
-        m_store.reset();
-    }
+    void cleanup() { delete m_dialog; }
 
     void enableLogging_data()
     {
         QTest::addColumn<QString>("stored"); // "logEnabledValue" before the dialog loads
-        QTest::addColumn<bool>("enabledAtLoad");
+        QTest::addColumn<bool>("enabled");   // at load
         QTest::newRow("stored True") << "True" << true;
         QTest::newRow("stored False") << "False" << false;
         QTest::newRow("stored true in lower case") << "true" << false;
@@ -55,40 +40,33 @@ private slots:
     void enableLogging()
     {
         QFETCH(QString, stored);
-        QFETCH(bool, enabledAtLoad);
+        QFETCH(bool, enabled);
         m_store->put(kPrefs, "RemoteChoice", "Velto");
         m_store->put(kPrefs, "Velto LogName", "v.txt");
         m_store->put(kPrefs, "logEnabledValue", stored);
-        RemoteSelectionDialog *dialog = loadDialog();
-
-        bool enabled = enabledAtLoad;
+        loadDialog();
         for (int use = 0; use <= 2; ++use) {
             if (use > 0) {
-                dialog->enableLogging->trigger();
+                m_dialog->enableLogging->trigger();
                 enabled = !enabled;
-                QCOMPARE(storedOr("logEnabledValue"), SettingsStore::booleanText(enabled));
+                QCOMPARE(storedOr("logEnabledValue"), enabled ? "True" : "False");
             }
             QCOMPARE(m_session->settings.loggingEnabled, enabled);
-            QCOMPARE(dialog->enableLogging->isChecked(), enabled);
-            QCOMPARE(dialog->saveFileAs->isEnabled(), enabled);
+            QCOMPARE(m_dialog->enableLogging->isChecked(), enabled);
+            QCOMPARE(m_dialog->saveFileAs->isEnabled(), enabled);
         }
     }
 
     void saveFileAs_data()
     {
-        QTest::addColumn<QString>("storedChoice");
+        QTest::addColumn<QString>("choice");
         QTest::addColumn<QString>("ardixName"); // stored when the menu is used
         QTest::addColumn<QString>("veltoName");
         QTest::addColumn<QString>("answer"); // empty: Cancel
         QTest::addColumn<QString>("proposed");
-        QTest::addColumn<QString>("key"); // where the answer is stored
-        QTest::addColumn<int>("rowAfter");
         const auto row = [](const char *name, const QString &choice, const QString &ardix,
                             const QString &velto, const QString &answer, const QString &proposed) {
-            const bool ardixChosen = choice == "Ardix";
-            QTest::newRow(name) << choice << ardix << velto << answer << proposed
-                                << (ardixChosen ? "Ardix LogName" : "Velto LogName")
-                                << (ardixChosen ? 0 : 1);
+            QTest::newRow(name) << choice << ardix << velto << answer << proposed;
         };
         row("Ardix, stored name proposed", "Ardix", "/l/a.txt", "", "/l/new-a.txt", "/l/a.txt");
         row("Ardix, no name stored", "Ardix", "", "", "/l/b.txt", "ArdixMonitoring_Log");
@@ -101,96 +79,43 @@ private slots:
 
     void saveFileAs()
     {
-        QFETCH(QString, storedChoice);
+        QFETCH(QString, choice);
         QFETCH(QString, ardixName);
         QFETCH(QString, veltoName);
         QFETCH(QString, answer);
         QFETCH(QString, proposed);
-        QFETCH(QString, key);
-        QFETCH(int, rowAfter);
-        m_store->put(kPrefs, "RemoteChoice", storedChoice);
-        RemoteSelectionDialog *dialog = loadDialog();
+        const bool ardix = choice == "Ardix";
+        const QString key = ardix ? "Ardix LogName" : "Velto LogName";
+        m_store->put(kPrefs, "RemoteChoice", choice);
+        loadDialog();
         m_store->put(kPrefs, "Ardix LogName", ardixName);
         m_store->put(kPrefs, "Velto LogName", veltoName);
         const QString before = storedOr(key);
-
-        FileChooser::setNextAnswer(answer.isEmpty() ? std::nullopt
-                                                    : std::optional<QString>(answer));
-        dialog->saveFileAs_Click();
+        FileChooser::setNextAnswer(answer.isEmpty() ? std::nullopt : std::optional(answer));
+        m_dialog->saveFileAs_Click();
         const FileChooser::SaveRequest request = FileChooser::lastRequest();
         QCOMPARE(request.title, "Choose a Log File");
         QCOMPARE(request.filter, "Tab-Delimited Text File (*.txt)");
         QCOMPARE(request.proposedName, proposed);
         QCOMPARE(storedOr(key), answer.isEmpty() ? before : answer);
-        QCOMPARE(dialog->listOfRadios->currentRow(), rowAfter);
-        QCOMPARE(dialog->remoteChoice, rowAfter == 0 ? "Ardix" : "Velto");
-        QVERIFY(m_messages->messages.isEmpty());
-    }
-
-    void messageWhileTheTimerIsOff_data()
-    {
-        QTest::addColumn<int>("meanwhile"); // 0 nothing, 1 stopped, 2 destroyed
-        QTest::newRow("recorder goes on") << 0;
-        QTest::newRow("recorder stopped while the message shows") << 1;
-        QTest::newRow("recorder destroyed while the message shows") << 2;
-    }
-
-    // A tick that cannot write tells the operator with the log timer off, so no
-    // tick follows while the message shows; afterwards the timer runs again.
-    void messageWhileTheTimerIsOff()
-    {
-        QFETCH(int, meanwhile);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("velto.txt");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        m_store->put(kPrefs, "Velto LogName", path);
-        m_session->settings.remoteKind = RemoteKind::Velto;
-        m_session->settings.loggingEnabled = true;
-        WriteProtection protection(path);
-        if (!protection.active())
-            QSKIP("this machine cannot make a file refuse writing (chattr +i as root)");
-
-        QPointer<LogRecorder> recorder = new LogRecorder(
-            {m_session->settings, m_session->link, m_session->gps, m_session->existingLog});
-        recorder->start();
-        std::optional<bool> timerActiveDuringMessage;
-        m_messages->onShow = [&](const OperatorMessage &) {
-            timerActiveDuringMessage = recorder->LogTimer->isActive();
-            if (meanwhile == 1)
-                recorder->stop();
-            else if (meanwhile == 2)
-                delete recorder;
-        };
-        recorder->LogTimer_Timer();
-
-        QCOMPARE(m_messages->titles(), QStringList{"Error"});
-        QCOMPARE(timerActiveDuringMessage, std::optional<bool>(false));
-        QCOMPARE(file.size(), 0);
-        QCOMPARE(recorder.isNull(), meanwhile == 2);
-        if (recorder)
-            QCOMPARE(recorder->LogTimer->isActive(), meanwhile == 0);
-        delete recorder;
+        QCOMPARE(m_dialog->listOfRadios->currentRow(), ardix ? 0 : 1);
+        QCOMPARE(m_dialog->remoteChoice, ardix ? "Ardix" : "Velto");
+        QVERIFY(m_messages.messages.isEmpty());
     }
 
 private:
-    RemoteSelectionDialog *loadDialog()
+    void loadDialog()
     {
         m_dialog = new RemoteSelectionDialog(*m_session, *m_windows);
         m_dialog->Form_Load();
-        return m_dialog;
     }
-    QString storedOr(const QString &key) const
-    {
-        return m_store->raw(kPrefs, key).value_or("<missing>");
-    }
+    QString storedOr(const QString &key) const { return m_store->raw(kPrefs, key).value_or("-"); }
 
+    const QString kPrefs = "Preferences";
+    std::optional<TestStore> m_store;
     std::optional<StationSession> m_session;
-
     std::optional<StationWindows> m_windows;
-    std::unique_ptr<TestStore> m_store;
-    std::unique_ptr<MessageRecorder> m_messages;
+    MessageRecorder m_messages;
     QPointer<RemoteSelectionDialog> m_dialog;
 };
 

@@ -6,9 +6,12 @@
 #include "app/SettingsStore.h"
 #include "stream/MulticastMembership.h"
 
+#include <QDir>
+#include <QFile>
 #include <QNetworkInterface>
 #include <QSettings>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -59,6 +62,38 @@ std::optional<QString> TestStore::raw(const QString &section, const QString &key
 void TestStore::put(const QString &section, const QString &key, const QString &value)
 {
     SettingsStore::write(section, key, value);
+}
+
+bool TestStore::replaceFile(Replacement kind, const QByteArray &bytes) const
+{
+    const QString path = iniPath();
+    if (!QDir().mkpath(QFileInfo(path).path()))
+        return false;
+    QFile::remove(path); // a file left there makes the making below fail
+    switch (kind) {
+    case Replacement::Folder:
+        return QDir().mkdir(path);
+    case Replacement::Fifo:
+        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    case Replacement::LoopingLink:
+        return QFile::link(path, path);
+    case Replacement::Bytes:
+        break;
+    }
+    return writeFileContent(path, bytes);
+}
+
+QByteArray fileContent(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFileContent(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 MessageRecorder::MessageRecorder()

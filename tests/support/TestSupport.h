@@ -2,13 +2,15 @@
 
 #include "app/OperatorMessages.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
 
 // A settings store of the test's own in a temporary folder; the operator's
-// real store is never touched.
+// real store is never touched. One per test function (or per init()): the
+// store's path is set for the whole process while it lives.
 //
 // Every test process that uses this support (the store, the recorders) keeps the Ardix stream's
 // multicast memberships on loopback (see TestSupport.cpp).
@@ -24,9 +26,26 @@ public:
     // Writes a value directly, as a hand edit or an earlier run would.
     void put(const QString &section, const QString &key, const QString &value);
 
+    // What stands where the file belongs: the given bytes, or something that is
+    // no file at all (a looping link fails to open for every user, root too).
+    enum class Replacement
+    {
+        Bytes,
+        Folder,
+        Fifo,
+        LoopingLink
+    };
+    // Replaces the file (made or not) with that; false when it cannot be made.
+    bool replaceFile(Replacement kind, const QByteArray &bytes = {}) const;
+
 private:
     QTemporaryDir m_dir;
 };
+
+// The bytes of a file, empty when it cannot be read.
+QByteArray fileContent(const QString &path);
+// Makes the file hold exactly these bytes; false when it cannot.
+bool writeFileContent(const QString &path, const QByteArray &bytes);
 
 // Records operator messages instead of showing them; each is answered at once.
 // onShow runs while the "modal box" is open, as a nested event loop would run
