@@ -4,7 +4,7 @@
 // request, as the layer has, and on one session kept open, which shows what
 // opening and closing a session costs. Also the processor time used while a
 // request waits for a silent agent.
-#include "SnmpTestAgents.h"
+#include "SnmpAgentFixture.h"
 #include "session/StationSession.h"
 #include "snmp/OidCatalogue.h"
 #include "snmp/SnmpClient.h"

@@ -4,7 +4,7 @@
 // monitor's own timers drive the polls. The station gives the radio up once,
 // with the operator's message, and Resume Monitoring polls the agent again as
 // before.
-#include "SnmpTestAgents.h"
+#include "SnmpAgentFixture.h"
 #include "TestSupport.h"
 #include "app/CongestionStatus.h"
 #include "app/Records.h"
