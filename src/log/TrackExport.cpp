@@ -94,7 +94,10 @@ CellColour rssiColour(int rssiDbm, int thresholdDbm, RemoteKind family)
 
 QString isoTime(const QDateTime &time)
 {
-    return time.isValid() ? time.toString(Qt::ISODate) : QString();
+    if (!time.isValid())
+        return QString();
+    // Fixed to its offset, the time says how far it is from UTC.
+    return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODate);
 }
 
 QByteArray geoJson(const LogTable &table)
