@@ -96,8 +96,11 @@ QString isoTime(const QDateTime &time)
 {
     if (!time.isValid())
         return QString();
-    // Fixed to its offset, the time says how far it is from UTC.
-    return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODate);
+    // With its offset the time says how far it is from UTC; Qt writes none
+    // for an offset of zero, so such a time is written as UTC.
+    const int offset = time.offsetFromUtc();
+    const QDateTime fixed = offset == 0 ? time.toUTC() : time.toOffsetFromUtc(offset);
+    return fixed.toString(Qt::ISODate);
 }
 
 QByteArray geoJson(const LogTable &table)
