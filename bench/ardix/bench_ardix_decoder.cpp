@@ -2,7 +2,7 @@
 // per datagram adds. Anchor: reading the same fields straight from the bytes
 // (qFromBigEndian) into the same results, counters as decimal text.
 #include "app/Records.h"
-#include "display/ColorBarModel.h"
+#include "app/ColorBarModel.h"
 #include "stream/ArdixDatagramDecoder.h"
 
 #include <QtEndian>

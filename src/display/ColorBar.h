@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ColorBarModel.h"
+#include "app/ColorBarModel.h"
 
 #include <QColor>
 #include <QWidget>

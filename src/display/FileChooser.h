@@ -5,8 +5,9 @@
 
 class QWidget;
 
-// The save-file dialog behind "Save File As". Tests give the next answer in
-// advance (a path, or nullopt for Cancel) instead of driving a modal dialog.
+// The file dialogs: the save-file dialog behind "Save File As" and those of
+// the log export. Tests give the answers in advance (a path, or nullopt for
+// Cancel) instead of driving a modal dialog.
 namespace FileChooser {
 
 struct SaveRequest
@@ -19,7 +20,12 @@ struct SaveRequest
 // The chosen path, or an empty text when the operator cancelled.
 QString chooseSaveFile(QWidget *parent, const SaveRequest &request);
 
-// Answers the next call without showing a dialog.
+// An existing file to open; the chosen path, or an empty text on cancel.
+using OpenRequest = SaveRequest;
+QString chooseOpenFile(QWidget *parent, const OpenRequest &request);
+
+// Answers the next call not answered yet without showing a dialog; answers
+// given for several calls are taken in order.
 void setNextAnswer(std::optional<QString> path);
 
 // The request of the most recent call, for tests.

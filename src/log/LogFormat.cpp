@@ -8,22 +8,6 @@ const QString kNoData = QStringLiteral("No data");
 const QString kDisabled = QStringLiteral("Disabled");
 const QString kInvalidData = QStringLiteral("Invalid data");
 
-// The locale's long time format without its time-zone part ("t" outside
-// quoted text), which the log does not carry.
-QString timeFormatWithoutZone(const QLocale &locale)
-{
-    const QString format = locale.timeFormat(QLocale::LongFormat);
-    QString result;
-    bool quoted = false;
-    for (const QChar c : format) {
-        if (c == QLatin1Char('\''))
-            quoted = !quoted;
-        if (quoted || c != QLatin1Char('t'))
-            result += c;
-    }
-    return result.simplified();
-}
-
 // The position columns, the same in both layouts. A record has two more
 // than its header: an empty field before the dilution and another before the
 // altitude, where stored logs have always had them.
@@ -106,6 +90,20 @@ void substituteVeltoCounters(LinkStatistics &statistics)
     }
 }
 
+QString timeFormat(const QLocale &locale)
+{
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString result;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (quoted || c != QLatin1Char('t'))
+            result += c;
+    }
+    return result.simplified();
+}
+
 QString dateText(const QDate &date, const QLocale &locale)
 {
     return locale.toString(date, QLocale::ShortFormat);
@@ -113,7 +111,7 @@ QString dateText(const QDate &date, const QLocale &locale)
 
 QString timeText(const QTime &time, const QLocale &locale)
 {
-    return locale.toString(time, timeFormatWithoutZone(locale));
+    return locale.toString(time, timeFormat(locale));
 }
 
 QStringList ardixRecord(const LinkStatistics &statistics, const GpsPosition &position,

@@ -34,6 +34,10 @@ void substituteGps(GpsPosition &position, bool gpsEnabled);
 // Velto only: an empty counter reads "Invalid data" (no statistics read yet).
 void substituteVeltoCounters(LinkStatistics &statistics);
 
+// The locale's long time format without its time-zone part ("t" outside
+// quoted text), which the log does not carry: the form of the time column.
+QString timeFormat(const QLocale &locale);
+
 // Date in the locale's short date format; time with hours, minutes and
 // seconds in the locale's form, without a time zone.
 QString dateText(const QDate &date, const QLocale &locale);

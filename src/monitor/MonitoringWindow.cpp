@@ -1,5 +1,6 @@
 #include "MonitoringWindow.h"
 
+#include "LogExportMenu.h"
 #include "app/ApplicationExit.h"
 #include "app/EventWait.h"
 #include "app/HandlerTimer.h"
@@ -153,6 +154,7 @@ void MonitoringWindow::buildMenus()
     QMenuBar *bar = menuBar();
 
     fileMenu = menu(nullptr, bar, "fileMenu", QStringLiteral("File"));
+    LogExportMenu::addTo(fileMenu, this, m_session);
     exit = action(fileMenu, "exit", QStringLiteral("Exit"));
 
     runMenu = menu(nullptr, bar, "runMenu", QStringLiteral("Run"));

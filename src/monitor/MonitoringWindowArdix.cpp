@@ -3,7 +3,7 @@
 // the supervision of their arrival are the monitor's (stream/ArdixMonitor).
 #include "MonitoringWindow.h"
 #include "app/Records.h"
-#include "display/ColorBarModel.h"
+#include "app/ColorBarModel.h"
 #include "display/SignalMeter.h"
 #include "session/StationNavigator.h"
 #include "session/StationSession.h"

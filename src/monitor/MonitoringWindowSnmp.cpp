@@ -3,7 +3,7 @@
 #include "MonitoringWindow.h"
 #include "app/CongestionStatus.h"
 #include "app/Records.h"
-#include "display/ColorBarModel.h"
+#include "app/ColorBarModel.h"
 #include "display/MousePointer.h"
 #include "display/RssiThresholdDialog.h"
 #include "display/SignalMeter.h"

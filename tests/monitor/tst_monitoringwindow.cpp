@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 #include "app/Records.h"
+#include "display/FileChooser.h"
 #include "display/SignalMeter.h"
+#include "log/LogFormat.h"
 #include "log/LogRecorder.h"
 #include "monitor/MonitoringWindow.h"
 #include "monitor/StationWindows.h"
@@ -18,6 +20,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QSerialPort>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUdpSocket>
 #include <QtTest>
@@ -61,6 +64,7 @@ private slots:
     void unchangedLampIsNotDrawnAgain();
     void switchRemoteReturnsToTheDialog();
     void unknownFamilyIsRefused();
+    void exportLogFromTheFileMenu();
     void closeSequence_data();
     void closeSequence();
 
@@ -335,3 +339,30 @@ void TestMonitoringWindow::closeSequence()
 
 QTEST_MAIN(TestMonitoringWindow)
 #include "tst_monitoringwindow.moc"
+
+void TestMonitoringWindow::exportLogFromTheFileMenu()
+{
+    TestStore store;
+    MessageRecorder messages;
+    QPointer<MonitoringWindow> form = openArdixWindow(*m_session, *m_windows);
+    QVERIFY(form);
+    QTemporaryDir dir;
+    QFile log(dir.filePath(u"ardix.txt"_s));
+    GpsPosition gps{};
+    gps.gpsLatitude = u"4807.0380 N"_s;
+    gps.gpsLongitude = u"01131.0000 E"_s;
+    QVERIFY(log.open(QIODevice::WriteOnly));
+    log.write(LogFormat::line(LogFormat::ardixHeader()) +
+              LogFormat::line(LogFormat::ardixRecord({}, gps, QDateTime::currentDateTime(), {})));
+    log.close();
+    m_session->link.rssiThreshold = 83; // as set in the run's threshold dialog
+    FileChooser::setNextAnswer(log.fileName());
+    FileChooser::setNextAnswer(dir.filePath(u"track.kml"_s));
+    form->fileMenu->findChild<QAction *>(u"exportLog"_s)->trigger();
+
+    QFile kml(dir.filePath(u"track.kml"_s));
+    QVERIFY(kml.open(QIODevice::ReadOnly));
+    const QByteArray text = kml.readAll();
+    QVERIFY(text.contains("threshold: -83 dBm"));
+    QCOMPARE(text.count("<Point>"), 1);
+}

@@ -17,10 +17,15 @@ int cutToScale(int index)
 
 } // namespace
 
+int ColorBarModel::rssiCell(int magnitude)
+{
+    return kCellsPerRssiDb * (100 - magnitude);
+}
+
 int ColorBarModel::thresholdCell() const
 {
     if (m_selector == Rssi)
-        return kCellsPerRssiDb * (100 - m_link.rssiThreshold);
+        return rssiCell(m_link.rssiThreshold);
     return m_link.snrThresholdBar;
 }
 

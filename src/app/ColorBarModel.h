@@ -57,6 +57,10 @@ public:
     // The part above the threshold: the two gradients, yellow, green, white.
     void PaintColorBar();
 
+    // The RSSI scale's cell for a magnitude in dB below 1 mW (85: -85 dBm),
+    // before it is cut to the scale's ends.
+    static int rssiCell(int magnitude);
+
     // Cell indexes of the gradients for the current threshold (at most 79).
     int FirstGradientStart() const;
     int FirstGradientEnd() const;

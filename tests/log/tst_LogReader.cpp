@@ -1,0 +1,129 @@
+// A log read back: positions, times in the writer's locale, the two layouts
+// with and without a header, and extra columns.
+#include "log/LogFormat.h"
+#include "log/LogReader.h"
+
+#include <QtTest>
+#include <cmath>
+
+using Angle = std::optional<double> (*)(const QString &);
+Q_DECLARE_METATYPE(Angle)
+
+class TestLogReader : public QObject
+{
+    Q_OBJECT
+private slots:
+    void position_data()
+    {
+        QTest::addColumn<Angle>("read");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("degrees"); // NaN: no position
+        const Angle lat = LogReader::latitudeDegrees;
+        const Angle lon = LogReader::longitudeDegrees;
+        const double none = std::nan("");
+        QTest::newRow("north") << lat << "4807.0380 N" << 48.1173;
+        QTest::newRow("south") << lat << "3352.5000 S" << -33.875;
+        QTest::newRow("west, three degree digits") << lon << "12230.3000 W" << -122.505;
+        QTest::newRow("no data") << lat << "No data" << none;
+        QTest::newRow("hemisphere missing") << lat << "4807.0380 " << none;
+        QTest::newRow("east is no latitude") << lat << "4807.0380 E" << none;
+        QTest::newRow("sixty minutes") << lat << "4860.0000 N" << none;
+        QTest::newRow("off the globe") << lon << "18100.0000 E" << none;
+    }
+
+    void position()
+    {
+        QFETCH(Angle, read);
+        QFETCH(QString, text);
+        QFETCH(double, degrees);
+        const std::optional<double> result = read(text);
+        QCOMPARE(result.has_value(), !std::isnan(degrees));
+        if (result)
+            QVERIFY2(std::abs(*result - degrees) < 1e-6, qPrintable(QString::number(*result)));
+    }
+
+    void recordTime_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<bool>("readable");
+        // 7 March 2024, 14:05:09, as each locale writes it.
+        QTest::newRow("C") << "C"
+                           << "7 Mar 2024"
+                           << "14:05:09" << true;
+        QTest::newRow("en_US, two-digit year") << "en_US"
+                                               << "3/7/24"
+                                               << "2:05:09 PM" << true;
+        QTest::newRow("fi_FI") << "fi_FI"
+                               << "7.3.2024"
+                               << "14.05.09" << true;
+        QTest::newRow("ja_JP") << "ja_JP"
+                               << "2024/03/07"
+                               << "14時05分09秒" << true;
+        QTest::newRow("fi_FI log read as en_US") << "en_US"
+                                                 << "7.3.2024"
+                                                 << "14.05.09" << false;
+    }
+
+    void recordTime()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, date);
+        QFETCH(QString, time);
+        QFETCH(bool, readable);
+        const QDateTime read = LogReader::recordTime(date, time, QLocale(locale));
+        QCOMPARE(read, readable ? QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9)) : QDateTime());
+    }
+
+    void read_data()
+    {
+        QTest::addColumn<bool>("ardix");
+        QTest::addColumn<bool>("header");
+        QTest::addColumn<QString>("extra"); // appended as one more column
+        QTest::newRow("Velto") << false << true << QString();
+        QTest::newRow("Ardix") << true << true << QString();
+        QTest::newRow("Ardix without header") << true << false << QString();
+        QTest::newRow("Velto without header") << false << false << QString();
+        QTest::newRow("extra column") << true << true << "note";
+    }
+
+    void read()
+    {
+        QFETCH(bool, ardix);
+        QFETCH(bool, header);
+        QFETCH(QString, extra);
+        LinkStatistics link;
+        link.rssi = ardix ? -71 : 71; // Velto keeps the magnitude
+        GpsPosition gps{};
+        gps.gpsLatitude = QStringLiteral("4807.0380 N");
+        gps.gpsLongitude = QStringLiteral("01131.0000 W");
+        gps.gpsAltitude = QStringLiteral("545.4,M");
+        const QDateTime when(QDate(2026, 12, 7), QTime(5, 30));
+        const QLocale locale(QStringLiteral("de_DE"));
+        QStringList record = ardix ? LogFormat::ardixRecord(link, gps, when, locale)
+                                   : LogFormat::veltoRecord(link, gps, when, locale);
+        if (!extra.isEmpty())
+            record << extra;
+        QByteArray text = LogFormat::line(record) + LogFormat::line(record);
+        if (header)
+            text.prepend(
+                LogFormat::line(ardix ? LogFormat::ardixHeader() : LogFormat::veltoHeader()));
+
+        QString error;
+        const std::optional<LogTable> table = LogReader::read(text, locale, &error);
+        QVERIFY2(table, qPrintable(error));
+        QCOMPARE(table->family, ardix ? RemoteKind::Ardix : RemoteKind::Velto);
+        QCOMPARE(table->entries.size(), 2);
+        const LogEntry &entry = table->entries.first();
+        QCOMPARE(entry.time, when);
+        QCOMPARE(entry.rssiDbm, std::optional<int>(-71));
+        QVERIFY(std::abs(entry.position.value().longitude + 11.5166667) < 1e-6);
+        QCOMPARE(entry.altitudeMetres, std::optional<double>(545.4));
+        QCOMPARE(table->columns.size(), record.size());
+        QCOMPARE(entry.fields, record);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLogReader)
+#include "tst_LogReader.moc"
