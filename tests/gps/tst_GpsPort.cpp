@@ -1,47 +1,24 @@
 // The GPS receiver on a real pseudo-terminal: opening its port, reading
 // sentences through the serial tick, and the failures.
+#include "PseudoTerminal.h"
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
 #include "gps/GpsReceiver.h"
 #include "gps/GpsSerialPort.h"
 
+#include <QFile>
 #include <QSerialPort>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 namespace {
 
 const QString kSection = QString::fromUtf16(SettingsStore::kGpsOptions);
 const QByteArray kFix = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
 const QByteArray kOther = "$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39\r\n";
-
-// The receiver's end of a pseudo-terminal; the station opens device().
-struct PseudoTerminal
-{
-    PseudoTerminal() : master(posix_openpt(O_RDWR | O_NOCTTY))
-    {
-        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0)
-            device = QString::fromLocal8Bit(ptsname(master));
-    }
-    ~PseudoTerminal() { closeReceiverEnd(); }
-    bool send(const QByteArray &bytes) const
-    {
-        return ::write(master, bytes.constData(), bytes.size()) == bytes.size();
-    }
-    void closeReceiverEnd()
-    {
-        if (master >= 0)
-            ::close(master);
-        master = -1;
-    }
-    int master;
-    QString device;
-};
 
 } // namespace
 
@@ -113,22 +90,25 @@ void TestGpsPort::portAtLoad_data()
     QTest::addColumn<int>("chosenPort"); // in memory, 0 when not chosen in this run
     QTest::addColumn<QString>("storedPort");
     QTest::addColumn<QStringList>("devices"); // Com 1 and Com 2; "pty": the pseudo-terminal
-    QTest::addColumn<bool>("opens");          // otherwise the window goes on without GPS
+    QTest::addColumn<QString>("storedBaud");
+    QTest::addColumn<int>("baud");       // 0: the window goes on without GPS
+    QTest::addColumn<QString>("reason"); // told when a device is named but unusable
 
     const auto row = [](const char *name, int chosen, const QString &stored,
-                        const QStringList &devices, bool opens) {
-        QTest::newRow(name) << chosen << stored << devices << opens;
+                        const QStringList &devices, const QString &storedBaud, int baud,
+                        const QString &reason) {
+        QTest::newRow(name) << chosen << stored << devices << storedBaud << baud << reason;
     };
     const QString none = QStringLiteral("/nonexistent/tty");
-    row("Com 1 chosen in this run", 1, "", {"pty", none}, true);
-    row("none chosen, stored Com 1", 0, "1", {"pty", none}, true);
-    row("none chosen, stored Com 2", 0, "2", {none, "pty"}, true);
-    row("Com 2 chosen, stored Com 1", 2, "1", {none, "pty"}, true);
-    row("no such device", 1, "", {none, "pty"}, false);
-    row("not a serial line", 1, "", {"/dev/null", "pty"}, false);
-    row("a folder", 1, "", {"/", "pty"}, false);
-    row("no port chosen or stored", 0, "", {"pty", "pty"}, false);
-    row("unknown port number", 3, "", {"pty", "pty"}, false);
+    row("Com 1 chosen in this run", 1, "", {"pty", none}, "", 4800, "");
+    row("none chosen, stored Com 1", 0, "1", {"pty", none}, "9600", 9600, "");
+    row("none chosen, stored Com 2", 0, "2", {none, "pty"}, "no speed", 4800, "");
+    row("Com 2 chosen, stored Com 1", 2, "1", {none, "pty"}, "4801", 4800, "");
+    row("no such device", 1, "", {none, "pty"}, "", 0, "no such device");
+    row("not a serial line", 1, "", {"/dev/null", "pty"}, "", 0, "not a serial line");
+    row("a folder", 1, "", {"/", "pty"}, "", 0, "a folder");
+    row("no port chosen or stored", 0, "", {"pty", "pty"}, "", 0, "");
+    row("unknown port number", 3, "", {"pty", "pty"}, "", 0, "");
 }
 
 void TestGpsPort::portAtLoad()
@@ -136,24 +116,32 @@ void TestGpsPort::portAtLoad()
     QFETCH(int, chosenPort);
     QFETCH(QString, storedPort);
     QFETCH(QStringList, devices);
-    QFETCH(bool, opens);
+    QFETCH(QString, storedBaud);
+    QFETCH(int, baud);
+    QFETCH(QString, reason);
     devices.replaceInStrings(QStringLiteral("pty"), m_receiver->device);
     m_store->put(kSection, QStringLiteral("Com1Device"), devices[0]);
     m_store->put(kSection, QStringLiteral("Com2Device"), devices[1]);
     if (!storedPort.isEmpty())
         m_store->put(kSection, QStringLiteral("ComPort"), storedPort);
+    if (!storedBaud.isEmpty())
+        m_store->put(kSection, QStringLiteral("BaudRate"), storedBaud);
     m_settings.gpsComPort = qint16(chosenPort);
 
-    QCOMPARE(openReceiver(), opens);
-    QVERIFY(m_messages->messages.isEmpty());
+    QCOMPARE(openReceiver(), baud != 0);
+    QCOMPARE(m_messages->messages.size(), reason.isEmpty() ? 0 : 1);
+    if (!reason.isEmpty()) {
+        const QString text = m_messages->messages.first().text;
+        QVERIFY2(text.contains(devices[0]) && text.contains(reason), qPrintable(text));
+    }
     QCOMPARE(m_termination->count, 0);
     QVERIFY(m_receiver->send(kOther + kFix + kOther));
-    if (!opens) {
+    if (baud == 0) {
         m_gps->mscomm_timer_Timer();
         QVERIFY(m_position.gpsLatitude.isEmpty());
         return;
     }
-    QCOMPARE(serialPort()->baudRate(), 4800);
+    QCOMPARE(serialPort()->baudRate(), baud);
     QCOMPARE(serialPort()->dataBits(), QSerialPort::Data8);
     QCOMPARE(serialPort()->parity(), QSerialPort::NoParity);
     QCOMPARE(serialPort()->stopBits(), QSerialPort::OneStop);
@@ -226,6 +214,11 @@ void TestGpsPort::portHeldByAnotherProgram()
 
 void TestGpsPort::receiverGoesAway()
 {
+    // The receiver is configured under a stable name that follows the device.
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("gps-receiver"));
+    QVERIFY(QFile::link(m_receiver->device, link));
+    m_store->put(kSection, QStringLiteral("Com1Device"), link);
     QVERIFY(openReceiver());
     sendAndWait(kFix);
     m_gps->mscomm_timer_Timer();
@@ -238,10 +231,21 @@ void TestGpsPort::receiverGoesAway()
     // Left open, the port would report its read error over and over.
     QTest::qWait(200);
     QVERIFY2(errors.size() < 5, qPrintable(QString::number(errors.size())));
+    // Gone, the receiver's last fix is no longer its position.
+    m_gps->mscomm_timer_Timer();
+    QCOMPARE(m_position.gpsLatitude, QString());
+    QCOMPARE(m_position.gpsFixQuality, QString());
+    QVERIFY(m_messages->messages.isEmpty());
 
+    // Back under the same name: the port opens again by itself.
+    PseudoTerminal back;
+    QVERIFY(QFile::remove(link) && QFile::link(back.device, link));
+    QTRY_VERIFY_WITH_TIMEOUT(port->isOpen(), 20000);
+    QSignalSpy arrived(port, &QSerialPort::readyRead);
+    QVERIFY(back.send(kFix));
+    QVERIFY(arrived.wait(5000));
     m_gps->mscomm_timer_Timer();
     QCOMPARE(m_position.gpsLatitude, QStringLiteral("4807.038 N"));
-    QVERIFY(m_messages->messages.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestGpsPort)

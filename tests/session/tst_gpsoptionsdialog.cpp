@@ -7,6 +7,7 @@
 #include "session/StationSession.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -155,8 +156,8 @@ void TestGpsOptionsDialog::ok()
     store(QStringLiteral("Com2Device"), storedDevice2);
 
     GpsOptionsDialog *dialog = open();
-    QCOMPARE(dialog->Com1Device->text(), QStringLiteral("/dev/ttyS0"));
-    QCOMPARE(dialog->Com2Device->text(), shownDevice2);
+    QCOMPARE(dialog->Com1Device->currentText(), QStringLiteral("/dev/ttyS0"));
+    QCOMPARE(dialog->Com2Device->currentText(), shownDevice2);
     if (dialog->GPSEnabled->isChecked() != checkBox)
         QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
     // A second click on the chosen port keeps it chosen; the other one is cleared.
@@ -166,7 +167,7 @@ void TestGpsOptionsDialog::ok()
         QCOMPARE(dialog->ComOne->isChecked(), clickPort == 1);
     QCOMPARE(dialog->Com2Device->isEnabled(), checkBox);
     if (typed2 != kMissing)
-        dialog->Com2Device->setText(typed2);
+        dialog->Com2Device->setCurrentText(typed2);
     QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
 
     const bool refused = kept[0] == kMissing;
@@ -194,7 +195,7 @@ void TestGpsOptionsDialog::cancel()
     GpsOptionsDialog *dialog = open();
     QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
     QVERIFY(m_session->settings.gpsEnabled);
-    dialog->Com1Device->setText(QStringLiteral("/dev/ttyUSB0"));
+    dialog->Com1Device->setCurrentText(QStringLiteral("/dev/ttyUSB0"));
 
     QTest::mouseClick(dialog->CancelButton, Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
