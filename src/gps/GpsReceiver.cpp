@@ -40,7 +40,11 @@ bool GpsReceiver::open()
 bool GpsReceiver::openSerialPort()
 {
     const QString device = GpsOptions::devicePath(GpsOptions::portToOpen(m_settings.gpsComPort));
-    switch (MSComm1->open(device, GpsOptions::baudRate())) {
+    // A daemon reading the device does not lock it, and two readers would
+    // each get part of the sentences: it holds the device as any program.
+    const bool daemonReads = SerialDevices::heldByGpsd(device).value_or(false);
+    switch (daemonReads ? GpsSerialPort::OpenResult::InUse
+                        : MSComm1->open(device, GpsOptions::baudRate())) {
     case GpsSerialPort::OpenResult::Opened:
         return true;
     case GpsSerialPort::OpenResult::Failed:
@@ -64,10 +68,13 @@ void GpsReceiver::tellPortHeld(const QString &devicePath)
         QStringLiteral("The Com Port you have chosen for communications with the GPS "),
         QStringLiteral("Device is already in use. Please restart the application and select a "
                        "different port.")};
-    if (SerialDevices::heldByGpsd(devicePath)) {
+    const std::optional<bool> daemonHolds = SerialDevices::heldByGpsd(devicePath);
+    if (daemonHolds.value_or(true)) {
         lines << QString()
-              << QStringLiteral("The device is shared by gpsd: choose gpsd in the GPS Options to "
-                                "receive the GPS data through it.");
+              << (daemonHolds ? QStringLiteral("The device is shared by gpsd: choose gpsd in the "
+                                               "GPS Options to receive the GPS data through it.")
+                              : QStringLiteral("If gpsd shares the device, choose gpsd in the GPS "
+                                               "Options to receive the GPS data through it."));
     }
     OperatorMessages::show(QStringLiteral("Error"), MessageIcon::Stop, lines);
 }

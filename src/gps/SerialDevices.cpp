@@ -76,7 +76,7 @@ QString byIdPathOf(const QString &device, const QString &folder)
     return {};
 }
 
-bool heldByGpsd(const QString &device, const QString &procRoot)
+std::optional<bool> heldByGpsd(const QString &device, const QString &procRoot)
 {
     const QString target = QFileInfo(device).canonicalFilePath();
     const QDir proc(procRoot);
@@ -95,7 +95,7 @@ bool heldByGpsd(const QString &device, const QString &procRoot)
             return true;
         unreadable = unreadable || !open.has_value();
     }
-    return unreadable;
+    return unreadable ? std::nullopt : std::optional<bool>(false);
 }
 
 QString openFailureReason(const QString &device)

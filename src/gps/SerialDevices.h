@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // What the system tells about the serial devices a GPS receiver may sit on.
 namespace SerialDevices {
@@ -18,10 +19,11 @@ QStringList receiversById(const QString &folder = QLatin1String(kByIdFolder));
 // The path in folder that names the same device as device, or empty.
 QString byIdPathOf(const QString &device, const QString &folder = QLatin1String(kByIdFolder));
 
-// Whether a GPS daemon holds device: a process named gpsd has it open. A
-// daemon whose open files this user may not read (it runs as another user)
-// is taken as the holder.
-bool heldByGpsd(const QString &device, const QString &procRoot = QStringLiteral("/proc"));
+// Whether a GPS daemon holds device: a process named gpsd has it open.
+// Unknown (nullopt) when no daemon is seen holding it but one runs whose
+// open files this user may not read (a daemon of the system, as another user).
+std::optional<bool> heldByGpsd(const QString &device,
+                               const QString &procRoot = QStringLiteral("/proc"));
 
 // Why device cannot be opened, in the operator's words, for a device that is
 // missing, unreadable or no serial line.

@@ -20,7 +20,7 @@ namespace {
 
 const QString kSection = QString::fromUtf16(SettingsStore::kGpsOptions);
 const QByteArray kFix = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
-const QByteArray kMoved = "$GPGGA,123521,4807.100,N,01131.200,E,2,09,1.1,546.0,M,46.9,M,,*4B\r\n";
+const QByteArray kMoved = "$GPGGA,123521,4807.100,N,01131.200,E,2,09,1.1,546.0,M,46.9,M,,*48\r\n";
 
 quint16 freeTcpPort()
 {
@@ -100,6 +100,20 @@ void TestGpsdReceiver::daemonStopsAndRestarts()
     Daemon daemon(m_receiver.device, port);
     if (!daemon.start())
         QSKIP("no GPS daemon can be started here");
+    // Reading the device, the daemon holds it as any program would, and the
+    // operator learns to share it through the daemon.
+    {
+        SessionSettings onTheLine;
+        onTheLine.gpsComPort = 1;
+        m_store.put(kSection, u"Com1Device"_s, m_receiver.device);
+        TerminationRecorder termination;
+        GpsReceiver serial(onTheLine, m_position);
+        QVERIFY(!serial.open());
+        QCOMPARE(termination.count, 1);
+        QCOMPARE(m_messages.messages.size(), 1);
+        QVERIFY(m_messages.messages.first().text.contains(u"choose gpsd"_s));
+        m_messages.clear();
+    }
     m_store.put(kSection, u"Source"_s, u"gpsd"_s);
     m_store.put(kSection, u"GpsdHost"_s, u"127.0.0.1"_s);
     m_store.put(kSection, u"GpsdPort"_s, QString::number(port));
