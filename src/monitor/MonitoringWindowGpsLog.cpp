@@ -26,6 +26,13 @@ void MonitoringWindow::buildGpsReceiverAndLogRecorder()
     GpsStatus->setObjectName(QStringLiteral("GpsStatus"));
     GpsStatus->setAccessibleName(QStringLiteral("GPS status"));
     GpsStatus->setContentsMargins(0, 0, 6, 0);
+    // The menu bar sizes its corner once: room for the widest status.
+    const struct GpsStatus widest
+    {
+        .enabled = true, .receiving = true, .fixQuality = QStringLiteral("2 - DGPS fix"),
+        .satellites = QStringLiteral("12"), .ageSeconds = 999
+    };
+    GpsStatus->setMinimumWidth(GpsStatus->fontMetrics().horizontalAdvance(widest.text()) + 6);
     menuBar()->setCornerWidget(GpsStatus, Qt::TopRightCorner);
     connect(gpsReceiver, &GpsReceiver::statusChanged, GpsStatus,
             [label = GpsStatus](const struct GpsStatus &status) { label->setText(status.text()); });

@@ -50,20 +50,16 @@ void TestGpsdLines::takeSentences()
 void TestGpsdLines::receiversById()
 {
     QTemporaryDir dir;
-    const QString devices = dir.filePath(u"dev"_s);
     const QString byId = dir.filePath(u"by-id"_s);
-    QVERIFY(QDir().mkpath(devices) && QDir().mkpath(byId));
-    for (const char *name : {"ttyUSB0", "ttyUSB1"})
-        QVERIFY(QFile(devices + u'/' + QLatin1String(name)).open(QIODevice::WriteOnly));
-    QVERIFY(QFile::link(devices + u"/ttyUSB1"_s, byId + u"/usb-B_Receiver-if00"_s));
-    QVERIFY(QFile::link(devices + u"/ttyUSB0"_s, byId + u"/usb-A_Receiver-if00"_s));
+    QVERIFY(QDir().mkpath(byId) && QFile(dir.filePath(u"ttyUSB1"_s)).open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(dir.filePath(u"ttyUSB1"_s), byId + u"/usb-B_Receiver"_s));
+    QVERIFY(QFile::link(dir.filePath(u"none"_s), byId + u"/usb-A_Receiver"_s));
 
     QCOMPARE(SerialDevices::receiversById(byId),
-             QStringList({byId + u"/usb-A_Receiver-if00"_s, byId + u"/usb-B_Receiver-if00"_s}));
-    QCOMPARE(SerialDevices::byIdPathOf(devices + u"/ttyUSB1"_s, byId),
-             byId + u"/usb-B_Receiver-if00"_s);
-    QCOMPARE(SerialDevices::byIdPathOf(devices + u"/ttyUSB9"_s, byId), QString());
-    QCOMPARE(SerialDevices::receiversById(dir.filePath(u"none"_s)), QStringList());
+             QStringList({byId + u"/usb-A_Receiver"_s, byId + u"/usb-B_Receiver"_s}));
+    QCOMPARE(SerialDevices::byIdPathOf(dir.filePath(u"ttyUSB1"_s), byId),
+             byId + u"/usb-B_Receiver"_s);
+    QCOMPARE(SerialDevices::byIdPathOf(dir.filePath(u"ttyUSB9"_s), byId), QString());
 }
 
 QTEST_GUILESS_MAIN(TestGpsdLines)
