@@ -48,8 +48,11 @@ bool GpsReceiver::openSerialPort()
     case GpsSerialPort::OpenResult::Opened:
         return true;
     case GpsSerialPort::OpenResult::Failed:
+        // Told once the window's load is over, so the load runs no nested
+        // event loop for it.
         if (!device.isEmpty())
-            tellDeviceUnusable(device);
+            QMetaObject::invokeMethod(
+                this, [this, device] { tellDeviceUnusable(device); }, Qt::QueuedConnection);
         return true; // the station goes on without GPS
     case GpsSerialPort::OpenResult::InUse:
         break;

@@ -129,6 +129,7 @@ void TestGpsPort::portAtLoad()
     m_settings.gpsComPort = qint16(chosenPort);
 
     QCOMPARE(openReceiver(), baud != 0);
+    QTest::qWait(0);
     QCOMPARE(m_messages->messages.size(), reason.isEmpty() ? 0 : 1);
     if (!reason.isEmpty()) {
         const QString text = m_messages->messages.first().text;
