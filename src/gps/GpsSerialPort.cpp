@@ -91,7 +91,6 @@ void GpsSerialPort::tryReopen()
     for (const QString &path : {m_path, m_byIdPath}) {
         if (openLine(path) == OpenResult::Opened) {
             m_reopenDelay.reset();
-            emit reopened();
             return;
         }
     }

@@ -51,7 +51,6 @@ public:
 
 signals:
     void lost();
-    void reopened();
 
 private:
     OpenResult openLine(const QString &devicePath);

@@ -64,7 +64,6 @@ void GpsdWatch::onConnected()
 {
     m_retryDelay.reset();
     m_socket->write(GpsdLines::watchRequest());
-    emit reached();
 }
 
 void GpsdWatch::onDisconnected()

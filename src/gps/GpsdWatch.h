@@ -34,7 +34,6 @@ public:
 
 signals:
     void lost();
-    void reached();
 
 private:
     void connectToDaemon();

@@ -85,6 +85,11 @@ void GpsOptionsDialog::buildControls()
     CancelButton->setAutoDefault(false);
     place(CancelButton, "CancelButton", Twips::rect(4980, 4440, 1200, 375));
 
+    connectControls();
+}
+
+void GpsOptionsDialog::connectControls()
+{
     connect(GPSEnabled, &QCheckBox::clicked, this, &GpsOptionsDialog::GPSEnabled_Click);
     connect(ComOne, &QRadioButton::clicked, this, [this] {
         selectPort(1);

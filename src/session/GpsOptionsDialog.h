@@ -59,6 +59,7 @@ public slots:
 private:
     void buildControls();
     void buildSourceControls();
+    void connectControls();
     void loadSourceControls();
     void storeSourceControls();
     // Selects the option button of port 1 or 2 and deselects the others; any
