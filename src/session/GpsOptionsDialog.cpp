@@ -99,11 +99,9 @@ void GpsOptionsDialog::connectControls()
         selectPort(2);
         ComTwo_Click();
     });
+    // Chosen, the daemon stays chosen, as a port does.
     connect(GpsdOption, &QRadioButton::clicked, this, [this] {
-        if (GpsdOption->isChecked())
-            selectGpsd();
-        else
-            selectPort(0);
+        selectGpsd();
         m_settings.gpsComPort = 0;
     });
     connect(OKButton, &QPushButton::clicked, this, &GpsOptionsDialog::OKButton_Click);
