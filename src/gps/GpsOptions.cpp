@@ -74,4 +74,60 @@ qint16 portToOpen(qint16 chosenPort)
     return chosenPort != 0 ? chosenPort : storedComPort(0);
 }
 
+Source storedSource()
+{
+    const QString text = SettingsStore::read(section(), QStringLiteral("Source"));
+    return text.trimmed().compare(QLatin1String("gpsd"), Qt::CaseInsensitive) == 0
+               ? Source::Gpsd
+               : Source::SerialPort;
+}
+
+void storeSource(Source source)
+{
+    SettingsStore::write(section(), QStringLiteral("Source"),
+                         source == Source::Gpsd ? QStringLiteral("gpsd")
+                                                : QStringLiteral("Serial"));
+}
+
+QString gpsdHost()
+{
+    const QString host = SettingsStore::read(section(), QStringLiteral("GpsdHost")).trimmed();
+    return host.isEmpty() ? QString::fromLatin1(kDefaultGpsdHost) : host;
+}
+
+quint16 gpsdPort()
+{
+    bool ok = false;
+    const uint port =
+        SettingsStore::read(section(), QStringLiteral("GpsdPort")).trimmed().toUInt(&ok);
+    return ok && port >= 1 && port <= 65535 ? quint16(port) : kDefaultGpsdPort;
+}
+
+void storeGpsd(const QString &host, quint16 port)
+{
+    SettingsStore::write(section(), QStringLiteral("GpsdHost"), host.trimmed());
+    SettingsStore::write(section(), QStringLiteral("GpsdPort"), QString::number(port));
+}
+
+qint32 baudRate()
+{
+    const qint32 stored =
+        SettingsStore::read(section(), QStringLiteral("BaudRate")).trimmed().toInt();
+    for (qint32 rate : kBaudRates) {
+        if (rate == stored)
+            return rate;
+    }
+    return kDefaultBaudRate;
+}
+
+void storeBaudRate(qint32 baudRate)
+{
+    SettingsStore::write(section(), QStringLiteral("BaudRate"), QString::number(baudRate));
+}
+
+Source sourceToOpen(qint16 chosenPort)
+{
+    return chosenPort != 0 ? Source::SerialPort : storedSource();
+}
+
 } // namespace GpsOptions

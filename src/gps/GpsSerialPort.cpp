@@ -1,25 +1,41 @@
 #include "GpsSerialPort.h"
 
+#include "SerialDevices.h"
+
 #include <QFileInfo>
 #include <QSerialPort>
+#include <QTimer>
 
-GpsSerialPort::GpsSerialPort(QObject *parent) : QObject(parent), m_port(new QSerialPort(this))
+GpsSerialPort::GpsSerialPort(QObject *parent)
+    : QObject(parent), m_port(new QSerialPort(this)), m_reopenTimer(new QTimer(this))
 {
     m_port->setObjectName(QStringLiteral("MSComm1"));
     m_port->setReadBufferSize(kReadBufferBytes);
+    m_reopenTimer->setSingleShot(true);
+    connect(m_reopenTimer, &QTimer::timeout, this, &GpsSerialPort::tryReopen);
     connect(m_port, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { onError(error); });
 }
 
 GpsSerialPort::~GpsSerialPort() = default;
 
-GpsSerialPort::OpenResult GpsSerialPort::open(const QString &devicePath)
+GpsSerialPort::OpenResult GpsSerialPort::open(const QString &devicePath, qint32 baudRate)
 {
     close();
+    m_path = devicePath;
+    m_baudRate = baudRate;
+    const OpenResult result = openLine(devicePath);
+    if (result == OpenResult::Opened)
+        m_byIdPath = SerialDevices::byIdPathOf(devicePath);
+    return result;
+}
+
+GpsSerialPort::OpenResult GpsSerialPort::openLine(const QString &devicePath)
+{
     if (devicePath.isEmpty())
         return OpenResult::Failed;
     m_port->setPortName(devicePath);
-    m_port->setBaudRate(QSerialPort::Baud4800);
+    m_port->setBaudRate(m_baudRate);
     m_port->setDataBits(QSerialPort::Data8);
     m_port->setParity(QSerialPort::NoParity);
     m_port->setStopBits(QSerialPort::OneStop);
@@ -41,6 +57,8 @@ GpsSerialPort::OpenResult GpsSerialPort::open(const QString &devicePath)
 
 void GpsSerialPort::close()
 {
+    m_reopenTimer->stop();
+    m_reopenDelay.reset();
     if (m_port->isOpen())
         m_port->close();
 }
@@ -59,6 +77,22 @@ QString GpsSerialPort::takeReceivedText()
 
 void GpsSerialPort::onError(int error)
 {
-    if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError)
-        close();
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
+        return;
+    if (!m_port->isOpen())
+        return;
+    m_port->close();
+    emit lost();
+    m_reopenTimer->start(m_reopenDelay.next());
+}
+
+void GpsSerialPort::tryReopen()
+{
+    for (const QString &path : {m_path, m_byIdPath}) {
+        if (openLine(path) == OpenResult::Opened) {
+            m_reopenDelay.reset();
+            return;
+        }
+    }
+    m_reopenTimer->start(m_reopenDelay.next());
 }

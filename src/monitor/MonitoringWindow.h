@@ -38,7 +38,7 @@ struct StationSession;
 //   MonitoringWindowTelnet.cpp  congestion management (CongestionManager)
 //   MonitoringWindowDisplay.cpp colour scales
 //   MonitoringWindowChart.cpp   traffic chart, view toggles, thresholds
-//   MonitoringWindowGpsLog.cpp  GPS receiver and log clock (GpsReceiver, LogRecorder)
+//   MonitoringWindowGpsLog.cpp  GPS receiver, its status and log clock (GpsReceiver, LogRecorder)
 //   MonitoringWindowLock.cpp    the workstation lock
 //
 // Everything runs on the user-interface thread. SNMP waits and modal messages
@@ -113,6 +113,7 @@ public:
     // ---- Controllers of the subsystems, made with the window ----
     class CongestionManager *congestionManager = nullptr;
     class GpsReceiver *gpsReceiver = nullptr;
+    QLabel *GpsStatus = nullptr; // fix, satellites and age, right of the menus
     class LogRecorder *logRecorder = nullptr;
 
 public slots:

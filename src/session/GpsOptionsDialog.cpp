@@ -6,13 +6,16 @@
 #include "display/StationIcons.h"
 #include "display/Twips.h"
 #include "gps/GpsOptions.h"
+#include "gps/SerialDevices.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 
 GpsOptionsDialog::GpsOptionsDialog(SessionSettings &settings, QWidget *parent)
     : QDialog(parent), m_settings(settings)
@@ -21,7 +24,7 @@ GpsOptionsDialog::GpsOptionsDialog(SessionSettings &settings, QWidget *parent)
     setWindowTitle(QStringLiteral("GPS Options"));
     setWindowIcon(StationIcons::product());
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(Twips::toPixels(6300), Twips::toPixels(4200));
+    setFixedSize(Twips::toPixels(6300), Twips::toPixels(5040));
     buildControls();
     Form_Load();
 }
@@ -56,26 +59,37 @@ void GpsOptionsDialog::buildControls()
 
     ComOne = new QRadioButton(QStringLiteral("Com 1"));
     place(ComOne, "ComOne", Twips::rect(600, 2430, 1200, 315));
-    Com1Device = new QLineEdit;
+    Com1Device = new QComboBox;
     place(Com1Device, "Com1Device", Twips::rect(1920, 2415, 4260, 330));
     ComTwo = new QRadioButton(QStringLiteral("Com 2"));
     place(ComTwo, "ComTwo", Twips::rect(600, 2880, 1200, 315));
-    Com2Device = new QLineEdit;
+    Com2Device = new QComboBox;
     place(Com2Device, "Com2Device", Twips::rect(1920, 2865, 4260, 330));
-    for (QLineEdit *device : {Com1Device, Com2Device})
+    const QStringList receivers = SerialDevices::receiversById();
+    for (QComboBox *device : {Com1Device, Com2Device}) {
+        device->setEditable(true);
+        device->setInsertPolicy(QComboBox::NoInsert);
+        device->addItems(receivers);
         device->setToolTip(QStringLiteral("Serial device of this port"));
-    // Both options can be unselected (no port chosen), so they exclude each
+    }
+    buildSourceControls();
+    // All options can be unselected (no port chosen), so they exclude each
     // other by hand rather than as an automatic group.
-    ComOne->setAutoExclusive(false);
-    ComTwo->setAutoExclusive(false);
+    for (QRadioButton *option : {ComOne, ComTwo, GpsdOption})
+        option->setAutoExclusive(false);
 
     OKButton = new QPushButton(QStringLiteral("OK"));
-    place(OKButton, "OKButton", Twips::rect(3600, 3600, 1200, 375));
+    place(OKButton, "OKButton", Twips::rect(3600, 4440, 1200, 375));
     OKButton->setDefault(true);
     CancelButton = new QPushButton(QStringLiteral("Cancel"));
     CancelButton->setAutoDefault(false);
-    place(CancelButton, "CancelButton", Twips::rect(4980, 3600, 1200, 375));
+    place(CancelButton, "CancelButton", Twips::rect(4980, 4440, 1200, 375));
 
+    connectControls();
+}
+
+void GpsOptionsDialog::connectControls()
+{
     connect(GPSEnabled, &QCheckBox::clicked, this, &GpsOptionsDialog::GPSEnabled_Click);
     connect(ComOne, &QRadioButton::clicked, this, [this] {
         selectPort(1);
@@ -85,8 +99,55 @@ void GpsOptionsDialog::buildControls()
         selectPort(2);
         ComTwo_Click();
     });
+    // Chosen, the daemon stays chosen, as a port does.
+    connect(GpsdOption, &QRadioButton::clicked, this, [this] {
+        selectGpsd();
+        m_settings.gpsComPort = 0;
+    });
     connect(OKButton, &QPushButton::clicked, this, &GpsOptionsDialog::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &GpsOptionsDialog::CancelButton_Click);
+}
+
+void GpsOptionsDialog::buildSourceControls()
+{
+    auto place = [this](QWidget *w, const char *name, QRect rect) {
+        placeControl(this, w, name, rect);
+    };
+    GpsdOption = new QRadioButton(QStringLiteral("gpsd"));
+    place(GpsdOption, "GpsdOption", Twips::rect(600, 3330, 1200, 315));
+    GpsdHost = new QLineEdit;
+    GpsdHost->setToolTip(QStringLiteral("Host of the GPS daemon"));
+    place(GpsdHost, "GpsdHost", Twips::rect(1920, 3315, 2820, 330));
+    GpsdPort = new QSpinBox;
+    GpsdPort->setRange(1, 65535);
+    GpsdPort->setToolTip(QStringLiteral("TCP port of the GPS daemon"));
+    place(GpsdPort, "GpsdPort", Twips::rect(4860, 3315, 1320, 330));
+
+    BaudRate_label = new QLabel(QStringLiteral("Line speed (baud):"));
+    place(BaudRate_label, "BaudRate_label", Twips::rect(360, 3840, 1900, 255));
+    BaudRate = new QComboBox;
+    for (qint32 rate : GpsOptions::kBaudRates)
+        BaudRate->addItem(QString::number(rate), rate);
+    place(BaudRate, "BaudRate", Twips::rect(2400, 3795, 1500, 330));
+}
+
+void GpsOptionsDialog::loadSourceControls()
+{
+    Com1Device->setCurrentText(GpsOptions::devicePath(1));
+    Com2Device->setCurrentText(GpsOptions::devicePath(2));
+    GpsdHost->setText(GpsOptions::gpsdHost());
+    GpsdPort->setValue(GpsOptions::gpsdPort());
+    BaudRate->setCurrentIndex(BaudRate->findData(GpsOptions::baudRate()));
+}
+
+void GpsOptionsDialog::storeSourceControls()
+{
+    GpsOptions::storeDevicePath(1, Com1Device->currentText());
+    GpsOptions::storeDevicePath(2, Com2Device->currentText());
+    GpsOptions::storeSource(m_gpsdChosen ? GpsOptions::Source::Gpsd
+                                         : GpsOptions::Source::SerialPort);
+    GpsOptions::storeGpsd(GpsdHost->text(), quint16(GpsdPort->value()));
+    GpsOptions::storeBaudRate(BaudRate->currentData().toInt());
 }
 
 GpsOptionsDialog *GpsOptionsDialog::showModeless(SessionSettings &settings)
@@ -104,13 +165,22 @@ void GpsOptionsDialog::selectPort(int port)
 {
     ComOne->setChecked(port == 1);
     ComTwo->setChecked(port == 2);
+    GpsdOption->setChecked(false);
+    m_gpsdChosen = false;
+}
+
+void GpsOptionsDialog::selectGpsd()
+{
+    selectPort(0);
+    GpsdOption->setChecked(true);
+    m_gpsdChosen = true;
 }
 
 void GpsOptionsDialog::enablePortChoice(bool enabled)
 {
-    for (QWidget *w : {static_cast<QWidget *>(ComOne), static_cast<QWidget *>(ComTwo),
-                       static_cast<QWidget *>(ComPort_label), static_cast<QWidget *>(Com1Device),
-                       static_cast<QWidget *>(Com2Device)})
+    const QWidgetList choice{ComOne,     ComTwo,   ComPort_label, Com1Device,     Com2Device,
+                             GpsdOption, GpsdHost, GpsdPort,      BaudRate_label, BaudRate};
+    for (QWidget *w : choice)
         w->setEnabled(enabled);
 }
 
@@ -120,8 +190,7 @@ void GpsOptionsDialog::Form_Load()
     GPSEnabled->setChecked(m_settings.gpsEnabled);
     enablePortChoice(m_settings.gpsEnabled);
 
-    Com1Device->setText(GpsOptions::devicePath(1));
-    Com2Device->setText(GpsOptions::devicePath(2));
+    loadSourceControls();
 
     m_settings.gpsComPort = GpsOptions::storedComPort(m_settings.gpsComPort);
     switch (m_settings.gpsComPort) {
@@ -130,6 +199,11 @@ void GpsOptionsDialog::Form_Load()
         selectPort(m_settings.gpsComPort);
         break;
     case 0:
+        // The daemon is no port: its choice keeps GPS as stored.
+        if (GpsOptions::storedSource() == GpsOptions::Source::Gpsd) {
+            selectGpsd();
+            break;
+        }
         selectPort(0);
         GPSEnabled->setChecked(false);
         m_settings.gpsEnabled = false;
@@ -158,7 +232,7 @@ void GpsOptionsDialog::ComTwo_Click()
 
 void GpsOptionsDialog::OKButton_Click()
 {
-    if (m_settings.gpsEnabled && m_settings.gpsComPort == 0) {
+    if (m_settings.gpsEnabled && m_settings.gpsComPort == 0 && !m_gpsdChosen) {
         OperatorMessages::show(
             QStringLiteral("Error"), MessageIcon::Exclamation,
             {QStringLiteral("You must select a Com Port for communication with the GPS Device."),
@@ -169,8 +243,7 @@ void GpsOptionsDialog::OKButton_Click()
     }
     GpsOptions::storeComPort(m_settings.gpsComPort);
     GpsOptions::storeGpsEnabled(m_settings.gpsEnabled);
-    GpsOptions::storeDevicePath(1, Com1Device->text());
-    GpsOptions::storeDevicePath(2, Com2Device->text());
+    storeSourceControls();
     close();
 }
 

@@ -3,6 +3,7 @@
 #include "display/FileChooser.h"
 #include "display/SignalMeter.h"
 #include "log/LogFormat.h"
+#include "gps/GpsReceiver.h"
 #include "log/LogRecorder.h"
 #include "monitor/MonitoringWindow.h"
 #include "monitor/StationWindows.h"
@@ -21,6 +22,7 @@
 #include <QPointer>
 #include <QSerialPort>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QUdpSocket>
 #include <QtTest>
@@ -162,6 +164,14 @@ void TestMonitoringWindow::loadPreparesTheRun()
     auto *port = form->findChild<QSerialPort *>();
     QVERIFY(port && port->isOpen());
     QVERIFY(QString::fromLocal8Bit(devicePath).endsWith(port->portName()));
+    // The receiver's fix reaches the status beside the menus.
+    const QByteArray fix = "$GPGGA,1,4807.038,N,01131.000,E,2,07,0.9,545.4,M,,M,,*62\r\n";
+    QVERIFY(::write(controller, fix.constData(), fix.size()) == fix.size());
+    QVERIFY(QSignalSpy(port, &QSerialPort::readyRead).wait(5000));
+    form->gpsReceiver->mscomm_timer_Timer();
+    const QString gpsStatus = form->findChild<QLabel *>(u"GpsStatus"_s)->text();
+    QVERIFY2(gpsStatus.contains(u"2 - DGPS fix"_s) && gpsStatus.contains(u"07"_s),
+             qPrintable(gpsStatus));
     form->close();
     ::close(device);
     ::close(controller);

@@ -7,6 +7,7 @@
 #include "session/StationSession.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -117,7 +118,7 @@ void TestGpsOptionsDialog::ok_data()
     QTest::addColumn<QString>("storedDevice2");
     QTest::addColumn<QString>("shownDevice2");
     QTest::addColumn<bool>("checkBox");    // the box after the operator's clicks
-    QTest::addColumn<int>("clickPort");    // 0: no port clicked
+    QTest::addColumn<int>("clickPort");    // 0: no port clicked, 3: gpsd
     QTest::addColumn<QString>("typed2");   // typed into the Com 2 field before OK
     QTest::addColumn<QStringList>("kept"); // GPS Enabled, ComPort, Com2Device afterwards
 
@@ -137,6 +138,7 @@ void TestGpsOptionsDialog::ok_data()
     row("box set, USB receiver on Com 2", "1", "/dev/ttyUSB0", "/dev/ttyUSB0", true, 2, m,
         {"True", "2", "/dev/ttyUSB0"});
     row("Com 2 device typed", m, m, s1, true, 2, "/dev/ttyACM0", {"True", "2", "/dev/ttyACM0"});
+    row("box set, gpsd instead of Com 1", "1", m, s1, true, 3, m, {"True", "0", s1});
     row("blank device means the default, typed one trimmed", m, "", s1, true, 2, " /dev/ttyUSB1 ",
         {"True", "2", "/dev/ttyUSB1"});
 }
@@ -155,18 +157,20 @@ void TestGpsOptionsDialog::ok()
     store(QStringLiteral("Com2Device"), storedDevice2);
 
     GpsOptionsDialog *dialog = open();
-    QCOMPARE(dialog->Com1Device->text(), QStringLiteral("/dev/ttyS0"));
-    QCOMPARE(dialog->Com2Device->text(), shownDevice2);
+    QCOMPARE(dialog->Com1Device->currentText(), QStringLiteral("/dev/ttyS0"));
+    QCOMPARE(dialog->Com2Device->currentText(), shownDevice2);
     if (dialog->GPSEnabled->isChecked() != checkBox)
         QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
     // A second click on the chosen port keeps it chosen; the other one is cleared.
     for (int click = 0; clickPort != 0 && click < 2; ++click)
-        QTest::mouseClick(clickPort == 1 ? dialog->ComOne : dialog->ComTwo, Qt::LeftButton);
+        QTest::mouseClick(
+            QList<QWidget *>{dialog->ComOne, dialog->ComTwo, dialog->GpsdOption}.at(clickPort - 1),
+            Qt::LeftButton);
     if (clickPort != 0)
         QCOMPARE(dialog->ComOne->isChecked(), clickPort == 1);
     QCOMPARE(dialog->Com2Device->isEnabled(), checkBox);
     if (typed2 != kMissing)
-        dialog->Com2Device->setText(typed2);
+        dialog->Com2Device->setCurrentText(typed2);
     QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
 
     const bool refused = kept[0] == kMissing;
@@ -185,6 +189,9 @@ void TestGpsOptionsDialog::ok()
                           stored(QStringLiteral("Com2Device"))}),
              kept);
     QCOMPARE(stored(QStringLiteral("Com1Device")), refused ? "  " : "/dev/ttyS0");
+    // The daemon chosen is no port left unchosen: the next dialog keeps GPS on.
+    delete m_dialog.data();
+    QCOMPARE(open()->GpsdOption->isChecked() && m_dialog->GPSEnabled->isChecked(), clickPort == 3);
 }
 
 void TestGpsOptionsDialog::cancel()
@@ -194,7 +201,7 @@ void TestGpsOptionsDialog::cancel()
     GpsOptionsDialog *dialog = open();
     QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
     QVERIFY(m_session->settings.gpsEnabled);
-    dialog->Com1Device->setText(QStringLiteral("/dev/ttyUSB0"));
+    dialog->Com1Device->setCurrentText(QStringLiteral("/dev/ttyUSB0"));
 
     QTest::mouseClick(dialog->CancelButton, Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
