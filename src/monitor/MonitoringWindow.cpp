@@ -197,6 +197,7 @@ void MonitoringWindow::buildMenus()
             &MonitoringWindow::changeSNRThreshold_Click);
     connect(helpTopics, &QAction::triggered, this, &MonitoringWindow::helpTopics_Click);
     connect(about, &QAction::triggered, this, &MonitoringWindow::about_Click);
+    buildAlignmentView();
 }
 
 void MonitoringWindow::buildTimers()
