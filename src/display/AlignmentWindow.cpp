@@ -68,6 +68,11 @@ AlignmentWindow::AlignmentWindow(const SessionSettings &settings, LinkStatistics
     m_scale = new PeakMarkedColorBar(ColorBarModel::Rssi, settings, link, this);
     m_scale->setAccessibleName(QStringLiteral("RSSI scale with peak mark"));
     m_scale->setMinimumHeight(24);
+    // The scale's first paint colours every cell; it also sets the run's
+    // starting threshold, which is the monitoring window's to set.
+    const qint16 threshold = link.rssiThreshold;
+    m_scale->model().InitColorBar();
+    link.rssiThreshold = threshold;
     buildFigures();
     buildControls();
     addShortcuts();
