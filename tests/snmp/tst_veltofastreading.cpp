@@ -17,19 +17,18 @@ namespace {
 const QList<int> kPoll{ConnectionState, Rssi,     Snr,     AccessPointAddress,
                        LinkRate,        TxOctets, RxOctets};
 
-// The extra readings (RSSI then SNR outside a poll) among the requests;
+// The extra readings (RSSI requests outside a poll) among the requests;
 // -1 when a poll's requests were not its own, in order.
 int extraReadings(const QList<int> &seen)
 {
     int extra = 0;
-    for (qsizetype i = 0; i < seen.size();) {
-        if (seen[i] == ConnectionState) {
-            if (seen.mid(i, kPoll.size()) != kPoll && i + kPoll.size() <= seen.size())
-                return -1;
-            i += kPoll.size();
-        } else {
+    for (qsizetype i = 0; i < seen.size(); ++i) {
+        if (seen[i] != ConnectionState) {
             extra += seen[i] == Rssi ? 1 : 0;
-            ++i;
+        } else if (seen.mid(i, kPoll.size()) != kPoll.mid(0, seen.size() - i)) {
+            return -1;
+        } else {
+            i += kPoll.size() - 1;
         }
     }
     return extra;
