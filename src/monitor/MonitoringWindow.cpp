@@ -1,5 +1,6 @@
 #include "MonitoringWindow.h"
 
+#include "MonitoringWindowAlignment.h"
 #include "app/ApplicationExit.h"
 #include "app/EventWait.h"
 #include "app/HandlerTimer.h"
@@ -197,7 +198,7 @@ void MonitoringWindow::buildMenus()
             &MonitoringWindow::changeSNRThreshold_Click);
     connect(helpTopics, &QAction::triggered, this, &MonitoringWindow::helpTopics_Click);
     connect(about, &QAction::triggered, this, &MonitoringWindow::about_Click);
-    buildAlignmentView();
+    addAlignmentView(*this, m_session);
 }
 
 void MonitoringWindow::buildTimers()

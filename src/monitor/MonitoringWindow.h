@@ -98,7 +98,6 @@ public:
     QMenu *View = nullptr;
     QAction *ViewSNR = nullptr;
     QAction *Traffic_History_Chart = nullptr;
-    QAction *alignmentView = nullptr; // View > Alignment (MonitoringWindowAlignment.cpp)
     QAction *rebootVelto = nullptr;
     QAction *changeRSSIThresh = nullptr;
     QAction *changeSNRThreshold = nullptr;
@@ -142,8 +141,6 @@ public slots:
     void ChartTimer_Timer();
     void Traffic_History_Chart_Click();
     void ViewSNR_Click();
-    // Opens the alignment view, or closes it when open.
-    void alignmentView_Click();
 
     // ---- Lock (MonitoringWindowLock.cpp) ----
     void screen_lock_Click();
@@ -209,10 +206,6 @@ private:
     class ColorBar *SNRColorBar = nullptr;  // inside SNRColorBarFrame
     // The scale of a selector (0 RSSI, 1 SNR), made in its frame on first use.
     class ColorBar *colorBar(int selector);
-
-    // ---- Alignment view (MonitoringWindowAlignment.cpp) ----
-    class AlignmentWindow *m_alignmentWindow = nullptr; // made when first opened
-    void buildAlignmentView();
 
     // ---- GPS and log (MonitoringWindowGpsLog.cpp) ----
     void buildGpsReceiverAndLogRecorder();

@@ -1,6 +1,8 @@
-// The alignment view of the monitoring window: View > Alignment (Ctrl+L)
-// opens and closes it; it shows the monitors' readings before smoothing, and
-// while it is open a Velto monitor reads between its polls.
+// The alignment view of the monitoring window: it shows the monitors'
+// readings before smoothing, and while it is open a Velto monitor reads
+// between its polls.
+#include "MonitoringWindowAlignment.h"
+
 #include "MonitoringWindow.h"
 #include "display/AlignmentWindow.h"
 #include "session/StationSession.h"
@@ -9,38 +11,49 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPointer>
 
-void MonitoringWindow::buildAlignmentView()
+namespace {
+
+AlignmentWindow *makeAlignmentView(MonitoringWindow &window, StationSession &session,
+                                   QAction *action)
 {
-    alignmentView = View->addAction(QStringLiteral("Alignment"));
-    alignmentView->setObjectName(QStringLiteral("alignmentView"));
-    alignmentView->setCheckable(true);
-    alignmentView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    // The check mark follows the window, not the click.
-    connect(alignmentView, &QAction::triggered, this, [this] {
-        alignmentView->setChecked(!alignmentView->isChecked());
-        alignmentView_Click();
-    });
+    auto *view = new AlignmentWindow(session.settings, session.link, &window);
+    QObject::connect(window.ardixMonitor, &ArdixMonitor::rawSignalRead, view,
+                     &AlignmentWindow::showReading);
+    QPointer<VeltoMonitor> velto(window.veltoMonitor());
+    QObject::connect(velto, &VeltoMonitor::rawSignalRead, view, &AlignmentWindow::showReading);
+    const SessionSettings &settings = session.settings;
+    QObject::connect(view, &AlignmentWindow::openChanged, action,
+                     [action, velto, &settings](bool open) {
+                         action->setChecked(open);
+                         if (velto && settings.remoteKind == RemoteKind::Velto)
+                             velto->setFastReadingEnabled(open);
+                     });
+    return view;
 }
 
-void MonitoringWindow::alignmentView_Click()
+} // namespace
+
+void addAlignmentView(MonitoringWindow &window, StationSession &session)
 {
-    if (m_alignmentWindow && m_alignmentWindow->isVisible()) {
-        m_alignmentWindow->close();
-        return;
-    }
-    if (!m_alignmentWindow) {
-        auto *view = m_alignmentWindow =
-            new AlignmentWindow(m_session.settings, m_session.link, this);
-        connect(ardixMonitor, &ArdixMonitor::rawSignalRead, view, &AlignmentWindow::showReading);
-        connect(m_velto, &VeltoMonitor::rawSignalRead, view, &AlignmentWindow::showReading);
-        connect(view, &AlignmentWindow::openChanged, this, [this](bool open) {
-            alignmentView->setChecked(open);
-            if (m_session.settings.remoteKind == RemoteKind::Velto)
-                m_velto->setFastReadingEnabled(open);
-        });
-    }
-    m_alignmentWindow->show();
-    m_alignmentWindow->raise();
-    m_alignmentWindow->activateWindow();
+    QAction *action = window.View->addAction(QStringLiteral("Alignment"));
+    action->setObjectName(QStringLiteral("alignmentView"));
+    action->setCheckable(true);
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    QObject::connect(action, &QAction::triggered, &window, [&window, &session, action] {
+        // The check mark follows the view, not the click.
+        action->setChecked(!action->isChecked());
+        auto *view = window.findChild<AlignmentWindow *>(QStringLiteral("AlignmentWindow"),
+                                                         Qt::FindDirectChildrenOnly);
+        if (view && view->isVisible()) {
+            view->close();
+            return;
+        }
+        if (!view)
+            view = makeAlignmentView(window, session, action);
+        view->show();
+        view->raise();
+        view->activateWindow();
+    });
 }

@@ -38,9 +38,10 @@ void TestAlignmentView::ardixReadingsReachTheView()
     QPointer<MonitoringWindow> form = windows.openMonitoringForm();
     QVERIFY(form);
 
-    form->alignmentView->trigger();
+    auto *menuEntry = form->findChild<QAction *>(u"alignmentView"_s);
+    menuEntry->trigger();
     auto *view = form->findChild<AlignmentWindow *>(u"AlignmentWindow"_s);
-    QVERIFY(view && view->isVisible() && form->alignmentView->isChecked());
+    QVERIFY(view && view->isVisible() && menuEntry->isChecked());
     // Two datagrams of an associated remote: -60 dBm, then -80 dBm.
     for (const char *rssi : {"C4", "B0"}) {
         const QByteArray d = QByteArray::fromHex(QByteArray("01FF") + rssi).leftJustified(35, 0);
@@ -62,7 +63,7 @@ void TestAlignmentView::ardixReadingsReachTheView()
     QCOMPARE(view->rssiStatistics().count(), 0);
     QTest::keyClick(view, Qt::Key_Escape);
     QVERIFY(!view->isVisible());
-    QVERIFY(!form->alignmentView->isChecked());
+    QVERIFY(!menuEntry->isChecked());
     form->close();
 }
 
