@@ -127,6 +127,16 @@ for key, entry in sorted(absorb.items(), key=lambda kv: kv[1].get("offered_per_s
                  f"{entry['absorbed_per_s'] / max(entry['offered_per_s'], 1):.2f}, "
                  f"worst lag {entry['worst_delay_ms']:.0f} ms"))
 
+align = runs("bench_alignment")
+closed, opened = align.get("BM_AlignmentView/0"), align.get("BM_AlignmentView/1")
+if closed and opened:
+    rows.append(("Velto readings/s, alignment view open", f"{opened['readings_per_s']:.2f} /s",
+                 "view closed (poll alone)", f"{closed['readings_per_s']:.2f} /s",
+                 f"goal >= 4 /s: {'met' if opened['readings_per_s'] >= 4 else 'missed'}"))
+    rows.append(("process CPU, alignment view open", f"{opened['cpu_percent']:.2f} %",
+                 "view closed (poll alone)", f"{closed['cpu_percent']:.2f} %",
+                 f"+{opened['cpu_percent'] - closed['cpu_percent']:.2f} points"))
+
 w = window_figures()
 row("start-up to the dialog", w.get("startup_station_ms"), "ms", "bare Qt dialog program",
     w.get("startup_bare_ms"), scale=1.0)

@@ -1,6 +1,7 @@
 #include "MonitoringWindow.h"
 
 #include "LogExportMenu.h"
+#include "MonitoringWindowAlignment.h"
 #include "app/ApplicationExit.h"
 #include "app/EventWait.h"
 #include "app/HandlerTimer.h"
@@ -199,6 +200,7 @@ void MonitoringWindow::buildMenus()
             &MonitoringWindow::changeSNRThreshold_Click);
     connect(helpTopics, &QAction::triggered, this, &MonitoringWindow::helpTopics_Click);
     connect(about, &QAction::triggered, this, &MonitoringWindow::about_Click);
+    addAlignmentView(*this, m_session);
 }
 
 void MonitoringWindow::buildTimers()

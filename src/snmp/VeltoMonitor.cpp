@@ -2,6 +2,7 @@
 // sequence is in VeltoMonitorStart.cpp.
 #include "VeltoMonitor.h"
 
+#include "VeltoFastReader.h"
 #include "VeltoPollResults.h"
 #include "VeltoStartRules.h"
 #include "app/ApplicationExit.h"
@@ -21,6 +22,8 @@ constexpr int kPollIntervalMs = 1000;
 constexpr int kAnswerTimeoutMs = 5000;
 constexpr int kRebootWaitMs = 45000;
 constexpr int kTimeoutsBeforeGivingUp = 3;
+// An extra reading does not start this close to the next poll.
+constexpr int kFastReadingLeadMs = 40;
 const QString kError = QStringLiteral("ERROR");
 
 } // namespace
@@ -34,6 +37,9 @@ VeltoMonitor::VeltoMonitor(SessionSettings &settings, MonitorState &state, LinkS
     SNMPTimeoutTimer =
         makeHandlerTimer(this, "SNMPTimeoutTimer", kAnswerTimeoutMs, &V::SNMPTimeoutTimer_Timer);
     RebootTimer = makeHandlerTimer(this, "RebootTimer", kRebootWaitMs, &V::RebootTimer_Timer);
+    m_fastReader =
+        std::make_unique<VeltoFastReader>(settings, [this] { return fastReadingAllowed(); });
+    connect(m_fastReader.get(), &VeltoFastReader::signalRead, this, &V::rawSignalRead);
 }
 
 VeltoMonitor::~VeltoMonitor() = default;
@@ -55,6 +61,7 @@ void VeltoMonitor::stopMonitoring()
     SNMPTimer->stop();
     SNMPTimeoutTimer->stop();
     m_stateText.clear();
+    m_fastReader->abandon();
 }
 
 void VeltoMonitor::resumeMonitoring()
@@ -105,8 +112,22 @@ bool VeltoMonitor::snmpReadCutShort() const
     return end == SnmpClient::WaitEnd::Stopped || end == SnmpClient::WaitEnd::Superseded;
 }
 
+void VeltoMonitor::setFastReadingEnabled(bool enabled)
+{
+    m_fastReader->setEnabled(enabled);
+}
+
+bool VeltoMonitor::fastReadingAllowed() const
+{
+    return !halted() && !m_polling && !m_state.snmpBusy && SNMPTimer->isActive() &&
+           SNMPTimer->remainingTime() > kFastReadingLeadMs &&
+           m_stateText == QLatin1String(VeltoPollResults::kAssociated);
+}
+
 void VeltoMonitor::waitForPendingSnmpRequest()
 {
+    // Every request of the monitor goes before an extra reading.
+    m_fastReader->abandon();
     // The time-out timer ends every pending request within its interval. The
     // record outlives this object, which a close may destroy meanwhile.
     const MonitorState &state = m_state;
@@ -211,6 +232,15 @@ bool VeltoMonitor::applyLinkRateStep()
 
 void VeltoMonitor::SNMPTimer_Timer()
 {
+    QPointer<VeltoMonitor> self(this);
+    m_polling = true;
+    pollCycle();
+    if (self)
+        m_polling = false;
+}
+
+void VeltoMonitor::pollCycle()
+{
     using namespace OidCatalogue;
     if (!pollRead(ConnectionState, m_link.connectionStateCode))
         return;
@@ -222,6 +252,8 @@ void VeltoMonitor::SNMPTimer_Timer()
             return;
         if (!pollRead(Snr, m_link.snrText) || !applySnrStep())
             return;
+        emit rawSignalRead(VeltoPollResults::rawRssiDbm(m_link.rssiText),
+                           VeltoPollResults::rawSnrDb(m_link.snrText));
         if (!pollRead(AccessPointAddress, m_link.apAddressRaw))
             return;
         m_link.apAddress = VeltoPollResults::apAddressFromRaw(m_link.apAddressRaw);

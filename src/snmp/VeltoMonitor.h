@@ -11,6 +11,7 @@
 #include <optional>
 
 class QTimer;
+class VeltoFastReader;
 struct CongestionStatus;
 struct LinkStatistics;
 struct MonitorState;
@@ -64,6 +65,9 @@ public slots:
     void stopMonitoring();
     // Resume Monitoring: the start sequence runs again.
     void resumeMonitoring();
+    // Extra RSSI and SNR readings between the polls, for the alignment view;
+    // they come as rawSignalRead.
+    void setFastReadingEnabled(bool enabled);
 
 signals:
     // A start begins: congestion management resets, the chart runs.
@@ -76,6 +80,10 @@ signals:
     void titleChanged(const QString &title);
     void rssiMeterChanged(double value);
     void snrMeterChanged(double value);
+    // Each RSSI and SNR reading as the radio answered it, before the
+    // smoothing the meters show: the poll's and the alignment view's extra
+    // ones. NaN for a value the answer did not hold.
+    void rawSignalRead(double rssiDbm, double snrDb);
     void trafficChartEnabled(bool enabled);
     void scalesChanged();
     // The firmware passed the gate: congestion management may start.
@@ -117,6 +125,10 @@ private:
     bool applySnrStep();
     bool applyLinkRateStep();
     void giveUp();
+    void pollCycle();
+    // Whether an extra reading may start now: associated, running, and
+    // neither a poll nor another request under way or about to begin.
+    bool fastReadingAllowed() const;
 
     SessionSettings &m_settings;
     MonitorState &m_state;
@@ -126,4 +138,6 @@ private:
     QString m_stateText;                // the connection state shown last, empty after a stop
     int m_rebootPhase = 0;              // RebootTimer: 0 before the first tick, 1 after it
     bool m_closed = false;              // the window's close has run
+    bool m_polling = false;             // a poll cycle is under way
+    std::unique_ptr<VeltoFastReader> m_fastReader;
 };

@@ -1,4 +1,5 @@
 // The Velto monitor's start sequence and its end at the window's close.
+#include "VeltoFastReader.h"
 #include "VeltoMonitor.h"
 #include "VeltoStartRules.h"
 #include "app/ApplicationExit.h"
@@ -211,6 +212,7 @@ void VeltoMonitor::StartVeltoMonitoring()
 bool VeltoMonitor::closeSession()
 {
     m_closed = true;
+    m_fastReader->setEnabled(false);
     int result = CleanupSnmp();
     if (result == 1) {
         if (VeltoStartRules::isAccessPointMode(m_link.deviceMode))

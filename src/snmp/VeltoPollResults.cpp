@@ -3,6 +3,7 @@
 #include "app/Numeric.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace VeltoPollResults {
 
@@ -73,6 +74,23 @@ std::optional<qint16> smoothedRssi(qint16 storedRssi, const QString &rssiText)
     if (storedRssi == 0)
         return Numeric::toInt16(reading);
     return Numeric::toInt16((storedRssi + reading) / 2);
+}
+
+double rawRssiDbm(const QString &rssiText)
+{
+    const qsizetype minus = rssiText.indexOf(QLatin1Char('-'));
+    const QString magnitude = (minus < 0 ? rssiText : rssiText.mid(minus + 1)).trimmed();
+    if (!Numeric::isNumber(magnitude))
+        return std::nan("");
+    return -Numeric::leadingNumber(magnitude);
+}
+
+double rawSnrDb(const QString &snrText)
+{
+    if (!Numeric::isNumber(snrText))
+        return std::nan("");
+    const double snr = Numeric::leadingNumber(snrText);
+    return snr == kNoSnrReading ? std::nan("") : snr;
 }
 
 std::optional<qint16> smoothedSnr(qint16 storedSnr, const QString &snrText)

@@ -49,6 +49,12 @@ std::optional<qint16> smoothedRssi(qint16 storedRssi, const QString &rssiText);
 // of 255 (no value) sets 0 at once. nullopt on a 16-bit overflow.
 std::optional<qint16> smoothedSnr(qint16 storedSnr, const QString &snrText);
 
+// The readings as the radio gave them, before any smoothing: the RSSI in dBm
+// (the number after the first "-", negated) and the SNR in dB; NaN when the
+// answer holds no reading (empty, not a number, or an SNR of 255).
+double rawRssiDbm(const QString &rssiText);
+double rawSnrDb(const QString &snrText);
+
 // SNR meter: 30 dB shows as 99.99.
 double snrMeterValue(qint16 snr);
 

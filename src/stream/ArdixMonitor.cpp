@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QUdpSocket>
 #include <QVariant>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -224,6 +225,9 @@ bool ArdixMonitor::applyDatagram(const QByteArray &datagram)
         if (decoded.counters[i])
             m_link.*kCounterFields[i] = *decoded.counters[i];
     }
+    // A zero byte is the remote's "no reading".
+    if (decoded.rawRssi)
+        emit rawSignalRead(*decoded.rawRssi == 0 ? std::nan("") : *decoded.rawRssi, std::nan(""));
     return false;
 }
 

@@ -59,6 +59,9 @@ signals:
     void associated();
     // A new RSSI: its colour scale is drawn again.
     void rssiScaleChanged();
+    // Every datagram's RSSI in dBm as it came, before smoothing (the
+    // datagrams carry no SNR: NaN).
+    void rawSignalRead(double rssiDbm, double snrDb);
     void closeRequested();
     // Back to the remote-selection dialog, after the window's close.
     void selectionRequested();
