@@ -69,6 +69,27 @@ qint32 freePort()
     return probe.bind(QHostAddress::LocalHost, 0) ? probe.localPort() : 0;
 }
 
+// The simulator sends in bursts every millisecond.
+void startSimulator(QProcess &simulator, int port, int offered)
+{
+    const int burst = std::max(1, offered / 1000);
+    const int interval = std::max(1, 1000 * burst / offered);
+    simulator.start(QStringLiteral(KAVO_RADIO_SIM),
+                    {QStringLiteral("--ardix-port"), QString::number(port),
+                     QStringLiteral("--ardix-interval"), QString::number(interval),
+                     QStringLiteral("--ardix-burst"), QString::number(burst),
+                     QStringLiteral("--ardix-count"), QString::number(offered * kSeconds),
+                     QStringLiteral("--duration"), QString::number(kDeadlineMs / 1000)});
+}
+
+// The datagrams the simulator reports as sent ("sent N ...").
+qint64 sentCount(QProcess &simulator)
+{
+    const QByteArray report = simulator.readAllStandardOutput();
+    const qsizetype at = report.indexOf("sent ");
+    return at >= 0 ? report.mid(at + 5).split(' ').first().toLongLong() : 0;
+}
+
 void BM_StationAbsorbsSimulator(benchmark::State &state)
 {
     const int offered = int(state.range(0));
@@ -82,16 +103,8 @@ void BM_StationAbsorbsSimulator(benchmark::State &state)
         const quint64 inode = socketInode(form->ardixMonitor->socket()->socketDescriptor());
         const qint64 dropsBefore = socketDrops(inode);
 
-        // The simulator sends in bursts every millisecond.
-        const int burst = std::max(1, offered / 1000);
-        const int interval = std::max(1, 1000 * burst / offered);
         QProcess simulator;
-        simulator.start(QStringLiteral(KAVO_RADIO_SIM),
-                        {QStringLiteral("--ardix-port"), QString::number(session.settings.destPort),
-                         QStringLiteral("--ardix-interval"), QString::number(interval),
-                         QStringLiteral("--ardix-burst"), QString::number(burst),
-                         QStringLiteral("--ardix-count"), QString::number(offered * kSeconds),
-                         QStringLiteral("--duration"), QString::number(kDeadlineMs / 1000)});
+        startSimulator(simulator, session.settings.destPort, offered);
         QElapsedTimer clock;
         clock.start();
 
@@ -124,9 +137,7 @@ void BM_StationAbsorbsSimulator(benchmark::State &state)
         drained.stop();
         probe.stop();
 
-        const QByteArray report = simulator.readAllStandardOutput();
-        const qsizetype at = report.indexOf("sent ");
-        const qint64 sent = at >= 0 ? report.mid(at + 5).split(' ').first().toLongLong() : 0;
+        const qint64 sent = sentCount(simulator);
         const qint64 dropped = socketDrops(inode) - dropsBefore;
 
         state.counters["offered_per_s"] = sent / sendingSeconds;

@@ -1,6 +1,6 @@
 // The alignment view's extra readings against a scripted Velto radio on the
 // loopback: a poll that comes while one is out, their rate, and their end.
-#include "SimulatedRadio.h"
+#include "SnmpAgentFixture.h"
 #include "TestSupport.h"
 #include "app/CongestionStatus.h"
 #include "app/Records.h"
