@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -47,10 +48,14 @@ public slots:
 
 private:
     void buildControls();
+    void describeControls();
+    void layOutControls();
+    void connectControls();
     // Selects the option button of port 1 or 2 and deselects the other; any
     // other port deselects both.
     void selectPort(int port);
     void enablePortChoice(bool enabled);
 
     SessionSettings &m_settings;
+    QButtonGroup *m_ports = nullptr; // Com 1 and Com 2, one at a time
 };
