@@ -45,7 +45,9 @@ def check_node(acc, path, problems):
     role = acc.getRole()
     name = (acc.name or "").strip()
     label = f"{acc.getRoleName()} '{name}'"
-    if role in NAMED_ROLES and not name:
+    # A frame inside a window is a container; only windows need a title.
+    container = role == pyatspi.ROLE_FRAME and path
+    if role in NAMED_ROLES and not name and not container:
         problems.append(f"no name: {describe_path(path + [label])}")
     if role in METER_ROLES:
         text = f"{name} {acc.description or ''}"
@@ -82,18 +84,17 @@ def station_app(pid, deadline):
 
 
 def showing_windows(app):
-    result = {}
-    for w in children(app):
-        if w.getRole() in WINDOW_ROLES and w.getState().contains(pyatspi.STATE_SHOWING):
-            result[w.name] = w
-    return result
+    """The app's shown windows; a window's title may change, so they are
+    told apart by their accessible objects."""
+    return [w for w in children(app)
+            if w.getRole() in WINDOW_ROLES and w.getState().contains(pyatspi.STATE_SHOWING)]
 
 
 def wait_for_window(app, title, deadline):
     while time.monotonic() < deadline:
-        windows = showing_windows(app)
-        if title in windows:
-            return windows[title]
+        for w in showing_windows(app):
+            if w.name == title:
+                return w
         time.sleep(0.2)
     return None
 
@@ -121,14 +122,15 @@ def open_and_walk(app, window, items, walked, problems):
             problems.append(f"menu item '{item_name}' not found in '{window.name}'")
             continue
         item.queryAction().doAction(0)
-        deadline = time.monotonic() + 5
-        while time.monotonic() < deadline:
-            fresh = {t: w for t, w in showing_windows(app).items() if t not in walked}
-            if fresh:
-                break
-            time.sleep(0.2)
-        for title, w in fresh.items():
-            walked[title] = walk(w, problems)
+        deadline = time.monotonic() + 10
+        fresh = []
+        while time.monotonic() < deadline and not fresh:
+            time.sleep(0.3)
+            fresh = [w for w in showing_windows(app) if w not in walked]
+        if not fresh:
+            problems.append(f"'{item_name}' opened no window")
+        for w in fresh:
+            walked[w] = (w.name, walk(w, problems))
 
 
 def run_station(args, first_title, items, walked, problems):
@@ -142,7 +144,7 @@ def run_station(args, first_title, items, walked, problems):
             problems.append(f"window '{first_title}' did not appear")
             return
         time.sleep(1)  # let the first poll fill the window
-        walked[first_title] = walk(window, problems)
+        walked[window] = (first_title, walk(window, problems))
         open_and_walk(app, window, items, walked, problems)
     finally:
         station.terminate()
@@ -162,7 +164,7 @@ def main():
     run_station(["--remote", "velto:127.0.0.1"], "Velto Monitoring Window",
                 ["Change RSSI Threshold", "Change SNR Threshold",
                  "About Velto Monitoring Window"], walked, problems)
-    for title, count in walked.items():
+    for title, count in walked.values():
         print(f"walked '{title}': {count} accessible objects")
     for problem in problems:
         print(problem)

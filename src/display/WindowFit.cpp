@@ -30,6 +30,8 @@ int menuBarWidth(const QLayout *layout)
 
 void fitDesigned(QWidget *window, QSize designed)
 {
+    // A style sheet's fonts arrive with the polish: measure with them.
+    window->ensurePolished();
     QLayout *layout = window->layout();
     layout->activate();
     QSize least = layout->totalMinimumSize();
@@ -52,7 +54,10 @@ void showAllRows(QListWidget *list)
 
 void addCloseKeys(QWidget *window)
 {
-    QList<QKeySequence> keys{QKeySequence(QKeySequence::Close)};
+    // Ctrl+W whatever the platform's own close key is.
+    QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Close);
+    if (!keys.contains(QKeySequence(Qt::CTRL | Qt::Key_W)))
+        keys << QKeySequence(Qt::CTRL | Qt::Key_W);
     // A dialog already takes Escape as its own Cancel.
     if (!qobject_cast<QDialog *>(window))
         keys << QKeySequence(Qt::Key_Escape);

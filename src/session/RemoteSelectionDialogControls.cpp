@@ -4,6 +4,7 @@
 #include "display/Twips.h"
 #include "display/WindowFit.h"
 
+#include <QAbstractItemView>
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QFrame>
@@ -77,6 +78,9 @@ void RemoteSelectionDialog::describeControls()
              tr("UDP port the remote sends its datagrams to, 30000 to 60000"));
     describe(remoteIPCombo, tr("Remote IP address"),
              tr("Address of the remote to monitor, or Add IP Address to enter a new one"));
+    // The combo's own name is its text; its parts are named for what they hold.
+    describe(remoteIPCombo->lineEdit(), tr("Remote IP address"));
+    describe(remoteIPCombo->view(), tr("Remembered IP addresses"));
     describe(IPBox, tr("New IP address"), tr("Address added to the list when OK is pressed"));
     describe(separatorLine, tr("Separator"));
     describe(OK, OK->text(), tr("Start monitoring the chosen remote"));
