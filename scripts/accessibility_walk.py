@@ -25,7 +25,6 @@ NAMED_ROLES = {
 }
 METER_ROLES = {pyatspi.ROLE_PROGRESS_BAR, pyatspi.ROLE_LEVEL_BAR, pyatspi.ROLE_SLIDER}
 READING = re.compile(r"\d.*(dBm|dB|%|kB/s|bit/s)|(no |not )", re.IGNORECASE)
-WINDOW_ROLES = {pyatspi.ROLE_FRAME, pyatspi.ROLE_DIALOG, pyatspi.ROLE_WINDOW}
 MAX_NODES = 4000
 MAX_DEPTH = 40
 
@@ -47,7 +46,7 @@ def check_node(acc, path, problems):
     label = f"{acc.getRoleName()} '{name}'"
     # A frame inside a window is a container; only windows need a title.
     container = role == pyatspi.ROLE_FRAME and path
-    if role in NAMED_ROLES and not name and not container:
+    if (role in NAMED_ROLES or not path) and not name and not container:
         problems.append(f"no name: {describe_path(path + [label])}")
     if role in METER_ROLES:
         text = f"{name} {acc.description or ''}"
@@ -86,8 +85,8 @@ def station_app(pid, deadline):
 def showing_windows(app):
     """The app's shown windows; a window's title may change, so they are
     told apart by their accessible objects."""
-    return [w for w in children(app)
-            if w.getRole() in WINDOW_ROLES and w.getState().contains(pyatspi.STATE_SHOWING)]
+    # A plain top-level widget (the help) is a filler, not a frame.
+    return [w for w in children(app) if w.getState().contains(pyatspi.STATE_SHOWING)]
 
 
 def wait_for_window(app, title, deadline):
