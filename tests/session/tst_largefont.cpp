@@ -1,6 +1,5 @@
-// Every dialog with twice the font: each text is whole in the room its
-// control was given, no control lies on another, lists need no scroll bar,
-// the menu bar shows every menu and the window still fits the screen.
+// Every dialog with twice the font: texts whole, no control on another, no
+// list scrolling, no menu folded, the window within the screen.
 #include "TestSupport.h"
 #include "display/RssiThresholdDialog.h"
 #include "display/SnrThresholdDialog.h"
