@@ -2,6 +2,7 @@
 
 #include "SingleWindow.h"
 #include "StationIcons.h"
+#include "WindowFit.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,6 +31,9 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     layout->addWidget(m_topics);
     layout->addWidget(m_text, 1);
 
+    WindowFit::describe(m_topics, tr("Help topics"), tr("Choose a topic to show its text"));
+    WindowFit::describe(m_text, tr("Help text"));
+    WindowFit::addCloseKeys(this);
     connect(m_topics, &QListWidget::currentRowChanged, this, &HelpWindow::showTopic);
     load();
 }

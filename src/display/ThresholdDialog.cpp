@@ -1,13 +1,17 @@
 #include "ThresholdDialog.h"
 
-#include "display/DesignedControl.h"
 #include "display/StationIcons.h"
 #include "display/Twips.h"
+#include "display/WindowFit.h"
 
+#include <QBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+
+using WindowFit::named;
 
 ThresholdDialog::ThresholdDialog(const Texts &texts, ThresholdLink link, QWidget *parent)
     : QDialog(parent), m_link(std::move(link))
@@ -16,30 +20,46 @@ ThresholdDialog::ThresholdDialog(const Texts &texts, ThresholdLink link, QWidget
     setWindowTitle(texts.caption);
     setWindowIcon(StationIcons::product());
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(Twips::toPixels(4600), Twips::toPixels(1900));
 
-    auto label = [this](const char *name, const QString &text, QRect rect) {
-        return placeControl(this, new QLabel(text), name, rect);
-    };
-    CurLabel = label("CurLabel", texts.currentCaption, Twips::rect(120, 150, 2500, 255));
-    currentValueLabel = label(texts.currentValueName, QString(), Twips::rect(2700, 150, 1700, 255));
-    NewLabel = label("NewLabel", texts.newCaption, Twips::rect(120, 600, 2500, 255));
-    thresholdBox = new QLineEdit(this);
-    thresholdBox->setObjectName(QLatin1String(texts.boxName));
-    thresholdBox->setGeometry(Twips::rect(2700, 560, 1000, 315));
-    dBmLabel = label("dBmLabel", texts.unit, Twips::rect(3780, 600, 600, 255));
-
-    OK = new QPushButton(QStringLiteral("OK"), this);
-    OK->setObjectName(QStringLiteral("OK"));
-    OK->setGeometry(Twips::rect(1800, 1200, 1200, 375));
+    CurLabel = named(new QLabel(texts.currentCaption), "CurLabel");
+    currentValueLabel = named(new QLabel, texts.currentValueName);
+    NewLabel = named(new QLabel(texts.newCaption), "NewLabel");
+    thresholdBox = named(new QLineEdit, texts.boxName);
+    NewLabel->setBuddy(thresholdBox);
+    dBmLabel = named(new QLabel(texts.unit), "dBmLabel");
+    OK = named(new QPushButton(QStringLiteral("OK")), "OK");
     OK->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    CancelButton->setGeometry(Twips::rect(3180, 1200, 1200, 375));
+    CancelButton = named(new QPushButton(QStringLiteral("Cancel")), "CancelButton");
     CancelButton->setAutoDefault(false);
+
+    WindowFit::describe(currentValueLabel, texts.currentCaption);
+    WindowFit::describe(thresholdBox, texts.newCaption, tr("New threshold in %1").arg(texts.unit));
+    WindowFit::describe(OK, OK->text(), tr("Send the new threshold to the radio"));
+    WindowFit::describe(CancelButton, CancelButton->text(), tr("Close without a change"));
+    layOutControls();
+    WindowFit::addCloseKeys(this);
 
     connect(OK, &QPushButton::clicked, this, [this] { OK_Click(); });
     connect(CancelButton, &QPushButton::clicked, this, &ThresholdDialog::CancelButton_Click);
+}
+
+void ThresholdDialog::layOutControls()
+{
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(CurLabel, 0, 0);
+    grid->addWidget(currentValueLabel, 0, 1, 1, 2);
+    grid->addWidget(NewLabel, 1, 0);
+    grid->addWidget(thresholdBox, 1, 1);
+    grid->addWidget(dBmLabel, 1, 2);
+    grid->setRowStretch(2, 1);
+    grid->setColumnStretch(1, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OK);
+    buttons->addWidget(CancelButton);
+    grid->addLayout(buttons, 3, 0, 1, 3);
+    WindowFit::fitDesigned(this, {Twips::toPixels(4600), Twips::toPixels(1900)});
 }
 
 void ThresholdDialog::CancelButton_Click()

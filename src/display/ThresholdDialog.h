@@ -66,5 +66,7 @@ protected:
     bool m_working = false; // OK is running: a second press waits its turn
 
 private:
+    void layOutControls();
+
     ThresholdLink m_link;
 };

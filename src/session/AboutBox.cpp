@@ -1,11 +1,13 @@
 #include "AboutBox.h"
 
 #include "app/MakerAddress.h"
-#include "display/DesignedControl.h"
 #include "display/SingleWindow.h"
 #include "display/StationIcons.h"
 #include "display/Twips.h"
+#include "display/WindowFit.h"
 
+#include <QBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -55,38 +57,52 @@ AboutText textFor(AboutBox::Kind kind)
 
 } // namespace
 
+using WindowFit::named;
+
 AboutBox::AboutBox(Kind kind, QWidget *parent) : QDialog(parent), m_kind(kind)
 {
     const AboutText text = textFor(kind);
     setObjectName(QLatin1String(text.objectName));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(StationIcons::product());
-    setFixedSize(Twips::toPixels(5700), Twips::toPixels(3200));
 
-    auto label = [this](const char *name, QRect rect) {
-        return placeControl(this, new QLabel, name, rect);
-    };
-    productIcon = label("picIcon", Twips::rect(240, 240, 720, 720));
+    productIcon = named(new QLabel, "picIcon");
     productIcon->setPixmap(StationIcons::product().pixmap(48, 48));
-    titleLabel = label(text.titleName, Twips::rect(1200, 240, 4300, 400));
+    titleLabel = named(new QLabel, text.titleName);
     QFont titleFont = titleLabel->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
     titleFont.setBold(true);
     titleLabel->setFont(titleFont);
-    versionLabel = label(text.versionName, Twips::rect(1200, 700, 4300, 255));
-    descriptionLabel = label(text.descriptionName, Twips::rect(1200, 1050, 4300, 1200));
+    versionLabel = named(new QLabel, text.versionName);
+    descriptionLabel = named(new QLabel(text.description), text.descriptionName);
     descriptionLabel->setWordWrap(true);
     descriptionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    descriptionLabel->setText(text.description);
-    webAddressLabel = label("lblWebAddress", Twips::rect(240, 2550, 3000, 255));
-    webAddressLabel->setText(QString::fromUtf16(kMakerWebAddress));
-
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(Twips::rect(4200, 2500, 1200, 375));
+    webAddressLabel = named(new QLabel(QString::fromUtf16(kMakerWebAddress)), "lblWebAddress");
+    cmdOK = named(new QPushButton(QStringLiteral("OK")), "cmdOK");
     cmdOK->setDefault(true);
-    connect(cmdOK, &QPushButton::clicked, this, &AboutBox::cmdOK_Click);
+    WindowFit::describe(productIcon, tr("Product icon"));
+    WindowFit::describe(cmdOK, cmdOK->text(), tr("Close this box"));
     Form_Load();
+    layOutControls();
+    WindowFit::addCloseKeys(this);
+    connect(cmdOK, &QPushButton::clicked, this, &AboutBox::cmdOK_Click);
+}
+
+void AboutBox::layOutControls()
+{
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(productIcon, 0, 0, 3, 1, Qt::AlignTop);
+    grid->addWidget(titleLabel, 0, 1);
+    grid->addWidget(versionLabel, 1, 1);
+    grid->addWidget(descriptionLabel, 2, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(2, 1);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(webAddressLabel);
+    bottom->addStretch(1);
+    bottom->addWidget(cmdOK);
+    grid->addLayout(bottom, 3, 0, 1, 2);
+    WindowFit::fitDesigned(this, {Twips::toPixels(5700), Twips::toPixels(3200)});
 }
 
 AboutBox *AboutBox::showBox(Kind kind)

@@ -37,5 +37,7 @@ public slots:
     void cmdOK_Click();
 
 private:
+    void layOutControls();
+
     Kind m_kind;
 };

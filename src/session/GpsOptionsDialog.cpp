@@ -2,20 +2,26 @@
 
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
-#include "display/DesignedControl.h"
 #include "display/StationIcons.h"
 #include "display/Twips.h"
+#include "display/WindowFit.h"
 #include "gps/GpsOptions.h"
 #include "gps/SerialDevices.h"
 
+#include <QBoxLayout>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+
+using WindowFit::describe;
+using WindowFit::named;
 
 GpsOptionsDialog::GpsOptionsDialog(SessionSettings &settings, QWidget *parent)
     : QDialog(parent), m_settings(settings)
@@ -24,47 +30,36 @@ GpsOptionsDialog::GpsOptionsDialog(SessionSettings &settings, QWidget *parent)
     setWindowTitle(QStringLiteral("GPS Options"));
     setWindowIcon(StationIcons::product());
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(Twips::toPixels(6300), Twips::toPixels(5040));
     buildControls();
+    WindowFit::addCloseKeys(this);
     Form_Load();
 }
 
 void GpsOptionsDialog::buildControls()
 {
-    auto place = [this](QWidget *w, const char *name, QRect rect) {
-        placeControl(this, w, name, rect);
-    };
-
-    information_label = new QLabel(QStringLiteral(
-        "The Kavo Connectivity Window can be used with a GPS Device. The GPS device should be "
-        "connected to a serial port on the PC. This feature allows users to log GPS data, such as "
-        "latitude and longitude to the log file."));
+    information_label = named(
+        new QLabel(QStringLiteral(
+            "The Kavo Connectivity Window can be used with a GPS Device. The GPS device should be "
+            "connected to a serial port on the PC. This feature allows users to log GPS data, such "
+            "as latitude and longitude to the log file.")),
+        "information_label");
     information_label->setWordWrap(true);
-    place(information_label, "information_label", Twips::rect(120, 120, 6060, 1000));
-
-    GPSOptions_label = new QLabel(QStringLiteral("GPS Options:"));
+    GPSOptions_label = named(new QLabel(QStringLiteral("GPS Options:")), "GPSOptions_label");
     QFont bold = GPSOptions_label->font();
     bold.setBold(true);
     GPSOptions_label->setFont(bold);
-    place(GPSOptions_label, "GPSOptions_label", Twips::rect(120, 1260, 3000, 255));
+    UsingAGPS_label =
+        named(new QLabel(QStringLiteral("Check if using a GPS Device:")), "UsingAGPS_label");
+    GPSEnabled = named(new QCheckBox, "GPSEnabled");
+    UsingAGPS_label->setBuddy(GPSEnabled);
+    ComPort_label = named(
+        new QLabel(QStringLiteral("Select a Serial Port for communication with the GPS Device:")),
+        "ComPort_label");
 
-    UsingAGPS_label = new QLabel(QStringLiteral("Check if using a GPS Device:"));
-    place(UsingAGPS_label, "UsingAGPS_label", Twips::rect(360, 1620, 3300, 255));
-    GPSEnabled = new QCheckBox;
-    place(GPSEnabled, "GPSEnabled", Twips::rect(3720, 1590, 330, 315));
-
-    ComPort_label =
-        new QLabel(QStringLiteral("Select a Serial Port for communication with the GPS Device:"));
-    place(ComPort_label, "ComPort_label", Twips::rect(360, 2040, 5820, 255));
-
-    ComOne = new QRadioButton(QStringLiteral("Com 1"));
-    place(ComOne, "ComOne", Twips::rect(600, 2430, 1200, 315));
-    Com1Device = new QComboBox;
-    place(Com1Device, "Com1Device", Twips::rect(1920, 2415, 4260, 330));
-    ComTwo = new QRadioButton(QStringLiteral("Com 2"));
-    place(ComTwo, "ComTwo", Twips::rect(600, 2880, 1200, 315));
-    Com2Device = new QComboBox;
-    place(Com2Device, "Com2Device", Twips::rect(1920, 2865, 4260, 330));
+    ComOne = named(new QRadioButton(QStringLiteral("Com 1")), "ComOne");
+    Com1Device = named(new QComboBox, "Com1Device");
+    ComTwo = named(new QRadioButton(QStringLiteral("Com 2")), "ComTwo");
+    Com2Device = named(new QComboBox, "Com2Device");
     const QStringList receivers = SerialDevices::receiversById();
     for (QComboBox *device : {Com1Device, Com2Device}) {
         device->setEditable(true);
@@ -73,19 +68,73 @@ void GpsOptionsDialog::buildControls()
         device->setToolTip(QStringLiteral("Serial device of this port"));
     }
     buildSourceControls();
-    // All options can be unselected (no port chosen), so they exclude each
-    // other by hand rather than as an automatic group.
-    for (QRadioButton *option : {ComOne, ComTwo, GpsdOption})
-        option->setAutoExclusive(false);
+    m_ports = new QButtonGroup(this);
+    m_ports->addButton(ComOne, 1);
+    m_ports->addButton(ComTwo, 2);
+    m_ports->addButton(GpsdOption, 3);
 
-    OKButton = new QPushButton(QStringLiteral("OK"));
-    place(OKButton, "OKButton", Twips::rect(3600, 4440, 1200, 375));
+    OKButton = named(new QPushButton(QStringLiteral("OK")), "OKButton");
     OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"));
+    CancelButton = named(new QPushButton(QStringLiteral("Cancel")), "CancelButton");
     CancelButton->setAutoDefault(false);
-    place(CancelButton, "CancelButton", Twips::rect(4980, 4440, 1200, 375));
-
+    describeControls();
+    layOutControls();
     connectControls();
+}
+
+void GpsOptionsDialog::describeControls()
+{
+    describe(GPSEnabled, UsingAGPS_label->text(), tr("Log the position of a GPS receiver"));
+    describe(ComOne, ComOne->text(), ComPort_label->text());
+    describe(ComTwo, ComTwo->text(), ComPort_label->text());
+    describe(Com1Device, tr("Com 1 device"), Com1Device->toolTip());
+    describe(Com2Device, tr("Com 2 device"), Com2Device->toolTip());
+    describe(GpsdOption, GpsdOption->text(), tr("Take the position from a GPS daemon"));
+    describe(GpsdHost, tr("gpsd host"), GpsdHost->toolTip());
+    describe(GpsdPort, tr("gpsd port"), GpsdPort->toolTip());
+    describe(BaudRate, BaudRate_label->text(), tr("Line speed of the serial port"));
+    describe(OKButton, OKButton->text(), tr("Keep these GPS options"));
+    describe(CancelButton, CancelButton->text(), tr("Turn GPS off for this run and close"));
+}
+
+void GpsOptionsDialog::layOutControls()
+{
+    auto *page = new QVBoxLayout(this);
+    page->addWidget(information_label);
+    page->addWidget(GPSOptions_label);
+    const int indent = Twips::toPixels(240);
+    auto *using_ = new QHBoxLayout;
+    using_->addSpacing(indent);
+    using_->addWidget(UsingAGPS_label);
+    using_->addWidget(GPSEnabled);
+    using_->addStretch(1);
+    page->addLayout(using_);
+
+    auto *ports = new QGridLayout;
+    ports->setColumnMinimumWidth(0, indent);
+    ports->addWidget(ComPort_label, 0, 1, 1, 3);
+    ports->setColumnMinimumWidth(1, indent);
+    ports->addWidget(ComOne, 1, 2);
+    ports->addWidget(Com1Device, 1, 3);
+    ports->addWidget(ComTwo, 2, 2);
+    ports->addWidget(Com2Device, 2, 3);
+    ports->addWidget(GpsdOption, 3, 2);
+    auto *daemon = new QHBoxLayout;
+    daemon->addWidget(GpsdHost, 1);
+    daemon->addWidget(GpsdPort);
+    ports->addLayout(daemon, 3, 3);
+    ports->addWidget(BaudRate_label, 4, 1, 1, 2);
+    ports->addWidget(BaudRate, 4, 3, Qt::AlignLeft);
+    ports->setColumnStretch(3, 1);
+    page->addLayout(ports);
+    page->addStretch(1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    page->addLayout(buttons);
+    WindowFit::fitDesigned(this, {Twips::toPixels(6300), Twips::toPixels(5040)});
 }
 
 void GpsOptionsDialog::connectControls()
@@ -110,25 +159,18 @@ void GpsOptionsDialog::connectControls()
 
 void GpsOptionsDialog::buildSourceControls()
 {
-    auto place = [this](QWidget *w, const char *name, QRect rect) {
-        placeControl(this, w, name, rect);
-    };
-    GpsdOption = new QRadioButton(QStringLiteral("gpsd"));
-    place(GpsdOption, "GpsdOption", Twips::rect(600, 3330, 1200, 315));
-    GpsdHost = new QLineEdit;
+    GpsdOption = named(new QRadioButton(QStringLiteral("gpsd")), "GpsdOption");
+    GpsdHost = named(new QLineEdit, "GpsdHost");
     GpsdHost->setToolTip(QStringLiteral("Host of the GPS daemon"));
-    place(GpsdHost, "GpsdHost", Twips::rect(1920, 3315, 2820, 330));
-    GpsdPort = new QSpinBox;
+    GpsdPort = named(new QSpinBox, "GpsdPort");
     GpsdPort->setRange(1, 65535);
     GpsdPort->setToolTip(QStringLiteral("TCP port of the GPS daemon"));
-    place(GpsdPort, "GpsdPort", Twips::rect(4860, 3315, 1320, 330));
 
-    BaudRate_label = new QLabel(QStringLiteral("Line speed (baud):"));
-    place(BaudRate_label, "BaudRate_label", Twips::rect(360, 3840, 1900, 255));
-    BaudRate = new QComboBox;
+    BaudRate_label = named(new QLabel(QStringLiteral("Line speed (baud):")), "BaudRate_label");
+    BaudRate = named(new QComboBox, "BaudRate");
+    BaudRate_label->setBuddy(BaudRate);
     for (qint32 rate : GpsOptions::kBaudRates)
         BaudRate->addItem(QString::number(rate), rate);
-    place(BaudRate, "BaudRate", Twips::rect(2400, 3795, 1500, 330));
 }
 
 void GpsOptionsDialog::loadSourceControls()
@@ -163,9 +205,13 @@ GpsOptionsDialog *GpsOptionsDialog::showModeless(SessionSettings &settings)
 
 void GpsOptionsDialog::selectPort(int port)
 {
+    // An exclusive group refuses to clear its checked button; "no port" is
+    // a state of its own, so the group lets go while the choice is set.
+    m_ports->setExclusive(false);
     ComOne->setChecked(port == 1);
     ComTwo->setChecked(port == 2);
     GpsdOption->setChecked(false);
+    m_ports->setExclusive(true);
     m_gpsdChosen = false;
 }
 

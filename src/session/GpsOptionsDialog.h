@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -59,6 +60,8 @@ public slots:
 private:
     void buildControls();
     void buildSourceControls();
+    void describeControls();
+    void layOutControls();
     void connectControls();
     void loadSourceControls();
     void storeSourceControls();
@@ -70,4 +73,5 @@ private:
 
     SessionSettings &m_settings;
     bool m_gpsdChosen = false;
+    QButtonGroup *m_ports = nullptr; // Com 1, Com 2 and gpsd, one at a time
 };

@@ -2,11 +2,12 @@
 
 #include "app/Records.h"
 #include "app/SettingsStore.h"
-#include "display/DesignedControl.h"
 #include "display/SingleWindow.h"
 #include "display/StationIcons.h"
 #include "display/Twips.h"
+#include "display/WindowFit.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,9 @@ const QString kReadKey = QStringLiteral("SNMPReadCommString");
 const QString kWriteKey = QStringLiteral("SNMPWriteCommString");
 } // namespace
 
+using WindowFit::describe;
+using WindowFit::named;
+
 NetworkOptionsDialog::NetworkOptionsDialog(SessionSettings &settings, QWidget *parent)
     : QDialog(parent), m_settings(settings)
 {
@@ -24,37 +28,59 @@ NetworkOptionsDialog::NetworkOptionsDialog(SessionSettings &settings, QWidget *p
     setWindowTitle(QStringLiteral("Network Options"));
     setWindowIcon(StationIcons::product());
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(Twips::toPixels(4800), Twips::toPixels(2400));
 
-    auto place = [this](QWidget *w, const char *name, QRect rect) {
-        placeControl(this, w, name, rect);
-    };
-    SNMPReadComStrLabel = new QLabel(QStringLiteral("SNMP Read Community String:"));
-    place(SNMPReadComStrLabel, "SNMPReadComStrLabel", Twips::rect(120, 150, 4500, 255));
-    SNMPReadCommunityString = new QLineEdit;
-    place(SNMPReadCommunityString, "SNMPReadCommunityString", Twips::rect(120, 420, 4500, 330));
-    SNMPWriteComStrLabel = new QLabel(QStringLiteral("SNMP Write Community String:"));
-    place(SNMPWriteComStrLabel, "SNMPWriteComStrLabel", Twips::rect(120, 900, 4500, 255));
-    SNMPWriteCommunityString = new QLineEdit;
-    place(SNMPWriteCommunityString, "SNMPWriteCommunityString", Twips::rect(120, 1170, 4500, 330));
+    SNMPReadComStrLabel =
+        named(new QLabel(QStringLiteral("SNMP Read Community String:")), "SNMPReadComStrLabel");
+    SNMPReadCommunityString = named(new QLineEdit, "SNMPReadCommunityString");
+    SNMPReadComStrLabel->setBuddy(SNMPReadCommunityString);
+    SNMPWriteComStrLabel =
+        named(new QLabel(QStringLiteral("SNMP Write Community String:")), "SNMPWriteComStrLabel");
+    SNMPWriteCommunityString = named(new QLineEdit, "SNMPWriteCommunityString");
+    SNMPWriteComStrLabel->setBuddy(SNMPWriteCommunityString);
     // The write community lets anyone who reads it reconfigure and reboot the
     // radio: it stays hidden from onlookers unless the operator asks to see it.
     SNMPWriteCommunityString->setEchoMode(QLineEdit::Password);
-    showWriteCommunity = new QCheckBox(QStringLiteral("Show"));
-    place(showWriteCommunity, "showWriteCommunity", Twips::rect(120, 1800, 1200, 375));
+    showWriteCommunity = named(new QCheckBox(QStringLiteral("Show")), "showWriteCommunity");
     connect(showWriteCommunity, &QCheckBox::toggled, SNMPWriteCommunityString, [this](bool shown) {
         SNMPWriteCommunityString->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
     });
-    OKButton = new QPushButton(QStringLiteral("OK"));
-    place(OKButton, "OKButton", Twips::rect(2040, 1800, 1200, 375));
+    OKButton = named(new QPushButton(QStringLiteral("OK")), "OKButton");
     OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"));
+    CancelButton = named(new QPushButton(QStringLiteral("Cancel")), "CancelButton");
     CancelButton->setAutoDefault(false);
-    place(CancelButton, "CancelButton", Twips::rect(3420, 1800, 1200, 375));
+    describeControls();
+    layOutControls();
+    WindowFit::addCloseKeys(this);
 
     connect(OKButton, &QPushButton::clicked, this, &NetworkOptionsDialog::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &NetworkOptionsDialog::CancelButton_Click);
     Form_Load();
+}
+
+void NetworkOptionsDialog::describeControls()
+{
+    describe(SNMPReadCommunityString, SNMPReadComStrLabel->text());
+    describe(SNMPWriteCommunityString, SNMPWriteComStrLabel->text());
+    describe(showWriteCommunity, tr("Show write community string"));
+    describe(OKButton, OKButton->text(), tr("Keep these community strings"));
+    describe(CancelButton, CancelButton->text(), tr("Close without a change"));
+}
+
+void NetworkOptionsDialog::layOutControls()
+{
+    auto *page = new QVBoxLayout(this);
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{SNMPReadComStrLabel, SNMPReadCommunityString,
+                                          SNMPWriteComStrLabel, SNMPWriteCommunityString})
+        page->addWidget(w);
+    page->addStretch(1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(showWriteCommunity);
+    buttons->addStretch(1);
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    page->addLayout(buttons);
+    WindowFit::fitDesigned(this, {Twips::toPixels(4800), Twips::toPixels(2400)});
 }
 
 NetworkOptionsDialog *NetworkOptionsDialog::showModeless(SessionSettings &settings)

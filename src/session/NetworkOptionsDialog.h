@@ -36,5 +36,8 @@ public slots:
     void CancelButton_Click();
 
 private:
+    void describeControls();
+    void layOutControls();
+
     SessionSettings &m_settings;
 };

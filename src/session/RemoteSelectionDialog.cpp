@@ -8,32 +8,24 @@
 #include "app/ApplicationExit.h"
 #include "app/OperatorMessages.h"
 #include "app/SettingsStore.h"
-#include "display/DesignedControl.h"
 #include "display/FileChooser.h"
 #include "display/HelpWindow.h"
 #include "display/MousePointer.h"
 #include "display/StationIcons.h"
-#include "display/Twips.h"
 #include "session/GpsOptionsDialog.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenuBar>
 #include <QPushButton>
 
 const QString RemoteSelectionDialog::kAddIpAddress = QStringLiteral("Add IP Address");
 const QString RemoteSelectionDialog::kSelectAnIp = QStringLiteral("Select an IP...");
 
 namespace {
-
-constexpr int kDialogWidthTwips = 5700;
-constexpr int kControlLeftTwips = 120;
-constexpr int kControlWidthTwips = 5340;
 
 const QString kArdix = QStringLiteral("Ardix");
 const QString kVelto = QStringLiteral("Velto");
@@ -50,124 +42,7 @@ RemoteSelectionDialog::RemoteSelectionDialog(StationSession &session, StationNav
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
     buildMenus();
-}
-
-void RemoteSelectionDialog::buildControls()
-{
-    auto place = [this](QWidget *w, const char *name, int top, int height,
-                        int left = kControlLeftTwips, int width = kControlWidthTwips) {
-        placeControl(this, w, name, Twips::rect(left, top, width, height));
-    };
-
-    Label1 = new QLabel(QStringLiteral("Please select the type of Halden remote to be monitored:"));
-    place(Label1, "Label1", 480, 255);
-
-    listOfRadios = new QListWidget;
-    listOfRadios->addItems(
-        {QStringLiteral("Ardix 100"), QStringLiteral("Velto 100"), QStringLiteral("Velto 200")});
-    listOfRadios->setSelectionMode(QAbstractItemView::SingleSelection);
-    place(listOfRadios, "listOfRadios", 780, 780);
-
-    DestinationPortLabel = new QLabel(QStringLiteral("Enter a destination port:"));
-    place(DestinationPortLabel, "DestinationPortLabel", 1640, 255);
-    portNumber = new QLineEdit;
-    portNumber->setMaxLength(5);
-    place(portNumber, "portNumber", 1900, 315, kControlLeftTwips, 1200);
-
-    remoteIPAddrLabel = new QLabel(QStringLiteral("Enter the remote's IP address:"));
-    place(remoteIPAddrLabel, "remoteIPAddrLabel", 1640, 255);
-    remoteIPCombo = new QComboBox;
-    remoteIPCombo->setEditable(true);
-    remoteIPCombo->setInsertPolicy(QComboBox::NoInsert);
-    remoteIPCombo->setMaxCount(StoredSession::kMaxAddressEntries);
-    remoteIPCombo->setEditText(kSelectAnIp);
-    place(remoteIPCombo, "remoteIPCombo", 1900, 315, kControlLeftTwips, 2200);
-    IPBox = new QLineEdit;
-    IPBox->setPlaceholderText(tr("new address"));
-    place(IPBox, "IPBox", 1900, 315, 2480, 2980);
-
-    separatorLine = new QFrame;
-    separatorLine->setFrameShape(QFrame::HLine);
-    separatorLine->setFrameShadow(QFrame::Sunken);
-    place(separatorLine, "separatorLine", 2450, 30);
-
-    OK = new QPushButton(QStringLiteral("OK"));
-    place(OK, "OK", 2600, 375, 3000, 1150);
-    OK->setDefault(true);
-    OK->setAutoDefault(true);
-    Cancel = new QPushButton(QStringLiteral("Cancel"));
-    Cancel->setAutoDefault(false);
-    place(Cancel, "Cancel", 2600, 375, 4310, 1150);
-
-    // The designed layout is the Velto one, with the port controls hidden.
-    DestinationPortLabel->hide();
-    portNumber->hide();
-    setFixedSize(Twips::toPixels(kDialogWidthTwips), Twips::windowHeight(4000));
-
-    // A row is applied when it is selected, not when it merely becomes
-    // current: the list makes its first row current when it takes the focus.
-    connect(listOfRadios, &QListWidget::itemSelectionChanged, this,
-            &RemoteSelectionDialog::listOfRadios_Click);
-    connect(portNumber, &QLineEdit::textChanged, this, &RemoteSelectionDialog::portNumber_Change);
-    connect(remoteIPCombo->lineEdit(), &QLineEdit::textEdited, this,
-            &RemoteSelectionDialog::remoteIPCombo_Change);
-    connect(remoteIPCombo, &QComboBox::activated, this,
-            &RemoteSelectionDialog::remoteIPCombo_Click);
-    connect(OK, &QPushButton::clicked, this, &RemoteSelectionDialog::OK_Click);
-    connect(Cancel, &QPushButton::clicked, this, &RemoteSelectionDialog::Cancel_Click);
-}
-
-void RemoteSelectionDialog::buildMenus()
-{
-    menuBar = new QMenuBar(this);
-    menuBar->setObjectName(QStringLiteral("menuBar"));
-    menuBar->setGeometry(0, 0, Twips::toPixels(kDialogWidthTwips), Twips::toPixels(330));
-
-    auto action = [this](QMenu *menu, const char *name, const QString &caption) {
-        QAction *a = menu->addAction(caption);
-        a->setObjectName(QLatin1String(name));
-        return a;
-    };
-
-    fileMenu = menuBar->addMenu(QStringLiteral("File"));
-    fileMenu->setObjectName(QStringLiteral("fileMenu"));
-    exit = action(fileMenu, "exit", QStringLiteral("Exit"));
-
-    mnuOptions = menuBar->addMenu(QStringLiteral("Options"));
-    mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
-    logFileOptions = mnuOptions->addMenu(QStringLiteral("Log Options"));
-    logFileOptions->setObjectName(QStringLiteral("logFileOptions"));
-    enableLogging = action(logFileOptions, "enableLogging", QStringLiteral("Enable Logging"));
-    enableLogging->setCheckable(true);
-    saveFileAs = action(logFileOptions, "saveFileAs", QStringLiteral("Save File As"));
-    mnuNetOptions = action(mnuOptions, "mnuNetOptions", QStringLiteral("Network Options"));
-    GPSOptions = action(mnuOptions, "GPSOptions", QStringLiteral("GPS Options"));
-
-    helpMenu = menuBar->addMenu(QStringLiteral("Help"));
-    helpMenu->setObjectName(QStringLiteral("helpMenu"));
-    helpTopics = action(helpMenu, "helpTopics", QStringLiteral("Help Topics"));
-    helpTopics->setShortcut(QKeySequence(Qt::Key_F1));
-    separatorBar = helpMenu->addSeparator();
-    separatorBar->setObjectName(QStringLiteral("separatorBar"));
-    about = action(helpMenu, "about", QStringLiteral("About Kavo Connectivity Window"));
-    about->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-
-    // Shortcuts of the dialog's menus work while focus is in any of its controls.
-    for (QAction *a :
-         {exit, enableLogging, saveFileAs, mnuNetOptions, GPSOptions, helpTopics, about})
-        addAction(a);
-
-    connect(exit, &QAction::triggered, this, &RemoteSelectionDialog::exit_Click);
-    // The check mark is set by the handler, not by the click itself.
-    connect(enableLogging, &QAction::triggered, this, [this] {
-        enableLogging->setChecked(!enableLogging->isChecked());
-        enableLogging_Click();
-    });
-    connect(saveFileAs, &QAction::triggered, this, &RemoteSelectionDialog::saveFileAs_Click);
-    connect(mnuNetOptions, &QAction::triggered, this, &RemoteSelectionDialog::mnuNetOptions_Click);
-    connect(GPSOptions, &QAction::triggered, this, &RemoteSelectionDialog::GPSOptions_Click);
-    connect(helpTopics, &QAction::triggered, this, &RemoteSelectionDialog::helpTopics_Click);
-    connect(about, &QAction::triggered, this, &RemoteSelectionDialog::about_Click);
+    layOutControls();
 }
 
 void RemoteSelectionDialog::Form_Load()
@@ -209,36 +84,17 @@ void RemoteSelectionDialog::applyLoggingMenuFromStore()
     saveFileAs->setEnabled(enabled);
 }
 
-void RemoteSelectionDialog::setFamilyLayout(int heightTwips, int buttonTopTwips, int lineTopTwips,
-                                            bool ardix)
-{
-    setFixedSize(Twips::toPixels(kDialogWidthTwips), Twips::windowHeight(heightTwips));
-    OK->move(OK->x(), Twips::toPixels(buttonTopTwips));
-    Cancel->move(Cancel->x(), Twips::toPixels(buttonTopTwips));
-    separatorLine->move(separatorLine->x(), Twips::toPixels(lineTopTwips));
-    separatorLine->show();
-    DestinationPortLabel->setVisible(ardix);
-    portNumber->setVisible(ardix);
-    remoteIPAddrLabel->setVisible(!ardix);
-    remoteIPCombo->setVisible(!ardix);
-    if (ardix)
-        IPBox->hide();
-    else if (remoteIPCombo->currentText() == kAddIpAddress)
-        IPBox->show();
-    mnuNetOptions->setEnabled(!ardix);
-}
-
 void RemoteSelectionDialog::listOfRadios_Click()
 {
     switch (listOfRadios->currentRow()) {
     case ArdixRow:
         remoteChoice = kArdix;
-        setFamilyLayout(3800, 2350, 2200, true);
+        setFamilyLayout(true);
         break;
     case Velto100Row:
     case Velto200Row:
         remoteChoice = kVelto;
-        setFamilyLayout(4000, 2600, 2450, false);
+        setFamilyLayout(false);
         break;
     default:
         break;

@@ -14,7 +14,6 @@ class QListWidget;
 class QMenu;
 class QMenuBar;
 class QPushButton;
-struct StationSession;
 
 // The remote-selection dialog, the station's first window. The operator picks
 // the radio family and model, the remote's address (Velto) or the UDP
@@ -91,7 +90,12 @@ protected:
 
 private:
     void buildControls();
+    void describeControls();
+    void connectControls();
     void buildMenus();
+    void connectMenus();
+    void layOutControls();
+    static QSize designedSize(int heightTwips);
     void Form_Unload();
     void saveChoiceAndPort();
     void loadAddressList();
@@ -102,7 +106,7 @@ private:
     // The address to monitor from the combo text, or empty after a message.
     QString chooseVeltoAddress(const QString &comboText);
     void showBadAddressMessage();
-    void setFamilyLayout(int heightTwips, int buttonTopTwips, int lineTopTwips, bool ardix);
+    void setFamilyLayout(bool ardix);
 
     StationSession &m_session;
     StationNavigator &m_navigator;

