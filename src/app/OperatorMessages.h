@@ -5,11 +5,11 @@
 #include <functional>
 
 // The one way the station speaks to the operator: a modal message with a
-// title, an icon and one to four lines, or a question answered Yes or No. The application presents it as a real
-// QMessageBox (installed by main); tests install a recorder that answers at
-// once. Showing a modal box runs a nested event loop, so timers and sockets
-// keep being served while it is open: a caller that must not be re-entered
-// guards itself, and re-checks afterwards that what it touches still exists.
+// title, an icon and one to four lines, or a question answered Yes or No. The application presents
+// it as a real QMessageBox (installed by main); tests install a recorder that answers at once.
+// Showing a modal box runs a nested event loop, so timers and sockets keep being served while it is
+// open: a caller that must not be re-entered guards itself, and re-checks afterwards that what it
+// touches still exists.
 enum class MessageIcon
 {
     Stop,

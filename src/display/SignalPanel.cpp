@@ -15,8 +15,7 @@ constexpr int kCaptionColumnTwips = 3230;
 constexpr int kRowHeightTwips = 250;
 constexpr int kScaleWidthTwips = 3328;
 
-template <typename Control>
-Control *named(Control *control, const char *name)
+template <typename Control> Control *named(Control *control, const char *name)
 {
     control->setObjectName(QLatin1String(name));
     QSizePolicy policy = control->sizePolicy();

@@ -63,8 +63,7 @@ void MonitoringWindow::buildTimers()
     using F = MonitoringWindow;
     test = makeHandlerTimer(this, "test", 2000, &F::test_Timer);
     ChartTimer = makeHandlerTimer(this, "ChartTimer", 5000, &F::ChartTimer_Timer);
-    rebootCountdown =
-        makeHandlerTimer(this, "rebootCountdown", 1000, &F::rebootCountdown_Timer);
+    rebootCountdown = makeHandlerTimer(this, "rebootCountdown", 1000, &F::rebootCountdown_Timer);
 }
 
 // ---------------------------------------------------------------------------
@@ -110,7 +109,11 @@ void MonitoringWindow::Form_Load()
     InitTrafficChart();
     SignalStrengthMeter->setMeterValue(0);
     SignalStrengthMeter->clearReading();
+    startFamily();
+}
 
+void MonitoringWindow::startFamily()
+{
     switch (m_session.settings.remoteKind) {
     case RemoteKind::Ardix:
         about->setText(QStringLiteral("&About Ardix Monitoring Window"));

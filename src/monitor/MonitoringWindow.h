@@ -114,8 +114,8 @@ public:
     QAction *about = nullptr;
 
     // ---- Timers (interval ms; running at creation) ----
-    QTimer *test = nullptr;       // 2000, yes
-    QTimer *ChartTimer = nullptr; // 5000, yes
+    QTimer *test = nullptr;            // 2000, yes
+    QTimer *ChartTimer = nullptr;      // 5000, yes
     QTimer *rebootCountdown = nullptr; // 1000, while the remote restarts
 
     // ---- Controllers of the subsystems, made with the window ----
@@ -200,6 +200,8 @@ private:
     QAction *addMenuAction(QMenu *menu, const char *name, const QString &caption);
 
     void buildTimers();
+    // The load's last step: the start of the chosen family's monitoring.
+    void startFamily();
     void hideSignalWidgets();
     // The state lamp's accessible text follows the lamp shown.
     void describeLamp(int iconId);

@@ -36,17 +36,17 @@ void MonitoringWindow::Traffic_History_Chart_Click()
 {
     const bool snrShown = m_session.monitor.snrBarShown;
     if (m_session.monitor.trafficViewState == 1) {
-        setWindowHeightTwips(snrShown ? kHeightWithChartAndSnr : kHeightWithChart);
         m_session.monitor.trafficViewState = 2;
         Traffic_History_Chart->setChecked(true);
         TrafficChart->show();
         Frame1->show();
+        setWindowHeightTwips(snrShown ? kHeightWithChartAndSnr : kHeightWithChart);
     } else {
-        setWindowHeightTwips(snrShown ? kHeightWithSnr : kHeightPlain);
         m_session.monitor.trafficViewState = 1;
         Traffic_History_Chart->setChecked(false);
         TrafficChart->hide();
         Frame1->hide();
+        setWindowHeightTwips(snrShown ? kHeightWithSnr : kHeightPlain);
     }
 }
 

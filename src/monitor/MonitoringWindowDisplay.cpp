@@ -53,9 +53,9 @@ void MonitoringWindow::setLabelColour(QLabel *label, const QColor &colour)
 void MonitoringWindow::setStatusColour(const QColor &designed)
 {
     const QColor background = palette().color(QPalette::Window);
-    const RgbColour shade = TextContrast::readableShade(
-        {designed.red(), designed.green(), designed.blue()},
-        {background.red(), background.green(), background.blue()});
+    const RgbColour shade =
+        TextContrast::readableShade({designed.red(), designed.green(), designed.blue()},
+                                    {background.red(), background.green(), background.blue()});
     const QColor readable(shade.red, shade.green, shade.blue);
     if (labelColour(status) != readable)
         setLabelColour(status, readable);
@@ -110,7 +110,11 @@ void MonitoringWindow::fitToContents()
 {
     // The designed size at the design font; a larger font or scale needs
     // more, and then the window takes what its contents need.
-    layout()->activate();
+    // A control shown or hidden a moment ago has not been laid out yet.
+    for (QLayout *l : {centralWidget()->layout(), layout()}) {
+        l->invalidate();
+        l->activate();
+    }
     const QSize needed = minimumSizeHint();
     resize(qMax(Twips::toPixels(kWindowWidthTwips), needed.width()),
            qMax(Twips::windowHeight(m_heightTwips), needed.height()));

@@ -68,73 +68,37 @@ private slots:
     {
         // The label timer alone does not lock.
         m_form->test_Timer();
-        QVERIFY(!LockWindow::loaded());
-        QVERIFY(!m_session->monitor.screenLocked);
+        QVERIFY(!LockWindow::loaded() && !m_session->monitor.screenLocked);
 
-        m_form->test->start();
         LockWindow *lock = lockByButton();
-        QVERIFY(lock);
-        QVERIFY(m_session->monitor.screenLocked);
-        QVERIFY(lock->isLocked());
-        QVERIFY(lock->isVisible());
+        QVERIFY(lock && lock->isLocked() && m_session->monitor.screenLocked);
         QCOMPARE(lock->geometry(), m_form->screen()->geometry());
         QVERIFY(lock->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(lock->windowFlags().testFlag(Qt::FramelessWindowHint));
         // Nothing else of the station takes input while the lock shows, not
         // even a station window shown afterwards.
-        QCOMPARE(QApplication::activeModalWidget(), lock);
         QWidget other;
         other.show();
         QCoreApplication::processEvents();
         QCOMPARE(QApplication::activeWindow(), lock);
         QCOMPARE(QApplication::activeModalWidget(), lock);
-        // Monitoring goes on behind it.
-        QVERIFY(m_form->test->isActive());
 
         // A monitoring window that closes while locked (an Ardix run going
         // back to the remote-selection dialog) leaves the lock in place.
         delete m_form;
         QCOMPARE(LockWindow::loaded(), lock);
-        QVERIFY(lock->isVisible());
-        QVERIFY(lock->isLocked());
-    }
-
-    void labelsFollowTheRecords_data()
-    {
-        QTest::addColumn<RemoteKind>("kind");
-        QTest::addColumn<int>("rssi");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("rssiText");
-        const auto row = [](const char *name, RemoteKind kind, int rssi, const QString &status,
-                            const QString &rssiText) {
-            QTest::newRow(name) << kind << rssi << status << rssiText;
-        };
-        row("Ardix at -85 dBm", RemoteKind::Ardix, -85, "Associated", "-85");
-        row("Velto at the same level", RemoteKind::Velto, 85, "Associated", "85");
-        row("disconnected", RemoteKind::Velto, 0, "Disconnected From Radio", "0");
-        row("weakest Ardix reading", RemoteKind::Ardix, -32768, "Scanning", "-32768");
+        QVERIFY(lock->isVisible() && lock->isLocked());
     }
 
     void labelsFollowTheRecords()
     {
-        QFETCH(RemoteKind, kind);
-        QFETCH(int, rssi);
-        QFETCH(QString, status);
-        QFETCH(QString, rssiText);
-        m_session->settings.remoteKind = kind;
         LockWindow *lock = lockByButton();
-        m_session->link.rssi = static_cast<qint16>(rssi);
-        m_form->status->setText(status);
-        m_form->test_Timer();
-        QCOMPARE(lock->testLabel->text(), rssiText);
-        QCOMPARE(lock->test2Label->text(), status);
-
-        // The next tick shows the newer values.
-        m_session->link.rssi = 42;
-        m_form->status->setText("Connecting");
-        m_form->test_Timer();
-        QCOMPARE(lock->testLabel->text(), "42");
-        QCOMPARE(lock->test2Label->text(), "Connecting");
+        for (const qint16 rssi : {qint16(-85), qint16(42)}) {
+            m_session->link.rssi = rssi;
+            m_form->status->setText(QString::number(rssi) + " state");
+            m_form->test_Timer();
+            QCOMPARE(lock->testLabel->text(), QString::number(rssi));
+            QCOMPARE(lock->test2Label->text(), m_form->status->text());
+        }
     }
 
     // An empty password is no attempt; each wrong one keeps the lock and
@@ -145,18 +109,11 @@ private slots:
         LockWindow *lock = lockByButton();
         QSignalSpy unlocked(lock, &LockWindow::unlocked);
         QTest::keyClick(lock->pw, Qt::Key_Return);
-        QCOMPARE(lock->failures(), 0);
-        QVERIFY(!lock->retryDelay->isActive());
-        QCOMPARE(lock->unlockMessage->text(), QString());
+        QVERIFY(lock->failures() == 0 && !lock->retryDelay->isActive());
         for (int failures = 1; failures <= 2; ++failures) {
             type(lock, "guess");
-            QVERIFY(lock->isLocked());
-            QVERIFY(lock->isVisible());
-            QCOMPARE(lock->failures(), failures);
+            QVERIFY(lock->isLocked() && lock->isVisible() && !lock->pw->isEnabled());
             QCOMPARE(lock->unlockMessage->text(), "Incorrect password.");
-            QCOMPARE(lock->pw->text(), QString());
-            QVERIFY(!lock->pw->isEnabled());
-            QVERIFY(lock->retryDelay->isActive());
             QCOMPARE(lock->retryDelay->interval(), UnlockDelay::afterFailures(failures));
             // While the delay runs, not even the right password is checked.
             lock->pw->setText(PamTestService::rightPassword());
@@ -164,24 +121,14 @@ private slots:
             QVERIFY(lock->isLocked());
             lock->pw->clear();
             lock->retryDelay_Timer();
-            QVERIFY(lock->pw->isEnabled());
         }
-        QCOMPARE(unlocked.count(), 0);
-
         type(lock, PamTestService::rightPassword());
         QCOMPARE(unlocked.count(), 1);
-        QVERIFY(!lock->isLocked());
-        QVERIFY(!lock->isVisible());
+        QVERIFY(!lock->isLocked() && !lock->isVisible());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
-        QCOMPARE(lock->pw->text(), QString());
-        QCOMPARE(lock->unlockMessage->text(), QString());
-        QVERIFY(m_session->monitor.screenLocked); // the labels are still refreshed, as before
-
         QCOMPARE(lockByButton(), lock);
-        QVERIFY(lock->isLocked());
         type(lock, "guess");
-        QCOMPARE(lock->failures(), 1);
-        QCOMPARE(lock->retryDelay->interval(), UnlockDelay::afterFailures(1));
+        QCOMPARE(lock->failures(), 1); // locking again starts the count afresh
     }
 
     // When PAM cannot decide, the lock holds and does not blame the operator.
@@ -194,7 +141,6 @@ private slots:
         QVERIFY(lock->isLocked());
         QVERIFY(lock->unlockMessage->text() != "Incorrect password.");
         QVERIFY(!lock->unlockMessage->text().isEmpty());
-        QVERIFY(lock->retryDelay->isActive());
     }
 
     void closingDoesNotUnlock_data()
@@ -212,8 +158,7 @@ private slots:
         LockWindow *lock = lockByButton();
         QTest::keyClick(lock->pw, Qt::Key(key), modifiers);
         QVERIFY(!lock->close());
-        QVERIFY(lock->isVisible());
-        QVERIFY(lock->isLocked());
+        QVERIFY(lock->isVisible() && lock->isLocked());
     }
 
     void messagesWaitUntilUnlocked_data()
@@ -251,10 +196,6 @@ private slots:
         QCOMPARE(seenWhileLocked, 0);
         QCOMPARE(recorder.titles(), QStringList{"Connection Error"});
         QCOMPARE(lock.isNull(), lockWindowGoes);
-
-        // Afterwards messages are shown at once again.
-        OperatorMessages::show("Error", MessageIcon::Stop, {"x"});
-        QCOMPARE(recorder.messages.size(), 2);
     }
 };
 

@@ -197,7 +197,7 @@ private slots:
             MonitoringWindow *monitor = m_windows->monitoringForm();
             QVERIFY(monitor);
             QCOMPARE(monitor->windowTitle(), "Velto Monitoring Window");
-            QCOMPARE(monitor->about->text(), "About Velto Monitoring Window");
+            QCOMPARE(monitor->about->text(), "&About Velto Monitoring Window");
             QVERIFY(!monitor->SwitchRemote->isVisible());
             QVERIFY(monitor->ViewSNR->isEnabled());
             QVERIFY(!monitor->ViewSNR->isChecked());
