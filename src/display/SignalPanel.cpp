@@ -96,6 +96,17 @@ void SignalPanel::buildLevels(const Design &design)
     static_cast<QGridLayout *>(layout())->addLayout(row, 2, 1);
 }
 
+void SignalPanel::alignColumns(const QList<SignalPanel *> &panels)
+{
+    int widest = 0;
+    for (const SignalPanel *panel : panels)
+        widest = qMax(widest, panel->m_caption->sizeHint().width());
+    for (SignalPanel *panel : panels) {
+        auto *grid = static_cast<QGridLayout *>(panel->layout());
+        grid->setColumnMinimumWidth(0, qMax(widest, Twips::toPixels(kCaptionColumnTwips)));
+    }
+}
+
 QList<QWidget *> SignalPanel::controls() const
 {
     return {m_caption, m_meter, m_scaleFrame, m_levels[0], m_levels[1], m_levels[2]};

@@ -37,6 +37,9 @@ public:
     SignalMeter *meter() const { return m_meter; }
     QFrame *scaleFrame() const { return m_scaleFrame; }
     QLabel *level(int index) const { return m_levels.at(index); }
+    // Panels stacked in a window line up their meters: each takes the
+    // widest caption column of them all.
+    static void alignColumns(const QList<SignalPanel *> &panels);
     // Every control of the panel, caption first.
     QList<QWidget *> controls() const;
 

@@ -49,6 +49,7 @@ void MonitoringWindow::buildControls()
     rssiPanel = new SignalPanel(SignalPanel::rssi(), area);
     snrPanel = new SignalPanel(SignalPanel::snr(), area);
     snrPanel->hide(); // shown by the View menu
+    SignalPanel::alignColumns({rssiPanel, snrPanel});
     SignalStrengthlbl = rssiPanel->caption();
     SignalStrengthMeter = rssiPanel->meter();
     RssiColorBarFrame = rssiPanel->scaleFrame();
@@ -114,7 +115,12 @@ void MonitoringWindow::buildChartFrame(QWidget *area)
 {
     Frame1 = new QGroupBox(QStringLiteral("Traffic History Chart"), area);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setMinimumHeight(Twips::toPixels(kChartMinimumHeightTwips));
+    // The chart's vertical axis title runs along its height: room for it,
+    // and for the axis labels, whatever the font.
+    const QFontMetrics metrics = Frame1->fontMetrics();
+    Frame1->setMinimumHeight(
+        qMax(Twips::toPixels(kChartMinimumHeightTwips),
+             metrics.horizontalAdvance(QStringLiteral("% of link rate")) + 6 * metrics.height()));
     Frame1->hide(); // shown by the View menu
     TrafficChart = new QChartView(Frame1);
     TrafficChart->setObjectName(QStringLiteral("TrafficChart"));
