@@ -117,10 +117,12 @@ void MonitoringWindow::buildChartFrame(QWidget *area)
     Frame1->setObjectName(QStringLiteral("Frame1"));
     // The chart's vertical axis title runs along its height: room for it,
     // and for the axis labels, whatever the font.
-    const QFontMetrics metrics = Frame1->fontMetrics();
+    QFont titleFont = Frame1->font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
     Frame1->setMinimumHeight(
         qMax(Twips::toPixels(kChartMinimumHeightTwips),
-             metrics.horizontalAdvance(QStringLiteral("% of link rate")) + 6 * metrics.height()));
+             metrics.horizontalAdvance(QStringLiteral("% of link rate")) + 7 * metrics.height()));
     Frame1->hide(); // shown by the View menu
     TrafficChart = new QChartView(Frame1);
     TrafficChart->setObjectName(QStringLiteral("TrafficChart"));
