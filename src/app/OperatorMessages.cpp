@@ -42,4 +42,13 @@ void show(const QString &title, MessageIcon icon, const QStringList &lines)
     presenter(OperatorMessage{title, icon, joinLines(lines)});
 }
 
+bool ask(const QString &title, const QStringList &lines)
+{
+    const Presenter presenter = currentPresenter();
+    const OperatorMessage question{title, MessageIcon::Question, joinLines(lines),
+                                   MessageButtons::YesNo};
+    presenter(question);
+    return question.answeredYes;
+}
+
 } // namespace OperatorMessages

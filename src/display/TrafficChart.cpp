@@ -4,6 +4,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QLineSeries>
+#include <QPalette>
 #include <QValueAxis>
 
 namespace TrafficChart {
@@ -36,6 +37,22 @@ void draw(QChartView *view, const TrafficHistory &h)
         for (int row = 1; row <= TrafficHistory::kChartPoints; ++row)
             points << QPointF(row - 1, samples[row - 1]);
         series[s]->replace(points);
+    }
+}
+
+// The chart takes the window's palette, so it reads on a dark desktop as on
+// a light one: its own themes know nothing of the desktop's colours.
+void followPalette(QChart *chart, const QPalette &palette)
+{
+    const bool dark = palette.color(QPalette::Base).lightness() < 128;
+    chart->setTheme(dark ? QChart::ChartThemeDark : QChart::ChartThemeLight);
+    chart->setBackgroundBrush(palette.brush(QPalette::Base));
+    chart->setBackgroundPen(palette.color(QPalette::Mid));
+    chart->legend()->setLabelColor(palette.color(QPalette::Text));
+    for (QAbstractAxis *axis : chart->axes()) {
+        axis->setLabelsColor(palette.color(QPalette::Text));
+        axis->setTitleBrush(palette.brush(QPalette::Text));
+        axis->setGridLineColor(palette.color(QPalette::Mid));
     }
 }
 
@@ -74,6 +91,7 @@ void InitTrafficChart(QChartView *view, const TrafficHistory &history, MonitorSt
         s->attachAxis(percent);
     }
 
+    followPalette(chart, view->palette());
     QChart *old = view->chart();
     view->setChart(chart);
     delete old;

@@ -57,7 +57,8 @@ LockWindow::LockWindow(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("screenSaver"));
-    setWindowTitle(QStringLiteral("Form1"));
+    // The title names the window in task lists and to screen readers.
+    setWindowTitle(QStringLiteral("Kavo Connectivity Window Locked"));
     setWindowIcon(StationIcons::product());
     setWindowModality(Qt::ApplicationModal);
 
@@ -67,18 +68,45 @@ LockWindow::LockWindow(QWidget *parent)
     setPalette(shade);
     setAutoFillBackground(true);
 
+    buildControls();
+    buildTimers();
+    setPasswordCheck({});
+}
+
+void LockWindow::buildControls()
+{
     auto *icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("productIcon"));
     icon->setAlignment(Qt::AlignCenter);
     icon->setPixmap(StationIcons::product().pixmap(64, 64));
+    icon->setAccessibleName(QStringLiteral("Station icon"));
 
     QLabel *rssiCaption = makeLabel(this, "rssiCaption",
                                     QStringLiteral("Received Signal Strength (RSSI)"), 1.2, false);
     testLabel = makeLabel(this, "testLabel", QStringLiteral("Label1"), 3.0, true);
+    testLabel->setAccessibleDescription(QStringLiteral("Received signal strength in dBm"));
     QLabel *statusCaption =
         makeLabel(this, "statusCaption", QStringLiteral("Connection Status"), 1.2, false);
     test2Label = makeLabel(this, "test2Label", QStringLiteral("Label1"), 2.2, true);
+    test2Label->setAccessibleDescription(QStringLiteral("Connection state of the remote"));
 
+    auto *layout = new QVBoxLayout(this);
+    layout->addStretch(2);
+    layout->addWidget(icon);
+    layout->addSpacing(24);
+    layout->addWidget(rssiCaption);
+    layout->addWidget(testLabel);
+    layout->addSpacing(16);
+    layout->addWidget(statusCaption);
+    layout->addWidget(test2Label);
+    layout->addSpacing(40);
+    layout->addLayout(buildPasswordEntry());
+    layout->addWidget(unlockMessage);
+    layout->addStretch(3);
+}
+
+QLayout *LockWindow::buildPasswordEntry()
+{
     // The label keeps its designed object name, misspelling and all, since
     // tools find the control by it. The name is joined at run time so that
     // the misspelt word is not among the program's strings, where the
@@ -91,8 +119,12 @@ LockWindow::LockWindow(QWidget *parent)
     pw->setObjectName(QStringLiteral("pw"));
     pw->setEchoMode(QLineEdit::Password);
     pw->setMinimumWidth(260);
+    pw->setAccessibleName(QStringLiteral("Password"));
+    pw->setAccessibleDescription(
+        QStringLiteral("The password of the user running the station unlocks it"));
     Pasword->setBuddy(pw);
     unlockMessage = makeLabel(this, "unlockMessage", QString(), 1.2, true);
+    unlockMessage->setAccessibleName(QStringLiteral("Unlock message"));
     QPalette warning = unlockMessage->palette();
     warning.setColor(QPalette::WindowText, QColor(255, 128, 118));
     unlockMessage->setPalette(warning);
@@ -102,21 +134,11 @@ LockWindow::LockWindow(QWidget *parent)
     entry->addWidget(Pasword);
     entry->addWidget(pw);
     entry->addStretch();
+    return entry;
+}
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addStretch(2);
-    layout->addWidget(icon);
-    layout->addSpacing(24);
-    layout->addWidget(rssiCaption);
-    layout->addWidget(testLabel);
-    layout->addSpacing(16);
-    layout->addWidget(statusCaption);
-    layout->addWidget(test2Label);
-    layout->addSpacing(40);
-    layout->addLayout(entry);
-    layout->addWidget(unlockMessage);
-    layout->addStretch(3);
-
+void LockWindow::buildTimers()
+{
     retryDelay = new QTimer(this);
     retryDelay->setObjectName(QStringLiteral("retryDelay"));
     retryDelay->setSingleShot(true);
@@ -126,8 +148,6 @@ LockWindow::LockWindow(QWidget *parent)
     m_grabRetry->setInterval(kGrabRetryMs);
     connect(m_grabRetry, &QTimer::timeout, this, &LockWindow::grabInput);
     connect(pw, &QLineEdit::returnPressed, this, &LockWindow::pw_ReturnPressed);
-
-    setPasswordCheck({});
 }
 
 LockWindow::~LockWindow()

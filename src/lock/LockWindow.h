@@ -70,6 +70,9 @@ protected:
 
 private:
     explicit LockWindow(QWidget *parent = nullptr);
+    void buildControls();
+    class QLayout *buildPasswordEntry();
+    void buildTimers();
     void unlock();
     void bringToFront();
     void grabInput();

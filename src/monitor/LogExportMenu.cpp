@@ -31,7 +31,7 @@ void showFailure(const QStringList &lines)
 
 void addTo(QMenu *menu, QWidget *dialogParent, StationSession &session)
 {
-    QAction *action = menu->addAction(QStringLiteral("Export Log\u2026"));
+    QAction *action = menu->addAction(QStringLiteral("&Export Log\u2026"));
     action->setObjectName(QStringLiteral("exportLog"));
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     QObject::connect(action, &QAction::triggered, menu,

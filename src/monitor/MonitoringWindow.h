@@ -18,6 +18,7 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class SignalMeter;
+class SignalPanel;
 class StationNavigator;
 class ArdixMonitor;
 struct StateLook;
@@ -33,10 +34,13 @@ struct StationSession;
 // public slots so tests can run a tick directly. Their bodies live in one file
 // per subsystem beside this one:
 //   MonitoringWindow.cpp        load, start sequences, stop/resume, close
+//   MonitoringWindowControls.cpp the controls and their layout
+//   MonitoringWindowMenus.cpp   the menus (a new menu item goes there)
+//   MonitoringWindowReboot.cpp  the confirmed remote reboot and its countdown
 //   MonitoringWindowArdix.cpp   what the Ardix stream's monitor reports
 //   MonitoringWindowSnmp.cpp    what the Velto monitor reports
 //   MonitoringWindowTelnet.cpp  congestion management (CongestionManager)
-//   MonitoringWindowDisplay.cpp colour scales
+//   MonitoringWindowDisplay.cpp shared display steps, window size, colour scales
 //   MonitoringWindowChart.cpp   traffic chart, view toggles, thresholds
 //   MonitoringWindowGpsLog.cpp  GPS receiver, its status and log clock (GpsReceiver, LogRecorder)
 //   MonitoringWindowLock.cpp    the workstation lock
@@ -84,6 +88,9 @@ public:
     QGroupBox *Frame1 = nullptr; // traffic chart frame
     QChartView *TrafficChart = nullptr;
     QPushButton *screen_lock = nullptr;
+    // The rows of each signal: caption, meter, scale frame and level captions.
+    SignalPanel *rssiPanel = nullptr;
+    SignalPanel *snrPanel = nullptr;
 
     // ---- The Ardix stream: socket "Winsock1" and its timers ----
     ArdixMonitor *ardixMonitor = nullptr;
@@ -107,8 +114,9 @@ public:
     QAction *about = nullptr;
 
     // ---- Timers (interval ms; running at creation) ----
-    QTimer *test = nullptr;       // 2000, yes
-    QTimer *ChartTimer = nullptr; // 5000, yes
+    QTimer *test = nullptr;            // 2000, yes
+    QTimer *ChartTimer = nullptr;      // 5000, yes
+    QTimer *rebootCountdown = nullptr; // 1000, while the remote restarts
 
     // ---- Controllers of the subsystems, made with the window ----
     class CongestionManager *congestionManager = nullptr;
@@ -131,6 +139,10 @@ public slots:
 
     // ---- Velto monitoring (MonitoringWindowSnmp.cpp) ----
     void changeRSSIThresh_Click();
+    // ---- Reboot (MonitoringWindowReboot.cpp) ----
+    // Asks the operator, then has the Velto monitor reboot the remote.
+    void rebootVelto_Click();
+    void rebootCountdown_Timer();
     void changeSNRThreshold_Click();
 
     // ---- Colour scales (MonitoringWindowDisplay.cpp) ----
@@ -153,10 +165,14 @@ public:
     void showWaitingDisplay();
     void showLamp(int iconId);
     static void setLabelColour(QLabel *label, const QColor &colour);
-    // Heights of the window in twips, as the view toggles and the load set them.
+    // A designed text colour on the status label, in a readable shade of it
+    // when the palette's background leaves it too faint.
+    void setStatusColour(const QColor &designed);
+    // Heights of the window in twips, as the view toggles and the load set
+    // them. The window takes the designed size, or the size its contents need
+    // when a larger font or scale needs more.
     void setWindowHeightTwips(int twips);
     int windowHeightTwips() const { return m_heightTwips; }
-    void moveFrame1ToTwips(int top);
     // The Velto run's SNMP start, poll, time-out and reboot.
     class VeltoMonitor *veltoMonitor() const { return m_velto; }
 
@@ -166,10 +182,32 @@ protected:
 private:
     StationSession &m_session;
 
+    // ---- Controls (MonitoringWindowControls.cpp) ----
     void buildControls();
+    QLayout *buildStateRow(QWidget *area);
+    void buildNotice(QWidget *area);
+    void buildChartFrame(QWidget *area);
+    void describeControls();
+    void fitToContents();
+
+    // ---- Menus (MonitoringWindowMenus.cpp) ----
     void buildMenus();
+    void buildFileMenu();
+    void buildRunMenu();
+    void buildOptionsMenu();
+    void buildViewMenu();
+    void buildHelpMenu();
+    QMenu *addMenu(QWidget *parent, const char *name, const QString &caption);
+    QAction *addMenuAction(QMenu *menu, const char *name, const QString &caption);
+
     void buildTimers();
+    // The load's last step: the start of the chosen family's monitoring.
+    void startFamily();
     void hideSignalWidgets();
+    // The state lamp's accessible text follows the lamp shown.
+    void describeLamp(int iconId);
+    void showRssiReading(double meterValue);
+    void showSnrReading(double meterValue);
 
     StationNavigator &m_navigator;
     int m_lampIconId = 0;

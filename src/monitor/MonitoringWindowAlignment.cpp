@@ -37,7 +37,7 @@ AlignmentWindow *makeAlignmentView(MonitoringWindow &window, StationSession &ses
 
 void addAlignmentView(MonitoringWindow &window, StationSession &session)
 {
-    QAction *action = window.View->addAction(QStringLiteral("Alignment"));
+    QAction *action = window.View->addAction(QStringLiteral("&Alignment"));
     action->setObjectName(QStringLiteral("alignmentView"));
     action->setCheckable(true);
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));

@@ -4,7 +4,7 @@
 #include "MonitoringWindow.h"
 #include "app/Records.h"
 #include "app/ColorBarModel.h"
-#include "display/SignalMeter.h"
+#include "display/SignalPanel.h"
 #include "session/StationNavigator.h"
 #include "session/StationSession.h"
 #include "stream/ArdixMonitor.h"
@@ -19,7 +19,7 @@ void MonitoringWindow::buildArdixMonitor()
     ArdixMonitor *m = ardixMonitor;
     connect(m, &ArdixMonitor::stateLookChanged, this, &MonitoringWindow::showArdixState);
     connect(m, &ArdixMonitor::titleChanged, this, &MonitoringWindow::setWindowTitle);
-    connect(m, &ArdixMonitor::meterChanged, SignalStrengthMeter, &SignalMeter::setMeterValue);
+    connect(m, &ArdixMonitor::meterChanged, this, &MonitoringWindow::showRssiReading);
     connect(m, &ArdixMonitor::signalWidgetsShown, this, &MonitoringWindow::setSignalWidgetsVisible);
     connect(m, &ArdixMonitor::waitingNoticeShown, collectingDatalbl, &QLabel::setVisible);
     connect(m, &ArdixMonitor::associated, this,
@@ -35,20 +35,15 @@ void MonitoringWindow::buildArdixMonitor()
 
 void MonitoringWindow::setSignalWidgetsVisible(bool visible)
 {
-    for (QWidget *w :
-         {static_cast<QWidget *>(RssiColorBarFrame), static_cast<QWidget *>(light),
-          static_cast<QWidget *>(status), static_cast<QWidget *>(SignalStrengthlbl),
-          static_cast<QWidget *>(ConnectionStatuslbl), static_cast<QWidget *>(SignalStrengthMeter),
-          static_cast<QWidget *>(hundredDBMlbl), static_cast<QWidget *>(eightyDBMlbl),
-          static_cast<QWidget *>(sixtyDBMlbl)})
+    for (QWidget *w : rssiPanel->controls())
+        w->setVisible(visible);
+    for (QWidget *w : {light, status, ConnectionStatuslbl})
         w->setVisible(visible);
 }
 
 void MonitoringWindow::showArdixState(const StateLook &look)
 {
-    const QColor colour(look.colour.red, look.colour.green, look.colour.blue);
-    if (labelColour(status) != colour)
-        setLabelColour(status, colour);
+    setStatusColour(QColor(look.colour.red, look.colour.green, look.colour.blue));
     status->setText(look.text);
     status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // Rendering the lamp costs more than a datagram's decoding; it is only

@@ -1,11 +1,12 @@
 // Traffic chart and View menu handlers of the monitoring window.
 #include "MonitoringWindow.h"
-#include "display/SignalMeter.h"
+#include "display/SignalPanel.h"
 #include "display/TrafficChart.h"
 #include "session/StationSession.h"
 
 #include <QAction>
 #include <QChartView>
+#include <QGroupBox>
 #include <QLabel>
 #include <QTimer>
 
@@ -16,9 +17,6 @@ constexpr int kHeightPlain = 2900;
 constexpr int kHeightWithSnr = 3500;
 constexpr int kHeightWithChart = 6435;
 constexpr int kHeightWithChartAndSnr = 7000;
-
-constexpr int kFrame1TopWithoutSnr = 2400;
-constexpr int kFrame1TopWithSnr = 3000;
 
 } // namespace
 
@@ -38,32 +36,33 @@ void MonitoringWindow::Traffic_History_Chart_Click()
 {
     const bool snrShown = m_session.monitor.snrBarShown;
     if (m_session.monitor.trafficViewState == 1) {
-        setWindowHeightTwips(snrShown ? kHeightWithChartAndSnr : kHeightWithChart);
         m_session.monitor.trafficViewState = 2;
         Traffic_History_Chart->setChecked(true);
         TrafficChart->show();
+        Frame1->show();
+        setWindowHeightTwips(snrShown ? kHeightWithChartAndSnr : kHeightWithChart);
     } else {
-        setWindowHeightTwips(snrShown ? kHeightWithSnr : kHeightPlain);
         m_session.monitor.trafficViewState = 1;
         Traffic_History_Chart->setChecked(false);
         TrafficChart->hide();
+        Frame1->hide();
+        setWindowHeightTwips(snrShown ? kHeightWithSnr : kHeightPlain);
     }
 }
 
 void MonitoringWindow::ViewSNR_Click()
 {
     const bool chartShown = Traffic_History_Chart->isChecked();
-    const QList<QWidget *> snrGroup = {SNRMeter,    SNRColorBarFrame, HighSNRLabel,
-                                       MidSNRLabel, LowSNRLabel,      SNRlbl};
+    const QList<QWidget *> snrGroup = snrPanel->controls();
     if (m_session.monitor.snrBarShown) {
         for (QWidget *w : snrGroup)
             w->hide();
         ViewSNR->setChecked(false);
         m_session.monitor.snrBarShown = false;
-        moveFrame1ToTwips(kFrame1TopWithoutSnr);
+        snrPanel->hide();
         setWindowHeightTwips(chartShown ? kHeightWithChart : kHeightPlain);
     } else {
-        moveFrame1ToTwips(kFrame1TopWithSnr);
+        snrPanel->show();
         for (QWidget *w : snrGroup)
             w->show();
         ViewSNR->setChecked(true);

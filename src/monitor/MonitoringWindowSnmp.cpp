@@ -6,7 +6,7 @@
 #include "app/ColorBarModel.h"
 #include "display/MousePointer.h"
 #include "display/RssiThresholdDialog.h"
-#include "display/SignalMeter.h"
+#include "display/SignalPanel.h"
 #include "display/SnrThresholdDialog.h"
 #include "session/StationNavigator.h"
 #include "session/StationSession.h"
@@ -52,9 +52,8 @@ void MonitoringWindow::buildVeltoMonitor()
     connect(velto, &VeltoMonitor::waitingShown, this, &MonitoringWindow::showVeltoWaiting);
     connect(velto, &VeltoMonitor::stateLookChanged, this, &MonitoringWindow::showStateLook);
     connect(velto, &VeltoMonitor::titleChanged, this, &QWidget::setWindowTitle);
-    connect(velto, &VeltoMonitor::rssiMeterChanged, SignalStrengthMeter,
-            &SignalMeter::setMeterValue);
-    connect(velto, &VeltoMonitor::snrMeterChanged, SNRMeter, &SignalMeter::setMeterValue);
+    connect(velto, &VeltoMonitor::rssiMeterChanged, this, &MonitoringWindow::showRssiReading);
+    connect(velto, &VeltoMonitor::snrMeterChanged, this, &MonitoringWindow::showSnrReading);
     connect(velto, &VeltoMonitor::trafficChartEnabled, this, [this](bool enabled) {
         Traffic_History_Chart->setEnabled(enabled);
         TrafficChart->setVisible(enabled);
@@ -69,7 +68,7 @@ void MonitoringWindow::buildVeltoMonitor()
             &CongestionManager::stopConnectionTimer);
     connect(velto, &VeltoMonitor::stopRequested, this, &MonitoringWindow::ToggleMonitoring);
     connect(velto, &VeltoMonitor::runResumed, this,
-            [this] { runStopMenu->setText(QStringLiteral("Stop Monitoring")); });
+            [this] { runStopMenu->setText(QStringLiteral("&Stop Monitoring")); });
     connect(velto, &VeltoMonitor::menusEnabled, this, [this](bool enabled) {
         runMenu->setEnabled(enabled);
         Options->setEnabled(enabled);
@@ -78,7 +77,6 @@ void MonitoringWindow::buildVeltoMonitor()
             [](bool busy) { busy ? MousePointer::setBusy() : MousePointer::setNormal(); });
     connect(velto, &VeltoMonitor::selectionRequested, this,
             [this] { m_navigator.showSelection(); });
-    connect(rebootVelto, &QAction::triggered, velto, &VeltoMonitor::rebootVelto_Click);
 }
 
 void MonitoringWindow::prepareVeltoRun()
@@ -97,18 +95,13 @@ void MonitoringWindow::showVeltoWaiting(bool waiting)
         hideSignalWidgets();
         return;
     }
-    for (QWidget *w :
-         {static_cast<QWidget *>(RssiColorBarFrame), static_cast<QWidget *>(light),
-          static_cast<QWidget *>(status), static_cast<QWidget *>(SignalStrengthlbl),
-          static_cast<QWidget *>(ConnectionStatuslbl), static_cast<QWidget *>(SignalStrengthMeter),
-          static_cast<QWidget *>(hundredDBMlbl), static_cast<QWidget *>(eightyDBMlbl),
-          static_cast<QWidget *>(sixtyDBMlbl)})
+    for (QWidget *w : rssiPanel->controls())
+        w->show();
+    for (QWidget *w : {light, status, ConnectionStatuslbl})
         w->show();
     if (!ViewSNR->isChecked())
         return;
-    for (QWidget *w : {static_cast<QWidget *>(SNRlbl), static_cast<QWidget *>(LowSNRLabel),
-                       static_cast<QWidget *>(MidSNRLabel), static_cast<QWidget *>(HighSNRLabel),
-                       static_cast<QWidget *>(SNRColorBarFrame), static_cast<QWidget *>(SNRMeter)})
+    for (QWidget *w : snrPanel->controls())
         w->show();
 }
 
@@ -116,7 +109,7 @@ void MonitoringWindow::showStateLook(const StateLook &look)
 {
     status->setText(look.text);
     status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    setLabelColour(status, QColor(look.colour.red, look.colour.green, look.colour.blue));
+    setStatusColour(QColor(look.colour.red, look.colour.green, look.colour.blue));
     showLamp(static_cast<int>(look.lamp));
 }
 

@@ -352,6 +352,14 @@ void VeltoMonitor::rebootVelto_Click()
     emit busyChanged(true);
 }
 
+int VeltoMonitor::rebootTimeLeftMs() const
+{
+    if (!RebootTimer->isActive())
+        return -1;
+    // Monitoring resumes at the second tick.
+    return RebootTimer->remainingTime() + (m_rebootPhase == 0 ? RebootTimer->interval() : 0);
+}
+
 void VeltoMonitor::RebootTimer_Timer()
 {
     if (m_rebootPhase == 0) {

@@ -50,6 +50,9 @@ public:
     // request still holds it, and ends the application unless the remote
     // turned out to be an access point. True when the application was ended.
     bool closeSession();
+    // Milliseconds until monitoring resumes after a reboot, or -1 when no
+    // reboot is under way.
+    int rebootTimeLeftMs() const;
 
 public slots:
     void StartVeltoMonitoring();

@@ -100,6 +100,7 @@ MessageRecorder::MessageRecorder()
 {
     m_previous = OperatorMessages::setPresenter([this](const OperatorMessage &message) {
         messages.append(message);
+        message.answeredYes = answerYes;
         if (onShow)
             onShow(message);
     });

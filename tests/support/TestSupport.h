@@ -58,6 +58,8 @@ public:
 
     QList<OperatorMessage> messages;
     std::function<void(const OperatorMessage &)> onShow;
+    // The answer to every question.
+    bool answerYes = false;
 
     // Titles of the recorded messages, for compact comparisons.
     QStringList titles() const;
