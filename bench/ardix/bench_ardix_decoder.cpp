@@ -1,8 +1,8 @@
 // How fast an Ardix datagram is decoded, and what the RSSI scale's repaint
 // per datagram adds. Anchor: reading the same fields straight from the bytes
 // (qFromBigEndian) into the same results, counters as decimal text.
-#include "app/Records.h"
 #include "app/ColorBarModel.h"
+#include "app/Records.h"
 #include "stream/ArdixDatagramDecoder.h"
 
 #include <QtEndian>

@@ -2,8 +2,8 @@
 // stream's monitor and shows what it reports. The socket, the datagrams and
 // the supervision of their arrival are the monitor's (stream/ArdixMonitor).
 #include "MonitoringWindow.h"
-#include "app/Records.h"
 #include "app/ColorBarModel.h"
+#include "app/Records.h"
 #include "display/SignalPanel.h"
 #include "session/StationNavigator.h"
 #include "session/StationSession.h"

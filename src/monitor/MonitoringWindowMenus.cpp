@@ -4,9 +4,8 @@
 // builder of its menu below, made with addMenuAction; letters taken:
 //   menu bar: F R O H    File: E X    Run: S R W
 //   Options: V B R N     View: S T A  Help: T A
-#include "MonitoringWindow.h"
-
 #include "LogExportMenu.h"
+#include "MonitoringWindow.h"
 #include "MonitoringWindowAlignment.h"
 
 #include <QAction>

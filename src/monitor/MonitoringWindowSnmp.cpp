@@ -1,9 +1,9 @@
 // Velto monitoring in the monitoring window: the VeltoMonitor's signals set
 // the widgets, and the Velto commands of the menus go to its slots.
 #include "MonitoringWindow.h"
+#include "app/ColorBarModel.h"
 #include "app/CongestionStatus.h"
 #include "app/Records.h"
-#include "app/ColorBarModel.h"
 #include "display/MousePointer.h"
 #include "display/RssiThresholdDialog.h"
 #include "display/SignalPanel.h"

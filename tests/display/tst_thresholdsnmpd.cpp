@@ -1,7 +1,7 @@
 // The threshold dialogs, opened from the monitoring window's menu, against
 // net-snmp's own snmpd: the radio's value changes only when the dialog sends
 // it, and the copies and colour scales follow only what the radio accepted.
-#include "SnmpTestAgents.h"
+#include "SnmpAgentFixture.h"
 #include "TestSupport.h"
 #include "display/ColorBar.h"
 #include "display/ThresholdDialog.h"

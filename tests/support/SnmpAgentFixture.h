@@ -2,11 +2,11 @@
 
 #include "snmp/OidCatalogue.h"
 
+#include <QHash>
 #include <QHostAddress>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QHash>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QUdpSocket>
 #include <functional>
 #include <optional>

@@ -1,4 +1,0 @@
-#pragma once
-
-// The SNMP agents moved to the shared test support; older tests include this name.
-#include "SnmpAgentFixture.h"
