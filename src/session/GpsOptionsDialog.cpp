@@ -8,6 +8,7 @@
 #include "gps/GpsOptions.h"
 #include "gps/SerialDevices.h"
 
+#include <QAbstractItemView>
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -89,6 +90,12 @@ void GpsOptionsDialog::describeControls()
     describe(ComTwo, ComTwo->text(), ComPort_label->text());
     describe(Com1Device, tr("Com 1 device"), Com1Device->toolTip());
     describe(Com2Device, tr("Com 2 device"), Com2Device->toolTip());
+    // An editable list is read out through its own entry field and pop-up list.
+    for (QComboBox *device : {Com1Device, Com2Device}) {
+        describe(device->lineEdit(), device->accessibleName());
+        describe(device->view(), tr("Receivers found on this computer"));
+    }
+    describe(BaudRate->view(), tr("Line speeds"));
     describe(GpsdOption, GpsdOption->text(), tr("Take the position from a GPS daemon"));
     describe(GpsdHost, tr("gpsd host"), GpsdHost->toolTip());
     describe(GpsdPort, tr("gpsd port"), GpsdPort->toolTip());
