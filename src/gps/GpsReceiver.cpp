@@ -15,6 +15,10 @@
 
 namespace {
 constexpr int kSerialTickMs = 1500;
+// A daemon stays connected when its receiver is unplugged and just falls
+// silent; after this many ticks without a position (about 10 s, ten missed
+// sentences of a receiver reporting once a second) the position is stale.
+constexpr int kSilentGpsdTicks = 7;
 } // namespace
 
 GpsReceiver::GpsReceiver(const SessionSettings &settings, GpsPosition &position, QObject *parent)
@@ -117,8 +121,12 @@ void GpsReceiver::mscomm_timer_Timer()
     // between two ticks of the serial line is lost with the rest of the text.
     const QString received =
         m_fromGpsd ? gpsdWatch->takeReceivedText() : MSComm1->takeReceivedText();
-    if (!received.isEmpty() && GgaDecoder::decode(received, m_position))
+    if (!received.isEmpty() && GgaDecoder::decode(received, m_position)) {
         m_sinceSentence.start();
+        m_silentTicks = 0;
+    } else if (m_fromGpsd && m_sinceSentence.isValid() && ++m_silentTicks >= kSilentGpsdTicks) {
+        forgetPosition();
+    }
     emit statusChanged(status());
     mscomm_timer->start(kSerialTickMs);
 }
@@ -127,4 +135,5 @@ void GpsReceiver::forgetPosition()
 {
     m_position = GpsPosition{};
     m_sinceSentence.invalidate();
+    m_silentTicks = 0;
 }

@@ -17,8 +17,8 @@ struct SessionSettings;
 // receiver), and the serial tick that decodes what came in since the previous
 // tick into the position.
 //
-// While the source is lost (the receiver unplugged, the daemon stopped) the
-// position is forgotten, so the log says "No data" instead of the last fix;
+// While the source is lost (the receiver unplugged, the daemon stopped or
+// silent) the position is forgotten, so the log says "No data" instead of the last fix;
 // the source is reached again by itself.
 class GpsReceiver : public QObject
 {
@@ -57,4 +57,5 @@ private:
     bool m_opened = false;
     bool m_fromGpsd = false;
     QElapsedTimer m_sinceSentence;
+    int m_silentTicks = 0;
 };
