@@ -88,10 +88,12 @@ void GpsReceiver::tellPortHeld(const QString &devicePath)
 
 void GpsReceiver::tellDeviceUnusable(const QString &devicePath)
 {
-    OperatorMessages::show(QStringLiteral("GPS Options"), MessageIcon::Exclamation,
-                           {QStringLiteral("The GPS device %1 cannot be opened: %2.")
-                                .arg(devicePath, SerialDevices::openFailureReason(devicePath)),
-                            QString(), QStringLiteral("Monitoring goes on without GPS data.")});
+    OperatorMessages::show(
+        QStringLiteral("GPS Options"), MessageIcon::Exclamation,
+        {QStringLiteral("The GPS device %1 cannot be opened: %2.")
+             .arg(devicePath, SerialDevices::openFailureReason(devicePath)),
+         QString(),
+         QStringLiteral("Monitoring goes on without GPS data until the device can be opened.")});
 }
 
 void GpsReceiver::close()

@@ -27,6 +27,8 @@ GpsSerialPort::OpenResult GpsSerialPort::open(const QString &devicePath, qint32 
     const OpenResult result = openLine(devicePath);
     if (result == OpenResult::Opened)
         m_byIdPath = SerialDevices::byIdPathOf(devicePath);
+    else if (result == OpenResult::Failed && !devicePath.isEmpty())
+        m_reopenTimer->start(m_reopenDelay.next()); // a receiver plugged in later is found
     return result;
 }
 

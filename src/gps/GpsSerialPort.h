@@ -19,7 +19,9 @@ class QTimer;
 // resource error and reports the receiver lost. It then tries to open the
 // device again, waiting longer after each failed attempt (up to a cap): under
 // its path, or under the name the system gave the same receiver in the by-id
-// folder when it comes back as another /dev/ttyUSB number.
+// folder when it comes back as another /dev/ttyUSB number. A device that
+// cannot be opened at all is tried again the same way: a receiver plugged in
+// after the start is found.
 class GpsSerialPort : public QObject
 {
     Q_OBJECT
