@@ -1,11 +1,6 @@
-#include "TestSupport.h"
-#include "app/Records.h"
+#include "TestStation.h"
 #include "display/SignalMeter.h"
 #include "display/TrafficHistory.h"
-#include "display/Twips.h"
-#include "monitor/MonitoringWindow.h"
-#include "monitor/StationWindows.h"
-#include "session/StationSession.h"
 
 #include <QAction>
 #include <QChartView>
@@ -22,7 +17,6 @@ class TestChartAndView : public QObject
 private slots:
     void samples_data();
     void samples();
-    void viewToggles_data();
     void viewToggles();
 };
 
@@ -85,54 +79,48 @@ void TestChartAndView::samples()
     QCOMPARE(*std::max_element(h.rx().begin(), h.rx().end()), 0.0);
 }
 
-void TestChartAndView::viewToggles_data()
-{
-    QTest::addColumn<QString>("clicks"); // View menu entries, from a loaded window
-    QTest::addColumn<bool>("chart");
-    QTest::addColumn<bool>("snr");
-    QTest::addColumn<int>("height"); // twips
-
-    QTest::newRow("chart on, SNR hidden") << u"chart"_s << true << false << 6435;
-    QTest::newRow("chart on, SNR shown") << u"snr chart"_s << true << true << 7000;
-    QTest::newRow("chart off, SNR hidden") << u"chart chart"_s << false << false << 2900;
-    QTest::newRow("chart off, SNR shown") << u"snr chart chart"_s << false << true << 3500;
-    QTest::newRow("show SNR without chart") << u"snr"_s << false << true << 3500;
-    QTest::newRow("show SNR with chart") << u"chart snr"_s << true << true << 7000;
-    QTest::newRow("hide SNR without chart") << u"snr snr"_s << false << false << 2900;
-    QTest::newRow("hide SNR with chart") << u"chart snr snr"_s << true << false << 6435;
-}
-
+// Each View entry shows or hides its part whatever the other shows, and the
+// window's height follows only what is shown: more shown, taller window.
 void TestChartAndView::viewToggles()
 {
-    QFETCH(QString, clicks);
-    QFETCH(bool, chart);
-    QFETCH(bool, snr);
-    QFETCH(int, height);
-
-    TestStore store;
-    StationSession session;
-    StationWindows windows(session);
-    MonitoringWindow form(session, windows);
+    TestStation station;
+    MonitoringWindow form(station.session, station.windows);
     form.show();
     const QList<QWidget *> snrGroup = {form.SNRMeter,    form.SNRlbl,      form.SNRColorBarFrame,
                                        form.LowSNRLabel, form.MidSNRLabel, form.HighSNRLabel};
     // As the load leaves them.
-    session.monitor.trafficViewState = 1;
+    station.session.monitor.trafficViewState = 1;
     for (QWidget *w : snrGroup)
         w->hide();
-    for (const QString &click : clicks.split(' '))
-        (click == u"chart" ? form.Traffic_History_Chart : form.ViewSNR)->trigger();
-
-    QCOMPARE(form.windowHeightTwips(), height);
-    QCOMPARE(form.height(), Twips::windowHeight(height));
-    QCOMPARE(int(session.monitor.trafficViewState), chart ? 2 : 1);
-    QCOMPARE(form.Traffic_History_Chart->isChecked(), chart);
-    QCOMPARE(form.TrafficChart->isVisible(), chart);
-    QCOMPARE(session.monitor.snrBarShown, snr);
-    QCOMPARE(form.ViewSNR->isChecked(), snr);
-    QCOMPARE(form.Frame1->isVisible(), chart);
-    for (QWidget *w : snrGroup)
-        QCOMPARE(w->isVisible(), snr);
+    enum Shown
+    {
+        Plain = 0,
+        Chart = 1,
+        Snr = 2,
+        Both = 3
+    };
+    QMap<int, int> heights{{Plain, form.height()}};
+    int shown = Plain;
+    // Every step between the four views, each way.
+    for (QAction *click :
+         {form.ViewSNR, form.Traffic_History_Chart, form.ViewSNR, form.Traffic_History_Chart,
+          form.Traffic_History_Chart, form.ViewSNR, form.Traffic_History_Chart, form.ViewSNR}) {
+        click->trigger();
+        shown ^= click == form.ViewSNR ? Snr : Chart;
+        const bool chart = shown & Chart;
+        const bool snr = shown & Snr;
+        QCOMPARE(int(station.session.monitor.trafficViewState), chart ? 2 : 1);
+        QCOMPARE(form.Traffic_History_Chart->isChecked(), chart);
+        QCOMPARE(form.TrafficChart->isVisible() && form.Frame1->isVisible(), chart);
+        QCOMPARE(station.session.monitor.snrBarShown, snr);
+        QCOMPARE(form.ViewSNR->isChecked(), snr);
+        for (QWidget *w : snrGroup)
+            QCOMPARE(w->isVisible(), snr);
+        QCOMPARE(heights.value(shown, form.height()), form.height());
+        heights[shown] = form.height();
+    }
+    QVERIFY(heights[Plain] < heights[Snr] && heights[Snr] < heights[Chart]);
+    QVERIFY(heights[Chart] < heights[Both]);
 }
 
 QTEST_MAIN(TestChartAndView)

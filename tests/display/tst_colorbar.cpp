@@ -1,9 +1,5 @@
-#include "TestSupport.h"
 #include "app/Records.h"
 #include "display/ColorBar.h"
-#include "monitor/MonitoringWindow.h"
-#include "monitor/StationWindows.h"
-#include "session/StationSession.h"
 
 #include <QtTest>
 
@@ -53,14 +49,13 @@ QString differences(const ColorBarModel &scale, const QString &runs)
 } // namespace
 
 // The 80 cells of the RSSI and SNR scales for the thresholds of a run, as
-// painted, and as the monitoring window lays them out.
+// painted.
 class TestColorBar : public QObject
 {
     Q_OBJECT
 private slots:
     void scales_data();
     void scales();
-    void windowScalesForAVeltoStart();
 };
 
 void TestColorBar::scales_data()
@@ -126,22 +121,22 @@ void TestColorBar::scales()
     QFETCH(QString, cells);
     QFETCH(int, rssiThreshold);
 
-    TestStore store;
-    StationSession session;
-    session.settings.remoteKind = kind;
-    ColorBar bar{ColorBarModel::Selector(selector), session.settings, session.link};
+    SessionSettings settings;
+    settings.remoteKind = kind;
+    LinkStatistics link;
+    ColorBar bar{ColorBarModel::Selector(selector), settings, link};
     bar.model().InitColorBar();
     for (const QString &update : updates.split(' ', Qt::SkipEmptyParts)) {
         if (selector == ColorBarModel::Rssi) {
-            session.link.rssiThreshold = qint16(update.toInt());
+            link.rssiThreshold = qint16(update.toInt());
         } else {
-            session.link.snrThreshold = qint16(update.section(':', 0, 0).toInt());
-            session.link.snrThresholdBar = qint16(update.section(':', 1).toInt());
+            link.snrThreshold = qint16(update.section(':', 0, 0).toInt());
+            link.snrThresholdBar = qint16(update.section(':', 1).toInt());
         }
         bar.model().UpdateColorBar();
     }
     QCOMPARE(differences(bar.model(), cells), QString());
-    QCOMPARE(int(session.link.rssiThreshold), rssiThreshold);
+    QCOMPARE(int(link.rssiThreshold), rssiThreshold);
 
     // As painted: the part of each cell that the next one does not cover.
     for (int width : {222, 480}) {
@@ -157,26 +152,6 @@ void TestColorBar::scales()
                          qPrintable(u"cell %1 at x %2"_s.arg(i).arg(x)));
         }
     }
-}
-
-// The window's load and the Velto start both set up the RSSI scale: the
-// second set-up repaints the scale it has, it adds no other.
-void TestColorBar::windowScalesForAVeltoStart()
-{
-    TestStore store;
-    StationSession session;
-    session.settings.remoteKind = RemoteKind::Velto;
-    StationWindows windows(session);
-    MonitoringWindow form(session, windows);
-    form.InitColorBar(0);
-    form.InitColorBar(1);
-    session.link.rssiThreshold = 90;
-    form.UpdateColorBar(0);
-    form.InitColorBar(0);
-    QCOMPARE(form.findChildren<ColorBar *>().size(), 2);
-    QCOMPARE(differences(form.findChild<ColorBar *>(u"RssiColorBar"_s)->model(),
-                         u"R11 r15 Y10 g15 G28 W1"_s),
-             QString());
 }
 
 QTEST_MAIN(TestColorBar)

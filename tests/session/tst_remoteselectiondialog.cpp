@@ -1,9 +1,7 @@
-#include "TestSupport.h"
-#include "app/Records.h"
-#include "monitor/MonitoringWindow.h"
-#include "monitor/StationWindows.h"
+// The remote-selection dialog: what it takes from the store, the entries it
+// refuses, what it keeps, and when the run ends with it.
+#include "TestStation.h"
 #include "session/RemoteSelectionDialog.h"
-#include "session/StationSession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,25 +14,6 @@
 
 namespace {
 
-const QString kPrefs = QStringLiteral("Preferences");
-
-// The dialog as the station shows it at start.
-RemoteSelectionDialog *loadDialog(StationWindows &windows)
-{
-    return windows.showRemoteSelection();
-}
-
-// Closes whatever a test left open, as the operator would.
-void closeAllWindows(StationWindows &windows)
-{
-    // Closing a Velto window ends the station; here it only ends the test case.
-    TerminationRecorder termination;
-    if (MonitoringWindow *monitor = windows.monitoringForm())
-        monitor->close();
-    windows.closeSelection();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // Whether the station's event loop, run here, ends within a second.
 bool runEnds()
 {
@@ -45,13 +24,6 @@ bool runEnds()
     return QCoreApplication::exec() == 0;
 }
 
-// A Velto start waits for the radio; a test that only cares about the dialog
-// stops monitoring as soon as the wait begins.
-void stopMonitoringSoon(MonitorState &monitor)
-{
-    QTimer::singleShot(20, [&monitor] { monitor.monitoringStopped = true; });
-}
-
 } // namespace
 
 class TestSnifferForm : public QObject
@@ -60,31 +32,27 @@ class TestSnifferForm : public QObject
 private slots:
     void init()
     {
-        m_store = std::make_unique<TestStore>();
-        m_session.emplace();
-        m_windows.emplace(*m_session);
-        m_messages = std::make_unique<MessageRecorder>();
+        m_station.emplace();
+        m_messages.emplace();
+        m_dialog = m_station->windows.showRemoteSelection();
     }
 
     void cleanup()
     {
-        closeAllWindows(*m_windows);
         m_messages.reset();
-        m_store.reset();
+        m_station.reset();
     }
 
     void firstRunOnEmptyStore()
     {
-        RemoteSelectionDialog *dialog = loadDialog(*m_windows);
-        QCOMPARE(dialog->remoteIPCombo->count(), 1);
-        QCOMPARE(dialog->listOfRadios->currentRow(), 1);
+        QCOMPARE(m_dialog->remoteIPCombo->count(), 1);
+        QCOMPARE(m_dialog->listOfRadios->currentRow(), 1);
         // The logging menu was set before the first-use step stored "True".
-        QVERIFY(!dialog->enableLogging->isChecked());
-        QVERIFY(!dialog->saveFileAs->isEnabled());
+        QVERIFY(!m_dialog->enableLogging->isChecked());
         QCOMPARE(stored("logEnabledValue"), "True");
 
         // Closing saves the choice; the port is not saved while it is out of range.
-        dialog->close();
+        m_dialog->close();
         QCOMPARE(stored("RemoteChoice"), "Velto");
         QVERIFY(!stored("DestPortNumber"));
     }
@@ -98,47 +66,29 @@ private slots:
         QTest::newRow("30000") << "30000" << 30000 << true;
         QTest::newRow("60000") << "60000" << 60000 << true;
         QTest::newRow("60001") << "60001" << 60001 << false;
-        QTest::newRow("empty") << "" << 0 << false;
-        QTest::newRow("non-numeric") << "port" << 0 << false;
         QTest::newRow("leading number counts") << "4500x" << 4500 << false;
     }
 
-    // Return in the port box presses OK, the dialog's default button.
+    // Return in the port box presses OK; a refused port keeps the one stored.
     void ardixPort()
     {
         QFETCH(QString, port);
         QFETCH(int, destPort);
         QFETCH(bool, accepted);
-        QPointer<RemoteSelectionDialog> dialog = loadDialog(*m_windows);
-        QVERIFY(dialog->OK->isDefault());
-        dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
-        dialog->portNumber->setText(port);
-        QCOMPARE(m_session->settings.destPort, destPort);
-        QTest::keyClick(dialog->portNumber, Qt::Key_Return);
+        reload({{"DestPortNumber", "40000"}});
+        QCOMPARE(m_dialog->portNumber->text(), "40000");
+        // The choice stored by the last close.
+        QCOMPARE(m_dialog->listOfRadios->currentRow(), RemoteSelectionDialog::Velto100Row);
+        m_dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
+        m_dialog->portNumber->setText(port);
+        QCOMPARE(m_station->session.settings.destPort, destPort);
+        QTest::keyClick(m_dialog->portNumber, Qt::Key_Return);
 
         QCOMPARE(stored("RemoteChoice"), "Ardix");
-        QCOMPARE(bool(m_windows->monitoringForm()), accepted);
-        if (accepted) {
-            QVERIFY(m_messages->messages.isEmpty());
-            QCOMPARE(stored("DestPortNumber"), port);
-            return;
-        }
-        QCOMPARE(m_messages->titles(), QStringList{"Information"});
-        QVERIFY(dialog && dialog->isVisible());
-        QVERIFY(!stored("DestPortNumber"));
-    }
-
-    void veltoPortIsNotCheckedButOnlyValidOnesAreSaved()
-    {
-        m_store->put(kPrefs, "DestPortNumber", "40000");
-        RemoteSelectionDialog *dialog = loadDialog(*m_windows);
-        QCOMPARE(dialog->portNumber->text(), "40000");
-        QCOMPARE(m_session->settings.destPort, 40000);
-        dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
-        dialog->portNumber->setText("29999");
-        dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::Velto100Row);
-        dialog->close();
-        QCOMPARE(stored("DestPortNumber"), "40000");
+        QCOMPARE(bool(m_station->windows.monitoringForm()), accepted);
+        QCOMPARE(m_messages->titles(), accepted ? QStringList() : QStringList{"Information"});
+        QCOMPARE(stored("DestPortNumber"), accepted ? port : "40000");
+        QCOMPARE(m_dialog && m_dialog->isVisible(), !accepted);
     }
 
     void veltoAddress_data()
@@ -159,107 +109,70 @@ private slots:
         row("typed host name", "radio1", "", bad);
         row("typed non-ASCII digit", "10.0.0.\u0661", "", bad);
         row("typed, five parts", "10.0.0.1.5", "", "");
-        row("typed, dots", "1...", "", "");
         row("added, octet out of range", "Add IP Address", "999.1.1.1", "");
     }
 
+    // Only an added address that starts a run is stored for the next run.
     void veltoAddress()
     {
         QFETCH(QString, comboText);
         QFETCH(QString, newAddress);
         QFETCH(QString, expectedMessage);
-        QPointer<RemoteSelectionDialog> dialog = loadDialog(*m_windows);
-        dialog->remoteIPCombo->setEditText(comboText);
-        dialog->IPBox->setText(newAddress);
-        if (expectedMessage.isEmpty())
-            stopMonitoringSoon(m_session->monitor);
-        dialog->OK_Click();
+        const bool starts = expectedMessage.isEmpty();
+        m_dialog->remoteIPCombo->setEditText(comboText);
+        m_dialog->IPBox->setText(newAddress);
+        if (starts) // a start waits for the radio: stop as soon as the wait begins
+            QTimer::singleShot(20, [this] { m_station->session.monitor.monitoringStopped = true; });
+        m_dialog->OK_Click();
 
-        if (expectedMessage.isEmpty()) {
-            MonitoringWindow *monitor = m_windows->monitoringForm();
-            QVERIFY(monitor);
-            QCOMPARE(m_session->settings.remoteAddress,
-                     newAddress.isEmpty() ? comboText : newAddress);
-            QCOMPARE(m_session->settings.remoteKind, RemoteKind::Velto);
+        const SessionSettings &settings = m_station->session.settings;
+        QCOMPARE(bool(m_station->windows.monitoringForm()), starts);
+        const QString used = newAddress.isEmpty() ? comboText : newAddress;
+        QCOMPARE(settings.remoteAddress, starts ? used : QString());
+        const bool added = comboText == RemoteSelectionDialog::kAddIpAddress;
+        QCOMPARE(stored("NumberOfIPAddressed"), starts && added ? "2" : "1");
+        if (starts) {
+            QCOMPARE(settings.remoteKind, RemoteKind::Velto);
             return;
         }
         QCOMPARE(m_messages->messages.first().text, expectedMessage);
-        QCOMPARE(m_session->settings.remoteAddress, QString());
-        QVERIFY(!m_windows->monitoringForm());
-        QVERIFY(dialog && dialog->isVisible());
-        QCOMPARE(stored("NumberOfIPAddressed"), "1");
+        QVERIFY(m_dialog && m_dialog->isVisible());
     }
 
-    void addedAddressIsStoredAndOfferedNextTime()
-    {
-        RemoteSelectionDialog *dialog = loadDialog(*m_windows);
-        dialog->remoteIPCombo->setEditText("Add IP Address");
-        dialog->IPBox->setText("10.20.30.40");
-        stopMonitoringSoon(m_session->monitor);
-        dialog->OK_Click();
-        closeAllWindows(*m_windows);
-
-        // A typed address is used for the run but not stored.
-        dialog = loadDialog(*m_windows);
-        QCOMPARE(dialog->remoteIPCombo->itemText(1), "10.20.30.40");
-        dialog->remoteIPCombo->setEditText("10.9.9.9");
-        stopMonitoringSoon(m_session->monitor);
-        dialog->OK_Click();
-        QCOMPARE(m_session->settings.remoteAddress, "10.9.9.9");
-        QCOMPARE(stored("NumberOfIPAddressed"), "2");
-    }
-
-    void velto200ReloadsAsRow1()
-    {
-        RemoteSelectionDialog *dialog = loadDialog(*m_windows);
-        dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::Velto200Row);
-        QCOMPARE(dialog->remoteChoice, "Velto");
-        closeAllWindows(*m_windows);
-        QCOMPARE(stored("RemoteChoice"), "Velto");
-        QCOMPARE(loadDialog(*m_windows)->listOfRadios->currentRow(), 1);
-    }
-
+    // A choice the station does not know selects no row, not even when the
+    // list takes the focus, and OK does nothing with it.
     void unknownStoredChoice()
     {
-        m_store->put(kPrefs, "RemoteChoice", "Torvik");
-        m_session->settings.remoteKind = static_cast<RemoteKind>(7);
-        RemoteSelectionDialog *dialog = loadDialog(*m_windows);
-        // The window taking the focus gives it to the list.
-        QApplication::setActiveWindow(dialog);
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
-        QVERIFY(dialog->listOfRadios->selectedItems().isEmpty());
-        QCOMPARE(dialog->remoteChoice, "Torvik");
-        QVERIFY(!dialog->portNumber->isVisible());
-        QVERIFY(!stored("logEnabledValue"));
-        dialog->OK_Click();
+        m_station->session.settings.remoteKind = static_cast<RemoteKind>(7);
+        reload({{"RemoteChoice", "Torvik"}, {"logEnabledValue", "False"}});
+        QApplication::setActiveWindow(m_dialog);
+        QVERIFY(QTest::qWaitForWindowActive(m_dialog));
+        QVERIFY(m_dialog->listOfRadios->selectedItems().isEmpty());
+        QCOMPARE(m_dialog->remoteChoice, "Torvik");
+        QCOMPARE(stored("logEnabledValue"), "False");
+        m_dialog->OK_Click();
         QVERIFY(m_messages->messages.isEmpty());
-        QVERIFY(!m_windows->monitoringForm());
-    }
+        QVERIFY(!m_station->windows.monitoringForm());
 
-    void emptyChoiceAsksForARemote()
-    {
-        RemoteSelectionDialog *dialog = loadDialog(*m_windows);
-        dialog->remoteChoice.clear();
-        dialog->OK_Click();
-        QCOMPARE(m_messages->titles(), QStringList{"Information"});
+        m_dialog->remoteChoice.clear();
+        m_dialog->OK_Click();
         QCOMPARE(m_messages->messages.first().text, "Please select a remote for monitoring.");
     }
 
     void familyLayouts()
     {
-        RemoteSelectionDialog *dialog = loadDialog(*m_windows);
-        dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
-        QVERIFY(dialog->portNumber->isVisible());
-        QVERIFY(!dialog->remoteIPCombo->isVisible());
-        QVERIFY(!dialog->IPBox->isVisible());
-        QVERIFY(!dialog->mnuNetOptions->isEnabled());
+        m_dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
+        QCOMPARE(m_dialog->remoteChoice, "Ardix");
+        QVERIFY(m_dialog->portNumber->isVisible());
+        QVERIFY(!m_dialog->remoteIPCombo->isVisible() && !m_dialog->IPBox->isVisible());
+        QVERIFY(!m_dialog->mnuNetOptions->isEnabled());
 
-        dialog->remoteIPCombo->setEditText("Add IP Address");
-        dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::Velto200Row);
-        QVERIFY(!dialog->portNumber->isVisible());
-        QVERIFY(dialog->remoteIPCombo->isVisible());
-        QVERIFY(dialog->IPBox->isVisible());
-        QVERIFY(dialog->mnuNetOptions->isEnabled());
+        m_dialog->remoteIPCombo->setEditText("Add IP Address");
+        m_dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::Velto200Row);
+        QCOMPARE(m_dialog->remoteChoice, "Velto");
+        QVERIFY(!m_dialog->portNumber->isVisible());
+        QVERIFY(m_dialog->remoteIPCombo->isVisible() && m_dialog->IPBox->isVisible());
+        QVERIFY(m_dialog->mnuNetOptions->isEnabled());
     }
 
     void cancelEndsTheRunWithNoOtherWindow_data()
@@ -274,15 +187,14 @@ private slots:
     {
         QFETCH(QString, opener);
         QApplication::setQuitOnLastWindowClosed(false); // as the station runs
-        RemoteSelectionDialog *dialog = loadDialog(*m_windows);
         QPointer<QWidget> other;
         if (!opener.isEmpty()) {
-            dialog->findChild<QAction *>(opener)->trigger();
+            m_dialog->findChild<QAction *>(opener)->trigger();
             for (QWidget *w : QApplication::topLevelWidgets())
-                other = w->isVisible() && w != dialog ? w : other.data();
+                other = w->isVisible() && w != m_dialog ? w : other.data();
             QVERIFY(other);
         }
-        dialog->Cancel->click();
+        m_dialog->Cancel->click();
         QCOMPARE(runEnds(), opener.isEmpty());
         if (other) {
             QTimer::singleShot(0, other, &QWidget::close);
@@ -293,22 +205,32 @@ private slots:
     void exitSavesAndTerminates()
     {
         TerminationRecorder termination;
-        RemoteSelectionDialog *dialog = loadDialog(*m_windows);
-        dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
-        dialog->portNumber->setText("45000");
-        dialog->exit->trigger();
+        m_dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
+        m_dialog->portNumber->setText("45000");
+        m_dialog->exit->trigger();
         QCOMPARE(termination.count, 1);
         QCOMPARE(stored("RemoteChoice"), "Ardix");
         QCOMPARE(stored("DestPortNumber"), "45000");
     }
 
 private:
-    std::optional<QString> stored(const QString &key) const { return m_store->raw(kPrefs, key); }
+    std::optional<QString> stored(const QString &key) const
+    {
+        return m_station->store.raw("Preferences", key);
+    }
+    // The dialog as the next start shows it, with these preferences stored.
+    void reload(const QList<std::pair<QString, QString>> &preferences)
+    {
+        m_station->windows.closeSelection();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (const auto &[key, value] : preferences)
+            m_station->store.put("Preferences", key, value);
+        m_dialog = m_station->windows.showRemoteSelection();
+    }
 
-    std::optional<StationSession> m_session;
-    std::optional<StationWindows> m_windows;
-    std::unique_ptr<TestStore> m_store;
-    std::unique_ptr<MessageRecorder> m_messages;
+    std::optional<TestStation> m_station;
+    std::optional<MessageRecorder> m_messages;
+    QPointer<RemoteSelectionDialog> m_dialog;
 };
 
 QTEST_MAIN(TestSnifferForm)
