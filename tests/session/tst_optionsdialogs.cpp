@@ -1,10 +1,9 @@
-// The GPS options dialog: what it shows from the store, and what OK and
-// Cancel leave in the store and in the session.
+// The GPS and network options dialogs: what they show from the store, and
+// what OK and Cancel leave in the store and in the session.
 #include "TestSupport.h"
-#include "app/SettingsStore.h"
-#include "monitor/StationWindows.h"
+#include "app/Records.h"
 #include "session/GpsOptionsDialog.h"
-#include "session/StationSession.h"
+#include "session/NetworkOptionsDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,53 +14,52 @@
 #include <QRadioButton>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
+const QString kMissing = u"<missing>"_s;
+}
 
-const QString kSection = QString::fromUtf16(SettingsStore::kGpsOptions);
-const QString kMissing = QStringLiteral("<missing>");
-
-} // namespace
-
-class TestGpsOptionsDialog : public QObject
+class TestOptionsDialogs : public QObject
 {
     Q_OBJECT
 private slots:
     void init()
     {
         m_store.emplace();
-        m_session.emplace();
+        m_settings = {};
         m_messages.clear();
     }
     void cleanup() { delete m_dialog; }
-    void load_data();
-    void load();
-    void ok_data();
-    void ok();
-    void arrowKeyMovesThePort();
-    void cancel();
+    void gpsLoad_data();
+    void gpsLoad();
+    void gpsOk_data();
+    void gpsOk();
+    void gpsArrowKeyMovesThePort();
+    void gpsCancel();
+    void communitiesShownStoredOrDefault_data();
+    void communitiesShownStoredOrDefault();
+    void communitiesOkSavesAnyTextCancelNothing();
 
 private:
     void store(const QString &key, const QString &value)
     {
         if (value != kMissing)
-            m_store->put(kSection, key, value);
+            m_store->put(u"GPS Options"_s, key, value);
     }
     QString stored(const QString &key) const
     {
-        return m_store->raw(kSection, key).value_or(kMissing);
+        return m_store->raw(u"GPS Options"_s, key).value_or(kMissing);
     }
-    GpsOptionsDialog *open()
-    {
-        return m_dialog = GpsOptionsDialog::showModeless(m_session->settings);
-    }
+    GpsOptionsDialog *open() { return m_dialog = GpsOptionsDialog::showModeless(m_settings); }
 
-    std::optional<StationSession> m_session;
     std::optional<TestStore> m_store;
+    SessionSettings m_settings;
     MessageRecorder m_messages;
     QPointer<GpsOptionsDialog> m_dialog;
 };
 
-void TestGpsOptionsDialog::load_data()
+void TestOptionsDialogs::gpsLoad_data()
 {
     QTest::addColumn<QString>("storedEnabled");
     QTest::addColumn<QString>("storedPort");
@@ -79,15 +77,13 @@ void TestGpsOptionsDialog::load_data()
     row("nothing stored", kMissing, kMissing, false, 0, false, 0, 0);
     row("nothing stored, chosen in this run", kMissing, kMissing, true, 2, true, 2, 2);
     row("enabled on Com 1", "True", "1", false, 0, true, 1, 1);
-    row("enabled on Com 2", "True", "2", false, 0, true, 2, 2);
     row("stored port 0", "True", "0", true, 1, false, 0, 0);
     row("disabled, port kept", "False", "2", true, 0, false, 2, 2);
     row("lower-case true is not enabled", "true", "1", false, 0, false, 1, 1);
     row("unknown port number", "True", "3", false, 0, true, 0, 3);
-    row("port read as a number", "True", "1.5", false, 0, true, 2, 2);
 }
 
-void TestGpsOptionsDialog::load()
+void TestOptionsDialogs::gpsLoad()
 {
     QFETCH(QString, storedEnabled);
     QFETCH(QString, storedPort);
@@ -96,10 +92,10 @@ void TestGpsOptionsDialog::load()
     QFETCH(bool, enabled);
     QFETCH(int, checkedPort);
     QFETCH(int, gpsComPort);
-    store(QStringLiteral("GPS Enabled"), storedEnabled);
-    store(QStringLiteral("ComPort"), storedPort);
-    m_session->settings.gpsEnabled = enabledBefore;
-    m_session->settings.gpsComPort = qint16(portBefore);
+    store(u"GPS Enabled"_s, storedEnabled);
+    store(u"ComPort"_s, storedPort);
+    m_settings.gpsEnabled = enabledBefore;
+    m_settings.gpsComPort = qint16(portBefore);
 
     GpsOptionsDialog *dialog = open();
     QCOMPARE(dialog->GPSEnabled->isChecked(), enabled);
@@ -108,11 +104,11 @@ void TestGpsOptionsDialog::load()
     for (QWidget *w :
          QWidgetList{dialog->ComOne, dialog->ComTwo, dialog->ComPort_label, dialog->Com2Device})
         QCOMPARE(w->isEnabled(), enabled);
-    QCOMPARE(m_session->settings.gpsEnabled, enabled);
-    QCOMPARE(int(m_session->settings.gpsComPort), gpsComPort);
+    QCOMPARE(m_settings.gpsEnabled, enabled);
+    QCOMPARE(int(m_settings.gpsComPort), gpsComPort);
 }
 
-void TestGpsOptionsDialog::ok_data()
+void TestOptionsDialogs::gpsOk_data()
 {
     QTest::addColumn<QString>("storedPort");
     QTest::addColumn<QString>("storedDevice2");
@@ -127,23 +123,18 @@ void TestGpsOptionsDialog::ok_data()
                         const QStringList &kept) {
         QTest::newRow(name) << port << device2 << shown2 << box << click << typed2 << kept;
     };
-    const QString s1 = QStringLiteral("/dev/ttyS1");
+    const QString s1 = u"/dev/ttyS1"_s;
     const QString m = kMissing;
     // A refused OK stores nothing.
     row("box set, no port", m, m, s1, true, 0, m, {m, m, m});
-    row("box set, stored port 0", "0", m, s1, true, 0, m, {m, "0", m});
-    row("box cleared, no port", m, m, s1, false, 0, m, {"False", "0", s1});
     row("box cleared, port kept", "2", m, s1, false, 0, m, {"False", "2", s1});
     row("box set, Com 1", m, m, s1, true, 1, m, {"True", "1", s1});
-    row("box set, USB receiver on Com 2", "1", "/dev/ttyUSB0", "/dev/ttyUSB0", true, 2, m,
-        {"True", "2", "/dev/ttyUSB0"});
-    row("Com 2 device typed", m, m, s1, true, 2, "/dev/ttyACM0", {"True", "2", "/dev/ttyACM0"});
     row("box set, gpsd instead of Com 1", "1", m, s1, true, 3, m, {"True", "0", s1});
     row("blank device means the default, typed one trimmed", m, "", s1, true, 2, " /dev/ttyUSB1 ",
         {"True", "2", "/dev/ttyUSB1"});
 }
 
-void TestGpsOptionsDialog::ok()
+void TestOptionsDialogs::gpsOk()
 {
     QFETCH(QString, storedPort);
     QFETCH(QString, storedDevice2);
@@ -152,12 +143,12 @@ void TestGpsOptionsDialog::ok()
     QFETCH(int, clickPort);
     QFETCH(QString, typed2);
     QFETCH(QStringList, kept);
-    store(QStringLiteral("ComPort"), storedPort);
-    store(QStringLiteral("Com1Device"), QStringLiteral("  "));
-    store(QStringLiteral("Com2Device"), storedDevice2);
+    store(u"ComPort"_s, storedPort);
+    store(u"Com1Device"_s, u"  "_s);
+    store(u"Com2Device"_s, storedDevice2);
 
     GpsOptionsDialog *dialog = open();
-    QCOMPARE(dialog->Com1Device->currentText(), QStringLiteral("/dev/ttyS0"));
+    QCOMPARE(dialog->Com1Device->currentText(), u"/dev/ttyS0"_s);
     QCOMPARE(dialog->Com2Device->currentText(), shownDevice2);
     if (dialog->GPSEnabled->isChecked() != checkBox)
         QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
@@ -176,47 +167,86 @@ void TestGpsOptionsDialog::ok()
     const bool refused = kept[0] == kMissing;
     QCOMPARE(dialog->isVisible(), refused);
     QCOMPARE(m_messages.messages.size(), refused ? 1 : 0);
-    QCOMPARE(QStringList({stored(QStringLiteral("GPS Enabled")), stored(QStringLiteral("ComPort")),
-                          stored(QStringLiteral("Com2Device"))}),
+    QCOMPARE(QStringList({stored(u"GPS Enabled"_s), stored(u"ComPort"_s), stored(u"Com2Device"_s)}),
              kept);
-    QCOMPARE(stored(QStringLiteral("Com1Device")), refused ? "  " : "/dev/ttyS0");
+    QCOMPARE(stored(u"Com1Device"_s), refused ? "  " : "/dev/ttyS0");
     // The daemon chosen is no port left unchosen: the next dialog keeps GPS on.
     delete m_dialog.data();
     QCOMPARE(open()->GpsdOption->isChecked() && m_dialog->GPSEnabled->isChecked(), clickPort == 3);
 }
 
 // The ports are one group: an arrow key moves the choice, as a click does.
-void TestGpsOptionsDialog::arrowKeyMovesThePort()
+void TestOptionsDialogs::gpsArrowKeyMovesThePort()
 {
-    store(QStringLiteral("GPS Enabled"), QStringLiteral("True"));
-    store(QStringLiteral("ComPort"), QStringLiteral("1"));
+    store(u"GPS Enabled"_s, u"True"_s);
+    store(u"ComPort"_s, u"1"_s);
     GpsOptionsDialog *dialog = open();
     QVERIFY(QTest::qWaitForWindowActive(dialog));
     dialog->ComOne->setFocus();
     QTest::keyClick(dialog->ComOne, Qt::Key_Down);
     QVERIFY(dialog->ComTwo->isChecked() && !dialog->ComOne->isChecked());
-    QCOMPARE(int(m_session->settings.gpsComPort), 2);
+    QCOMPARE(int(m_settings.gpsComPort), 2);
 }
 
-void TestGpsOptionsDialog::cancel()
+// Cancel turns GPS off for the run and leaves the store as it was.
+void TestOptionsDialogs::gpsCancel()
 {
-    store(QStringLiteral("GPS Enabled"), QStringLiteral("False"));
-    store(QStringLiteral("ComPort"), QStringLiteral("1"));
+    store(u"GPS Enabled"_s, u"False"_s);
+    store(u"ComPort"_s, u"1"_s);
     GpsOptionsDialog *dialog = open();
     QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
-    QVERIFY(m_session->settings.gpsEnabled);
-    dialog->Com1Device->setCurrentText(QStringLiteral("/dev/ttyUSB0"));
+    QVERIFY(m_settings.gpsEnabled);
+    dialog->Com1Device->setCurrentText(u"/dev/ttyUSB0"_s);
 
     QTest::mouseClick(dialog->CancelButton, Qt::LeftButton);
-    QVERIFY(!dialog->isVisible());
-    QVERIFY(!m_session->settings.gpsEnabled);
+    QVERIFY(!dialog->isVisible() && !m_settings.gpsEnabled);
     QVERIFY(!dialog->GPSEnabled->isChecked() && !dialog->ComTwo->isEnabled());
     QVERIFY(!dialog->ComOne->isChecked() && !dialog->ComTwo->isChecked());
-    QCOMPARE(stored(QStringLiteral("GPS Enabled")), QStringLiteral("False"));
-    QCOMPARE(stored(QStringLiteral("ComPort")), QStringLiteral("1"));
-    QCOMPARE(stored(QStringLiteral("Com1Device")), kMissing);
+    QCOMPARE(QStringList({stored(u"GPS Enabled"_s), stored(u"ComPort"_s), stored(u"Com1Device"_s)}),
+             QStringList({"False", "1", kMissing}));
     QVERIFY(m_messages.messages.isEmpty());
 }
 
-QTEST_MAIN(TestGpsOptionsDialog)
-#include "tst_gpsoptionsdialog.moc"
+void TestOptionsDialogs::communitiesShownStoredOrDefault_data()
+{
+    QTest::addColumn<std::optional<QString>>("stored");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("missing keys") << std::optional<QString>() << QStringList{"public", "private"};
+    QTest::newRow("empty is used") << std::optional<QString>("") << QStringList{"", ""};
+}
+
+void TestOptionsDialogs::communitiesShownStoredOrDefault()
+{
+    QFETCH(std::optional<QString>, stored);
+    QFETCH(QStringList, shown);
+    for (const char *key : {"SNMPReadCommString", "SNMPWriteCommString"})
+        if (stored)
+            m_store->put(u"Preferences"_s, key, *stored);
+    NetworkOptionsDialog form(m_settings);
+    QCOMPARE(
+        QStringList({form.SNMPReadCommunityString->text(), form.SNMPWriteCommunityString->text()}),
+        shown);
+    // The write community stays hidden until the operator asks to see it.
+    for (bool visible : {false, true, false}) {
+        form.showWriteCommunity->setChecked(visible);
+        QCOMPARE(form.SNMPWriteCommunityString->echoMode() == QLineEdit::Normal, visible);
+    }
+}
+
+void TestOptionsDialogs::communitiesOkSavesAnyTextCancelNothing()
+{
+    NetworkOptionsDialog form(m_settings);
+    form.SNMPReadCommunityString->setText(QString());
+    form.SNMPWriteCommunityString->setText(u"s3cret"_s);
+    form.CancelButton_Click();
+    QVERIFY(!m_store->raw(u"Preferences"_s, u"SNMPReadCommString"_s));
+    QCOMPARE(m_settings.writeCommunity, QString());
+    form.OKButton_Click();
+    QCOMPARE(m_store->raw(u"Preferences"_s, u"SNMPReadCommString"_s), QString());
+    QCOMPARE(m_store->raw(u"Preferences"_s, u"SNMPWriteCommString"_s), u"s3cret"_s);
+    QCOMPARE(m_settings.readCommunity, QString());
+    QCOMPARE(m_settings.writeCommunity, u"s3cret"_s);
+}
+
+QTEST_MAIN(TestOptionsDialogs)
+#include "tst_optionsdialogs.moc"
