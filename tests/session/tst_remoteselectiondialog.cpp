@@ -1,6 +1,7 @@
 // The remote-selection dialog: what it takes from the store, the entries it
 // refuses, what it keeps, and when the run ends with it.
 #include "TestStation.h"
+#include "display/HelpWindow.h"
 #include "session/RemoteSelectionDialog.h"
 
 #include <QAction>
@@ -177,29 +178,47 @@ private slots:
 
     void cancelEndsTheRunWithNoOtherWindow_data()
     {
-        QTest::addColumn<QString>("opener"); // menu entry of another window, or empty
-        QTest::newRow("no other window") << QString();
-        QTest::newRow("GPS Options") << "GPSOptions";
-        QTest::newRow("Help") << "helpTopics";
+        QTest::addColumn<QString>("opener");        // another window's menu entry or key, or none
+        QTest::addColumn<QKeySequence>("closeKey"); // that window's own key, or none
+        QTest::newRow("no other window") << "" << QKeySequence();
+        QTest::newRow("GPS Options") << "GPSOptions" << QKeySequence();
+        QTest::newRow("Help closed by Escape") << "F1" << QKeySequence(Qt::Key_Escape);
+        QTest::newRow("Help closed by Ctrl+W") << "F1" << QKeySequence(Qt::CTRL | Qt::Key_W);
     }
 
+    // The run goes on while another window of the station shows. There is
+    // one help window however often it is asked for; its own keys close it.
     void cancelEndsTheRunWithNoOtherWindow()
     {
         QFETCH(QString, opener);
+        QFETCH(QKeySequence, closeKey);
         QApplication::setQuitOnLastWindowClosed(false); // as the station runs
-        QPointer<QWidget> other;
-        if (!opener.isEmpty()) {
+        QVERIFY(QTest::qWaitForWindowActive(m_dialog));
+        if (opener == "F1")
+            QTest::keyClick(m_dialog, Qt::Key_F1);
+        else if (!opener.isEmpty())
             m_dialog->findChild<QAction *>(opener)->trigger();
-            for (QWidget *w : QApplication::topLevelWidgets())
-                other = w->isVisible() && w != m_dialog ? w : other.data();
-            QVERIFY(other);
+        QPointer<QWidget> other;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            other = w->isVisible() && w != m_dialog ? w : other.data();
+        QCOMPARE(bool(other), !opener.isEmpty());
+        if (auto *help = qobject_cast<HelpWindow *>(other.data())) {
+            QCOMPARE(HelpWindow::showTopics(), help);
+            QVERIFY(help->topicTitles().contains("Choosing a remote"));
         }
         m_dialog->Cancel->click();
         QCOMPARE(runEnds(), opener.isEmpty());
-        if (other) {
-            QTimer::singleShot(0, other, &QWidget::close);
-            QVERIFY(runEnds());
-        }
+        if (!other)
+            return;
+        other->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(other));
+        QTimer::singleShot(0, other, [&] {
+            if (closeKey.isEmpty())
+                other->close();
+            else
+                QTest::keySequence(other, closeKey);
+        });
+        QVERIFY(runEnds());
     }
 
     void exitSavesAndTerminates()
