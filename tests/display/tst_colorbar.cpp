@@ -68,49 +68,41 @@ void TestColorBar::scales_data()
 
     const RemoteKind ardix = RemoteKind::Ardix;
     const RemoteKind velto = RemoteKind::Velto;
-    QTest::newRow("Ardix start") << 0 << ardix << u""_s
-                                 << u"R1 #ff1100 r14 Y10 #eeff00 g14 G38 W1"_s << 100;
-    QTest::newRow("Velto start") << 0 << velto << u""_s << u"R11 r15 Y10 g15 G28 W1"_s << 95;
-    QTest::newRow("unknown kind keeps the threshold")
-        << 0 << RemoteKind(7) << u""_s << u"R79 W1"_s << 0;
-    QTest::newRow("Velto at -90 dBm")
-        << 0 << velto << u"90"_s << u"D20 K1 r15 Y10 g15 G18 W1"_s << 90;
-    QTest::newRow("Velto at -85 dBm")
-        << 0 << velto << u"85"_s << u"D30 K1 r12 Y8 g12 G16 W1"_s << 85;
-    QTest::newRow("Velto at -61 dBm: every shading cut at the end")
-        << 0 << velto << u"61"_s << u"D78 K1 W1"_s << 61;
+    const auto rssi = [](const char *name, RemoteKind kind, const char *updates, const char *cells,
+                         int threshold) {
+        QTest::newRow(name) << 0 << kind << QString(updates) << QString(cells) << threshold;
+    };
+    // The SNR scale of a Velto run leaves the RSSI threshold as the start set it.
+    const auto snr = [](const char *name, const char *updates, const char *cells) {
+        QTest::newRow(name) << 1 << RemoteKind::Velto << QString(updates) << QString(cells) << 95;
+    };
+    rssi("Ardix start", ardix, "", "R1 #ff1100 r14 Y10 #eeff00 g14 G38 W1", 100);
+    rssi("Velto start", velto, "", "R11 r15 Y10 g15 G28 W1", 95);
+    rssi("unknown kind keeps the threshold", RemoteKind(7), "", "R79 W1", 0);
+    rssi("Velto at -90 dBm", velto, "90", "D20 K1 r15 Y10 g15 G18 W1", 90);
+    rssi("Velto at -85 dBm", velto, "85", "D30 K1 r12 Y8 g12 G16 W1", 85);
+    rssi("Velto at -61 dBm: every shading cut at the end", velto, "61", "D78 K1 W1", 61);
     // Either side of each step in the shading's width (90, 85 and SNR 20 are above).
-    QTest::newRow("Velto at -89 dBm")
-        << 0 << velto << u"89"_s << u"D22 K1 r12 Y8 g12 G24 W1"_s << 89;
-    QTest::newRow("Velto at -84 dBm")
-        << 0 << velto << u"84"_s << u"D32 K1 r10 Y5 g10 G21 W1"_s << 84;
-    QTest::newRow("Velto at -80 dBm")
-        << 0 << velto << u"80"_s << u"D40 K1 r10 Y5 g10 G13 W1"_s << 80;
-    QTest::newRow("Velto at -79 dBm") << 0 << velto << u"79"_s << u"D42 K1 r5 Y5 g5 G21 W1"_s << 79;
-    QTest::newRow("Velto, threshold not read yet")
-        << 0 << velto << u"90 0"_s << u"R1 r15 Y10 g15 G38 W1"_s << 100;
-    QTest::newRow("Ardix has no mark: the threshold cell keeps its colour")
-        << 0 << ardix << u"90"_s << u"D20 Y1 r15 Y10 g15 G18 W1"_s << 90;
+    rssi("Velto at -89 dBm", velto, "89", "D22 K1 r12 Y8 g12 G24 W1", 89);
+    rssi("Velto at -84 dBm", velto, "84", "D32 K1 r10 Y5 g10 G21 W1", 84);
+    rssi("Velto at -80 dBm", velto, "80", "D40 K1 r10 Y5 g10 G13 W1", 80);
+    rssi("Velto at -79 dBm", velto, "79", "D42 K1 r5 Y5 g5 G21 W1", 79);
+    rssi("Velto, threshold not read yet", velto, "90 0", "R1 r15 Y10 g15 G38 W1", 100);
+    rssi("Ardix has no mark: the threshold cell keeps its colour", ardix, "90",
+         "D20 Y1 r15 Y10 g15 G18 W1", 90);
     // A threshold text like "--5" reads as -5 dB: beyond the weak end.
-    QTest::newRow("RSSI threshold above 0 dBm") << 0 << velto << u"-5"_s << u"D79 W1"_s << -5;
-    QTest::newRow("RSSI threshold below -100 dBm") << 0 << velto << u"120"_s << u"G79 W1"_s << 120;
-    QTest::newRow("SNR at 20 dB") << 1 << velto << u"20:40"_s
-                                  << u"D40 K1 #ff1a00 r9 Y4 #ffff00 g10 G13 W1"_s << 95;
-    QTest::newRow("SNR at 15 dB") << 1 << velto << u"15:20"_s << u"D20 K1 r15 Y9 g16 G18 W1"_s
-                                  << 95;
-    QTest::newRow("SNR at 16 dB") << 1 << velto << u"16:24"_s << u"D24 K1 r12 Y7 g13 G22 W1"_s
-                                  << 95;
-    QTest::newRow("SNR at 17 dB") << 1 << velto << u"17:28"_s << u"D28 K1 r12 Y7 g13 G18 W1"_s
-                                  << 95;
-    QTest::newRow("SNR at 18 dB") << 1 << velto << u"18:32"_s << u"D32 K1 r10 Y4 g11 G21 W1"_s
-                                  << 95;
-    QTest::newRow("SNR at 21 dB") << 1 << velto << u"21:43"_s << u"D43 K1 r5 Y4 g6 G20 W1"_s << 95;
-    QTest::newRow("SNR at 30 dB: the bar reaches the end")
-        << 1 << velto << u"30:79"_s << u"D79 K1"_s << 95;
-    QTest::newRow("SNR threshold not read yet")
-        << 1 << velto << u"20:40 0:0"_s << u"K1 #ff1100 r14 Y9 g16 G38 W1"_s << 95;
-    QTest::newRow("SNR bar beyond the end") << 1 << velto << u"30:200"_s << u"D79 W1"_s << 95;
-    QTest::newRow("SNR bar before the start") << 1 << velto << u"30:-30"_s << u"G79 W1"_s << 95;
+    rssi("RSSI threshold above 0 dBm", velto, "-5", "D79 W1", -5);
+    rssi("RSSI threshold below -100 dBm", velto, "120", "G79 W1", 120);
+    snr("SNR at 20 dB", "20:40", "D40 K1 #ff1a00 r9 Y4 #ffff00 g10 G13 W1");
+    snr("SNR at 15 dB", "15:20", "D20 K1 r15 Y9 g16 G18 W1");
+    snr("SNR at 16 dB", "16:24", "D24 K1 r12 Y7 g13 G22 W1");
+    snr("SNR at 17 dB", "17:28", "D28 K1 r12 Y7 g13 G18 W1");
+    snr("SNR at 18 dB", "18:32", "D32 K1 r10 Y4 g11 G21 W1");
+    snr("SNR at 21 dB", "21:43", "D43 K1 r5 Y4 g6 G20 W1");
+    snr("SNR at 30 dB: the bar reaches the end", "30:79", "D79 K1");
+    snr("SNR threshold not read yet", "20:40 0:0", "K1 #ff1100 r14 Y9 g16 G38 W1");
+    snr("SNR bar beyond the end", "30:200", "D79 W1");
+    snr("SNR bar before the start", "30:-30", "G79 W1");
 }
 
 void TestColorBar::scales()
