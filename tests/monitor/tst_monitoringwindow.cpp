@@ -14,6 +14,8 @@
 #include "telnet/CongestionManager.h"
 
 #include <QAction>
+#include <QChartView>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
@@ -34,194 +36,233 @@ class TestMonitoringWindow : public QObject
 private slots:
     void init() { m_station.emplace(); }
     void cleanup() { m_station.reset(); }
-    void ardixRunOnTheLoopback();
-    void veltoStateAndReadings();
-    void rebootAsksFirst_data();
-    void rebootAsksFirst();
-    void gpsStatusShowsTheFix();
-    void exportLogFromTheFileMenu();
-    void closeSequence_data();
-    void closeSequence();
+
+    // Datagrams reach the meter smoothed and the alignment view raw; the view's
+    // keys reset and close it. Stop ends the stream and clears the readings,
+    // Resume starts it again.
+    void ardixRunOnTheLoopback()
+    {
+        const LinkStatistics &link = m_station->session.link;
+        QPointer<MonitoringWindow> form = m_station->openArdix();
+        QVERIFY(form);
+        auto *menuEntry = form->findChild<QAction *>(u"alignmentView"_s);
+        menuEntry->trigger();
+        auto *view = form->findChild<AlignmentWindow *>();
+        QVERIFY(view && view->isVisible() && menuEntry->isChecked());
+        // Two datagrams of an associated remote: -60 dBm, then -80 dBm.
+        QUdpSocket sender;
+        for (const char *rssi : {"C4", "B0"}) {
+            const QByteArray d =
+                QByteArray::fromHex(QByteArray("01FF") + rssi).leftJustified(35, 0);
+            sender.writeDatagram(d, QHostAddress::LocalHost,
+                                 quint16(m_station->session.settings.destPort));
+        }
+        QTRY_COMPARE(view->rssiStatistics().count(), 2);
+        QCOMPARE(view->findChild<QLabel *>(u"rssiFigure"_s)->text(), u"-80 dBm"_s);
+        QVERIFY(link.rssi > -80);
+        const QString smoothed = QString::number(link.rssi) + u" dBm"_s;
+        QCOMPARE(form->SignalStrengthMeter->reading(), smoothed);
+        QTRY_VERIFY(view->findChild<QLabel *>(u"smoothedFigure"_s)->text().contains(smoothed));
+        view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(view));
+        QTest::keyClick(view, Qt::Key_R);
+        QCOMPARE(view->rssiStatistics().count(), 0);
+        QTest::keyClick(view, Qt::Key_Escape);
+        QVERIFY(!view->isVisible() && !menuEntry->isChecked());
+
+        form->runStopMenu->trigger();
+        QVERIFY(m_station->session.monitor.monitoringStopped);
+        QCOMPARE(form->status->text(), u"Disconnected From Radio"_s);
+        QCOMPARE(form->lampIconId(), int(Lamp::Disconnected));
+        QVERIFY(form->SignalStrengthMeter->reading() != smoothed);
+        QCOMPARE(form->ardixMonitor->socket()->state(), QAbstractSocket::UnconnectedState);
+        form->runStopMenu->trigger();
+        QVERIFY(!m_station->session.monitor.monitoringStopped && form->ChartTimer->isActive());
+    }
+
+    // The Velto monitor's state reaches the status and the lamp, its readings the
+    // meters; a status colour too faint on a dark palette shows in a readable
+    // shade of its hue.
+    void veltoStateAndReadings()
+    {
+        MonitoringWindow form(m_station->session, m_station->windows);
+        const QColor background(30, 30, 30);
+        const QColor designed(160, 0, 0);
+        QPalette palette = form.palette();
+        palette.setColor(QPalette::Window, background);
+        form.setPalette(palette);
+        VeltoMonitor *velto = form.veltoMonitor();
+        emit velto->stateLookChanged({u"Associated"_s, {160, 0, 0}, Lamp::Associated});
+        QCOMPARE(form.status->text(), u"Associated"_s);
+        const QColor shown = MonitoringWindow::labelColour(form.status);
+        const auto rgb = [](const QColor &c) { return RgbColour{c.red(), c.green(), c.blue()}; };
+        QVERIFY(TextContrast::ratio(rgb(shown), rgb(background)) >= 4.5);
+        QVERIFY(qAbs(shown.hsvHue() - designed.hsvHue()) <= 2);
+        const QString associatedLamp = form.light->accessibleDescription();
+        emit velto->stateLookChanged({u"Connecting"_s, {}, Lamp::Connecting});
+        QVERIFY(!associatedLamp.isEmpty() && form.light->accessibleDescription() != associatedLamp);
+
+        m_station->session.link.rssi = 83; // a Velto radio reports the magnitude
+        m_station->session.link.snr = 24;
+        emit velto->rssiMeterChanged(42.5);
+        emit velto->snrMeterChanged(80);
+        QCOMPARE(form.SignalStrengthMeter->reading(), u"-83 dBm"_s);
+        QCOMPARE(form.SNRMeter->accessibleDescription(), u"24 dB"_s);
+    }
+
+    // Each View entry shows or hides its part whatever the other shows, and the
+    // window's height follows only what is shown: more shown, taller window.
+    void viewToggles()
+    {
+        MonitoringWindow form(m_station->session, m_station->windows);
+        form.show();
+        const QList<QWidget *> snrGroup = {form.SNRMeter,         form.SNRlbl,
+                                           form.SNRColorBarFrame, form.LowSNRLabel,
+                                           form.MidSNRLabel,      form.HighSNRLabel};
+        // As the load leaves them.
+        m_station->session.monitor.trafficViewState = 1;
+        for (QWidget *w : snrGroup)
+            w->hide();
+        enum Shown
+        {
+            Plain = 0,
+            Chart = 1,
+            Snr = 2,
+            Both = 3
+        };
+        QMap<int, int> heights{{Plain, form.height()}};
+        int shown = Plain;
+        // Every step between the four views, each way.
+        for (QAction *click :
+             {form.ViewSNR, form.Traffic_History_Chart, form.ViewSNR, form.Traffic_History_Chart,
+              form.Traffic_History_Chart, form.ViewSNR, form.Traffic_History_Chart, form.ViewSNR}) {
+            click->trigger();
+            shown ^= click == form.ViewSNR ? Snr : Chart;
+            const bool chart = shown & Chart;
+            const bool snr = shown & Snr;
+            QCOMPARE(int(m_station->session.monitor.trafficViewState), chart ? 2 : 1);
+            QCOMPARE(form.Traffic_History_Chart->isChecked(), chart);
+            QCOMPARE(form.TrafficChart->isVisible() && form.Frame1->isVisible(), chart);
+            QCOMPARE(m_station->session.monitor.snrBarShown, snr);
+            QCOMPARE(form.ViewSNR->isChecked(), snr);
+            for (QWidget *w : snrGroup)
+                QCOMPARE(w->isVisible(), snr);
+            QCOMPARE(heights.value(shown, form.height()), form.height());
+            heights[shown] = form.height();
+        }
+        QVERIFY(heights[Plain] < heights[Snr] && heights[Snr] < heights[Chart]);
+        QVERIFY(heights[Chart] < heights[Both]);
+    }
+
+    void rebootAsksFirst_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("operator says no") << false;
+        QTest::newRow("operator says yes") << true;
+    }
+
+    // Only a confirmed reboot reaches the radio; the countdown then shows in the
+    // status bar until the restart is over.
+    void rebootAsksFirst()
+    {
+        QFETCH(bool, yes);
+        MessageRecorder messages;
+        messages.answerYes = yes;
+        m_station->session.settings.remoteAddress = u"127.0.0.9"_s;
+        m_station->session.monitor.monitoringStopped =
+            true; // nothing to wait for before the request
+        MonitoringWindow form(m_station->session, m_station->windows);
+        form.rebootVelto->trigger();
+        QCOMPARE(messages.messages.first().buttons, MessageButtons::YesNo);
+        QVERIFY(messages.messages.first().text.contains(u"127.0.0.9"_s));
+        QCOMPARE(form.veltoMonitor()->RebootTimer->isActive(), yes);
+        // A minute and a half, as the question tells the operator.
+        QCOMPARE(form.statusBar()->currentMessage().contains(u"90 s"_s), yes);
+        form.veltoMonitor()->RebootTimer->stop();
+        form.rebootCountdown_Timer();
+        QVERIFY(form.statusBar()->currentMessage().isEmpty() && !form.rebootCountdown->isActive());
+    }
+
+    // The receiver on the stored port: its fix reaches the status beside the menus.
+    void gpsStatusShowsTheFix()
+    {
+        PseudoTerminal receiver;
+        m_station->store.put(u"GPS Options"_s, u"GPS Enabled"_s, u"True"_s);
+        m_station->store.put(u"GPS Options"_s, u"ComPort"_s, u"1"_s);
+        m_station->store.put(u"GPS Options"_s, u"Com1Device"_s, receiver.device);
+        QPointer<MonitoringWindow> form = m_station->openArdix();
+        QVERIFY(form);
+        auto *port = form->findChild<QSerialPort *>();
+        QVERIFY(port && port->isOpen());
+        QVERIFY(receiver.send("$GPGGA,1,4807.038,N,01131.000,E,2,07,0.9,545.4,M,,M,,*62\r\n"));
+        QVERIFY(QSignalSpy(port, &QSerialPort::readyRead).wait(5000));
+        form->gpsReceiver->mscomm_timer_Timer();
+        const QString gpsStatus = form->GpsStatus->text();
+        QVERIFY2(gpsStatus.contains(u"2 - DGPS fix"_s) && gpsStatus.contains(u"07"_s),
+                 qPrintable(gpsStatus));
+        form->close();
+    }
+
+    // The File menu's export reads the chosen log and marks the run's threshold.
+    void exportLogFromTheFileMenu()
+    {
+        MessageRecorder messages;
+        QPointer<MonitoringWindow> form = m_station->openArdix();
+        QVERIFY(form);
+        QTemporaryDir dir;
+        GpsPosition gps{};
+        gps.gpsLatitude = u"4807.0380 N"_s;
+        gps.gpsLongitude = u"01131.0000 E"_s;
+        const QByteArray log =
+            LogFormat::line(LogFormat::ardixHeader()) +
+            LogFormat::line(LogFormat::ardixRecord({}, gps, QDateTime::currentDateTime(), {}));
+        QVERIFY(writeFileContent(dir.filePath(u"ardix.txt"_s), log));
+        m_station->session.link.rssiThreshold = 83; // as set in the run's threshold dialog
+        FileChooser::setNextAnswer(dir.filePath(u"ardix.txt"_s));
+        FileChooser::setNextAnswer(dir.filePath(u"track.kml"_s));
+        form->fileMenu->findChild<QAction *>(u"exportLog"_s)->trigger();
+
+        const QByteArray kml = fileContent(dir.filePath(u"track.kml"_s));
+        QVERIFY(kml.contains("threshold: -83 dBm"));
+        QCOMPARE(kml.count("<Point>"), 1);
+    }
+
+    void closeSequence_data()
+    {
+        QTest::addColumn<RemoteKind>("kind");
+        QTest::addColumn<QString>("deviceMode");
+        QTest::addColumn<int>("terminations");
+        QTest::newRow("Ardix run closes the window only") << RemoteKind::Ardix << "" << 0;
+        QTest::newRow("Velto run ends the application") << RemoteKind::Velto << "1" << 1;
+        QTest::newRow("refused access point keeps the application")
+            << RemoteKind::Velto << "5" << 0;
+    }
+
+    // Closing stops GPS and the telnet side, and the window goes.
+    void closeSequence()
+    {
+        QFETCH(RemoteKind, kind);
+        QFETCH(QString, deviceMode);
+        QFETCH(int, terminations);
+        TerminationRecorder termination;
+        StationSession &session = m_station->session;
+        session.settings.remoteKind = kind;
+        session.settings.gpsEnabled = true;
+        session.link.deviceMode = deviceMode;
+        QPointer<MonitoringWindow> form = new MonitoringWindow(session, m_station->windows);
+        form->show();
+        form->congestionManager->TelnetConnectionTimer->start();
+        form->exit->trigger();
+        QCOMPARE(termination.count, terminations);
+        QVERIFY(!session.settings.gpsEnabled && session.monitor.windowClosing);
+        QVERIFY(!form->congestionManager->TelnetConnectionTimer->isActive());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(form.isNull());
+    }
 
 private:
     std::optional<TestStation> m_station;
 };
-
-// Datagrams reach the meter smoothed and the alignment view raw; the view's
-// keys reset and close it. Stop ends the stream and clears the readings,
-// Resume starts it again.
-void TestMonitoringWindow::ardixRunOnTheLoopback()
-{
-    const LinkStatistics &link = m_station->session.link;
-    QPointer<MonitoringWindow> form = m_station->openArdix();
-    QVERIFY(form);
-    auto *menuEntry = form->findChild<QAction *>(u"alignmentView"_s);
-    menuEntry->trigger();
-    auto *view = form->findChild<AlignmentWindow *>();
-    QVERIFY(view && view->isVisible() && menuEntry->isChecked());
-    // Two datagrams of an associated remote: -60 dBm, then -80 dBm.
-    QUdpSocket sender;
-    for (const char *rssi : {"C4", "B0"}) {
-        const QByteArray d = QByteArray::fromHex(QByteArray("01FF") + rssi).leftJustified(35, 0);
-        sender.writeDatagram(d, QHostAddress::LocalHost,
-                             quint16(m_station->session.settings.destPort));
-    }
-    QTRY_COMPARE(view->rssiStatistics().count(), 2);
-    QCOMPARE(view->findChild<QLabel *>(u"rssiFigure"_s)->text(), u"-80 dBm"_s);
-    QVERIFY(link.rssi > -80);
-    const QString smoothed = QString::number(link.rssi) + u" dBm"_s;
-    QCOMPARE(form->SignalStrengthMeter->reading(), smoothed);
-    QTRY_VERIFY(view->findChild<QLabel *>(u"smoothedFigure"_s)->text().contains(smoothed));
-    view->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(view));
-    QTest::keyClick(view, Qt::Key_R);
-    QCOMPARE(view->rssiStatistics().count(), 0);
-    QTest::keyClick(view, Qt::Key_Escape);
-    QVERIFY(!view->isVisible() && !menuEntry->isChecked());
-
-    form->runStopMenu->trigger();
-    QVERIFY(m_station->session.monitor.monitoringStopped);
-    QCOMPARE(form->status->text(), u"Disconnected From Radio"_s);
-    QCOMPARE(form->lampIconId(), int(Lamp::Disconnected));
-    QVERIFY(form->SignalStrengthMeter->reading() != smoothed);
-    QCOMPARE(form->ardixMonitor->socket()->state(), QAbstractSocket::UnconnectedState);
-    form->runStopMenu->trigger();
-    QVERIFY(!m_station->session.monitor.monitoringStopped && form->ChartTimer->isActive());
-}
-
-// The Velto monitor's state reaches the status and the lamp, its readings the
-// meters; a status colour too faint on a dark palette shows in a readable
-// shade of its hue.
-void TestMonitoringWindow::veltoStateAndReadings()
-{
-    MonitoringWindow form(m_station->session, m_station->windows);
-    const QColor background(30, 30, 30);
-    const QColor designed(160, 0, 0);
-    QPalette palette = form.palette();
-    palette.setColor(QPalette::Window, background);
-    form.setPalette(palette);
-    VeltoMonitor *velto = form.veltoMonitor();
-    emit velto->stateLookChanged({u"Associated"_s, {160, 0, 0}, Lamp::Associated});
-    QCOMPARE(form.status->text(), u"Associated"_s);
-    const QColor shown = MonitoringWindow::labelColour(form.status);
-    const auto rgb = [](const QColor &c) { return RgbColour{c.red(), c.green(), c.blue()}; };
-    QVERIFY(TextContrast::ratio(rgb(shown), rgb(background)) >= 4.5);
-    QVERIFY(qAbs(shown.hsvHue() - designed.hsvHue()) <= 2);
-    const QString associatedLamp = form.light->accessibleDescription();
-    emit velto->stateLookChanged({u"Connecting"_s, {}, Lamp::Connecting});
-    QVERIFY(!associatedLamp.isEmpty() && form.light->accessibleDescription() != associatedLamp);
-
-    m_station->session.link.rssi = 83; // a Velto radio reports the magnitude
-    m_station->session.link.snr = 24;
-    emit velto->rssiMeterChanged(42.5);
-    emit velto->snrMeterChanged(80);
-    QCOMPARE(form.SignalStrengthMeter->reading(), u"-83 dBm"_s);
-    QCOMPARE(form.SNRMeter->accessibleDescription(), u"24 dB"_s);
-}
-
-void TestMonitoringWindow::rebootAsksFirst_data()
-{
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("operator says no") << false;
-    QTest::newRow("operator says yes") << true;
-}
-
-// Only a confirmed reboot reaches the radio; the countdown then shows in the
-// status bar until the restart is over.
-void TestMonitoringWindow::rebootAsksFirst()
-{
-    QFETCH(bool, yes);
-    MessageRecorder messages;
-    messages.answerYes = yes;
-    m_station->session.settings.remoteAddress = u"127.0.0.9"_s;
-    m_station->session.monitor.monitoringStopped = true; // nothing to wait for before the request
-    MonitoringWindow form(m_station->session, m_station->windows);
-    form.rebootVelto->trigger();
-    QCOMPARE(messages.messages.first().buttons, MessageButtons::YesNo);
-    QVERIFY(messages.messages.first().text.contains(u"127.0.0.9"_s));
-    QCOMPARE(form.veltoMonitor()->RebootTimer->isActive(), yes);
-    // A minute and a half, as the question tells the operator.
-    QCOMPARE(form.statusBar()->currentMessage().contains(u"90 s"_s), yes);
-    form.veltoMonitor()->RebootTimer->stop();
-    form.rebootCountdown_Timer();
-    QVERIFY(form.statusBar()->currentMessage().isEmpty() && !form.rebootCountdown->isActive());
-}
-
-// The receiver on the stored port: its fix reaches the status beside the menus.
-void TestMonitoringWindow::gpsStatusShowsTheFix()
-{
-    PseudoTerminal receiver;
-    m_station->store.put(u"GPS Options"_s, u"GPS Enabled"_s, u"True"_s);
-    m_station->store.put(u"GPS Options"_s, u"ComPort"_s, u"1"_s);
-    m_station->store.put(u"GPS Options"_s, u"Com1Device"_s, receiver.device);
-    QPointer<MonitoringWindow> form = m_station->openArdix();
-    QVERIFY(form);
-    auto *port = form->findChild<QSerialPort *>();
-    QVERIFY(port && port->isOpen());
-    QVERIFY(receiver.send("$GPGGA,1,4807.038,N,01131.000,E,2,07,0.9,545.4,M,,M,,*62\r\n"));
-    QVERIFY(QSignalSpy(port, &QSerialPort::readyRead).wait(5000));
-    form->gpsReceiver->mscomm_timer_Timer();
-    const QString gpsStatus = form->GpsStatus->text();
-    QVERIFY2(gpsStatus.contains(u"2 - DGPS fix"_s) && gpsStatus.contains(u"07"_s),
-             qPrintable(gpsStatus));
-    form->close();
-}
-
-// The File menu's export reads the chosen log and marks the run's threshold.
-void TestMonitoringWindow::exportLogFromTheFileMenu()
-{
-    MessageRecorder messages;
-    QPointer<MonitoringWindow> form = m_station->openArdix();
-    QVERIFY(form);
-    QTemporaryDir dir;
-    GpsPosition gps{};
-    gps.gpsLatitude = u"4807.0380 N"_s;
-    gps.gpsLongitude = u"01131.0000 E"_s;
-    const QByteArray log =
-        LogFormat::line(LogFormat::ardixHeader()) +
-        LogFormat::line(LogFormat::ardixRecord({}, gps, QDateTime::currentDateTime(), {}));
-    QVERIFY(writeFileContent(dir.filePath(u"ardix.txt"_s), log));
-    m_station->session.link.rssiThreshold = 83; // as set in the run's threshold dialog
-    FileChooser::setNextAnswer(dir.filePath(u"ardix.txt"_s));
-    FileChooser::setNextAnswer(dir.filePath(u"track.kml"_s));
-    form->fileMenu->findChild<QAction *>(u"exportLog"_s)->trigger();
-
-    const QByteArray kml = fileContent(dir.filePath(u"track.kml"_s));
-    QVERIFY(kml.contains("threshold: -83 dBm"));
-    QCOMPARE(kml.count("<Point>"), 1);
-}
-
-void TestMonitoringWindow::closeSequence_data()
-{
-    QTest::addColumn<RemoteKind>("kind");
-    QTest::addColumn<QString>("deviceMode");
-    QTest::addColumn<int>("terminations");
-    QTest::newRow("Ardix run closes the window only") << RemoteKind::Ardix << "" << 0;
-    QTest::newRow("Velto run ends the application") << RemoteKind::Velto << "1" << 1;
-    QTest::newRow("refused access point keeps the application") << RemoteKind::Velto << "5" << 0;
-}
-
-// Closing stops GPS and the telnet side, and the window goes.
-void TestMonitoringWindow::closeSequence()
-{
-    QFETCH(RemoteKind, kind);
-    QFETCH(QString, deviceMode);
-    QFETCH(int, terminations);
-    TerminationRecorder termination;
-    StationSession &session = m_station->session;
-    session.settings.remoteKind = kind;
-    session.settings.gpsEnabled = true;
-    session.link.deviceMode = deviceMode;
-    QPointer<MonitoringWindow> form = new MonitoringWindow(session, m_station->windows);
-    form->show();
-    form->congestionManager->TelnetConnectionTimer->start();
-    form->exit->trigger();
-    QCOMPARE(termination.count, terminations);
-    QVERIFY(!session.settings.gpsEnabled && session.monitor.windowClosing);
-    QVERIFY(!form->congestionManager->TelnetConnectionTimer->isActive());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(form.isNull());
-}
 
 QTEST_MAIN(TestMonitoringWindow)
 #include "tst_monitoringwindow.moc"

@@ -31,15 +31,179 @@ private slots:
         m_messages.clear();
     }
     void cleanup() { delete m_dialog; }
-    void gpsLoad_data();
-    void gpsLoad();
-    void gpsOk_data();
-    void gpsOk();
-    void gpsArrowKeyMovesThePort();
-    void gpsCancel();
-    void communitiesShownStoredOrDefault_data();
-    void communitiesShownStoredOrDefault();
-    void communitiesOkSavesAnyTextCancelNothing();
+    void gpsLoad_data()
+    {
+        QTest::addColumn<QString>("storedEnabled");
+        QTest::addColumn<QString>("storedPort");
+        QTest::addColumn<bool>("enabledBefore"); // in memory before the dialog opens
+        QTest::addColumn<int>("portBefore");
+        QTest::addColumn<bool>("enabled"); // the box, its port choice and the session
+        QTest::addColumn<int>("checkedPort");
+        QTest::addColumn<int>("gpsComPort");
+
+        const auto row = [](const char *name, const QString &storedEnabled,
+                            const QString &storedPort, bool enabledBefore, int portBefore,
+                            bool enabled, int checked, int port) {
+            QTest::newRow(name) << storedEnabled << storedPort << enabledBefore << portBefore
+                                << enabled << checked << port;
+        };
+        row("nothing stored, chosen in this run", kMissing, kMissing, true, 2, true, 2, 2);
+        row("enabled on Com 1", "True", "1", false, 0, true, 1, 1);
+        row("stored port 0", "True", "0", true, 1, false, 0, 0);
+        row("disabled, port kept", "False", "2", true, 0, false, 2, 2);
+        row("unknown port number", "True", "3", false, 0, true, 0, 3);
+    }
+
+    void gpsLoad()
+    {
+        QFETCH(QString, storedEnabled);
+        QFETCH(QString, storedPort);
+        QFETCH(bool, enabledBefore);
+        QFETCH(int, portBefore);
+        QFETCH(bool, enabled);
+        QFETCH(int, checkedPort);
+        QFETCH(int, gpsComPort);
+        store(u"GPS Enabled"_s, storedEnabled);
+        store(u"ComPort"_s, storedPort);
+        m_settings.gpsEnabled = enabledBefore;
+        m_settings.gpsComPort = qint16(portBefore);
+
+        GpsOptionsDialog *dialog = open();
+        QCOMPARE(dialog->GPSEnabled->isChecked(), enabled);
+        QCOMPARE(dialog->ComOne->isChecked(), checkedPort == 1);
+        QCOMPARE(dialog->ComTwo->isChecked(), checkedPort == 2);
+        for (QWidget *w :
+             QWidgetList{dialog->ComOne, dialog->ComTwo, dialog->ComPort_label, dialog->Com2Device})
+            QCOMPARE(w->isEnabled(), enabled);
+        QCOMPARE(m_settings.gpsEnabled, enabled);
+        QCOMPARE(int(m_settings.gpsComPort), gpsComPort);
+    }
+
+    void gpsOk_data()
+    {
+        QTest::addColumn<QString>("storedPort");
+        QTest::addColumn<QString>("storedDevice2");
+        QTest::addColumn<QString>("shownDevice2");
+        QTest::addColumn<bool>("checkBox");    // the box after the operator's clicks
+        QTest::addColumn<int>("clickPort");    // 0: no port clicked, 3: gpsd
+        QTest::addColumn<QString>("typed2");   // typed into the Com 2 field before OK
+        QTest::addColumn<QStringList>("kept"); // GPS Enabled, ComPort, Com2Device afterwards
+
+        const auto row = [](const char *name, const QString &port, const QString &device2,
+                            const QString &shown2, bool box, int click, const QString &typed2,
+                            const QStringList &kept) {
+            QTest::newRow(name) << port << device2 << shown2 << box << click << typed2 << kept;
+        };
+        const QString s1 = u"/dev/ttyS1"_s;
+        const QString m = kMissing;
+        // A refused OK stores nothing.
+        row("box set, no port", m, m, s1, true, 0, m, {m, m, m});
+        row("box cleared, port kept", "2", m, s1, false, 0, m, {"False", "2", s1});
+        row("box set, Com 1", m, m, s1, true, 1, m, {"True", "1", s1});
+        row("box set, gpsd instead of Com 1", "1", m, s1, true, 3, m, {"True", "0", s1});
+        row("blank device means the default, typed one trimmed", m, "", s1, true, 2,
+            " /dev/ttyUSB1 ", {"True", "2", "/dev/ttyUSB1"});
+    }
+
+    void gpsOk()
+    {
+        QFETCH(QString, storedPort);
+        QFETCH(QString, storedDevice2);
+        QFETCH(QString, shownDevice2);
+        QFETCH(bool, checkBox);
+        QFETCH(int, clickPort);
+        QFETCH(QString, typed2);
+        QFETCH(QStringList, kept);
+        store(u"ComPort"_s, storedPort);
+        store(u"Com1Device"_s, u"  "_s);
+        store(u"Com2Device"_s, storedDevice2);
+
+        GpsOptionsDialog *dialog = open();
+        QCOMPARE(dialog->Com1Device->currentText(), u"/dev/ttyS0"_s);
+        QCOMPARE(dialog->Com2Device->currentText(), shownDevice2);
+        if (dialog->GPSEnabled->isChecked() != checkBox)
+            QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
+        // A second click on the chosen port keeps it chosen; the other one is cleared.
+        for (int click = 0; clickPort != 0 && click < 2; ++click)
+            QTest::mouseClick(
+                QList<QWidget *>{dialog->ComOne, dialog->ComTwo, dialog->GpsdOption}.at(clickPort -
+                                                                                        1),
+                Qt::LeftButton);
+        if (clickPort != 0)
+            QCOMPARE(dialog->ComOne->isChecked(), clickPort == 1);
+        QCOMPARE(dialog->Com2Device->isEnabled(), checkBox);
+        if (typed2 != kMissing)
+            dialog->Com2Device->setCurrentText(typed2);
+        QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
+
+        const bool refused = kept[0] == kMissing;
+        QCOMPARE(dialog->isVisible(), refused);
+        QCOMPARE(m_messages.messages.size(), refused ? 1 : 0);
+        QCOMPARE(
+            QStringList({stored(u"GPS Enabled"_s), stored(u"ComPort"_s), stored(u"Com2Device"_s)}),
+            kept);
+        QCOMPARE(stored(u"Com1Device"_s), refused ? "  " : "/dev/ttyS0");
+        // The daemon chosen is no port left unchosen: the next dialog keeps GPS on.
+        delete m_dialog.data();
+        QCOMPARE(open()->GpsdOption->isChecked() && m_dialog->GPSEnabled->isChecked(),
+                 clickPort == 3);
+    }
+
+    // The ports are one group: an arrow key moves the choice, as a click does.
+    void gpsArrowKeyMovesThePort()
+    {
+        store(u"GPS Enabled"_s, u"True"_s);
+        store(u"ComPort"_s, u"1"_s);
+        GpsOptionsDialog *dialog = open();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        dialog->ComOne->setFocus();
+        QTest::keyClick(dialog->ComOne, Qt::Key_Down);
+        QVERIFY(dialog->ComTwo->isChecked() && !dialog->ComOne->isChecked());
+        QCOMPARE(int(m_settings.gpsComPort), 2);
+    }
+
+    // Cancel turns GPS off for the run and leaves the store as it was.
+    void gpsCancel()
+    {
+        store(u"GPS Enabled"_s, u"False"_s);
+        store(u"ComPort"_s, u"1"_s);
+        GpsOptionsDialog *dialog = open();
+        QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
+        QVERIFY(m_settings.gpsEnabled);
+        dialog->Com1Device->setCurrentText(u"/dev/ttyUSB0"_s);
+
+        QTest::mouseClick(dialog->CancelButton, Qt::LeftButton);
+        QVERIFY(!dialog->isVisible() && !m_settings.gpsEnabled);
+        QVERIFY(!dialog->GPSEnabled->isChecked() && !dialog->ComTwo->isEnabled());
+        QVERIFY(!dialog->ComOne->isChecked() && !dialog->ComTwo->isChecked());
+        QCOMPARE(
+            QStringList({stored(u"GPS Enabled"_s), stored(u"ComPort"_s), stored(u"Com1Device"_s)}),
+            QStringList({"False", "1", kMissing}));
+        QVERIFY(m_messages.messages.isEmpty());
+    }
+
+    // A missing string shows its default, a stored empty one shows empty; the
+    // write community stays hidden until asked for; OK keeps any text, Cancel
+    // nothing.
+    void communities()
+    {
+        m_store->put(u"Preferences"_s, u"SNMPReadCommString"_s, QString());
+        NetworkOptionsDialog form(m_settings);
+        QCOMPARE(form.SNMPReadCommunityString->text(), QString());
+        QCOMPARE(form.SNMPWriteCommunityString->text(), u"private"_s);
+        for (bool visible : {true, false}) {
+            form.showWriteCommunity->setChecked(visible);
+            QCOMPARE(form.SNMPWriteCommunityString->echoMode() == QLineEdit::Normal, visible);
+        }
+        form.SNMPWriteCommunityString->setText(u"s3cret"_s);
+        form.CancelButton_Click();
+        QVERIFY(!m_store->raw(u"Preferences"_s, u"SNMPWriteCommString"_s));
+        QCOMPARE(m_settings.writeCommunity, QString());
+        form.OKButton_Click();
+        QCOMPARE(m_store->raw(u"Preferences"_s, u"SNMPWriteCommString"_s), u"s3cret"_s);
+        QCOMPARE(m_settings.writeCommunity, u"s3cret"_s);
+        QCOMPARE(m_settings.readCommunity, QString());
+    }
 
 private:
     void store(const QString &key, const QString &value)
@@ -58,195 +222,6 @@ private:
     MessageRecorder m_messages;
     QPointer<GpsOptionsDialog> m_dialog;
 };
-
-void TestOptionsDialogs::gpsLoad_data()
-{
-    QTest::addColumn<QString>("storedEnabled");
-    QTest::addColumn<QString>("storedPort");
-    QTest::addColumn<bool>("enabledBefore"); // in memory before the dialog opens
-    QTest::addColumn<int>("portBefore");
-    QTest::addColumn<bool>("enabled"); // the box, its port choice and the session
-    QTest::addColumn<int>("checkedPort");
-    QTest::addColumn<int>("gpsComPort");
-
-    const auto row = [](const char *name, const QString &storedEnabled, const QString &storedPort,
-                        bool enabledBefore, int portBefore, bool enabled, int checked, int port) {
-        QTest::newRow(name) << storedEnabled << storedPort << enabledBefore << portBefore << enabled
-                            << checked << port;
-    };
-    row("nothing stored", kMissing, kMissing, false, 0, false, 0, 0);
-    row("nothing stored, chosen in this run", kMissing, kMissing, true, 2, true, 2, 2);
-    row("enabled on Com 1", "True", "1", false, 0, true, 1, 1);
-    row("stored port 0", "True", "0", true, 1, false, 0, 0);
-    row("disabled, port kept", "False", "2", true, 0, false, 2, 2);
-    row("lower-case true is not enabled", "true", "1", false, 0, false, 1, 1);
-    row("unknown port number", "True", "3", false, 0, true, 0, 3);
-}
-
-void TestOptionsDialogs::gpsLoad()
-{
-    QFETCH(QString, storedEnabled);
-    QFETCH(QString, storedPort);
-    QFETCH(bool, enabledBefore);
-    QFETCH(int, portBefore);
-    QFETCH(bool, enabled);
-    QFETCH(int, checkedPort);
-    QFETCH(int, gpsComPort);
-    store(u"GPS Enabled"_s, storedEnabled);
-    store(u"ComPort"_s, storedPort);
-    m_settings.gpsEnabled = enabledBefore;
-    m_settings.gpsComPort = qint16(portBefore);
-
-    GpsOptionsDialog *dialog = open();
-    QCOMPARE(dialog->GPSEnabled->isChecked(), enabled);
-    QCOMPARE(dialog->ComOne->isChecked(), checkedPort == 1);
-    QCOMPARE(dialog->ComTwo->isChecked(), checkedPort == 2);
-    for (QWidget *w :
-         QWidgetList{dialog->ComOne, dialog->ComTwo, dialog->ComPort_label, dialog->Com2Device})
-        QCOMPARE(w->isEnabled(), enabled);
-    QCOMPARE(m_settings.gpsEnabled, enabled);
-    QCOMPARE(int(m_settings.gpsComPort), gpsComPort);
-}
-
-void TestOptionsDialogs::gpsOk_data()
-{
-    QTest::addColumn<QString>("storedPort");
-    QTest::addColumn<QString>("storedDevice2");
-    QTest::addColumn<QString>("shownDevice2");
-    QTest::addColumn<bool>("checkBox");    // the box after the operator's clicks
-    QTest::addColumn<int>("clickPort");    // 0: no port clicked, 3: gpsd
-    QTest::addColumn<QString>("typed2");   // typed into the Com 2 field before OK
-    QTest::addColumn<QStringList>("kept"); // GPS Enabled, ComPort, Com2Device afterwards
-
-    const auto row = [](const char *name, const QString &port, const QString &device2,
-                        const QString &shown2, bool box, int click, const QString &typed2,
-                        const QStringList &kept) {
-        QTest::newRow(name) << port << device2 << shown2 << box << click << typed2 << kept;
-    };
-    const QString s1 = u"/dev/ttyS1"_s;
-    const QString m = kMissing;
-    // A refused OK stores nothing.
-    row("box set, no port", m, m, s1, true, 0, m, {m, m, m});
-    row("box cleared, port kept", "2", m, s1, false, 0, m, {"False", "2", s1});
-    row("box set, Com 1", m, m, s1, true, 1, m, {"True", "1", s1});
-    row("box set, gpsd instead of Com 1", "1", m, s1, true, 3, m, {"True", "0", s1});
-    row("blank device means the default, typed one trimmed", m, "", s1, true, 2, " /dev/ttyUSB1 ",
-        {"True", "2", "/dev/ttyUSB1"});
-}
-
-void TestOptionsDialogs::gpsOk()
-{
-    QFETCH(QString, storedPort);
-    QFETCH(QString, storedDevice2);
-    QFETCH(QString, shownDevice2);
-    QFETCH(bool, checkBox);
-    QFETCH(int, clickPort);
-    QFETCH(QString, typed2);
-    QFETCH(QStringList, kept);
-    store(u"ComPort"_s, storedPort);
-    store(u"Com1Device"_s, u"  "_s);
-    store(u"Com2Device"_s, storedDevice2);
-
-    GpsOptionsDialog *dialog = open();
-    QCOMPARE(dialog->Com1Device->currentText(), u"/dev/ttyS0"_s);
-    QCOMPARE(dialog->Com2Device->currentText(), shownDevice2);
-    if (dialog->GPSEnabled->isChecked() != checkBox)
-        QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
-    // A second click on the chosen port keeps it chosen; the other one is cleared.
-    for (int click = 0; clickPort != 0 && click < 2; ++click)
-        QTest::mouseClick(
-            QList<QWidget *>{dialog->ComOne, dialog->ComTwo, dialog->GpsdOption}.at(clickPort - 1),
-            Qt::LeftButton);
-    if (clickPort != 0)
-        QCOMPARE(dialog->ComOne->isChecked(), clickPort == 1);
-    QCOMPARE(dialog->Com2Device->isEnabled(), checkBox);
-    if (typed2 != kMissing)
-        dialog->Com2Device->setCurrentText(typed2);
-    QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
-
-    const bool refused = kept[0] == kMissing;
-    QCOMPARE(dialog->isVisible(), refused);
-    QCOMPARE(m_messages.messages.size(), refused ? 1 : 0);
-    QCOMPARE(QStringList({stored(u"GPS Enabled"_s), stored(u"ComPort"_s), stored(u"Com2Device"_s)}),
-             kept);
-    QCOMPARE(stored(u"Com1Device"_s), refused ? "  " : "/dev/ttyS0");
-    // The daemon chosen is no port left unchosen: the next dialog keeps GPS on.
-    delete m_dialog.data();
-    QCOMPARE(open()->GpsdOption->isChecked() && m_dialog->GPSEnabled->isChecked(), clickPort == 3);
-}
-
-// The ports are one group: an arrow key moves the choice, as a click does.
-void TestOptionsDialogs::gpsArrowKeyMovesThePort()
-{
-    store(u"GPS Enabled"_s, u"True"_s);
-    store(u"ComPort"_s, u"1"_s);
-    GpsOptionsDialog *dialog = open();
-    QVERIFY(QTest::qWaitForWindowActive(dialog));
-    dialog->ComOne->setFocus();
-    QTest::keyClick(dialog->ComOne, Qt::Key_Down);
-    QVERIFY(dialog->ComTwo->isChecked() && !dialog->ComOne->isChecked());
-    QCOMPARE(int(m_settings.gpsComPort), 2);
-}
-
-// Cancel turns GPS off for the run and leaves the store as it was.
-void TestOptionsDialogs::gpsCancel()
-{
-    store(u"GPS Enabled"_s, u"False"_s);
-    store(u"ComPort"_s, u"1"_s);
-    GpsOptionsDialog *dialog = open();
-    QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
-    QVERIFY(m_settings.gpsEnabled);
-    dialog->Com1Device->setCurrentText(u"/dev/ttyUSB0"_s);
-
-    QTest::mouseClick(dialog->CancelButton, Qt::LeftButton);
-    QVERIFY(!dialog->isVisible() && !m_settings.gpsEnabled);
-    QVERIFY(!dialog->GPSEnabled->isChecked() && !dialog->ComTwo->isEnabled());
-    QVERIFY(!dialog->ComOne->isChecked() && !dialog->ComTwo->isChecked());
-    QCOMPARE(QStringList({stored(u"GPS Enabled"_s), stored(u"ComPort"_s), stored(u"Com1Device"_s)}),
-             QStringList({"False", "1", kMissing}));
-    QVERIFY(m_messages.messages.isEmpty());
-}
-
-void TestOptionsDialogs::communitiesShownStoredOrDefault_data()
-{
-    QTest::addColumn<std::optional<QString>>("stored");
-    QTest::addColumn<QStringList>("shown");
-    QTest::newRow("missing keys") << std::optional<QString>() << QStringList{"public", "private"};
-    QTest::newRow("empty is used") << std::optional<QString>("") << QStringList{"", ""};
-}
-
-void TestOptionsDialogs::communitiesShownStoredOrDefault()
-{
-    QFETCH(std::optional<QString>, stored);
-    QFETCH(QStringList, shown);
-    for (const char *key : {"SNMPReadCommString", "SNMPWriteCommString"})
-        if (stored)
-            m_store->put(u"Preferences"_s, key, *stored);
-    NetworkOptionsDialog form(m_settings);
-    QCOMPARE(
-        QStringList({form.SNMPReadCommunityString->text(), form.SNMPWriteCommunityString->text()}),
-        shown);
-    // The write community stays hidden until the operator asks to see it.
-    for (bool visible : {false, true, false}) {
-        form.showWriteCommunity->setChecked(visible);
-        QCOMPARE(form.SNMPWriteCommunityString->echoMode() == QLineEdit::Normal, visible);
-    }
-}
-
-void TestOptionsDialogs::communitiesOkSavesAnyTextCancelNothing()
-{
-    NetworkOptionsDialog form(m_settings);
-    form.SNMPReadCommunityString->setText(QString());
-    form.SNMPWriteCommunityString->setText(u"s3cret"_s);
-    form.CancelButton_Click();
-    QVERIFY(!m_store->raw(u"Preferences"_s, u"SNMPReadCommString"_s));
-    QCOMPARE(m_settings.writeCommunity, QString());
-    form.OKButton_Click();
-    QCOMPARE(m_store->raw(u"Preferences"_s, u"SNMPReadCommString"_s), QString());
-    QCOMPARE(m_store->raw(u"Preferences"_s, u"SNMPWriteCommString"_s), u"s3cret"_s);
-    QCOMPARE(m_settings.readCommunity, QString());
-    QCOMPARE(m_settings.writeCommunity, u"s3cret"_s);
-}
 
 QTEST_MAIN(TestOptionsDialogs)
 #include "tst_optionsdialogs.moc"
