@@ -22,23 +22,15 @@
 
 namespace {
 
+// A label or button is the size of its text, bevel and indicator at least.
 bool textCut(const QWidget *w)
 {
-    if (const auto *label = qobject_cast<const QLabel *>(w)) {
-        if (label->text().isEmpty() || Qt::mightBeRichText(label->text()))
-            return false;
-        if (label->wordWrap())
-            return w->height() < label->heightForWidth(w->width());
-        const QRect room = label->contentsRect();
-        const QFontMetrics metrics = label->fontMetrics();
-        return metrics.horizontalAdvance(label->text()) > room.width() ||
-               metrics.height() > room.height();
-    }
-    // A button's own hint holds its text, bevel and indicator.
-    const auto *button = qobject_cast<const QAbstractButton *>(w);
-    if (!button || button->text().isEmpty())
-        return false;
-    return button->sizeHint().width() > w->width() || button->sizeHint().height() > w->height();
+    const auto *label = qobject_cast<const QLabel *>(w);
+    if (label && label->wordWrap())
+        return w->height() < label->heightForWidth(w->width());
+    const QSize least = w->minimumSizeHint();
+    const bool textual = label || qobject_cast<const QAbstractButton *>(w);
+    return textual && (w->width() < least.width() || w->height() < least.height());
 }
 
 void checkControls(QWidget *window, QStringList &found)

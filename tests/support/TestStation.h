@@ -17,9 +17,6 @@ struct TestStation
     StationSession session;
     StationWindows windows{session};
 
-    TestStation() = default;
-    TestStation(const TestStation &) = delete;
-    TestStation &operator=(const TestStation &) = delete;
     ~TestStation()
     {
         TerminationRecorder termination;
@@ -29,20 +26,16 @@ struct TestStation
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // A port of the Ardix stream's range that nothing on the loopback holds.
-    static quint16 freeArdixPort()
+    // The monitoring window of an Ardix run, loaded and listening on a port of
+    // the stream's range that nothing on the loopback holds.
+    MonitoringWindow *openArdix()
     {
         QUdpSocket probe;
         probe.bind(QHostAddress::LocalHost, 0);
         const quint16 port = probe.localPort();
-        return port >= 30000 && port <= 60000 ? port : 45123;
-    }
-
-    // The monitoring window of an Ardix run, loaded and listening.
-    MonitoringWindow *openArdix()
-    {
+        probe.close();
         session.settings.remoteKind = RemoteKind::Ardix;
-        session.settings.destPort = freeArdixPort();
+        session.settings.destPort = port >= 30000 && port <= 60000 ? port : 45123;
         return windows.openMonitoringForm();
     }
 };
