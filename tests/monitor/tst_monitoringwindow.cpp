@@ -8,7 +8,6 @@
 #include "display/FileChooser.h"
 #include "display/SignalMeter.h"
 #include "display/SignalPanel.h"
-#include "gps/GpsReceiver.h"
 #include "log/LogFormat.h"
 #include "snmp/VeltoMonitor.h"
 #include "stream/ArdixMonitor.h"
@@ -20,8 +19,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
-#include <QSerialPort>
-#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
