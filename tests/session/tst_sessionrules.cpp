@@ -18,20 +18,20 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("result"); // the outcome, or the remote started
-        for (const auto &[line, result] :
-             std::initializer_list<std::pair<const char *, const char *>>{
-                 {"-platform offscreen -reverse", "run"},
-                 {"--help", "help"},
-                 {"--version", "version"},
-                 {"--remote velto:10.20.30.40", "velto 10.20.30.40"},
-                 {"-style fusion --remote=ardix:30000", "ardix 30000"},
-                 {"--remote ardix:29999", "refused"},
-                 {"--remote ardix:60001", "refused"},
-                 {"--remote velto:", "refused"},
-                 {"--remote velto:10.0.0.1;reboot", "refused"},
-                 {"--remote torvik:10.0.0.1", "refused"},
-                 {"--remote", "refused"}})
-            QTest::newRow(line) << line << result;
+        const auto row = [](const char *line, const char *result) {
+            QTest::newRow(line) << QString(line) << QString(result);
+        };
+        row("-platform offscreen -reverse", "run");
+        row("--help", "help");
+        row("--version", "version");
+        row("--remote velto:10.20.30.40", "velto 10.20.30.40");
+        row("-style fusion --remote=ardix:30000", "ardix 30000");
+        row("--remote ardix:29999", "refused");
+        row("--remote ardix:60001", "refused");
+        row("--remote velto:", "refused");
+        row("--remote velto:10.0.0.1;reboot", "refused");
+        row("--remote torvik:10.0.0.1", "refused");
+        row("--remote", "refused");
     }
 
     void commandLine()
