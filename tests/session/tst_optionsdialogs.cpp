@@ -31,85 +31,68 @@ private slots:
         m_messages.clear();
     }
     void cleanup() { delete m_dialog; }
-    void gpsLoad_data()
+    void gps_data()
     {
         QTest::addColumn<QString>("storedEnabled");
         QTest::addColumn<QString>("storedPort");
-        QTest::addColumn<bool>("enabledBefore"); // in memory before the dialog opens
+        QTest::addColumn<bool>("enabledBefore"); // the run's choice before the dialog opens
         QTest::addColumn<int>("portBefore");
-        QTest::addColumn<bool>("enabled"); // the box, its port choice and the session
-        QTest::addColumn<int>("checkedPort");
-        QTest::addColumn<int>("gpsComPort");
-
+        QTest::addColumn<bool>("shownEnabled"); // the box at load, and the run's choice
+        QTest::addColumn<int>("shownPort");     // the port button checked at load, 0: none
+        QTest::addColumn<int>("runPort");       // the run's port after the load
+        QTest::addColumn<bool>("checkBox");     // the box after the operator's clicks
+        QTest::addColumn<int>("clickPort");     // clicked twice; 0: none, 3: gpsd
+        QTest::addColumn<QString>("typed2");    // typed into the Com 2 field before OK
+        QTest::addColumn<QStringList>("kept");  // GPS Enabled, ComPort, Com2Device afterwards
         const auto row = [](const char *name, const QString &storedEnabled,
                             const QString &storedPort, bool enabledBefore, int portBefore,
-                            bool enabled, int checked, int port) {
+                            bool shownEnabled, int shownPort, int runPort, bool box, int click,
+                            const QString &typed2, const QStringList &kept) {
             QTest::newRow(name) << storedEnabled << storedPort << enabledBefore << portBefore
-                                << enabled << checked << port;
+                                << shownEnabled << shownPort << runPort << box << click << typed2
+                                << kept;
         };
-        row("nothing stored, chosen in this run", kMissing, kMissing, true, 2, true, 2, 2);
-        row("enabled on Com 1", "True", "1", false, 0, true, 1, 1);
-        row("stored port 0", "True", "0", true, 1, false, 0, 0);
-        row("disabled, port kept", "False", "2", true, 0, false, 2, 2);
-        row("unknown port number", "True", "3", false, 0, true, 0, 3);
+        const QString s1 = u"/dev/ttyS1"_s; // the default shown for the blank device
+        const QString m = kMissing;
+        row("nothing stored, chosen in this run; a typed device trimmed", m, m, true, 2, true, 2, 2,
+            true, 2, " /dev/ttyUSB1 ", {"True", "2", "/dev/ttyUSB1"});
+        row("enabled on Com 1, gpsd instead", "True", "1", false, 0, true, 1, 1, true, 3, m,
+            {"True", "0", s1});
+        // A refused OK stores nothing: the blank device stays blank.
+        row("stored port 0 turns GPS off; on again with no port", "True", "0", true, 1, false, 0, 0,
+            true, 0, m, {"True", "0", ""});
+        row("disabled, port kept", "False", "2", true, 0, false, 2, 2, false, 0, m,
+            {"False", "2", s1});
+        row("unknown port number, Com 1 chosen", "True", "3", false, 0, true, 0, 3, true, 1, m,
+            {"True", "1", s1});
     }
 
-    void gpsLoad()
+    void gps()
     {
         QFETCH(QString, storedEnabled);
         QFETCH(QString, storedPort);
         QFETCH(bool, enabledBefore);
         QFETCH(int, portBefore);
-        QFETCH(bool, enabled);
-        QFETCH(int, checkedPort);
-        QFETCH(int, gpsComPort);
-        store(u"GPS Enabled"_s, storedEnabled);
-        store(u"ComPort"_s, storedPort);
-        m_settings.gpsEnabled = enabledBefore;
-        m_settings.gpsComPort = qint16(portBefore);
-
-        GpsOptionsDialog *dialog = open();
-        QCOMPARE(dialog->GPSEnabled->isChecked(), enabled);
-        QCOMPARE(dialog->ComOne->isChecked(), checkedPort == 1);
-        QCOMPARE(dialog->ComTwo->isChecked(), checkedPort == 2);
-        QCOMPARE(dialog->Com2Device->isEnabled(), enabled);
-        QCOMPARE(m_settings.gpsEnabled, enabled);
-        QCOMPARE(int(m_settings.gpsComPort), gpsComPort);
-    }
-
-    void gpsOk_data()
-    {
-        QTest::addColumn<QString>("storedPort");
-        QTest::addColumn<bool>("checkBox");    // the box after the operator's clicks
-        QTest::addColumn<int>("clickPort");    // 0: no port clicked, 3: gpsd
-        QTest::addColumn<QString>("typed2");   // typed into the Com 2 field before OK
-        QTest::addColumn<QStringList>("kept"); // GPS Enabled, ComPort, Com2Device afterwards
-        const auto row = [](const char *name, const QString &port, bool box, int click,
-                            const QString &typed2, const QStringList &kept) {
-            QTest::newRow(name) << port << box << click << typed2 << kept;
-        };
-        const QString s1 = u"/dev/ttyS1"_s; // the default shown for the blank device
-        const QString m = kMissing;
-        // A refused OK stores nothing.
-        row("box set, no port", m, true, 0, m, {m, m, ""});
-        row("box cleared, port kept", "2", false, 0, m, {"False", "2", s1});
-        row("box set, Com 1", m, true, 1, m, {"True", "1", s1});
-        row("box set, gpsd instead of Com 1", "1", true, 3, m, {"True", "0", s1});
-        row("typed device trimmed", m, true, 2, " /dev/ttyUSB1 ", {"True", "2", "/dev/ttyUSB1"});
-    }
-
-    void gpsOk()
-    {
-        QFETCH(QString, storedPort);
+        QFETCH(bool, shownEnabled);
+        QFETCH(int, shownPort);
+        QFETCH(int, runPort);
         QFETCH(bool, checkBox);
         QFETCH(int, clickPort);
         QFETCH(QString, typed2);
         QFETCH(QStringList, kept);
+        store(u"GPS Enabled"_s, storedEnabled);
         store(u"ComPort"_s, storedPort);
         store(u"Com1Device"_s, u"  "_s);
         store(u"Com2Device"_s, QString());
+        m_settings.gpsEnabled = enabledBefore;
+        m_settings.gpsComPort = qint16(portBefore);
 
         GpsOptionsDialog *dialog = open();
+        QCOMPARE(dialog->GPSEnabled->isChecked(), shownEnabled);
+        QCOMPARE(dialog->ComOne->isChecked(), shownPort == 1);
+        QCOMPARE(dialog->ComTwo->isChecked(), shownPort == 2);
+        QCOMPARE(m_settings.gpsEnabled, shownEnabled);
+        QCOMPARE(int(m_settings.gpsComPort), runPort);
         QCOMPARE(dialog->Com1Device->currentText(), u"/dev/ttyS0"_s);
         if (dialog->GPSEnabled->isChecked() != checkBox)
             QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
@@ -125,7 +108,7 @@ private slots:
             dialog->Com2Device->setCurrentText(typed2);
         QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
 
-        const bool refused = kept[0] == kMissing;
+        const bool refused = kept[2].isEmpty(); // the blank device as it was stored
         QCOMPARE(dialog->isVisible(), refused);
         QCOMPARE(m_messages.messages.size(), refused ? 1 : 0);
         QCOMPARE(
