@@ -83,7 +83,11 @@ private slots:
         QFETCH(QString, port);
         QFETCH(int, destPort);
         QFETCH(bool, accepted);
-        reload({{"DestPortNumber", "40000"}});
+        // The next start's dialog, with a port stored.
+        m_station->windows.closeSelection();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_station->store.put("Preferences", "DestPortNumber", "40000");
+        m_dialog = m_station->windows.showRemoteSelection();
         QCOMPARE(m_dialog->portNumber->text(), "40000");
         // The Velto choice the last close stored.
         QCOMPARE(m_dialog->listOfRadios->currentRow(), RemoteSelectionDialog::Velto100Row);
@@ -206,16 +210,6 @@ private:
     {
         return m_station->store.raw("Preferences", key);
     }
-    // The dialog as the next start shows it, with these preferences stored.
-    void reload(const QList<std::pair<QString, QString>> &preferences)
-    {
-        m_station->windows.closeSelection();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        for (const auto &[key, value] : preferences)
-            m_station->store.put("Preferences", key, value);
-        m_dialog = m_station->windows.showRemoteSelection();
-    }
-
     std::optional<TestStation> m_station;
     MessageRecorder m_messages;
     QPointer<RemoteSelectionDialog> m_dialog;

@@ -92,7 +92,6 @@ private slots:
             QTest::newRow(name) << choice << storedName << expectedName << expectedEnabled;
         };
         row("Ardix, first use", "Ardix", "", "ArdixMonitoring_Log.txt", "True");
-        row("Velto, first use", "Velto", "", "VeltoMonitoring_Log.txt", "True");
         row("Velto, name already chosen", "Velto", "/logs/v.txt", "/logs/v.txt", "False");
         row("unknown family writes nothing", "Torvik", "", "", "False");
     }
