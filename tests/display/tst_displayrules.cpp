@@ -190,7 +190,6 @@ private slots:
         // Transmit only; the receive counter stays put, so its quiet ticks must
         // not touch the transmit samples.
         TrafficHistory h;
-        h.clear();
         bool restart = true;
         for (const QString &tx : counters.split(u' ')) {
             if (tx == u"|") {
@@ -201,7 +200,6 @@ private slots:
             QCOMPARE(h.update(tx == u"_" ? QString() : tx, u"5000"_s, 5000, 120, restart),
                      !baseline);
         }
-        QVERIFY(!restart);
         QStringList shown;
         for (qsizetype i = 0; i < newestFirst.count(u' ') + 1; ++i)
             shown << QString::number(h.tx()[i]);
