@@ -33,8 +33,9 @@ bool textCut(const QWidget *w)
     return textual && (w->width() < least.width() || w->height() < least.height());
 }
 
-void checkControls(QWidget *window, QStringList &found)
+QStringList faults(QWidget *window)
 {
+    QStringList found;
     for (const QWidget *w : window->findChildren<QWidget *>()) {
         if (w->isVisibleTo(window) && textCut(w))
             found << w->objectName() + QLatin1String(" clipped");
@@ -42,10 +43,6 @@ void checkControls(QWidget *window, QStringList &found)
             list && list->verticalScrollBar()->isVisible())
             found << w->objectName() + QLatin1String(" scrolls");
     }
-}
-
-void checkMenus(QWidget *window, QStringList &found)
-{
     QList<QList<QAction *>> groups;
     for (QMenuBar *bar : window->findChildren<QMenuBar *>()) {
         if (bar->width() < bar->sizeHint().width())
@@ -63,13 +60,6 @@ void checkMenus(QWidget *window, QStringList &found)
             keys.insert(key);
         }
     }
-}
-
-QStringList faults(QWidget *window)
-{
-    QStringList found;
-    checkControls(window, found);
-    checkMenus(window, found);
     return found;
 }
 

@@ -68,20 +68,17 @@ private slots:
     void ardixPort_data()
     {
         QTest::addColumn<QString>("port");
-        QTest::addColumn<int>("destPort"); // as read from the text
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("29999") << "29999" << 29999 << false;
-        QTest::newRow("30000") << "30000" << 30000 << true;
-        QTest::newRow("60000") << "60000" << 60000 << true;
-        QTest::newRow("60001") << "60001" << 60001 << false;
-        QTest::newRow("leading number counts") << "4500x" << 4500 << false;
+        QTest::newRow("29999") << "29999" << false;
+        QTest::newRow("30000") << "30000" << true;
+        QTest::newRow("60000") << "60000" << true;
+        QTest::newRow("60001") << "60001" << false;
     }
 
     // Return in the port box presses OK; a refused port keeps the one stored.
     void ardixPort()
     {
         QFETCH(QString, port);
-        QFETCH(int, destPort);
         QFETCH(bool, accepted);
         // The next start's dialog, with a port stored.
         m_station->windows.closeSelection();
@@ -93,7 +90,6 @@ private slots:
         QCOMPARE(m_dialog->listOfRadios->currentRow(), RemoteSelectionDialog::Velto100Row);
         m_dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
         m_dialog->portNumber->setText(port);
-        QCOMPARE(m_station->session.settings.destPort, destPort);
         QTest::keyClick(m_dialog->portNumber, Qt::Key_Return);
 
         QCOMPARE(stored("RemoteChoice"), "Ardix");

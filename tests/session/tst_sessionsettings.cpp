@@ -164,11 +164,12 @@ private slots:
             form.showWriteCommunity->setChecked(visible);
             QCOMPARE(form.SNMPWriteCommunityString->echoMode() == QLineEdit::Normal, visible);
         }
+        form.SNMPReadCommunityString->setText(u"field"_s);
         form.SNMPWriteCommunityString->setText(u"s3cret"_s);
         form.OKButton_Click();
         QCOMPARE(preference(u"SNMPWriteCommString"_s), u"s3cret"_s);
         QCOMPARE(m_settings.writeCommunity, u"s3cret"_s);
-        QCOMPARE(m_settings.readCommunity, QString());
+        QCOMPARE(m_settings.readCommunity, u"field"_s);
     }
 
     void commandLine_data()
