@@ -127,7 +127,8 @@ private slots:
     }
 
     // The ports are one group: an arrow key moves the choice, as a click does.
-    void gpsArrowKeyMovesThePort()
+    // Cancel turns GPS off for the run and clears the port choice.
+    void gpsArrowKeyThenCancel()
     {
         store(u"GPS Enabled"_s, u"True"_s);
         store(u"ComPort"_s, u"1"_s);
@@ -137,15 +138,7 @@ private slots:
         QTest::keyClick(dialog->ComOne, Qt::Key_Down);
         QVERIFY(dialog->ComTwo->isChecked() && !dialog->ComOne->isChecked());
         QCOMPARE(int(m_settings.gpsComPort), 2);
-    }
 
-    // Cancel turns GPS off for the run and clears the port choice.
-    void gpsCancel()
-    {
-        store(u"GPS Enabled"_s, u"False"_s);
-        store(u"ComPort"_s, u"1"_s);
-        GpsOptionsDialog *dialog = open();
-        QTest::mouseClick(dialog->GPSEnabled, Qt::LeftButton);
         QTest::mouseClick(dialog->CancelButton, Qt::LeftButton);
         QVERIFY(!dialog->isVisible() && !m_settings.gpsEnabled);
         QVERIFY(!dialog->GPSEnabled->isChecked() && !dialog->ComTwo->isEnabled());
