@@ -155,8 +155,8 @@ private slots:
         MessageRecorder messages;
         messages.answerYes = yes;
         m_station->session.settings.remoteAddress = u"127.0.0.9"_s;
-        m_station->session.monitor.monitoringStopped =
-            true; // nothing to wait for before the request
+        // Stopped: nothing to wait for before the request.
+        m_station->session.monitor.monitoringStopped = true;
         MonitoringWindow form(m_station->session, m_station->windows);
         form.rebootVelto->trigger();
         QCOMPARE(form.veltoMonitor()->RebootTimer->isActive(), yes);
