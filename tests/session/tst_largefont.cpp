@@ -78,7 +78,6 @@ QWidget *selection(TestStation &station, RemoteSelectionDialog::Row family)
 QWidget *monitoring(TestStation &station)
 {
     auto *form = new MonitoringWindow(station.session, station.windows);
-    form->show();
     form->Traffic_History_Chart->trigger();
     form->ViewSNR->trigger();
     emit form->ardixMonitor->signalWidgetsShown(true);

@@ -92,7 +92,6 @@ private slots:
         m_dialog->portNumber->setText(port);
         QTest::keyClick(m_dialog->portNumber, Qt::Key_Return);
 
-        QCOMPARE(stored("RemoteChoice"), "Ardix");
         QCOMPARE(bool(m_station->windows.monitoringForm()), accepted);
         QCOMPARE(m_messages.titles(), accepted ? QStringList() : QStringList{"Information"});
         QCOMPARE(stored("DestPortNumber"), accepted ? port : "40000");
