@@ -46,12 +46,10 @@ private slots:
         QVERIFY(view && view->isVisible() && menuEntry->isChecked());
         // Two datagrams of an associated remote: -60 dBm, then -80 dBm.
         QUdpSocket sender;
-        for (const char *rssi : {"C4", "B0"}) {
-            const QByteArray d =
-                QByteArray::fromHex(QByteArray("01FF") + rssi).leftJustified(35, 0);
-            sender.writeDatagram(d, QHostAddress::LocalHost,
-                                 quint16(m_station->session.settings.destPort));
-        }
+        const auto port = quint16(m_station->session.settings.destPort);
+        for (const char *rssi : {"01FFC4", "01FFB0"})
+            sender.writeDatagram(QByteArray::fromHex(rssi).leftJustified(35, 0),
+                                 QHostAddress::LocalHost, port);
         QTRY_COMPARE(view->rssiStatistics().count(), 2);
         QCOMPARE(view->findChild<QLabel *>(u"rssiFigure"_s)->text(), u"-80 dBm"_s);
         const QString smoothed = QString::number(link.rssi) + u" dBm"_s;
@@ -207,8 +205,7 @@ private slots:
         QTest::addColumn<int>("terminations");
         QTest::newRow("Ardix run closes the window only") << RemoteKind::Ardix << "" << 0;
         QTest::newRow("Velto run ends the application") << RemoteKind::Velto << "1" << 1;
-        QTest::newRow("refused access point keeps the application")
-            << RemoteKind::Velto << "5" << 0;
+        QTest::newRow("access point refused: the station stays") << RemoteKind::Velto << "5" << 0;
     }
 
     // Closing stops GPS and the telnet side, and the window goes.
