@@ -11,7 +11,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -94,7 +93,6 @@ private slots:
     void wrongPasswordsDelayThenTheRightOneUnlocks()
     {
         LockWindow *lock = lockByButton();
-        QSignalSpy unlocked(lock, &LockWindow::unlocked);
         QTest::keyClick(lock->pw, Qt::Key_Return);
         QVERIFY(lock->failures() == 0 && !lock->retryDelay->isActive());
         for (int failures = 1; failures <= 2; ++failures) {
@@ -110,7 +108,6 @@ private slots:
             lock->retryDelay_Timer();
         }
         type(lock, PamTestService::rightPassword());
-        QCOMPARE(unlocked.count(), 1);
         QVERIFY(!lock->isLocked() && !lock->isVisible() && !QApplication::activeModalWidget());
         QCOMPARE(lockByButton(), lock);
         type(lock, "guess");

@@ -18,10 +18,8 @@ namespace {
 // Whether the station's event loop, run here, ends within a second.
 bool runEnds()
 {
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-    deadline.start(1000);
+    const QObject deadline; // the time-out goes with it
+    QTimer::singleShot(1000, &deadline, [] { QCoreApplication::exit(1); });
     return QCoreApplication::exec() == 0;
 }
 
