@@ -1,299 +1,238 @@
-#include "FitCheck.h"
-#include "TestSupport.h"
-#include "app/Records.h"
+// The monitoring window's wiring: what each controller reports reaches the
+// operator, and each menu entry reaches its controller.
+#include "PseudoTerminal.h"
+#include "TestStation.h"
 #include "app/TextContrast.h"
+#include "display/AlignmentWindow.h"
 #include "display/FileChooser.h"
 #include "display/SignalMeter.h"
-#include "gps/GpsReceiver.h"
+#include "display/SignalPanel.h"
 #include "log/LogFormat.h"
-#include "monitor/MonitoringWindow.h"
-#include "monitor/StationWindows.h"
-#include "session/RemoteSelectionDialog.h"
-#include "session/StationSession.h"
 #include "snmp/VeltoMonitor.h"
 #include "stream/ArdixMonitor.h"
 #include "telnet/CongestionManager.h"
 
 #include <QAction>
+#include <QChartView>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPointer>
-#include <QSerialPort>
-#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QUdpSocket>
 #include <QtTest>
-#include <optional>
-#include <pty.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-QPointer<MonitoringWindow> openArdixWindow(StationSession &session, StationWindows &windows)
-{
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    session.settings.remoteKind = RemoteKind::Ardix;
-    session.settings.destPort = probe.localPort() >= 30000 ? probe.localPort() : 45123;
-    return windows.openMonitoringForm();
-}
-
-} // namespace
 
 class TestMonitoringWindow : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
+    void init() { m_station.emplace(); }
+    void cleanup() { m_station.reset(); }
+
+    // Datagrams reach the meter smoothed and the alignment view raw; the view's
+    // keys reset and close it. Stop ends the stream and clears the readings,
+    // Resume starts it again.
+    void ardixRunOnTheLoopback()
     {
-        m_session.emplace();
-        m_windows.emplace(*m_session);
+        const LinkStatistics &link = m_station->session.link;
+        QPointer<MonitoringWindow> form = m_station->openArdix();
+        QVERIFY(form);
+        auto *menuEntry = form->findChild<QAction *>(u"alignmentView"_s);
+        menuEntry->trigger();
+        auto *view = form->findChild<AlignmentWindow *>();
+        QVERIFY(view && view->isVisible() && menuEntry->isChecked());
+        // Two datagrams of an associated remote: -60 dBm, then -80 dBm.
+        QUdpSocket sender;
+        const auto port = quint16(m_station->session.settings.destPort);
+        for (const char *rssi : {"01FFC4", "01FFB0"})
+            sender.writeDatagram(QByteArray::fromHex(rssi).leftJustified(35, 0),
+                                 QHostAddress::LocalHost, port);
+        QTRY_COMPARE(view->rssiStatistics().count(), 2);
+        QCOMPARE(view->findChild<QLabel *>(u"rssiFigure"_s)->text(), u"-80 dBm"_s);
+        const QString smoothed = QString::number(link.rssi) + u" dBm"_s;
+        QCOMPARE(form->SignalStrengthMeter->reading(), smoothed);
+        QTRY_VERIFY(view->findChild<QLabel *>(u"smoothedFigure"_s)->text().contains(smoothed));
+        view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(view));
+        QTest::keyClick(view, Qt::Key_R);
+        QCOMPARE(view->rssiStatistics().count(), 0);
+        QTest::keyClick(view, Qt::Key_Escape);
+        QVERIFY(!view->isVisible() && !menuEntry->isChecked());
+
+        form->runStopMenu->trigger();
+        QVERIFY(m_station->session.monitor.monitoringStopped);
+        QCOMPARE(form->status->text(), u"Disconnected From Radio"_s);
+        QCOMPARE(form->lampIconId(), int(Lamp::Disconnected));
+        QVERIFY(form->SignalStrengthMeter->reading() != smoothed);
+        QCOMPARE(form->ardixMonitor->socket()->state(), QAbstractSocket::UnconnectedState);
+        form->runStopMenu->trigger();
+        QVERIFY(!m_station->session.monitor.monitoringStopped && form->ChartTimer->isActive());
     }
-    void cleanup()
+
+    // The Velto monitor's state reaches the status and the lamp, its readings the
+    // meters; a status colour too faint on a dark palette shows in a readable
+    // shade of its hue.
+    void veltoStateAndReadings()
     {
-        // Closing a Velto window ends the station; here it only ends the test case.
+        MonitoringWindow form(m_station->session, m_station->windows);
+        QPalette palette = form.palette();
+        palette.setColor(QPalette::Window, QColor(30, 30, 30));
+        form.setPalette(palette);
+        VeltoMonitor *velto = form.veltoMonitor();
+        emit velto->stateLookChanged({u"Associated"_s, {160, 0, 0}, Lamp::Associated});
+        QCOMPARE(form.status->text(), u"Associated"_s);
+        const QColor shown = MonitoringWindow::labelColour(form.status);
+        QVERIFY(TextContrast::ratio({shown.red(), shown.green(), shown.blue()}, {30, 30, 30}) >=
+                4.5);
+        QCOMPARE(shown.hsvHue(), QColor(160, 0, 0).hsvHue());
+        const QString associatedLamp = form.light->accessibleDescription();
+        emit velto->stateLookChanged({u"Connecting"_s, {}, Lamp::Connecting});
+        QVERIFY(!associatedLamp.isEmpty() && form.light->accessibleDescription() != associatedLamp);
+
+        m_station->session.link.rssi = 83; // a Velto radio reports the magnitude
+        m_station->session.link.snr = 24;
+        emit velto->rssiMeterChanged(42.5);
+        emit velto->snrMeterChanged(80);
+        QCOMPARE(form.SignalStrengthMeter->reading(), u"-83 dBm"_s);
+        QCOMPARE(form.SNRMeter->accessibleDescription(), u"24 dB"_s);
+    }
+
+    // Each View entry shows or hides its part whatever the other shows, and the
+    // window's height follows only what is shown: more shown, taller window.
+    void viewToggles()
+    {
+        MonitoringWindow form(m_station->session, m_station->windows);
+        form.show();
+        const QList<QWidget *> snrGroup = form.snrPanel->controls();
+        m_station->session.monitor.trafficViewState = 1; // as the load leaves it
+        enum Shown
+        {
+            Plain = 0,
+            Chart = 1,
+            Snr = 2,
+            Both = 3
+        };
+        QMap<int, int> heights{{Plain, form.height()}};
+        int shown = Plain;
+        // Every step between the four views, each way.
+        for (QAction *click :
+             {form.ViewSNR, form.Traffic_History_Chart, form.ViewSNR, form.Traffic_History_Chart,
+              form.Traffic_History_Chart, form.ViewSNR, form.Traffic_History_Chart, form.ViewSNR}) {
+            click->trigger();
+            shown ^= click == form.ViewSNR ? Snr : Chart;
+            const bool chart = shown & Chart;
+            QCOMPARE(form.Traffic_History_Chart->isChecked(), chart);
+            QCOMPARE(form.TrafficChart->isVisible() && form.Frame1->isVisible(), chart);
+            QCOMPARE(form.ViewSNR->isChecked(), bool(shown & Snr));
+            for (QWidget *w : snrGroup)
+                QCOMPARE(w->isVisible(), bool(shown & Snr));
+            QCOMPARE(heights.value(shown, form.height()), form.height());
+            heights[shown] = form.height();
+        }
+        QVERIFY(heights[Plain] < heights[Snr] && heights[Snr] < heights[Chart]);
+        QVERIFY(heights[Chart] < heights[Both]);
+    }
+
+    void rebootAsksFirst_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("operator says no") << false;
+        QTest::newRow("operator says yes") << true;
+    }
+
+    // Only a confirmed reboot reaches the radio; the countdown then shows in the
+    // status bar until the restart is over.
+    void rebootAsksFirst()
+    {
+        QFETCH(bool, yes);
+        MessageRecorder messages;
+        messages.answerYes = yes;
+        m_station->session.settings.remoteAddress = u"127.0.0.9"_s;
+        // Stopped: nothing to wait for before the request.
+        m_station->session.monitor.monitoringStopped = true;
+        MonitoringWindow form(m_station->session, m_station->windows);
+        form.rebootVelto->trigger();
+        QCOMPARE(form.veltoMonitor()->RebootTimer->isActive(), yes);
+        // A minute and a half, as the question tells the operator.
+        QCOMPARE(form.statusBar()->currentMessage().contains(u"90 s"_s), yes);
+        form.veltoMonitor()->RebootTimer->stop();
+        form.rebootCountdown_Timer();
+        QVERIFY(form.statusBar()->currentMessage().isEmpty() && !form.rebootCountdown->isActive());
+    }
+
+    // The receiver on the stored port: its fix reaches the status beside the menus.
+    void gpsStatusShowsTheFix()
+    {
+        PseudoTerminal receiver;
+        m_station->store.put(u"GPS Options"_s, u"GPS Enabled"_s, u"True"_s);
+        m_station->store.put(u"GPS Options"_s, u"ComPort"_s, u"1"_s);
+        m_station->store.put(u"GPS Options"_s, u"Com1Device"_s, receiver.device);
+        QPointer<MonitoringWindow> form = m_station->openArdix();
+        QVERIFY(form);
+        QVERIFY(receiver.send("$GPGGA,1,4807.038,N,01131.000,E,2,07,0.9,545.4,M,,M,,*62\r\n"));
+        QTRY_VERIFY(form->GpsStatus->text().contains(u"2 - DGPS fix"_s));
+        QVERIFY(form->GpsStatus->text().contains(u"07"_s));
+        form->close();
+    }
+
+    // The File menu's export reads the chosen log and marks the run's threshold.
+    void exportLogFromTheFileMenu()
+    {
+        MessageRecorder messages;
+        QPointer<MonitoringWindow> form = m_station->openArdix();
+        QVERIFY(form);
+        QTemporaryDir dir;
+        const QByteArray log =
+            LogFormat::line(LogFormat::ardixHeader()) +
+            LogFormat::line(LogFormat::ardixRecord({}, {}, QDateTime::currentDateTime(), {}));
+        QVERIFY(writeFileContent(dir.filePath(u"ardix.txt"_s), log));
+        m_station->session.link.rssiThreshold = 83; // as set in the run's threshold dialog
+        FileChooser::setNextAnswer(dir.filePath(u"ardix.txt"_s));
+        FileChooser::setNextAnswer(dir.filePath(u"track.kml"_s));
+        form->fileMenu->findChild<QAction *>(u"exportLog"_s)->trigger();
+
+        const QByteArray kml = fileContent(dir.filePath(u"track.kml"_s));
+        QVERIFY(kml.contains("threshold: -83 dBm"));
+    }
+
+    void closeSequence_data()
+    {
+        QTest::addColumn<RemoteKind>("kind");
+        QTest::addColumn<QString>("deviceMode");
+        QTest::addColumn<int>("terminations");
+        QTest::newRow("Ardix run closes the window only") << RemoteKind::Ardix << "" << 0;
+        QTest::newRow("Velto run ends the application") << RemoteKind::Velto << "1" << 1;
+        QTest::newRow("access point refused: the station stays") << RemoteKind::Velto << "5" << 0;
+    }
+
+    // Closing stops GPS and the telnet side, and the window goes.
+    void closeSequence()
+    {
+        QFETCH(RemoteKind, kind);
+        QFETCH(QString, deviceMode);
+        QFETCH(int, terminations);
         TerminationRecorder termination;
-        if (MonitoringWindow *monitor = m_windows->monitoringForm())
-            monitor->close();
-        m_windows->closeSelection();
+        StationSession &session = m_station->session;
+        session.settings.remoteKind = kind;
+        session.settings.gpsEnabled = true;
+        session.link.deviceMode = deviceMode;
+        QPointer<MonitoringWindow> form = new MonitoringWindow(session, m_station->windows);
+        form->show();
+        form->congestionManager->TelnetConnectionTimer->start();
+        form->exit->trigger();
+        QCOMPARE(termination.count, terminations);
+        QVERIFY(!session.settings.gpsEnabled && session.monitor.windowClosing);
+        QVERIFY(!form->congestionManager->TelnetConnectionTimer->isActive());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(form.isNull());
     }
-    void ardixStopAndResume();
-    void veltoReadingsAndColours_data();
-    void veltoReadingsAndColours();
-    void everyMenuEntryHasItsOwnAccelerator();
-    void rebootAsksFirst_data();
-    void rebootAsksFirst();
-    void gpsStatusShowsTheFix();
-    void exportLogFromTheFileMenu();
-    void closeSequence_data();
-    void closeSequence();
-    void largeFontFits();
 
 private:
-    std::optional<StationSession> m_session;
-    std::optional<StationWindows> m_windows;
+    std::optional<TestStation> m_station;
 };
-
-void TestMonitoringWindow::ardixStopAndResume()
-{
-    TestStore store;
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    m_session->settings.remoteKind = RemoteKind::Ardix;
-    m_session->settings.destPort = probe.localPort() >= 30000 ? probe.localPort() : 45123;
-    probe.close();
-    QPointer<MonitoringWindow> form = m_windows->openMonitoringForm();
-    QVERIFY(form);
-    m_session->link.rssi = -71;
-    emit form->ardixMonitor->meterChanged(50);
-    QCOMPARE(form->SignalStrengthMeter->reading(), u"-71 dBm"_s);
-
-    form->runStopMenu->trigger();
-    QVERIFY(m_session->monitor.monitoringStopped);
-    QCOMPARE(form->status->text(), u"Disconnected From Radio"_s);
-    QCOMPARE(form->lampIconId(), 106);
-    QVERIFY(form->SignalStrengthMeter->reading() != u"-71 dBm"_s);
-    QCOMPARE(form->ardixMonitor->socket()->state(), QAbstractSocket::UnconnectedState);
-    form->runStopMenu->trigger();
-    QVERIFY(!m_session->monitor.monitoringStopped && form->ChartTimer->isActive());
-}
-
-void TestMonitoringWindow::veltoReadingsAndColours_data()
-{
-    QTest::addColumn<QColor>("background");
-    QTest::addColumn<QColor>("designed");
-    QTest::newRow("green on light grey") << QColor(240, 240, 240) << QColor(0, 255, 0);
-    QTest::newRow("red on near black") << QColor(30, 30, 30) << QColor(160, 0, 0);
-    QTest::newRow("yellow on near black") << QColor(30, 30, 30) << QColor(255, 255, 0);
-}
-
-// The lamp and the meters speak the state; the status text stays readable
-// in its designed hue whatever the palette.
-void TestMonitoringWindow::veltoReadingsAndColours()
-{
-    QFETCH(QColor, background);
-    QFETCH(QColor, designed);
-    TestStore store;
-    MonitoringWindow form(*m_session, *m_windows);
-    QPalette palette = form.palette();
-    palette.setColor(QPalette::Window, background);
-    form.setPalette(palette);
-    VeltoMonitor *velto = form.veltoMonitor();
-    emit velto->stateLookChanged(
-        {u"Associated"_s, {designed.red(), designed.green(), designed.blue()}, Lamp::Associated});
-    const QColor shown = MonitoringWindow::labelColour(form.status);
-    const auto rgb = [](const QColor &c) { return RgbColour{c.red(), c.green(), c.blue()}; };
-    QVERIFY(TextContrast::ratio(rgb(shown), rgb(background)) >= 4.5);
-    QVERIFY(qAbs(shown.hsvHue() - designed.hsvHue()) <= 2);
-    if (TextContrast::ratio(rgb(designed), rgb(background)) >= 4.5)
-        QCOMPARE(shown, designed);
-    const QString associatedLamp = form.light->accessibleDescription();
-    emit velto->stateLookChanged({u"Connecting"_s, {}, Lamp::Connecting});
-    QVERIFY(!associatedLamp.isEmpty() && form.light->accessibleDescription() != associatedLamp);
-
-    m_session->link.rssi = 83;
-    m_session->link.snr = 24;
-    emit velto->rssiMeterChanged(42.5);
-    emit velto->snrMeterChanged(80);
-    QCOMPARE(form.SignalStrengthMeter->reading(), u"-83 dBm"_s);
-    QCOMPARE(form.SNRMeter->accessibleDescription(), u"24 dB"_s);
-}
-
-void TestMonitoringWindow::everyMenuEntryHasItsOwnAccelerator()
-{
-    TestStore store;
-    MonitoringWindow form(*m_session, *m_windows);
-    QList<QList<QAction *>> groups;
-    groups << form.menuBar()->actions();
-    for (QMenu *menu : form.findChildren<QMenu *>())
-        groups << menu->actions();
-    for (const QList<QAction *> &group : groups) {
-        QSet<QKeySequence> keys;
-        for (QAction *a : group) {
-            const QKeySequence key = QKeySequence::mnemonic(a->text());
-            QVERIFY2(a->isSeparator() || (!key.isEmpty() && !keys.contains(key)),
-                     qPrintable(a->text()));
-            keys.insert(key);
-        }
-    }
-}
-
-void TestMonitoringWindow::rebootAsksFirst_data()
-{
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("operator says no") << false;
-    QTest::newRow("operator says yes") << true;
-}
-
-void TestMonitoringWindow::rebootAsksFirst()
-{
-    QFETCH(bool, yes);
-    TestStore store;
-    MessageRecorder messages;
-    messages.answerYes = yes;
-    m_session->settings.remoteAddress = u"127.0.0.9"_s;
-    m_session->monitor.monitoringStopped = true; // nothing to wait for before the request
-    MonitoringWindow form(*m_session, *m_windows);
-    form.rebootVelto->trigger();
-    QCOMPARE(messages.messages.first().buttons, MessageButtons::YesNo);
-    QVERIFY(messages.messages.first().text.contains(u"127.0.0.9"_s));
-    QCOMPARE(form.veltoMonitor()->RebootTimer->isActive(), yes);
-    QCOMPARE(form.statusBar()->currentMessage().contains(u"90 s"_s), yes);
-    form.veltoMonitor()->RebootTimer->stop();
-    form.rebootCountdown_Timer();
-    QVERIFY(form.statusBar()->currentMessage().isEmpty() && !form.rebootCountdown->isActive());
-}
-
-void TestMonitoringWindow::gpsStatusShowsTheFix()
-{
-    TestStore store;
-    int controller = -1, device = -1;
-    char devicePath[128] = {};
-    QVERIFY(openpty(&controller, &device, devicePath, nullptr, nullptr) == 0);
-    store.put(u"GPS Options"_s, u"GPS Enabled"_s, u"True"_s);
-    store.put(u"GPS Options"_s, u"ComPort"_s, u"1"_s);
-    store.put(u"GPS Options"_s, u"Com1Device"_s, QString::fromLocal8Bit(devicePath));
-    QPointer<MonitoringWindow> form = openArdixWindow(*m_session, *m_windows);
-    QVERIFY(form);
-    auto *port = form->findChild<QSerialPort *>();
-    QVERIFY(port && port->isOpen());
-    // The receiver's fix reaches the status beside the menus.
-    const QByteArray fix = "$GPGGA,1,4807.038,N,01131.000,E,2,07,0.9,545.4,M,,M,,*62\r\n";
-    QVERIFY(::write(controller, fix.constData(), fix.size()) == fix.size());
-    QVERIFY(QSignalSpy(port, &QSerialPort::readyRead).wait(5000));
-    form->gpsReceiver->mscomm_timer_Timer();
-    const QString gpsStatus = form->GpsStatus->text();
-    QVERIFY2(gpsStatus.contains(u"2 - DGPS fix"_s) && gpsStatus.contains(u"07"_s),
-             qPrintable(gpsStatus));
-    form->close();
-    ::close(device);
-    ::close(controller);
-}
-
-void TestMonitoringWindow::exportLogFromTheFileMenu()
-{
-    TestStore store;
-    MessageRecorder messages;
-    QPointer<MonitoringWindow> form = openArdixWindow(*m_session, *m_windows);
-    QVERIFY(form);
-    QTemporaryDir dir;
-    QFile log(dir.filePath(u"ardix.txt"_s));
-    GpsPosition gps{};
-    gps.gpsLatitude = u"4807.0380 N"_s;
-    gps.gpsLongitude = u"01131.0000 E"_s;
-    QVERIFY(log.open(QIODevice::WriteOnly));
-    log.write(LogFormat::line(LogFormat::ardixHeader()) +
-              LogFormat::line(LogFormat::ardixRecord({}, gps, QDateTime::currentDateTime(), {})));
-    log.close();
-    m_session->link.rssiThreshold = 83; // as set in the run's threshold dialog
-    FileChooser::setNextAnswer(log.fileName());
-    FileChooser::setNextAnswer(dir.filePath(u"track.kml"_s));
-    form->fileMenu->findChild<QAction *>(u"exportLog"_s)->trigger();
-
-    QFile kml(dir.filePath(u"track.kml"_s));
-    QVERIFY(kml.open(QIODevice::ReadOnly));
-    const QByteArray text = kml.readAll();
-    QVERIFY(text.contains("threshold: -83 dBm"));
-    QCOMPARE(text.count("<Point>"), 1);
-}
-
-void TestMonitoringWindow::closeSequence_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("deviceMode");
-    QTest::addColumn<int>("terminations");
-    QTest::newRow("Ardix run closes the window only") << int(RemoteKind::Ardix) << "" << 0;
-    QTest::newRow("Velto run ends the application") << int(RemoteKind::Velto) << "1" << 1;
-    QTest::newRow("refused access point keeps the application")
-        << int(RemoteKind::Velto) << "5" << 0;
-}
-
-void TestMonitoringWindow::closeSequence()
-{
-    TestStore store;
-    TerminationRecorder termination;
-    QFETCH(int, kind);
-    QFETCH(QString, deviceMode);
-    QFETCH(int, terminations);
-    m_session->settings.remoteKind = static_cast<RemoteKind>(kind);
-    m_session->settings.gpsEnabled = true;
-    m_session->link.deviceMode = deviceMode;
-    QPointer<MonitoringWindow> form = new MonitoringWindow(*m_session, *m_windows);
-    form->show();
-    form->exit->trigger();
-    QCOMPARE(termination.count, terminations);
-    QVERIFY(!m_session->settings.gpsEnabled && m_session->monitor.windowClosing);
-    QVERIFY(!form->congestionManager->TelnetConnectionTimer->isActive());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(form.isNull());
-}
-
-// With twice the font everything still reads in full: the window grows.
-void TestMonitoringWindow::largeFontFits()
-{
-    TestStore store;
-    const QFont designFont = QApplication::font();
-    QFont large = designFont;
-    large.setPointSizeF(designFont.pointSizeF() * 2);
-    QApplication::setFont(large);
-    {
-        MonitoringWindow form(*m_session, *m_windows);
-        form.show();
-        form.Traffic_History_Chart->trigger();
-        form.ViewSNR->trigger();
-        emit form.ardixMonitor->signalWidgetsShown(true);
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCoreApplication::processEvents();
-        QCOMPARE(FitCheck::clippedTexts(&form), QStringList());
-    }
-    QApplication::setFont(designFont);
-}
 
 QTEST_MAIN(TestMonitoringWindow)
 #include "tst_monitoringwindow.moc"

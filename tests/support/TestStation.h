@@ -1,0 +1,41 @@
+#pragma once
+
+#include "TestSupport.h"
+#include "monitor/MonitoringWindow.h"
+#include "monitor/StationWindows.h"
+#include "session/StationSession.h"
+
+#include <QCoreApplication>
+#include <QUdpSocket>
+
+// A station of the test's own: its settings store, the session and the
+// windows. Whatever window a test leaves open is closed as the operator
+// would close it; closing a Velto window ends only the test case.
+struct TestStation
+{
+    TestStore store;
+    StationSession session;
+    StationWindows windows{session};
+
+    ~TestStation()
+    {
+        TerminationRecorder termination;
+        if (MonitoringWindow *monitor = windows.monitoringForm())
+            monitor->close();
+        windows.closeSelection();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // The monitoring window of an Ardix run, loaded and listening on a port of
+    // the stream's range that nothing on the loopback holds.
+    MonitoringWindow *openArdix()
+    {
+        QUdpSocket probe;
+        probe.bind(QHostAddress::LocalHost, 0);
+        const quint16 port = probe.localPort();
+        probe.close();
+        session.settings.remoteKind = RemoteKind::Ardix;
+        session.settings.destPort = port >= 30000 && port <= 60000 ? port : 45123;
+        return windows.openMonitoringForm();
+    }
+};
