@@ -187,6 +187,23 @@ private slots:
         QVERIFY(runEnds());
     }
 
+    // An unknown stored family: the window taking the focus gives it to the
+    // list, which must not pick a row; OK does nothing and the word is kept.
+    void unknownStoredChoiceSurvivesTheFocus()
+    {
+        m_station->windows.closeSelection();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_station->store.put("Preferences", "RemoteChoice", "Torvik");
+        m_dialog = m_station->windows.showRemoteSelection();
+        QApplication::setActiveWindow(m_dialog);
+        QVERIFY(QTest::qWaitForWindowActive(m_dialog));
+        QVERIFY(m_dialog->listOfRadios->selectedItems().isEmpty());
+        m_dialog->OK_Click();
+        QVERIFY(m_messages.messages.isEmpty() && !m_station->windows.monitoringForm());
+        m_dialog->close();
+        QCOMPARE(stored("RemoteChoice"), "Torvik");
+    }
+
     void exitSavesAndTerminates()
     {
         TerminationRecorder termination;
