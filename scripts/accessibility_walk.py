@@ -121,7 +121,7 @@ def open_and_walk(app, window, items, walked, problems):
             problems.append(f"menu item '{item_name}' not found in '{window.name}'")
             continue
         item.queryAction().doAction(0)
-        deadline = time.monotonic() + 10
+        deadline = time.monotonic() + 20
         fresh = []
         while time.monotonic() < deadline and not fresh:
             time.sleep(0.3)
@@ -136,7 +136,7 @@ def run_station(args, first_title, items, walked, problems):
     station = subprocess.Popen([os.environ["KAVO_STATION"], *args],
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        deadline = time.monotonic() + 30
+        deadline = time.monotonic() + 60
         app = station_app(station.pid, deadline)
         window = app and wait_for_window(app, first_title, deadline)
         if window is None:
