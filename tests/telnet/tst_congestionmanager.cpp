@@ -5,6 +5,7 @@
 #include "app/CongestionStatus.h"
 #include "app/Records.h"
 #include "telnet/CongestionManager.h"
+#include "telnet/CongestionScript.h"
 #include "telnet/TelnetClient.h"
 #include "telnet/WirelessStats.h"
 
@@ -15,7 +16,6 @@
 
 namespace {
 
-const QByteArray kAnswer = "10 20 3000 4000 1 2 5 7\r\n> ";
 const QByteArray kGoodbye = "\r\nexit\r\nQ";
 
 enum class Peer
@@ -23,6 +23,14 @@ enum class Peer
     Silent,
     Absent,
     Flooding
+};
+
+// How an open cycle ends.
+enum class End
+{
+    RadioCloses,
+    CloseStep,
+    NewRun
 };
 
 } // namespace
@@ -35,14 +43,12 @@ private slots:
     void cleanup();
     void cycles_data();
     void cycles();
-    void closedByTheRadio_data();
-    void closedByTheRadio();
+    void cycleEnds_data();
+    void cycleEnds();
     void givesUpOnce_data();
     void givesUpOnce();
-    void congestion_data();
-    void congestion();
-    void openCycleEnds_data();
-    void openCycleEnds();
+    void telnetPort_data();
+    void telnetPort();
 
 private:
     // A tick of the cycle timer; true once the radio has the connection.
@@ -150,22 +156,17 @@ void TestCongestionManager::cycles()
 {
     QFETCH(bool, newFirmwareLogin);
     m_link.newFirmwareLogin = newFirmwareLogin;
+    QSignalSpy centred(m.get(), &CongestionManager::statusCentred);
 
     QVERIFY(openCycle());
-    QVERIFY(timersRunning(false, false, true));
-    QVERIFY(answerPromptsUpTo(2));
-    QVERIFY(timersRunning(false, false, false)); // the first prompt ends the wait
     QVERIFY(answerPromptsUpTo(9));
-    QVERIFY(timersRunning(false, true, false));
-    QVERIFY(radioSays(kAnswer));
-
+    QVERIFY(radioSays("10 20 3000 4000 1 2 5 7\r\n> "));
     // The first tick of the run reads nothing and leaves the radio.
     m->ChangeCommandForBalancing_Timer();
     QVERIFY(m_radio->expect("exit\r\nQ"));
     QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 1));
     QVERIFY(m_link.rxPackets.isEmpty());
     QVERIFY(timersRunning(true, false, false));
-    QCOMPARE(m->CongestionManagementTimer->interval(), 10000);
 
     // The next cycle opens a new connection and starts at the login again.
     QVERIFY(openCycle());
@@ -175,50 +176,77 @@ void TestCongestionManager::cycles()
     m->ChangeCommandForBalancing_Timer();
     QVERIFY(m_radio->expect("wrlsstat\r\n"));
     QVERIFY(timersRunning(false, true, false));
-    QVERIFY(m->CongestionManagementTelnet->isConnected());
-    // The next tick reads what came by then; the radio hangs up as soon as
-    // it reads "exit", and the station ends the cycle as usual.
-    QVERIFY(radioSays(kAnswer));
+    // The next tick reads what came by then, 40 retry errors three ticks into
+    // the run: the radio is told to scan. It hangs up as soon as it reads
+    // "exit", and the station ends the cycle as usual.
+    m_stats.balanceCycles = 3;
+    QVERIFY(radioSays("10 20 3000 4000 1 2 5 40\r\n> "));
     QObject::connect(m_radio->peer.get(), &QTcpSocket::readyRead, [this] {
         if (m_radio->fromStation.contains("exit"))
             m_radio->peer->disconnectFromHost();
     });
     m->ChangeCommandForBalancing_Timer();
     QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 2));
-    QVERIFY(m_radio->expect("wrlsstat\r\nexit\r\n"));
+    QVERIFY(m_radio->expect("wrlsstat\r\nblacklist\r\nexit\r\n"));
     QCOMPARE(m_link.rxPackets, QStringLiteral("10"));
     QCOMPARE(m_link.wirelessTxBytes, QStringLiteral("4000"));
+    QCOMPARE(m_status.scanningLightIcon, Lamp::Congestion);
+    QCOMPARE(centred.size(), 1);
     QVERIFY(timersRunning(true, false, false));
     QVERIFY(m_messages->messages.isEmpty());
 }
 
-void TestCongestionManager::closedByTheRadio_data()
+void TestCongestionManager::cycleEnds_data()
 {
     QTest::addColumn<int>("state");
-    QTest::newRow("before the login prompt") << 1;
-    QTest::newRow("waiting for the banner") << 2;
-    QTest::newRow("reading") << 9;
+    QTest::addColumn<End>("end");
+    QTest::newRow("radio closes before the login prompt") << 1 << End::RadioCloses;
+    QTest::newRow("radio closes waiting for the banner") << 2 << End::RadioCloses;
+    QTest::newRow("radio closes while reading") << 9 << End::RadioCloses;
+    QTest::newRow("close step") << 9 << End::CloseStep;
+    QTest::newRow("a new Velto run") << 9 << End::NewRun;
 }
 
-void TestCongestionManager::closedByTheRadio()
+void TestCongestionManager::cycleEnds()
 {
     QFETCH(int, state);
+    QFETCH(End, end);
     QVERIFY(openCycle());
     QVERIFY(answerPromptsUpTo(state));
-    QSignalSpy closed(m->CongestionManagementTelnet, &TelnetClient::closed);
-    m_radio->peer->disconnectFromHost();
-    QVERIFY(closed.wait(kRadioWaitMs));
 
-    // Before the first prompt the connection timer still runs: the radio is
-    // given up at its tick, as when it never prompts. Before reading, no
-    // cycle follows; while reading, the tick only schedules the next cycle.
-    QVERIFY(timersRunning(false, state == 9, state == 1));
-    QVERIFY(m_messages->messages.isEmpty());
-    if (state == 9) {
-        m->ChangeCommandForBalancing_Timer();
-        QVERIFY(timersRunning(true, false, false));
+    if (end == End::RadioCloses) {
+        QSignalSpy closed(m->CongestionManagementTelnet, &TelnetClient::closed);
+        m_radio->peer->disconnectFromHost();
+        QVERIFY(closed.wait(kRadioWaitMs));
+        // Before the first prompt the connection timer still runs: the radio
+        // is given up at its tick, as when it never prompts. Before reading,
+        // no cycle follows; while reading, the tick only schedules the next.
+        QVERIFY(timersRunning(false, state == 9, state == 1));
+        if (state == 9) {
+            m->ChangeCommandForBalancing_Timer();
+            QVERIFY(timersRunning(true, false, false));
+        }
         QVERIFY(m_radio->fromStation.isEmpty());
-        QVERIFY(m_messages->messages.isEmpty());
+    } else {
+        m_status.scanningLightIcon = Lamp::Congestion;
+        if (end == End::NewRun) {
+            m->stopCycles();
+            m->ResetCongestionManagement();
+        } else {
+            m->CloseCongestionManagementTelnet();
+        }
+        QVERIFY(timersRunning(false, false, false));
+        QVERIFY(m_radio->expect(kGoodbye));
+        QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 1));
+        QCOMPARE(m_status.scanningLightIcon,
+                 end == End::NewRun ? Lamp::Scanning : Lamp::Congestion);
+    }
+    QVERIFY(!m->CongestionManagementTelnet->isConnected());
+    QVERIFY(m_messages->messages.isEmpty());
+    if (end == End::NewRun) {
+        // Its first cycle opens a connection of its own and logs in.
+        QVERIFY(openCycle());
+        QVERIFY(answerPromptsUpTo(2));
     }
 }
 
@@ -252,74 +280,44 @@ void TestCongestionManager::givesUpOnce()
         m->TelnetConnectionTimer_Timer();
     }
 
+    // The operator is told once; no further attempt in this run.
     QCOMPARE(m_messages->messages.size(), 1);
-    const OperatorMessage &message = m_messages->messages.first();
-    QCOMPARE(message.icon, MessageIcon::Exclamation);
-    QVERIFY(message.text.startsWith(
-        QStringLiteral("At this time, the Monitoring Window is unable to establish\r\n")));
-    // No further attempt in this run.
     QVERIFY(timersRunning(false, false, false));
     if (radio == Peer::Silent)
         QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 1));
     QVERIFY(!m->CongestionManagementTelnet->isConnected());
 }
 
-void TestCongestionManager::congestion_data()
+void TestCongestionManager::telnetPort_data()
 {
-    QTest::addColumn<bool>("scanning");
-    QTest::newRow("radio associated") << false;
-    QTest::newRow("radio already scanning") << true;
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("port");
+
+    const auto row = [](const char *name, bool stored, const char *text, int port) {
+        QTest::newRow(name) << stored << QString::fromLatin1(text) << port;
+    };
+    row("missing", false, "", 23);
+    row("leading number", true, "8023 (lab)", 8023);
+    row("lowest", true, "1", 1);
+    row("highest", true, "65535", 65535);
+    row("zero", true, "0", 23);
+    row("beyond the range", true, "65536", 23);
 }
 
-void TestCongestionManager::congestion()
+void TestCongestionManager::telnetPort()
 {
-    QFETCH(bool, scanning);
-    QSignalSpy centred(m.get(), &CongestionManager::statusCentred);
-    QVERIFY(openCycle());
-    QVERIFY(answerPromptsUpTo(9));
-    // Three ticks of this run have passed; 40 retry errors in the interval.
-    m_stats.balanceCycles = 3;
-    m_link.radioScanning = scanning;
-    QVERIFY(radioSays("1 2 3 4 5 6 7 40\r\n> "));
-    m->ChangeCommandForBalancing_Timer();
+    QFETCH(bool, stored);
+    QFETCH(QString, text);
+    QFETCH(int, port);
 
-    QVERIFY(
-        m_radio->expect(scanning ? "wrlsstat\r\nexit\r\nQ" : "wrlsstat\r\nblacklist\r\nexit\r\nQ"));
-    QCOMPARE(m_status.scanningLightIcon, scanning ? Lamp::Scanning : Lamp::Congestion);
-    QCOMPARE(centred.size(), scanning ? 0 : 1);
-}
-
-void TestCongestionManager::openCycleEnds_data()
-{
-    QTest::addColumn<bool>("newRun"); // otherwise the close step
-    QTest::newRow("close step") << false;
-    QTest::newRow("a new Velto run") << true;
-}
-
-void TestCongestionManager::openCycleEnds()
-{
-    QFETCH(bool, newRun);
-    QVERIFY(openCycle());
-    QVERIFY(answerPromptsUpTo(9));
-
-    if (newRun) {
-        m_status.scanningLightIcon = Lamp::Congestion;
-        m->stopCycles();
-        m->ResetCongestionManagement();
-        QCOMPARE(m_status.scanningLightIcon, Lamp::Scanning);
-    } else {
-        m->CloseCongestionManagementTelnet();
-        QVERIFY(timersRunning(false, false, false));
-    }
-    QVERIFY(m_radio->expect(kGoodbye));
-    QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 1));
-    QVERIFY(!m->CongestionManagementTelnet->isConnected());
-    if (newRun) {
-        // Its first cycle opens a connection of its own and logs in.
-        QVERIFY(openCycle());
-        QCOMPARE(m_radio->connections, 2);
-        QVERIFY(answerPromptsUpTo(2));
-    }
+    TestStore store; // of this test's own, without the radio's port
+    if (stored)
+        store.put(QStringLiteral("Preferences"), QStringLiteral("TelnetPort"), text);
+    QCOMPARE(int(CongestionScript::telnetPort()), port);
+    // Reading never writes the key.
+    QCOMPARE(store.raw(QStringLiteral("Preferences"), QStringLiteral("TelnetPort")).has_value(),
+             stored);
 }
 
 QTEST_GUILESS_MAIN(TestCongestionManager)
