@@ -1,88 +1,8 @@
-#include "TestSupport.h"
-#include "app/Records.h"
+#include "ArdixRun.h"
 #include "stream/ArdixDatagramDecoder.h"
-#include "stream/ArdixMonitor.h"
 #include "stream/MulticastMembership.h"
 
-#include <QSignalSpy>
-#include <QTimer>
-#include <QUdpSocket>
-#include <QtTest>
-
 using namespace Qt::StringLiterals;
-
-namespace {
-
-const QStringList kTimers = {"dataArrivalTimer1", "DataArrivalTimer2", "idleTimer",
-                             "checkToSeeIfDisconnectedTimer"};
-const QStringList kWatchdogs = kTimers.mid(0, 2);
-
-// A datagram from its first bytes and counters in hex, zero-filled to 35 bytes;
-// "short:" keeps a shorter one as it is.
-QByteArray datagram(QString hex)
-{
-    const bool keepShort = hex.startsWith(u"short:"_s);
-    QByteArray d = QByteArray::fromHex(hex.remove(u"short:"_s).remove(' ').toLatin1());
-    return keepShort ? d : d.leftJustified(35, '\0');
-}
-
-qint32 freePort()
-{
-    QUdpSocket probe;
-    return probe.bind(QHostAddress::LocalHost, 0) ? probe.localPort() : 0;
-}
-
-// One Ardix stream on a free loopback port, with records of its own; its
-// multicast membership stays on loopback (TestSupport).
-struct Run
-{
-    MessageRecorder messages;
-    TerminationRecorder terminations;
-    SessionSettings settings;
-    MonitorState state;
-    LinkStatistics link;
-    ArdixMonitor monitor{settings, state, link};
-    QSignalSpy looks{&monitor, &ArdixMonitor::stateLookChanged};
-    QSignalSpy titles{&monitor, &ArdixMonitor::titleChanged};
-    QSignalSpy meters{&monitor, &ArdixMonitor::meterChanged};
-    QStringList requests; // closeRequested and selectionRequested, in order
-    QUdpSocket sender;
-
-    explicit Run(qint32 port = freePort())
-    {
-        settings.destPort = port;
-        QObject::connect(&monitor, &ArdixMonitor::closeRequested, [this] { requests << "close"; });
-        QObject::connect(&monitor, &ArdixMonitor::selectionRequested,
-                         [this] { requests << "selection"; });
-        monitor.start();
-    }
-
-    void send(const QString &hex)
-    {
-        sender.writeDatagram(datagram(hex), QHostAddress::LocalHost, quint16(settings.destPort));
-    }
-    // Sends and waits until the monitor has taken everything queued.
-    bool sendAndTake(const QStringList &hexes)
-    {
-        for (const QString &hex : hexes)
-            send(hex);
-        return QTest::qWaitFor([this] { return !monitor.socket()->hasPendingDatagrams(); });
-    }
-    QTimer *timer(const QString &name) { return monitor.findChild<QTimer *>(name); }
-    QStringList activeTimers()
-    {
-        QStringList active;
-        for (const QString &name : kTimers) {
-            if (timer(name)->isActive())
-                active << name;
-        }
-        return active;
-    }
-    Lamp lastLamp() const { return looks.last().first().value<StateLook>().lamp; }
-    QString lastTitle() const { return titles.isEmpty() ? QString() : titles.last()[0].toString(); }
-};
-
-} // namespace
 
 // The Ardix stream: the decoder on whole datagrams, then the monitor with
 // datagrams over a real socket on loopback, the watchdog ticks driven
@@ -152,7 +72,7 @@ void TestArdixMonitor::decode()
     QFETCH(int, rssi);
     QFETCH(QString, counters);
 
-    const ArdixDatagram d = ArdixDatagramDecoder::decode(datagram(data), qint16(previousRssi));
+    const ArdixDatagram d = ArdixDatagramDecoder::decode(ardixDatagram(data), qint16(previousRssi));
 
     QCOMPARE(d.state.value_or(-1), state);
     QCOMPARE(d.marker, marker);
@@ -165,14 +85,14 @@ void TestArdixMonitor::decode()
 
 void TestArdixMonitor::stopAndResume()
 {
-    Run run;
-    QCOMPARE(run.activeTimers(), kTimers);
+    ArdixRun run;
+    QCOMPARE(run.activeTimers(), kArdixTimers);
     run.monitor.stop();
     QCOMPARE(run.monitor.socket()->state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(run.activeTimers(), QStringList());
 
     run.monitor.start();
-    QCOMPARE(run.activeTimers(), kTimers);
+    QCOMPARE(run.activeTimers(), kArdixTimers);
     QVERIFY(run.sendAndTake({u"01 FF C4 0000000B"_s}));
     QCOMPARE(run.link.rxBytes, u"11"_s);
     QVERIFY(run.link.ArdixDataSeen);
@@ -211,7 +131,7 @@ void TestArdixMonitor::datagramIsApplied()
     QFETCH(bool, associated);
     QFETCH(QString, counters);
 
-    Run run;
+    ArdixRun run;
     QSignalSpy associations(&run.monitor, &ArdixMonitor::associated);
     run.link.rssi = qint16(storedRssi);
     LinkStatistics &l = run.link;
@@ -229,7 +149,7 @@ void TestArdixMonitor::datagramIsApplied()
     for (QString *field : fields)
         stored << *field;
     QCOMPARE(stored.join(' '), counters);
-    QCOMPARE(run.activeTimers(), kTimers);
+    QCOMPARE(run.activeTimers(), kArdixTimers);
     QCOMPARE(run.messages.titles(), QStringList());
 }
 
@@ -260,8 +180,8 @@ void TestArdixMonitor::badMarker()
     QFETCH(QString, rxBytes);
     QFETCH(QString, title);
 
-    Run run;
-    for (const QString &name : kTimers)
+    ArdixRun run;
+    for (const QString &name : kArdixTimers)
         run.timer(name)->stop();
     run.link.ArdixDataFresh = false;
     QVERIFY(run.sendAndTake(sent));
@@ -273,7 +193,7 @@ void TestArdixMonitor::badMarker()
     const bool radioData = !rxBytes.isEmpty();
     QCOMPARE(run.looks.isEmpty(), !radioData);
     QCOMPARE(run.link.ArdixDataFresh, radioData);
-    QCOMPARE(run.activeTimers(), radioData ? kWatchdogs : QStringList());
+    QCOMPARE(run.activeTimers(), radioData ? kArdixTimers.mid(0, 2) : QStringList());
     QCOMPARE(run.terminations.count, 0);
 }
 
@@ -288,7 +208,7 @@ void TestArdixMonitor::messageOpenMeanwhile()
 {
     QFETCH(bool, closeWhileOpen);
 
-    Run run;
+    ArdixRun run;
     QString rxPacketsWhileOpen = u"unset"_s;
     run.messages.onShow = [&](const OperatorMessage &) {
         // The nested event loop of a modal box, and a direct second call.
@@ -309,12 +229,12 @@ void TestArdixMonitor::messageOpenMeanwhile()
     QCOMPARE(run.link.rxPackets, closeWhileOpen ? QString() : u"3"_s);
     // In order after the box: -60, then its mean with -75.
     QCOMPARE(run.lastTitle(), closeWhileOpen ? QString() : u"-68 dBm"_s);
-    QCOMPARE(run.activeTimers(), closeWhileOpen ? QStringList() : kTimers);
+    QCOMPARE(run.activeTimers(), closeWhileOpen ? QStringList() : kArdixTimers);
 }
 
 void TestArdixMonitor::watchdogs()
 {
-    Run run;
+    ArdixRun run;
     QVERIFY(run.sendAndTake({u"01 FF B5"_s}));
 
     // Silence is shown as a disconnected remote, again while it lasts.
@@ -366,7 +286,7 @@ void TestArdixMonitor::endOfTheRun()
     if (!joinable)
         loopbackSource = MulticastMembership::setInterfaceSource([] { return QList<int>{999999}; });
     {
-        Run run(portUsable ? freePort() : 0);
+        ArdixRun run(portUsable ? freeUdpPort() : 0);
         if (joinable)
             run.monitor.DataArrivalTimer2_Timer(); // the stream's first silence
         QCOMPARE(run.messages.messages.size(), 1);
