@@ -149,15 +149,18 @@ void TestCongestionManager::cycles()
     m_link.newFirmwareLogin = newFirmwareLogin;
     QSignalSpy centred(m.get(), &CongestionManager::statusCentred);
 
+    const int firstWait = m->CongestionManagementTimer->interval();
     QVERIFY(openCycle());
     QVERIFY(answerPromptsUpTo(9));
     QVERIFY(radioSays("10 20 3000 4000 1 2 5 7\r\n> "));
-    // The first tick of the run reads nothing and leaves the radio.
+    // The first tick of the run reads nothing and leaves the radio; the
+    // next cycle waits longer after a cycle than the first after the start.
     m->ChangeCommandForBalancing_Timer();
     QVERIFY(m_radio->expect("exit\r\nQ"));
     QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 1));
     QVERIFY(m_link.rxPackets.isEmpty());
     QVERIFY(timersRunning(true, false, false));
+    QVERIFY(m->CongestionManagementTimer->interval() > firstWait);
 
     // The next cycle opens a new connection and starts at the login again.
     QVERIFY(openCycle());
