@@ -73,6 +73,7 @@ void TestMulticastMembership::closedSocketIsNotTouched()
     MulticastMembership othersMembership;
     QVERIFY(othersMembership.JoinMulticastGroup(other, kGroup));
     QVERIFY(membership.LeaveMulticastGroup(-1));
+    QVERIFY(membership.joinedInterfaces().isEmpty());
     QVERIFY(othersMembership.LeaveMulticastGroup(other)); // still there to drop
     ::close(other);
 }
