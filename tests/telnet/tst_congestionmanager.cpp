@@ -1,5 +1,6 @@
 // Congestion management against a radio played by the test on 127.0.0.1:
-// what the station writes, when it gives up, and which timers run afterwards.
+// what the station writes, when it gives up, and which timers run afterwards;
+// and the station's client, script and rules against the simulated radio.
 #include "RadioFixture.h"
 #include "TestSupport.h"
 #include "app/CongestionStatus.h"
@@ -13,6 +14,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 
 namespace {
 
@@ -40,6 +42,7 @@ private slots:
     void givesUpOnce();
     void telnetPort_data();
     void telnetPort();
+    void congestedRadioIsToldToScan();
 
 private:
     // A tick of the cycle timer; true once the radio has the connection.
@@ -148,6 +151,14 @@ void TestCongestionManager::cycles()
     QFETCH(bool, newFirmwareLogin);
     m_link.newFirmwareLogin = newFirmwareLogin;
     QSignalSpy centred(m.get(), &CongestionManager::statusCentred);
+    const auto counters = [this] {
+        const LinkStatistics &l = m_link;
+        return QStringList{l.rxPackets,       l.txPackets,      l.rxBytes, l.txBytes,
+                           l.txErrors,        l.rxErrors,       l.retries, l.retryErrors,
+                           l.wirelessRxBytes, l.wirelessTxBytes}
+            .join(' ');
+    };
+    const QString none = counters();
 
     const int firstWait = m->CongestionManagementTimer->interval();
     QVERIFY(openCycle());
@@ -158,21 +169,29 @@ void TestCongestionManager::cycles()
     m->ChangeCommandForBalancing_Timer();
     QVERIFY(m_radio->expect("exit\r\nQ"));
     QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 1));
-    QVERIFY(m_link.rxPackets.isEmpty());
     QVERIFY(timersRunning(true, false, false));
     QVERIFY(m->CongestionManagementTimer->interval() > firstWait);
 
     // The next cycle opens a new connection and starts at the login again.
+    // A text that runs out ends the tick on the same connection; an echo of
+    // the request is no answer, but ends the cycle.
     QVERIFY(openCycle());
     QVERIFY(answerPromptsUpTo(9));
-    // A text that runs out ends the tick on the same connection.
     QVERIFY(radioSays("> "));
     m->ChangeCommandForBalancing_Timer();
     QVERIFY(m_radio->expect("wrlsstat\r\n"));
     QVERIFY(timersRunning(false, true, false));
-    // The next tick reads what came by then, 40 retry errors three ticks into
-    // the run: the radio is told to scan. It hangs up as soon as it reads
-    // "exit", and the station ends the cycle as usual.
+    QVERIFY(radioSays("wrlsstat\r\n"));
+    m->ChangeCommandForBalancing_Timer();
+    QVERIFY(m_radio->expect("wrlsstat\r\nexit\r\nQ"));
+    QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 2));
+    QCOMPARE(counters(), none);
+
+    // An answer with 40 retry errors three ticks into the run: the radio is
+    // told to scan. It hangs up as soon as it reads "exit", and the station
+    // ends the cycle as usual.
+    QVERIFY(openCycle());
+    QVERIFY(answerPromptsUpTo(9));
     m_stats.balanceCycles = 3;
     QVERIFY(radioSays("10 20 3000 4000 1 2 5 40\r\n> "));
     QObject::connect(m_radio->peer.get(), &QTcpSocket::readyRead, [this] {
@@ -180,10 +199,9 @@ void TestCongestionManager::cycles()
             m_radio->peer->disconnectFromHost();
     });
     m->ChangeCommandForBalancing_Timer();
-    QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 2));
+    QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 3));
     QVERIFY(m_radio->expect("wrlsstat\r\nblacklist\r\nexit\r\n"));
-    QCOMPARE(m_link.rxPackets, QStringLiteral("10"));
-    QCOMPARE(m_link.wirelessTxBytes, QStringLiteral("4000"));
+    QCOMPARE(counters(), QStringLiteral("10 20 3000 4000 1 2 5 40 3000 4000"));
     QCOMPARE(m_status.scanningLightIcon, Lamp::Congestion);
     QCOMPARE(centred.size(), 1);
     QVERIFY(timersRunning(true, false, false));
@@ -289,6 +307,67 @@ void TestCongestionManager::telnetPort()
     // Reading never writes the key.
     QCOMPARE(store.raw(QStringLiteral("Preferences"), QStringLiteral("TelnetPort")).has_value(),
              stored);
+}
+
+// The simulated radio's telnet menu, driven by the station's own client,
+// script and rules, as the station meets it.
+void TestCongestionManager::congestedRadioIsToldToScan()
+{
+    RadioSimProcess sim({"--velto-telnet-congestion"});
+    QVERIFY(sim.port != 0);
+    TelnetClient client;
+    qint16 state = CongestionScript::kLogin;
+    QList<QByteArray> chunks{{}};
+    QObject::connect(&client, &TelnetClient::connected,
+                     [&] { client.setWaitFor(CongestionScript::loginPrompt()); });
+    QObject::connect(&client, &TelnetClient::dataArrival,
+                     [&](int count) { chunks << client.receive(count); });
+    QObject::connect(&client, &TelnetClient::waitForMatched, [&] {
+        const CongestionScript::Step step =
+            CongestionScript::advance(state, client.isConnected(), false);
+        for (const QByteArray &data : step.sends)
+            client.send(data);
+        if (step.waitFor)
+            client.setWaitFor(*step.waitFor);
+        state = step.nextState;
+    });
+    client.setHost(QStringLiteral("127.0.0.1"));
+    client.setPort(sim.port);
+    client.connectToRemote();
+    QVERIFY(QTest::qWaitFor([&] { return state == CongestionScript::kReading; }, kRadioWaitMs));
+    QVERIFY(sim.logged("login accepted"));
+
+    // Each tick reads the last answer and asks for the next one; the menu
+    // answers in order, so one wait per request keeps the answers apart.
+    const auto isAnswer = [](const QByteArray &chunk) {
+        return !chunk.contains("wrlsstat") &&
+               WirelessStats::parseAnswer(QString::fromLatin1(chunk)).has_value();
+    };
+    const auto answered = [&](qsizetype before) {
+        return QTest::qWaitFor(
+            [&] { return std::any_of(chunks.begin() + before, chunks.end(), isAnswer); },
+            kRadioWaitMs);
+    };
+    WirelessStats stats;
+    LinkStatistics link;
+    CongestionStatus status;
+    stats.balanceCycles = 1; // past the run's first tick
+    QVERIFY(answered(0));
+    for (int tick = 0; tick < 8 && status.scanningLightIcon != Lamp::Congestion; ++tick) {
+        const qsizetype before = chunks.size();
+        stats.balancingTick(true, QString::fromLatin1(chunks.last()), link, status,
+                            [&](const QByteArray &data) { client.send(data); });
+        QVERIFY(answered(before));
+    }
+    QCOMPARE(status.scanningLightIcon, Lamp::Congestion);
+    QVERIFY(sim.logged("blacklist 1: scanning"));
+
+    QSignalSpy closed(&client, &TelnetClient::closed);
+    client.send(CongestionScript::exitCommand());
+    QVERIFY(sim.logged("exit"));
+    client.send(CongestionScript::quitKey());
+    QVERIFY(closed.wait(kRadioWaitMs));
+    QVERIFY(sim.logged("quit"));
 }
 
 QTEST_GUILESS_MAIN(TestCongestionManager)

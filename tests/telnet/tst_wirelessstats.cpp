@@ -8,9 +8,6 @@ using Samples = QList<qlonglong>;
 
 namespace {
 
-const QByteArray kRequest = QByteArrayLiteral("wrlsstat\r\n");
-const QByteArray kBlacklist = QByteArrayLiteral("blacklist\r\n");
-
 // The radio's answer line for the eight counters.
 QString answerLine(const Samples &counters)
 {
@@ -26,36 +23,11 @@ class TestWirelessStats : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
     void parseAnswer_data();
     void parseAnswer();
-    void tick_data();
-    void tick();
     void rules_data();
     void rules();
-
-private:
-    // One tick; returns what it sent.
-    QList<QByteArray> balance(const QString &text, WirelessStats::TickResult &result,
-                              bool connected = true)
-    {
-        QList<QByteArray> sent;
-        result = m_stats.balancingTick(connected, text, m_link, m_status,
-                                       [&sent](const QByteArray &data) { sent << data; });
-        return sent;
-    }
-
-    WirelessStats m_stats;
-    LinkStatistics m_link;
-    CongestionStatus m_status;
 };
-
-void TestWirelessStats::init()
-{
-    m_stats = WirelessStats{};
-    m_link = LinkStatistics{};
-    m_status = CongestionStatus{};
-}
 
 void TestWirelessStats::parseAnswer_data()
 {
@@ -88,60 +60,6 @@ void TestWirelessStats::parseAnswer()
     for (double n : parsed.value_or(std::array<double, 8>{}))
         got << QString::number(n, 'f', 0);
     QCOMPARE(parsed ? got.join(QLatin1Char(' ')) : QString(), numbers);
-}
-
-void TestWirelessStats::tick_data()
-{
-    QTest::addColumn<bool>("pastFirstTick");
-    QTest::addColumn<bool>("connected");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("leaveRadio");
-    QTest::addColumn<bool>("requested");
-    QTest::addColumn<QString>("fields"); // the counters and byte copies afterwards; "-": as before
-
-    const QString answer = QStringLiteral("10 4294967296 3000 12345678901 1 2 5 7\r\n");
-    const auto row = [](const char *name, bool past, bool connected, const QString &text,
-                        bool leave, bool requested, const QString &fields) {
-        QTest::newRow(name) << past << connected << text << leave << requested << fields;
-    };
-    row("the answer fills the counters", true, true, answer, true, true,
-        "10 4294967296 3000 12345678901 1 2 5 7 3000 12345678901");
-    row("an echo keeps them", true, true, QStringLiteral("wrlsstat\r\n"), true, true, "-");
-    row("first tick of a run reads nothing", false, true, answer, true, false, "-");
-    row("connection gone", true, false, answer, true, false, "-");
-    row("an answer that runs out is read again", true, true, "10 20 3000 4000 1 2 5 7", false, true,
-        "-");
-}
-
-void TestWirelessStats::tick()
-{
-    QFETCH(bool, pastFirstTick);
-    QFETCH(bool, connected);
-    QFETCH(QString, text);
-    QFETCH(bool, leaveRadio);
-    QFETCH(bool, requested);
-    QFETCH(QString, fields);
-
-    WirelessStats::TickResult result;
-    m_stats.startRun();
-    if (pastFirstTick)
-        QVERIFY(balance(QString(), result).isEmpty());
-    m_link.rxPackets = QStringLiteral("1234");
-    m_link.rxBytes = QStringLiteral("999"); // the SNMP poll's octet count
-    const auto shown = [this] {
-        const LinkStatistics &s = m_link;
-        return QStringList{s.rxPackets,       s.txPackets,      s.rxBytes, s.txBytes,
-                           s.txErrors,        s.rxErrors,       s.retries, s.retryErrors,
-                           s.wirelessRxBytes, s.wirelessTxBytes}
-            .join(QLatin1Char(' '));
-    };
-    const QString before = shown();
-
-    QCOMPARE(balance(text, result, connected),
-             requested ? QList<QByteArray>{kRequest} : QList<QByteArray>{});
-    QCOMPARE(result.leaveRadio, leaveRadio);
-    QCOMPARE(result.firedRules, 0);
-    QCOMPARE(shown(), fields == "-" ? before : fields);
 }
 
 void TestWirelessStats::rules_data()
@@ -202,27 +120,35 @@ void TestWirelessStats::rules()
     QFETCH(QList<bool>, scanning);
     QFETCH(QList<int>, fired);
 
-    WirelessStats::TickResult result;
-    m_stats.startRun();
-    balance(QString(), result); // the run's first tick
+    WirelessStats stats;
+    LinkStatistics link;
+    CongestionStatus status;
+    QList<QByteArray> sent;
+    const auto tick = [&](const QString &text) {
+        sent.clear();
+        return stats.balancingTick(true, text, link, status,
+                                   [&sent](const QByteArray &data) { sent << data; });
+    };
+    stats.startRun();
+    tick(QString()); // the run's first tick
     bool anyFired = false;
     for (qsizetype n = 0; n < fired.size(); ++n) {
-        m_link.radioScanning = scanning[n];
-        const QList<QByteArray> sent =
-            balance(answerLine({1, txPackets[n], 2, 3, 4, 5, retries[n], retryErrors[n]}), result);
+        link.radioScanning = scanning[n];
+        const WirelessStats::TickResult result =
+            tick(answerLine({1, txPackets[n], 2, 3, 4, 5, retries[n], retryErrors[n]}));
 
         const QByteArray label = "analysed tick " + QByteArray::number(n + 1);
         QVERIFY2(result.leaveRadio && result.firedRules == fired[n], label);
         // One "blacklist" per rule that fired, after the request.
-        QList<QByteArray> expected{kRequest};
+        QList<QByteArray> expected{"wrlsstat\r\n"};
         for (int rule = WirelessStats::RuleA; rule <= WirelessStats::RuleD; rule <<= 1) {
             if (fired[n] & rule)
-                expected << kBlacklist;
+                expected << "blacklist\r\n";
         }
         QVERIFY2(sent == expected, label);
         anyFired = anyFired || fired[n] != 0;
-        QCOMPARE(m_status.congestionStatusText.isEmpty(), !anyFired);
-        QCOMPARE(m_status.scanningLightIcon, anyFired ? Lamp::Congestion : Lamp::Scanning);
+        QCOMPARE(status.congestionStatusText.isEmpty(), !anyFired);
+        QCOMPARE(status.scanningLightIcon, anyFired ? Lamp::Congestion : Lamp::Scanning);
     }
 }
 
