@@ -2,7 +2,6 @@
 #include "telnet/TelnetClient.h"
 
 #include <QSignalSpy>
-#include <QTcpSocket>
 #include <QtTest>
 
 using Chunks = QList<QByteArray>;
@@ -14,8 +13,6 @@ private slots:
     void exchange_data();
     void exchange();
     void waitForLooksOnlyAtLaterData();
-    void closedOnce_data();
-    void closedOnce();
     void unreadDataIsBounded();
 };
 
@@ -103,37 +100,6 @@ void TestTelnetX::waitForLooksOnlyAtLaterData()
     QCOMPARE(matched.count(), 0);
     client.handleReceived("Press 'G' to go");
     QCOMPARE(matched.count(), 1);
-}
-
-void TestTelnetX::closedOnce_data()
-{
-    QTest::addColumn<bool>("peerCloses");
-    QTest::newRow("peer closes") << true;
-    QTest::newRow("client closes") << false;
-}
-
-void TestTelnetX::closedOnce()
-{
-    QFETCH(bool, peerCloses);
-
-    TelnetPeer radio;
-    TelnetClient client;
-    QVERIFY(radio.accept(client));
-    QSignalSpy closed(&client, &TelnetClient::closed);
-    QSignalSpy peerGone(radio.peer.get(), &QTcpSocket::disconnected);
-    if (peerCloses) {
-        radio.peer->disconnectFromHost();
-        QVERIFY(closed.wait(kRadioWaitMs));
-        client.close();
-    } else {
-        client.close();
-        QCOMPARE(closed.count(), 1);
-        QVERIFY(peerGone.wait(kRadioWaitMs));
-    }
-    QVERIFY(!client.isConnected());
-    QVERIFY(!client.send("x"));
-    QCoreApplication::processEvents();
-    QCOMPARE(closed.count(), 1);
 }
 
 void TestTelnetX::unreadDataIsBounded()
