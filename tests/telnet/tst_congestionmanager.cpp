@@ -26,14 +26,92 @@ enum class End
     NewRun
 };
 
+// The congestion manager of a Velto run whose radio's telnet side the test
+// plays, with a settings store and records of its own.
+struct VeltoRun
+{
+    TestStore store;
+    MessageRecorder messages;
+    TelnetPeer radio;
+    SessionSettings settings;
+    MonitorState state;
+    LinkStatistics link;
+    CongestionStatus status;
+    WirelessStats stats;
+    CongestionManager m{settings, state, link, status, stats};
+
+    VeltoRun()
+    {
+        store.put(QStringLiteral("Preferences"), QStringLiteral("TelnetPort"),
+                  QString::number(radio.port()));
+        settings.remoteAddress = QStringLiteral("127.0.0.1");
+        m.ResetCongestionManagement(); // as at a Velto start
+    }
+
+    // A tick of the cycle timer; true once the radio has the connection.
+    bool openCycle()
+    {
+        const int connection = radio.connections + 1;
+        m.CongestionManagementTimer_Timer();
+        return TelnetPeer::reaches(radio.connections, connection) &&
+               QTest::qWaitFor([this] { return m.CongestionManagementTelnet->isConnected(); },
+                               kRadioWaitMs);
+    }
+    // Sends to the station and waits until the manager has the data.
+    bool radioSays(const QByteArray &text)
+    {
+        QSignalSpy arrived(m.CongestionManagementTelnet, &TelnetClient::dataArrival);
+        radio.peer->write(text);
+        return arrived.wait(kRadioWaitMs);
+    }
+    // Prompts a new connection until the script has reached the given state
+    // (2 to 9), checking what the station writes to each prompt.
+    bool logIn(int state)
+    {
+        const bool newer = link.newFirmwareLogin;
+        const struct
+        {
+            int reached;
+            QByteArray prompt;
+            QByteArray written;
+        } exchanges[] = {
+            {2, "\r\nVelto Remote\r\nlogin: ", newer ? "ko731rb\r\n" : "qa482tm\r\n"},
+            {3, "\r\nPress 'G' to go to Main Menu\r\n", "G"},
+            {4, "\r\n  I) Command Line\r\n  Q) Quit - exit the menu\r\nEnter selection: ",
+             newer ? "J\r\n" : "I\r\n"},
+            {5, "\r\n> ", "wrlsstat\r\n\r\n"},
+            {8, "> ", "\r\n"},
+            {9, "> ", "wrlsstat\r\n"},
+        };
+        for (const auto &exchange : exchanges) {
+            if (exchange.reached <= state &&
+                (!radioSays(exchange.prompt) || !radio.expect(exchange.written)))
+                return false;
+        }
+        return true;
+    }
+    bool timersRunning(bool cycle, bool balancing, bool connection) const
+    {
+        return m.CongestionManagementTimer->isActive() == cycle &&
+               m.ChangeCommandForBalancing->isActive() == balancing &&
+               m.TelnetConnectionTimer->isActive() == connection;
+    }
+    QString counters() const
+    {
+        const LinkStatistics &l = link;
+        return QStringList{l.rxPackets,       l.txPackets,      l.rxBytes, l.txBytes,
+                           l.txErrors,        l.rxErrors,       l.retries, l.retryErrors,
+                           l.wirelessRxBytes, l.wirelessTxBytes}
+            .join(' ');
+    }
+};
+
 } // namespace
 
 class TestCongestionManager : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
     void cycles_data();
     void cycles();
     void cycleEnds_data();
@@ -43,101 +121,7 @@ private slots:
     void telnetPort_data();
     void telnetPort();
     void congestedRadioIsToldToScan();
-
-private:
-    // A tick of the cycle timer; true once the radio has the connection.
-    bool openCycle();
-    // Answers the prompts until the script has reached the given state
-    // (2 to 9), checking what the station writes to each.
-    bool answerPromptsUpTo(int state);
-    // Sends to the station and waits until the manager has the data.
-    bool radioSays(const QByteArray &text);
-    bool timersRunning(bool cycle, bool balancing, bool connection) const
-    {
-        return m->CongestionManagementTimer->isActive() == cycle &&
-               m->ChangeCommandForBalancing->isActive() == balancing &&
-               m->TelnetConnectionTimer->isActive() == connection;
-    }
-
-    std::optional<TestStore> m_store;
-    std::optional<MessageRecorder> m_messages;
-    std::optional<TelnetPeer> m_radio;
-    SessionSettings m_settings;
-    MonitorState m_state;
-    LinkStatistics m_link;
-    CongestionStatus m_status;
-    WirelessStats m_stats;
-    std::unique_ptr<CongestionManager> m;
-    int m_stateReached = 1;
 };
-
-void TestCongestionManager::init()
-{
-    m_store.emplace();
-    m_messages.emplace();
-    m_radio.emplace();
-    m_store->put(QStringLiteral("Preferences"), QStringLiteral("TelnetPort"),
-                 QString::number(m_radio->port()));
-    m_settings = SessionSettings{};
-    m_settings.remoteAddress = QStringLiteral("127.0.0.1");
-    m_link = LinkStatistics{};
-    m_status = CongestionStatus{};
-    m_stats = WirelessStats{};
-    m = std::make_unique<CongestionManager>(m_settings, m_state, m_link, m_status, m_stats);
-    m->ResetCongestionManagement(); // as at a Velto start
-}
-
-void TestCongestionManager::cleanup()
-{
-    m.reset();
-    m_radio.reset();
-    m_messages.reset();
-    m_store.reset();
-}
-
-bool TestCongestionManager::openCycle()
-{
-    const int connection = m_radio->connections + 1;
-    m->CongestionManagementTimer_Timer();
-    m_stateReached = 1;
-    return TelnetPeer::reaches(m_radio->connections, connection) &&
-           QTest::qWaitFor([this] { return m->CongestionManagementTelnet->isConnected(); },
-                           kRadioWaitMs);
-}
-
-bool TestCongestionManager::radioSays(const QByteArray &text)
-{
-    QSignalSpy arrived(m->CongestionManagementTelnet, &TelnetClient::dataArrival);
-    m_radio->peer->write(text);
-    return arrived.wait(kRadioWaitMs);
-}
-
-bool TestCongestionManager::answerPromptsUpTo(int state)
-{
-    const bool newer = m_link.newFirmwareLogin;
-    const struct
-    {
-        int reached;
-        QByteArray prompt;
-        QByteArray written;
-    } exchanges[] = {
-        {2, "\r\nVelto Remote\r\nlogin: ", newer ? "ko731rb\r\n" : "qa482tm\r\n"},
-        {3, "\r\nPress 'G' to go to Main Menu\r\n", "G"},
-        {4, "\r\n  I) Command Line\r\n  Q) Quit - exit the menu\r\nEnter selection: ",
-         newer ? "J\r\n" : "I\r\n"},
-        {5, "\r\n> ", "wrlsstat\r\n\r\n"},
-        {8, "> ", "\r\n"},
-        {9, "> ", "wrlsstat\r\n"},
-    };
-    for (const auto &exchange : exchanges) {
-        if (exchange.reached <= m_stateReached || exchange.reached > state)
-            continue;
-        if (!radioSays(exchange.prompt) || !m_radio->expect(exchange.written))
-            return false;
-        m_stateReached = exchange.reached;
-    }
-    return true;
-}
 
 void TestCongestionManager::cycles_data()
 {
@@ -149,63 +133,57 @@ void TestCongestionManager::cycles_data()
 void TestCongestionManager::cycles()
 {
     QFETCH(bool, newFirmwareLogin);
-    m_link.newFirmwareLogin = newFirmwareLogin;
-    QSignalSpy centred(m.get(), &CongestionManager::statusCentred);
-    const auto counters = [this] {
-        const LinkStatistics &l = m_link;
-        return QStringList{l.rxPackets,       l.txPackets,      l.rxBytes, l.txBytes,
-                           l.txErrors,        l.rxErrors,       l.retries, l.retryErrors,
-                           l.wirelessRxBytes, l.wirelessTxBytes}
-            .join(' ');
-    };
-    const QString none = counters();
+    VeltoRun run;
+    run.link.newFirmwareLogin = newFirmwareLogin;
+    QSignalSpy centred(&run.m, &CongestionManager::statusCentred);
+    const QString none = run.counters();
 
-    const int firstWait = m->CongestionManagementTimer->interval();
-    QVERIFY(openCycle());
-    QVERIFY(answerPromptsUpTo(9));
-    QVERIFY(radioSays("10 20 3000 4000 1 2 5 7\r\n> "));
+    const int firstWait = run.m.CongestionManagementTimer->interval();
+    QVERIFY(run.openCycle());
+    QVERIFY(run.logIn(9));
+    QVERIFY(run.radioSays("10 20 3000 4000 1 2 5 7\r\n> "));
     // The first tick of the run reads nothing and leaves the radio; the
     // next cycle waits longer after a cycle than the first after the start.
-    m->ChangeCommandForBalancing_Timer();
-    QVERIFY(m_radio->expect("exit\r\nQ"));
-    QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 1));
-    QVERIFY(timersRunning(true, false, false));
-    QVERIFY(m->CongestionManagementTimer->interval() > firstWait);
+    run.m.ChangeCommandForBalancing_Timer();
+    QVERIFY(run.radio.expect("exit\r\nQ"));
+    QVERIFY(TelnetPeer::reaches(run.radio.disconnects, 1));
+    QVERIFY(run.timersRunning(true, false, false));
+    QVERIFY(run.m.CongestionManagementTimer->interval() > firstWait);
 
     // The next cycle opens a new connection and starts at the login again.
     // A text that runs out ends the tick on the same connection; an echo of
     // the request is no answer, but ends the cycle.
-    QVERIFY(openCycle());
-    QVERIFY(answerPromptsUpTo(9));
-    QVERIFY(radioSays("> "));
-    m->ChangeCommandForBalancing_Timer();
-    QVERIFY(m_radio->expect("wrlsstat\r\n"));
-    QVERIFY(timersRunning(false, true, false));
-    QVERIFY(radioSays("wrlsstat\r\n"));
-    m->ChangeCommandForBalancing_Timer();
-    QVERIFY(m_radio->expect("wrlsstat\r\nexit\r\nQ"));
-    QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 2));
-    QCOMPARE(counters(), none);
+    QVERIFY(run.openCycle());
+    QVERIFY(run.logIn(9));
+    QVERIFY(run.radioSays("> "));
+    run.m.ChangeCommandForBalancing_Timer();
+    QVERIFY(run.radio.expect("wrlsstat\r\n"));
+    QVERIFY(run.timersRunning(false, true, false));
+    QVERIFY(run.radioSays("wrlsstat\r\n"));
+    run.m.ChangeCommandForBalancing_Timer();
+    QVERIFY(run.radio.expect("wrlsstat\r\nexit\r\nQ"));
+    QVERIFY(TelnetPeer::reaches(run.radio.disconnects, 2));
+    QCOMPARE(run.counters(), none);
 
     // An answer with 40 retry errors three ticks into the run: the radio is
     // told to scan. It hangs up as soon as it reads "exit", and the station
     // ends the cycle as usual.
-    QVERIFY(openCycle());
-    QVERIFY(answerPromptsUpTo(9));
-    m_stats.balanceCycles = 3;
-    QVERIFY(radioSays("10 20 3000 4000 1 2 5 40\r\n> "));
-    QObject::connect(m_radio->peer.get(), &QTcpSocket::readyRead, [this] {
-        if (m_radio->fromStation.contains("exit"))
-            m_radio->peer->disconnectFromHost();
+    QVERIFY(run.openCycle());
+    QVERIFY(run.logIn(9));
+    run.stats.balanceCycles = 3;
+    QVERIFY(run.radioSays("10 20 3000 4000 1 2 5 40\r\n> "));
+    QObject::connect(run.radio.peer.get(), &QTcpSocket::readyRead, [&run] {
+        if (run.radio.fromStation.contains("exit"))
+            run.radio.peer->disconnectFromHost();
     });
-    m->ChangeCommandForBalancing_Timer();
-    QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 3));
-    QVERIFY(m_radio->expect("wrlsstat\r\nblacklist\r\nexit\r\n"));
-    QCOMPARE(counters(), QStringLiteral("10 20 3000 4000 1 2 5 40 3000 4000"));
-    QCOMPARE(m_status.scanningLightIcon, Lamp::Congestion);
+    run.m.ChangeCommandForBalancing_Timer();
+    QVERIFY(TelnetPeer::reaches(run.radio.disconnects, 3));
+    QVERIFY(run.radio.expect("wrlsstat\r\nblacklist\r\nexit\r\n"));
+    QCOMPARE(run.counters(), QStringLiteral("10 20 3000 4000 1 2 5 40 3000 4000"));
+    QCOMPARE(run.status.scanningLightIcon, Lamp::Congestion);
     QCOMPARE(centred.size(), 1);
-    QVERIFY(timersRunning(true, false, false));
-    QVERIFY(m_messages->messages.isEmpty());
+    QVERIFY(run.timersRunning(true, false, false));
+    QVERIFY(run.messages.messages.isEmpty());
 }
 
 void TestCongestionManager::cycleEnds_data()
@@ -219,37 +197,38 @@ void TestCongestionManager::cycleEnds_data()
 void TestCongestionManager::cycleEnds()
 {
     QFETCH(End, end);
-    QVERIFY(openCycle());
-    QVERIFY(answerPromptsUpTo(9));
+    VeltoRun run;
+    QVERIFY(run.openCycle());
+    QVERIFY(run.logIn(9));
 
-    m_status.scanningLightIcon = Lamp::Congestion;
+    run.status.scanningLightIcon = Lamp::Congestion;
     if (end == End::RadioCloses) {
-        QSignalSpy closed(m->CongestionManagementTelnet, &TelnetClient::closed);
-        m_radio->peer->disconnectFromHost();
+        QSignalSpy closed(run.m.CongestionManagementTelnet, &TelnetClient::closed);
+        run.radio.peer->disconnectFromHost();
         QVERIFY(closed.wait(kRadioWaitMs));
         // The tick finds the connection gone and only schedules the next cycle.
-        QVERIFY(timersRunning(false, true, false));
-        m->ChangeCommandForBalancing_Timer();
-        QVERIFY(timersRunning(true, false, false));
-        QVERIFY(m_radio->fromStation.isEmpty());
+        QVERIFY(run.timersRunning(false, true, false));
+        run.m.ChangeCommandForBalancing_Timer();
+        QVERIFY(run.timersRunning(true, false, false));
+        QVERIFY(run.radio.fromStation.isEmpty());
     } else {
         if (end == End::NewRun) {
-            m->stopCycles();
-            m->ResetCongestionManagement();
+            run.m.stopCycles();
+            run.m.ResetCongestionManagement();
         } else {
-            m->CloseCongestionManagementTelnet();
+            run.m.CloseCongestionManagementTelnet();
         }
-        QVERIFY(timersRunning(false, false, false));
-        QVERIFY(m_radio->expect("\r\nexit\r\nQ"));
-        QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 1));
+        QVERIFY(run.timersRunning(false, false, false));
+        QVERIFY(run.radio.expect("\r\nexit\r\nQ"));
+        QVERIFY(TelnetPeer::reaches(run.radio.disconnects, 1));
     }
-    QCOMPARE(m_status.scanningLightIcon, end == End::NewRun ? Lamp::Scanning : Lamp::Congestion);
-    QVERIFY(!m->CongestionManagementTelnet->isConnected());
-    QVERIFY(m_messages->messages.isEmpty());
+    QCOMPARE(run.status.scanningLightIcon, end == End::NewRun ? Lamp::Scanning : Lamp::Congestion);
+    QVERIFY(!run.m.CongestionManagementTelnet->isConnected());
+    QVERIFY(run.messages.messages.isEmpty());
     if (end == End::NewRun) {
         // Its first cycle opens a connection of its own and logs in.
-        QVERIFY(openCycle());
-        QVERIFY(answerPromptsUpTo(2));
+        QVERIFY(run.openCycle());
+        QVERIFY(run.logIn(2));
     }
 }
 
@@ -263,18 +242,19 @@ void TestCongestionManager::givesUpOnce_data()
 void TestCongestionManager::givesUpOnce()
 {
     QFETCH(bool, flooding);
-    QVERIFY(openCycle());
-    QVERIFY(timersRunning(false, false, true));
+    VeltoRun run;
+    QVERIFY(run.openCycle());
+    QVERIFY(run.timersRunning(false, false, true));
     if (flooding)
-        m_radio->flood();
+        run.radio.flood();
     else
-        m->TelnetConnectionTimer_Timer();
+        run.m.TelnetConnectionTimer_Timer();
 
     // The operator is told once; no further attempt in this run.
-    QCOMPARE(m_messages->messages.size(), 1);
-    QVERIFY(timersRunning(false, false, false));
-    QVERIFY(TelnetPeer::reaches(m_radio->disconnects, 1));
-    QVERIFY(!m->CongestionManagementTelnet->isConnected());
+    QCOMPARE(run.messages.messages.size(), 1);
+    QVERIFY(run.timersRunning(false, false, false));
+    QVERIFY(TelnetPeer::reaches(run.radio.disconnects, 1));
+    QVERIFY(!run.m.CongestionManagementTelnet->isConnected());
 }
 
 void TestCongestionManager::telnetPort_data()
@@ -300,7 +280,7 @@ void TestCongestionManager::telnetPort()
     QFETCH(QString, text);
     QFETCH(int, port);
 
-    TestStore store; // of this test's own, without the radio's port
+    TestStore store;
     if (stored)
         store.put(QStringLiteral("Preferences"), QStringLiteral("TelnetPort"), text);
     QCOMPARE(int(CongestionScript::telnetPort()), port);
