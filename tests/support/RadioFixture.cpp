@@ -67,9 +67,7 @@ RadioSimProcess::RadioSimProcess(const QStringList &options)
 
 RadioSimProcess::~RadioSimProcess()
 {
-    m_process.terminate();
-    if (!m_process.waitForFinished(kRadioWaitMs))
-        m_process.kill();
+    m_process.kill();
     m_process.waitForFinished(kRadioWaitMs);
 }
 

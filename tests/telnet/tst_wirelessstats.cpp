@@ -6,19 +6,6 @@
 
 using Samples = QList<qlonglong>;
 
-namespace {
-
-// The radio's answer line for the eight counters.
-QString answerLine(const Samples &counters)
-{
-    QStringList words;
-    for (qlonglong c : counters)
-        words << QString::number(c);
-    return words.join(QLatin1Char(' ')) + QStringLiteral("\r\n");
-}
-
-} // namespace
-
 class TestWirelessStats : public QObject
 {
     Q_OBJECT
@@ -134,8 +121,10 @@ void TestWirelessStats::rules()
     bool anyFired = false;
     for (qsizetype n = 0; n < fired.size(); ++n) {
         link.radioScanning = scanning[n];
-        const WirelessStats::TickResult result =
-            tick(answerLine({1, txPackets[n], 2, 3, 4, 5, retries[n], retryErrors[n]}));
+        const WirelessStats::TickResult result = tick(QStringLiteral("1 %1 2 3 4 5 %2 %3\r\n")
+                                                          .arg(txPackets[n])
+                                                          .arg(retries[n])
+                                                          .arg(retryErrors[n]));
 
         const QByteArray label = "analysed tick " + QByteArray::number(n + 1);
         QVERIFY2(result.leaveRadio && result.firedRules == fired[n], label);
