@@ -72,6 +72,8 @@ void TestMulticastMembership::closedSocketIsNotTouched()
     QVERIFY(other >= 0);
     MulticastMembership othersMembership;
     QVERIFY(othersMembership.JoinMulticastGroup(other, kGroup));
+    // A group text that is no address joins nothing.
+    QVERIFY(!MulticastMembership().JoinMulticastGroup(other, QStringLiteral("a.b.c")));
     QVERIFY(membership.LeaveMulticastGroup(-1));
     QVERIFY(membership.joinedInterfaces().isEmpty());
     QVERIFY(othersMembership.LeaveMulticastGroup(other)); // still there to drop
