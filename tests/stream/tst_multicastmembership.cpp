@@ -1,6 +1,5 @@
 #include "stream/MulticastMembership.h"
 
-#include <QFile>
 #include <QNetworkInterface>
 #include <QProcess>
 #include <QStandardPaths>
@@ -20,17 +19,10 @@ const QString kGroup = QStringLiteral("224.1.2.3");
 // the calling thread's namespace.
 bool groupJoinedOn(const QString &interfaceName)
 {
-    QFile igmp(QStringLiteral("/proc/thread-self/net/igmp"));
-    if (!igmp.open(QIODevice::ReadOnly))
-        return false;
-    QString device;
-    for (const QByteArray &line : igmp.readAll().split('\n')) {
-        if (!line.startsWith('\t') && line.contains(':'))
-            device = QString::fromLatin1(line.split('\t').value(1).split(':').first()).trimmed();
-        else if (line.trimmed().startsWith("030201E0") && device == interfaceName)
-            return true;
-    }
-    return false;
+    QProcess ip;
+    ip.start(QStringLiteral("ip"), {"maddr", "show", "dev", interfaceName});
+    return ip.waitForFinished(10000) &&
+           ip.readAllStandardOutput().simplified().split(' ').contains("224.1.2.3");
 }
 
 int loopbackIndex()
