@@ -53,23 +53,18 @@ struct ArdixRun
         monitor.start();
     }
 
-    bool send(const QString &hex)
+    void send(const QString &hex)
     {
-        const QByteArray d = ardixDatagram(hex);
-        return sender.writeDatagram(d, QHostAddress::LocalHost, quint16(settings.destPort)) ==
-               d.size();
+        sender.writeDatagram(ardixDatagram(hex), QHostAddress::LocalHost,
+                             quint16(settings.destPort));
     }
-    // Waits until the monitor has taken everything queued.
-    bool taken(int timeoutMs = 5000)
-    {
-        return QTest::qWaitFor([this] { return !monitor.socket()->hasPendingDatagrams(); },
-                               timeoutMs);
-    }
-    bool sendAndTake(const QStringList &hexes)
+    // Sends and waits until the monitor has taken everything queued.
+    bool sendAndTake(const QStringList &hexes, int timeoutMs = 5000)
     {
         for (const QString &hex : hexes)
             send(hex);
-        return taken();
+        return QTest::qWaitFor([this] { return !monitor.socket()->hasPendingDatagrams(); },
+                               timeoutMs);
     }
     QTimer *timer(const QString &name) { return monitor.findChild<QTimer *>(name); }
     QStringList activeTimers()
