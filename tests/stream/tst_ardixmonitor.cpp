@@ -131,6 +131,8 @@ void TestArdixMonitor::badMarker()
     QCOMPARE(run.terminations.count, 0);
 }
 
+// The window closes while the box for a bad datagram is open: nothing that
+// came meanwhile is taken, and the stream's timers stay off.
 void TestArdixMonitor::closedWhileMessageOpen()
 {
     ArdixRun run;
