@@ -70,6 +70,7 @@ void TestTelnetX::exchange()
     QByteArray received;
     QObject::connect(&client, &TelnetClient::dataArrival,
                      [&](int count) { received += client.receive(count); });
+    QSignalSpy closed(&client, &TelnetClient::closed);
     QSignalSpy matched(&client, &TelnetClient::waitForMatched);
     QObject::connect(&client, &TelnetClient::waitForMatched, [&] {
         if (matched.count() < waitFors.size())
@@ -86,6 +87,7 @@ void TestTelnetX::exchange()
     QCOMPARE(received, data.isEmpty() ? fromRadio.join() : data);
     QVERIFY(radio.expect(onTheWire));
     QCOMPARE(client.isConnected(), staysOpen);
+    QCOMPARE(closed.count(), staysOpen ? 0 : 1);
     QCOMPARE(client.send({}), staysOpen); // nothing goes out on an ended connection
 }
 
