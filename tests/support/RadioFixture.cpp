@@ -34,14 +34,10 @@ bool TelnetPeer::reaches(const int &counter, int count)
     return QTest::qWaitFor([&] { return counter >= count; }, kRadioWaitMs);
 }
 
-bool TelnetPeer::received(qsizetype size)
-{
-    return QTest::qWaitFor([&] { return fromStation.size() >= size; }, kRadioWaitMs);
-}
-
 bool TelnetPeer::expect(const QByteArray &text)
 {
-    (void)received(text.size()); // a shorter text shows as a mismatch below
+    // A shorter text shows as a mismatch below.
+    (void)QTest::qWaitFor([&] { return fromStation.size() >= text.size(); }, kRadioWaitMs);
     const QByteArray got = std::exchange(fromStation, {});
     if (got != text)
         qWarning() << "station wrote" << got << "instead of" << text;
@@ -71,9 +67,7 @@ RadioSimProcess::RadioSimProcess(const QStringList &options)
 
 RadioSimProcess::~RadioSimProcess()
 {
-    m_process.terminate();
-    if (!m_process.waitForFinished(kRadioWaitMs))
-        m_process.kill();
+    m_process.kill();
     m_process.waitForFinished(kRadioWaitMs);
 }
 

@@ -19,8 +19,6 @@ public:
     quint16 port() const { return server.serverPort(); }
     // Points the client at this peer and waits until both ends are connected.
     bool accept(TelnetClient &client);
-    // Waits until the station has written at least this much since the last take.
-    bool received(qsizetype size);
     // Waits until the station has written exactly this since the last take.
     bool expect(const QByteArray &text);
     // Writes text without end (64 MB, 10 s at most) until the station hangs up.

@@ -2,7 +2,6 @@
 #include "telnet/TelnetClient.h"
 
 #include <QSignalSpy>
-#include <QTcpSocket>
 #include <QtTest>
 
 using Chunks = QList<QByteArray>;
@@ -11,76 +10,85 @@ class TestTelnetX : public QObject
 {
     Q_OBJECT
 private slots:
-    void received_data();
-    void received();
+    void exchange_data();
+    void exchange();
     void waitForLooksOnlyAtLaterData();
-    void refusesEveryOption_data();
-    void refusesEveryOption();
-    void sendsDataUnchanged_data();
-    void sendsDataUnchanged();
-    void compressionStartEndsTheConnection();
-    void closedOnce_data();
-    void closedOnce();
     void unreadDataIsBounded();
 };
 
-void TestTelnetX::received_data()
+void TestTelnetX::exchange_data()
 {
     // A match moves on to the next wait-for text, as the login script does.
     QTest::addColumn<Chunks>("waitFors");
-    QTest::addColumn<Chunks>("chunks");
+    QTest::addColumn<Chunks>("fromRadio");
     QTest::addColumn<int>("matches");
     QTest::addColumn<QByteArray>("data"); // handed on; empty: the chunks unchanged
+    QTest::addColumn<Chunks>("sends");
+    QTest::addColumn<QByteArray>("onTheWire"); // the answers to options, then the sends
+    QTest::addColumn<bool>("staysOpen");
 
-    const auto row = [](const char *name, const Chunks &waitFors, const Chunks &chunks, int matches,
-                        const QByteArray &data = {}) {
-        QTest::newRow(name) << waitFors << chunks << matches << data;
+    const auto row = [](const char *name, const Chunks &waitFors, const Chunks &fromRadio,
+                        int matches, const QByteArray &data = {}, const Chunks &sends = {},
+                        const QByteArray &onTheWire = {}, bool staysOpen = true) {
+        QTest::newRow(name) << waitFors << fromRadio << matches << data << sends << onTheWire
+                            << staysOpen;
     };
-    row("in one chunk", {"login:"}, {"Velto radio\r\nlogin: "}, 1);
-    row("split in two", {"login:"}, {"Velto radio\r\nlog", "in: "}, 1);
-    row("split in three", {"login:"}, {"lo", "gi", "n:"}, 1);
+    row("split in three, its start not used again", {"login:"}, {"logi", "n:", "n:"}, 1);
     row("twice in one chunk", {"> "}, {"> \r\n> "}, 2);
-    row("once in each chunk", {"> "}, {"> ", "\r\n> ", "> "}, 3);
     row("second appearance split", {"login:"}, {"login: bad\r\nlog", "in: "}, 2);
-    row("no appearance", {"login:"}, {"logi", "n :", "login"}, 0);
     row("a matched text is used up", {"aa"}, {"aaa"}, 1);
-    row("used-up text, then the rest across chunks", {"aa"}, {"aaa", "a"}, 2);
-    row("long text split at every byte", {"Press 'G' to go to Main Menu"},
-        {"Press 'G' ", "to go ", "t", "o Main Me", "nu\r\n"}, 1);
     row("a new wait-for text searches the rest of the chunk", {"login:", "Press 'G'", "exit"},
         {"login: \r\nPress 'G' to go to Main Menu\r\n", "Q) exit\r\n"}, 3);
     row("CR NUL becomes CR", {}, {QByteArray("a\r\0b", 4)}, 0, "a\rb");
     row("CR NUL split", {}, {"a\r", QByteArray("\0b", 2)}, 0, "a\rb");
-    row("CR LF stays", {}, {"a\r\n"}, 0);
     row("NUL alone stays", {}, {QByteArray("\0a", 2)}, 0);
-    row("NUL after CR LF stays", {}, {"a\r\n", QByteArray("\0", 1)}, 0);
+    row("every option refused, around data", {"login:"}, {"login\xff\xfb\x03\xff\xfd\x1f:"}, 1,
+        "login:", {}, "\xff\xfe\x03\xff\xfc\x1f");
+    row("doubled 0xFF is one data byte", {}, {"a\xff\xff\x62"}, 0, "a\xff\x62");
+    row("sends pass unchanged but for a doubled 0xFF", {}, {}, 0, {}, {"G", "a\rb\nc", "\xff"},
+        "Ga\rb\nc\xff\xff");
+    // Compression was never offered: what came before it is data, nothing of
+    // the compressed stream is, and the connection ends.
+    row("compression start", {"login:"},
+        {"Menu\r\n\xff\xfa\x56\xff\xf0" + qCompress(QByteArray("Radio login: ")).mid(4)}, 0,
+        "Menu\r\n", {}, {}, false);
 }
 
-void TestTelnetX::received()
+void TestTelnetX::exchange()
 {
     QFETCH(Chunks, waitFors);
-    QFETCH(Chunks, chunks);
+    QFETCH(Chunks, fromRadio);
     QFETCH(int, matches);
     QFETCH(QByteArray, data);
+    QFETCH(Chunks, sends);
+    QFETCH(QByteArray, onTheWire);
+    QFETCH(bool, staysOpen);
 
+    TelnetPeer radio;
     TelnetClient client;
-    qsizetype arrivals = 0;
+    QVERIFY(radio.accept(client));
     QByteArray received;
-    QObject::connect(&client, &TelnetClient::dataArrival, [&](int count) {
-        received += client.receive(count);
-        ++arrivals;
-    });
+    QObject::connect(&client, &TelnetClient::dataArrival,
+                     [&](int count) { received += client.receive(count); });
+    QSignalSpy closed(&client, &TelnetClient::closed);
     QSignalSpy matched(&client, &TelnetClient::waitForMatched);
     QObject::connect(&client, &TelnetClient::waitForMatched, [&] {
         if (matched.count() < waitFors.size())
             client.setWaitFor(waitFors[matched.count()]);
     });
     client.setWaitFor(waitFors.value(0));
-    for (const QByteArray &chunk : chunks)
+    // Chunk by chunk as the socket would hand them on.
+    for (const QByteArray &chunk : fromRadio)
         client.handleReceived(chunk);
-    QCOMPARE(arrivals, chunks.size());
+    for (const QByteArray &bytes : sends)
+        QVERIFY(client.send(bytes));
+
     QCOMPARE(matched.count(), matches);
-    QCOMPARE(received, data.isEmpty() ? chunks.join() : data);
+    QCOMPARE(received, data.isEmpty() ? fromRadio.join() : data);
+    QVERIFY(radio.expect(onTheWire));
+    QCOMPARE(client.isConnected(), staysOpen);
+    QCOMPARE(closed.count(), staysOpen ? 0 : 1);
+    QCOMPARE(client.send({}), staysOpen); // nothing goes out on an ended connection
 }
 
 void TestTelnetX::waitForLooksOnlyAtLaterData()
@@ -95,123 +103,6 @@ void TestTelnetX::waitForLooksOnlyAtLaterData()
     QCOMPARE(matched.count(), 0);
     client.handleReceived("Press 'G' to go");
     QCOMPARE(matched.count(), 1);
-}
-
-void TestTelnetX::refusesEveryOption_data()
-{
-    QTest::addColumn<QByteArray>("fromPeer");
-    QTest::addColumn<QByteArray>("answer");
-    QTest::addColumn<QByteArray>("data");
-
-    QTest::newRow("will echo") << QByteArray("\xff\xfb\x01") << QByteArray("\xff\xfe\x01")
-                               << QByteArray();
-    QTest::newRow("offers around data")
-        << QByteArray("login\xff\xfb\x03\xff\xfd\x1f:") << QByteArray("\xff\xfe\x03\xff\xfc\x1f")
-        << QByteArray("login:");
-    QTest::newRow("doubled 0xFF is one data byte")
-        << QByteArray("a\xff\xff\x62") << QByteArray() << QByteArray("a\xff\x62");
-}
-
-void TestTelnetX::refusesEveryOption()
-{
-    QFETCH(QByteArray, fromPeer);
-    QFETCH(QByteArray, answer);
-    QFETCH(QByteArray, data);
-
-    TelnetPeer radio;
-    TelnetClient client;
-    QVERIFY(radio.accept(client));
-    QByteArray received;
-    QObject::connect(&client, &TelnetClient::dataArrival,
-                     [&](int count) { received += client.receive(count); });
-    client.setWaitFor("login:");
-    QSignalSpy matched(&client, &TelnetClient::waitForMatched);
-    radio.peer->write(fromPeer + "!"); // a data byte after the negotiation, to know it was all read
-    QVERIFY(QTest::qWaitFor([&] { return received.endsWith('!'); }, kRadioWaitMs));
-    QVERIFY(radio.received(answer.size()));
-    QCOMPARE(radio.fromStation, answer);
-    QCOMPARE(received, data + "!");
-    QCOMPARE(matched.count(), data.contains("login:") ? 1 : 0);
-}
-
-void TestTelnetX::sendsDataUnchanged_data()
-{
-    QTest::addColumn<Chunks>("sends");
-    QTest::addColumn<QByteArray>("onTheWire");
-
-    QTest::newRow("key without a line end") << Chunks{"G"} << QByteArray("G");
-    QTest::newRow("key, then the line end") << Chunks{"J", "\r\n"} << QByteArray("J\r\n");
-    QTest::newRow("bare CR and LF") << Chunks{"a\rb\nc"} << QByteArray("a\rb\nc");
-    QTest::newRow("0xFF doubled") << Chunks{"\xff"} << QByteArray("\xff\xff");
-}
-
-void TestTelnetX::sendsDataUnchanged()
-{
-    QFETCH(Chunks, sends);
-    QFETCH(QByteArray, onTheWire);
-
-    TelnetPeer radio;
-    TelnetClient client;
-    QVERIFY(radio.accept(client));
-    for (const QByteArray &data : sends)
-        QVERIFY(client.send(data));
-    QVERIFY(radio.received(onTheWire.size()));
-    QCOMPARE(radio.fromStation, onTheWire);
-}
-
-void TestTelnetX::compressionStartEndsTheConnection()
-{
-    // The peer starts compression, which was never offered: what came before
-    // is data, nothing of the compressed stream is, and the connection ends.
-    TelnetClient client;
-    QByteArray received;
-    QObject::connect(&client, &TelnetClient::dataArrival,
-                     [&](int count) { received += client.receive(count); });
-    QSignalSpy matched(&client, &TelnetClient::waitForMatched);
-    QSignalSpy closed(&client, &TelnetClient::closed);
-    QSignalSpy messages(&client, &TelnetClient::message);
-    client.setWaitFor("login:");
-    const QByteArray startCompression("\xff\xfa\x56\xff\xf0"); // IAC SB COMPRESS2 IAC SE
-    const QByteArray compressed = qCompress(QByteArray("Radio login: ")).mid(4); // zlib stream
-
-    client.handleReceived("Menu\r\n" + startCompression + compressed);
-
-    QCOMPARE(received, QByteArray("Menu\r\n"));
-    QCOMPARE(matched.count(), 0);
-    QCOMPARE(messages.count(), 1);
-    QCOMPARE(closed.count(), 1);
-    QVERIFY(!client.isConnected());
-}
-
-void TestTelnetX::closedOnce_data()
-{
-    QTest::addColumn<bool>("peerCloses");
-    QTest::newRow("peer closes") << true;
-    QTest::newRow("client closes") << false;
-}
-
-void TestTelnetX::closedOnce()
-{
-    QFETCH(bool, peerCloses);
-
-    TelnetPeer radio;
-    TelnetClient client;
-    QVERIFY(radio.accept(client));
-    QSignalSpy closed(&client, &TelnetClient::closed);
-    QSignalSpy peerGone(radio.peer.get(), &QTcpSocket::disconnected);
-    if (peerCloses) {
-        radio.peer->disconnectFromHost();
-        QVERIFY(closed.wait(kRadioWaitMs));
-        client.close();
-    } else {
-        client.close();
-        QCOMPARE(closed.count(), 1);
-        QVERIFY(peerGone.wait(kRadioWaitMs));
-    }
-    QVERIFY(!client.isConnected());
-    QVERIFY(!client.send("x"));
-    QCoreApplication::processEvents();
-    QCOMPARE(closed.count(), 1);
 }
 
 void TestTelnetX::unreadDataIsBounded()
