@@ -6,10 +6,12 @@
 //
 // How late the timers come is a figure of bench/ardix/bench_ardix_absorb.
 #include "ArdixRun.h"
+#include "app/EventWait.h"
 
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSet>
 
 namespace {
@@ -37,6 +39,7 @@ class TestDatagramFlood : public QObject
 private slots:
     void streamKeepsUpWithTheFlood();
     void datagramsWaitWhileTheStationIsBusy();
+    void strayDatagramsAmidTheStream();
 };
 
 void TestDatagramFlood::streamKeepsUpWithTheFlood()
@@ -93,6 +96,27 @@ void TestDatagramFlood::datagramsWaitWhileTheStationIsBusy()
         run.send(withCounters(i));
     QTRY_COMPARE(run.link.rxBytes, QStringLiteral("2000"));
     QCOMPARE(run.messages.titles(), QStringList());
+}
+
+// Datagrams of every length, half with a wrong marker, while each message the
+// stray ones raise is answered a little later: the stream must not go deaf.
+void TestDatagramFlood::strayDatagramsAmidTheStream()
+{
+    ArdixRun run;
+    run.messages.onShow = [](const OperatorMessage &) { EventWait::serveFor(3); };
+    QRandomGenerator random(20261207);
+    for (int burst = 0; burst < 20; ++burst) {
+        for (quint32 i = 0; i < 100; ++i) {
+            const int size = 1 + int(random.bounded(36));
+            QByteArray d = ardixDatagram(withCounters(i)).leftJustified(size, '\0', true);
+            if (size > 1 && random.bounded(2))
+                d[1] = char(0xFE);
+            run.sender.writeDatagram(d, QHostAddress::LocalHost, quint16(run.settings.destPort));
+        }
+        EventWait::serveFor(2);
+    }
+    QVERIFY(!run.messages.messages.isEmpty());
+    QVERIFY(nextDatagramTaken(run));
 }
 
 QTEST_MAIN(TestDatagramFlood)
