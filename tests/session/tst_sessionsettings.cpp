@@ -211,6 +211,7 @@ private slots:
         QTest::newRow("leading number") << "2 entries" << 2 << "3";
         QTest::newRow("last place of the list") << "32766" << 32766 << "32767";
         QTest::newRow("full list") << "32767" << 32767 << "";
+        QTest::newRow("highest 32-bit count") << "2147483647" << 32767 << "";
         QTest::newRow("beyond 32 bits") << "1e99" << 32767 << "";
         QTest::newRow("negative count") << "-3" << 0 << "";
     }
