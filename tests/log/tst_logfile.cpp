@@ -83,7 +83,7 @@ private slots:
         m_dir.emplace();
         QVERIFY(m_dir->isValid());
         m_messages.emplace();
-        m_previousClock = LogFile::setClock([] { return QDateTime({2024, 3, 7}, {14, 5, 9}); });
+        LogFile::setClock([] { return QDateTime({2024, 3, 7}, {14, 5, 9}); });
         QLocale::setDefault(QLocale("en_US"));
         m_session.emplace();
         m_session->settings.gpsEnabled = true;
@@ -100,15 +100,6 @@ private slots:
         link.wirelessTxBytes = "2002";
         m_session->gps = {"4807.038 N", "N",   "01131.000 E", "E", "1 - GPS fix",
                           "08",         "0.9", "545.4,M",     "M"};
-    }
-
-    void cleanup()
-    {
-        LogFile::setClock(m_previousClock);
-        QLocale::setDefault(QLocale::system());
-        m_messages.reset();
-        m_dir.reset();
-        m_store.reset();
     }
 
     // Two ticks: the chosen family's log gets its header once (unless the
@@ -332,7 +323,6 @@ private:
     std::optional<QTemporaryDir> m_dir;
     std::optional<MessageRecorder> m_messages;
     std::optional<StationSession> m_session;
-    LogFile::Clock m_previousClock;
 };
 
 QTEST_GUILESS_MAIN(TestLogFile)
