@@ -113,8 +113,6 @@ private slots:
         row("none chosen, stored Com 1", 0, "1", {"pty", none}, "9600", 9600, "");
         row("Com 2 chosen, stored Com 1", 2, "1", {none, "pty"}, "4801", 4800, "");
         row("no such device", 1, "", {none, "pty"}, "", 0, "no such device");
-        row("not a serial line", 1, "", {"/dev/null", "pty"}, "", 0, "not a serial line");
-        row("a folder", 1, "", {"/", "pty"}, "", 0, "a folder");
         row("no port chosen or stored", 0, "", {"pty", "pty"}, "", 0, "");
         row("unknown port number", 3, "", {"pty", "pty"}, "", 0, "");
         row("held by another program: the station ends", 1, "", {"held", none}, "", 0,
