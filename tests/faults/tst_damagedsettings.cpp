@@ -1,8 +1,8 @@
 // The station started on a settings file it cannot use: bytes that are no
 // settings at all, a folder, a FIFO or a looping link where the file should
 // be, or settings whose values make no sense. The start dialog loads with the
-// defaults, an Ardix run starts from it, and nothing ends the station. A path that holds no file at all is told to the
-// operator once.
+// defaults, an Ardix run starts from it, and nothing ends the station. A
+// path that holds no file at all is told to the operator once.
 #include "TestSupport.h"
 #include "app/SettingsStore.h"
 #include "gps/GpsOptions.h"
