@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -212,6 +213,14 @@ private slots:
         QTcpServer probe;
         const quint16 port = probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
         probe.close();
+        // Ready once it answers and holds the device, which it opens after it listens.
+        const auto holdsDevice = [&] {
+            const QDir fds(u"/proc/%1/fd"_s.arg(daemon.processId()));
+            const QFileInfoList open = fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot);
+            return std::any_of(open.cbegin(), open.cend(), [&](const QFileInfo &fd) {
+                return fd.symLinkTarget() == f.receiver.device;
+            });
+        };
         const auto start = [&] {
             daemon.start(QStandardPaths::findExecutable(u"gpsd"_s, {u"/usr/sbin"_s}),
                          {u"-N"_s, u"-n"_s, u"-b"_s, u"-S"_s, QString::number(port), u"-F"_s,
@@ -220,7 +229,7 @@ private slots:
                  ++attempt) {
                 QTcpSocket answer;
                 answer.connectToHost(QHostAddress::LocalHost, port);
-                if (answer.waitForConnected(100))
+                if (answer.waitForConnected(100) && holdsDevice())
                     return true;
                 QTest::qWait(100);
             }
