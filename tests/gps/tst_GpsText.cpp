@@ -1,8 +1,16 @@
-// The GGA decoder against receiver output as it arrives in one serial tick.
+// What a receiver's text gives: the GGA decoder against receiver output as it
+// arrives in one serial tick, what a GPS daemon's watch delivers, and the
+// receivers the system names by their identity.
 #include "app/Records.h"
 #include "gps/GgaDecoder.h"
+#include "gps/GpsdLines.h"
+#include "gps/SerialDevices.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -26,7 +34,7 @@ QString fieldsOf(const GpsPosition &p)
 
 } // namespace
 
-class TestGgaDecoder : public QObject
+class TestGpsText : public QObject
 {
     Q_OBJECT
 private slots:
@@ -43,20 +51,10 @@ private slots:
             "5100.0 N|N|00000.5 W|W|2 - DGPS fix|12|1.1|70.0,M|M");
         row("fix quality 6 stays bare", "$GPGGA,1,5100.0,N,00000.5,W,6,04,2.0,70.0,M,,,,*00\r\n",
             "5100.0 N|N|00000.5 W|W|6|04|2.0|70.0,M|M");
-        row("empty hemisphere", "$GPGGA,1,5100.0,,00000.5,,1,04,2.0,70.0,,,,,*00\r\n",
-            "5100.0 ||00000.5 ||1 - GPS fix|04|2.0|70.0,|");
         row("exactly eleven fields", "$GPGGA,1,5100.0,N,00000.5,W,1,04,2.0,70.0,M*00\r\n",
             "5100.0 N|N|00000.5 W|W|1 - GPS fix|04|2.0|70.0,M|M");
-        row("another sentence first", kOther + kFix, kFixFields);
-        row("two sentences: the first counts", kFix + kNoFix, kFixFields);
-        row("no GGA sentence", kOther, kEarlier);
-        row("talker in lower case", kFix.toLower(), kEarlier);
         row("cut sentence: the text ends before its star", kOther + kCut, kEarlier);
-        row("sentence split by a line end", kCut + "\r\n" + kOther, kEarlier);
-        row("line feed alone splits too", kCut + "\n" + kOther, kEarlier);
         row("split sentence followed by a complete one", kCut + "\r\n" + kFix, kFixFields);
-        row("fewer than eleven fields",
-            "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4*47\r\n", kEarlier);
         row("short sentence, then a complete one", "$GPGGA,123519,4807.038,N*47\r\n" + kFix,
             kFixFields);
     }
@@ -72,7 +70,51 @@ private slots:
         QCOMPARE(GgaDecoder::decode(text, position), expected != kEarlier);
         QCOMPARE(fieldsOf(position), expected);
     }
+
+    void takeSentences_data()
+    {
+        QTest::addColumn<QByteArray>("arrived");
+        QTest::addColumn<QString>("sentences");
+        QTest::addColumn<QByteArray>("left");
+
+        const QByteArray gga = "$GPGGA,1,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,M,,*47";
+        const QByteArray report = R"({"class":"TPV","lat":48.1,"lon":11.5})";
+        QTest::newRow("reports dropped, sentence kept")
+            << report + "\n" + gga + "\r\n" + report + "\n"
+            << QString::fromLatin1(gga + "\r\n") << QByteArray();
+        QTest::newRow("unfinished sentence waits")
+            << gga + "\r\n" + gga.left(20) << QString::fromLatin1(gga + "\r\n") << gga.left(20);
+        QTest::newRow("nothing finished") << gga.left(20) << QString() << gga.left(20);
+        QTest::newRow("AIS and LF-only lines") << QByteArray("!AIVDM,1\n$GPGSA,A*1\n")
+                                               << u"!AIVDM,1\r\n$GPGSA,A*1\r\n"_s << QByteArray();
+        QTest::newRow("endless line dropped")
+            << QByteArray(20000, 'x') << QString() << QByteArray();
+    }
+
+    void takeSentences()
+    {
+        QFETCH(QByteArray, arrived);
+        QFETCH(QString, sentences);
+        QFETCH(QByteArray, left);
+        QByteArray pending = arrived;
+        QCOMPARE(GpsdLines::takeSentences(pending), sentences);
+        QCOMPARE(pending, left);
+    }
+
+    void receiversById()
+    {
+        QTemporaryDir dir;
+        const QString byId = dir.filePath(u"by-id"_s);
+        QVERIFY(QDir().mkpath(byId) &&
+                QFile(dir.filePath(u"ttyUSB1"_s)).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(dir.filePath(u"ttyUSB1"_s), byId + u"/usb-B_Receiver"_s));
+        QVERIFY(QFile::link(dir.filePath(u"none"_s), byId + u"/usb-A_Receiver"_s));
+
+        QCOMPARE(SerialDevices::byIdPathOf(dir.filePath(u"ttyUSB1"_s), byId),
+                 byId + u"/usb-B_Receiver"_s);
+        QCOMPARE(SerialDevices::byIdPathOf(dir.filePath(u"ttyUSB9"_s), byId), QString());
+    }
 };
 
-QTEST_GUILESS_MAIN(TestGgaDecoder)
-#include "tst_GgaDecoder.moc"
+QTEST_GUILESS_MAIN(TestGpsText)
+#include "tst_GpsText.moc"

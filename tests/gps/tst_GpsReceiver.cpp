@@ -1,0 +1,263 @@
+// The GPS receiver on a real pseudo-terminal, directly and through a real GPS
+// daemon on 127.0.0.1: opening its port, reading sentences through the serial
+// tick, and the failures.
+#include "TestSupport.h"
+#include "app/Records.h"
+#include "app/SettingsStore.h"
+#include "gps/GpsReceiver.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <algorithm>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kSection = QString::fromUtf16(SettingsStore::kGpsOptions);
+const QByteArray kFix = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+const QByteArray kMoved = "$GPGGA,123521,4807.100,N,01131.200,E,2,09,1.1,546.0,M,46.9,M,,*48\r\n";
+const QByteArray kOther = "$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39\r\n";
+
+// A GPS receiver's end of a pseudo-terminal; the station opens device.
+struct PseudoTerminal
+{
+    PseudoTerminal() : master(posix_openpt(O_RDWR | O_NOCTTY))
+    {
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0)
+            device = QString::fromLocal8Bit(ptsname(master));
+    }
+    ~PseudoTerminal() { closeReceiverEnd(); }
+    Q_DISABLE_COPY_MOVE(PseudoTerminal)
+    bool send(const QByteArray &bytes) const
+    {
+        return ::write(master, bytes.constData(), bytes.size()) == bytes.size();
+    }
+    void closeReceiverEnd() { ::close(std::exchange(master, -1)); }
+    int master;
+    QString device;
+};
+
+// A receiver on a fresh pseudo-terminal, configured as Com 1 and chosen.
+struct Fixture
+{
+    TestStore store;
+    MessageRecorder messages;
+    TerminationRecorder termination;
+    PseudoTerminal receiver;
+    SessionSettings settings;
+    GpsPosition position;
+    GpsReceiver gps{settings, position};
+
+    Fixture()
+    {
+        settings.gpsComPort = 1;
+        store.put(kSection, u"Com1Device"_s, receiver.device);
+    }
+    QSerialPort *port() const { return gps.findChild<QSerialPort *>(u"MSComm1"_s); }
+    // Sends bytes, waits until the port has them, and ticks.
+    bool sendAndTick(const PseudoTerminal &from, const QByteArray &bytes)
+    {
+        QSignalSpy arrived(port(), &QSerialPort::readyRead);
+        if (!from.send(bytes) || !arrived.wait(5000))
+            return false;
+        gps.mscomm_timer_Timer();
+        return true;
+    }
+    // Feeds a sentence until the ticks decode it (bounded).
+    bool arrives(const QByteArray &sentence, const QString &latitude)
+    {
+        for (int attempt = 0; attempt < 80 && position.gpsLatitude != latitude; ++attempt) {
+            receiver.send(sentence);
+            QTest::qWait(150);
+            gps.mscomm_timer_Timer();
+        }
+        return position.gpsLatitude == latitude;
+    }
+};
+
+} // namespace
+
+class TestGpsReceiver : public QObject
+{
+    Q_OBJECT
+private slots:
+    void portAtLoad_data()
+    {
+        QTest::addColumn<int>("chosenPort"); // in memory, 0 when not chosen in this run
+        QTest::addColumn<QString>("storedPort");
+        QTest::addColumn<QStringList>("devices"); // Com 1 and Com 2; "pty": the pseudo-terminal,
+                                                  // "held": it, opened by another program first
+        QTest::addColumn<QString>("storedBaud");
+        QTest::addColumn<int>("baud");       // 0: the window goes on without GPS
+        QTest::addColumn<QString>("reason"); // told the operator
+        const auto row = [](const char *name, int chosen, const QString &stored,
+                            const QStringList &devices, const QString &storedBaud, int baud,
+                            const QString &reason) {
+            QTest::newRow(name) << chosen << stored << devices << storedBaud << baud << reason;
+        };
+        const QString none = u"/nonexistent/tty"_s;
+        row("Com 1 chosen in this run", 1, "", {"pty", none}, "", 4800, "");
+        row("none chosen, stored Com 1", 0, "1", {"pty", none}, "9600", 9600, "");
+        row("Com 2 chosen, stored Com 1", 2, "1", {none, "pty"}, "4801", 4800, "");
+        row("no such device", 1, "", {none, "pty"}, "", 0, "no such device");
+        row("no port chosen or stored", 0, "", {"pty", "pty"}, "", 0, "");
+        row("unknown port number", 3, "", {"pty", "pty"}, "", 0, "");
+        row("held by another program: the station ends", 1, "", {"held", none}, "", 0,
+            "already in use");
+    }
+
+    void portAtLoad()
+    {
+        QFETCH(int, chosenPort);
+        QFETCH(QString, storedPort);
+        QFETCH(QStringList, devices);
+        QFETCH(QString, storedBaud);
+        QFETCH(int, baud);
+        QFETCH(QString, reason);
+        Fixture f;
+        const bool held = devices[0] == u"held"_s;
+        devices.replaceInStrings(QRegularExpression(u"^(pty|held)$"_s), f.receiver.device);
+        f.store.put(kSection, u"Com1Device"_s, devices[0]);
+        f.store.put(kSection, u"Com2Device"_s, devices[1]);
+        if (!storedPort.isEmpty())
+            f.store.put(kSection, u"ComPort"_s, storedPort);
+        if (!storedBaud.isEmpty())
+            f.store.put(kSection, u"BaudRate"_s, storedBaud);
+        f.settings.gpsComPort = qint16(chosenPort);
+        QSerialPort other(f.receiver.device);
+        QVERIFY(!held || other.open(QIODevice::ReadOnly));
+        QSignalSpy closeRequested(&f.gps, &GpsReceiver::closeRequested);
+
+        QCOMPARE(f.gps.open() && f.port()->isOpen(), baud != 0);
+        QTest::qWait(0);
+        QCOMPARE(f.messages.messages.size(), int(!reason.isEmpty()));
+        QVERIFY(f.messages.messages.value(0).text.contains(reason));
+        QCOMPARE(f.termination.count, int(held));
+        QCOMPARE(closeRequested.size(), int(held));
+        if (baud == 0)
+            return;
+        QCOMPARE(f.port()->baudRate(), baud);
+        QVERIFY(f.receiver.send(kOther + kFix + kOther));
+        f.gps.mscomm_timer->start();
+        QTRY_COMPARE_WITH_TIMEOUT(f.position.gpsLatitude, u"4807.038 N"_s, 10000);
+    }
+
+    // Between ticks the port keeps only a bounded part of what came; the rest
+    // waits on the line.
+    void readBufferIsBounded()
+    {
+        Fixture f;
+        QVERIFY(f.gps.open());
+        const QByteArray sent = kFix.repeated(120);
+        QVERIFY(f.receiver.send(sent));
+        QTRY_VERIFY_WITH_TIMEOUT(f.port()->bytesAvailable() > 0, 5000);
+        QTest::qWait(300);
+        QVERIFY(f.port()->bytesAvailable() < sent.size());
+    }
+
+    // A receiver configured under a stable name that follows the device: a
+    // tick decodes what came and the serial tick goes on; gone, the
+    // receiver's last fix is no longer the position; back under the same name,
+    // its port opens again by itself. Closed, the device is free again.
+    void receiverOnTheLine()
+    {
+        Fixture f;
+        QTemporaryDir dir;
+        const QString link = dir.filePath(u"gps-receiver"_s);
+        QVERIFY(QFile::link(f.receiver.device, link));
+        f.store.put(kSection, u"Com1Device"_s, link);
+        QVERIFY(f.gps.open());
+        QSerialPort *port = f.port();
+        QVERIFY(f.sendAndTick(f.receiver, kFix));
+        QVERIFY(f.gps.mscomm_timer->isActive());
+        QCOMPARE(f.position.gpsLatitude, u"4807.038 N"_s);
+
+        f.receiver.closeReceiverEnd();
+        QTRY_VERIFY_WITH_TIMEOUT(!port->isOpen(), 5000);
+        f.gps.mscomm_timer_Timer();
+        QCOMPARE(f.position.gpsLatitude + f.position.gpsFixQuality, QString());
+
+        PseudoTerminal back;
+        QVERIFY(QFile::remove(link) && QFile::link(back.device, link));
+        QTRY_VERIFY_WITH_TIMEOUT(port->isOpen(), 20000);
+        QVERIFY(f.sendAndTick(back, kFix));
+        QCOMPARE(f.position.gpsLatitude, u"4807.038 N"_s);
+        f.gps.close();
+        QSerialPort next(back.device);
+        QVERIFY(next.open(QIODevice::ReadOnly));
+    }
+
+    // A daemon reading the device holds it as any program would, and the
+    // operator learns to share it through the daemon. Through the daemon the
+    // position arrives; away, the daemon leaves no position behind; back, it
+    // is found again.
+    void throughGpsDaemon()
+    {
+        Fixture f;
+        QTemporaryDir dir;
+        QProcess daemon;
+        QTcpServer probe;
+        const quint16 port = probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+        probe.close();
+        // Ready once it answers and holds the device, which it opens after it listens.
+        const auto holdsDevice = [&] {
+            const QDir fds(u"/proc/%1/fd"_s.arg(daemon.processId()));
+            const QFileInfoList open = fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot);
+            return std::any_of(open.cbegin(), open.cend(), [&](const QFileInfo &fd) {
+                return fd.symLinkTarget() == f.receiver.device;
+            });
+        };
+        const auto start = [&] {
+            daemon.start(QStandardPaths::findExecutable(u"gpsd"_s, {u"/usr/sbin"_s}),
+                         {u"-N"_s, u"-n"_s, u"-b"_s, u"-S"_s, QString::number(port), u"-F"_s,
+                          dir.filePath(u"control"_s), f.receiver.device});
+            for (int attempt = 0; attempt < 50 && daemon.state() != QProcess::NotRunning;
+                 ++attempt) {
+                QTcpSocket answer;
+                answer.connectToHost(QHostAddress::LocalHost, port);
+                if (answer.waitForConnected(100) && holdsDevice())
+                    return true;
+                QTest::qWait(100);
+            }
+            return false;
+        };
+        if (port == 0 || !start())
+            QSKIP("no GPS daemon can be started here");
+        QVERIFY(!f.gps.open());
+        QCOMPARE(f.termination.count, 1);
+        QVERIFY(f.messages.messages.size() == 1 &&
+                f.messages.messages.first().text.contains(u"choose gpsd"_s));
+
+        f.settings.gpsComPort = 0;
+        f.store.put(kSection, u"Source"_s, u"gpsd"_s);
+        f.store.put(kSection, u"GpsdHost"_s, u"127.0.0.1"_s);
+        f.store.put(kSection, u"GpsdPort"_s, QString::number(port));
+        QVERIFY(f.gps.open());
+        QVERIFY(f.arrives(kFix, u"4807.038 N"_s));
+
+        daemon.kill();
+        QVERIFY(daemon.waitForFinished(3000));
+        QTRY_VERIFY_WITH_TIMEOUT(!f.gps.status().receiving, 5000);
+        f.gps.mscomm_timer_Timer();
+        QCOMPARE(f.position.gpsLatitude + f.position.gpsFixQuality, QString());
+        QVERIFY(start());
+        QVERIFY(f.arrives(kMoved, u"4807.100 N"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGpsReceiver)
+#include "tst_GpsReceiver.moc"
