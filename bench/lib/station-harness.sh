@@ -123,29 +123,18 @@ window_of() {
         head -n1
 }
 
-# Starts a station on the store of make_store, answers its remote-selection
-# dialog and waits for the monitoring window. Leaves the station's PID in
-# station_pid.
+# Starts a station on the store of make_store, monitoring its family's
+# simulated radio straight from the command line, as a kiosk start does, and
+# waits for the monitoring window. Leaves the station's PID in station_pid.
 start_station() {
-    local family=$1 home="$KAVO_WORK/$1" pid dialog
+    local family=$1 home="$KAVO_WORK/$1" pid remote
     station_pid=
+    remote="velto:127.0.0.1"
+    [ "$family" = Ardix ] && remote="ardix:$SIM_ARDIX_PORT"
     (cd "$home/logs" && exec env XDG_CONFIG_HOME="$home/config" \
-        "$KAVO_BIN/kavo-station" >"$home/station.log" 2>&1) &
+        "$KAVO_BIN/kavo-station" --remote "$remote" >"$home/station.log" 2>&1) &
     pid=$!
     started_pids+=("$pid")
-    dialog=$(window_of "$pid" '^Kavo Connectivity Window$' 30)
-    [ -n "$dialog" ] || { note "$family: no remote-selection dialog"; return 1; }
-    sleep 1
-    # Positions in the dialog's designed layout (pixels at 96 dpi): the
-    # address box, then OK, which sits higher in the Ardix layout.
-    if [ "$family" = Velto ]; then
-        xdotool mousemove --window "$dialog" 50 137 click 1
-        xdotool key --clearmodifiers ctrl+a
-        xdotool type --delay 20 127.0.0.1
-        xdotool mousemove --window "$dialog" 238 186 click 1
-    else
-        xdotool mousemove --window "$dialog" 238 169 click 1
-    fi
     window_of "$pid" 'Monitoring Window|dBm' 30 >/dev/null ||
         { note "$family: no monitoring window"; return 1; }
     # shellcheck disable=SC2034 # read by the caller

@@ -169,7 +169,8 @@ private slots:
         QVERIFY(f.port()->bytesAvailable() < sent.size());
     }
 
-    // A receiver configured under a stable name that follows the device: a
+    // A receiver configured under a stable name that follows the device,
+    // plugged in after the start, is found; a
     // tick decodes what came and the serial tick goes on; gone, the
     // receiver's last fix is no longer the position; back under the same name,
     // its port opens again by itself. Closed, the device is free again.
@@ -178,10 +179,12 @@ private slots:
         Fixture f;
         QTemporaryDir dir;
         const QString link = dir.filePath(u"gps-receiver"_s);
-        QVERIFY(QFile::link(f.receiver.device, link));
         f.store.put(kSection, u"Com1Device"_s, link);
-        QVERIFY(f.gps.open());
+        QVERIFY(f.gps.open()); // not plugged in yet: the station goes on without it
         QSerialPort *port = f.port();
+        QVERIFY(!port->isOpen());
+        QVERIFY(QFile::link(f.receiver.device, link));
+        QTRY_VERIFY_WITH_TIMEOUT(port->isOpen(), 5000);
         QVERIFY(f.sendAndTick(f.receiver, kFix));
         QVERIFY(f.gps.mscomm_timer->isActive());
         QCOMPARE(f.position.gpsLatitude, u"4807.038 N"_s);
@@ -256,6 +259,13 @@ private slots:
         QCOMPARE(f.position.gpsLatitude + f.position.gpsFixQuality, QString());
         QVERIFY(start());
         QVERIFY(f.arrives(kMoved, u"4807.100 N"_s));
+
+        // A receiver unplugged behind the daemon: connected, silent, no position.
+        QTest::qWait(300); // what was already on its way
+        for (int tick = 0; tick < 20 && !f.position.gpsLatitude.isEmpty(); ++tick)
+            f.gps.mscomm_timer_Timer();
+        QCOMPARE(f.position.gpsLatitude + f.position.gpsFixQuality, QString());
+        QVERIFY(f.gps.status().receiving);
     }
 };
 
