@@ -18,6 +18,7 @@
 #include <QtTest>
 #include <optional>
 
+using namespace OidCatalogue;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -33,6 +34,15 @@ ThresholdDialog *showDialog(MonitoringWindow *window, bool rssi)
     return nullptr;
 }
 
+// The first black cell of a scale marks its threshold.
+int markedCell(const ColorBar &bar)
+{
+    int cell = 0;
+    while (cell < ColorBarModel::kCellCount && bar.cellColour(cell) != Qt::black)
+        ++cell;
+    return cell;
+}
+
 } // namespace
 
 class TestThresholdSnmpd : public QObject
@@ -41,9 +51,8 @@ class TestThresholdSnmpd : public QObject
 private slots:
     void init();
     void cleanup();
-    void accepted_data();
-    void accepted();
-    void nothingIsSentWhileStopped();
+    void entered_data();
+    void entered();
 
 private:
     std::optional<StationSession> m_session;
@@ -60,9 +69,8 @@ void TestThresholdSnmpd::init()
     m_session.emplace();
     m_windows.emplace(*m_session);
     m_messages = std::make_unique<MessageRecorder>();
-    m_agent = std::make_unique<SnmpdAgent>(
-        QStringList{LookupOid(OidCatalogue::RssiThreshold) + u" integer -90"_s,
-                    LookupOid(OidCatalogue::SnrThreshold) + u" integer 16"_s});
+    m_agent = std::make_unique<SnmpdAgent>(QStringList{LookupOid(RssiThreshold) + u" integer -90"_s,
+                                                       LookupOid(SnrThreshold) + u" integer 16"_s});
     QVERIFY2(m_agent->isRunning(), qPrintable(m_agent->failure()));
     m_store->put(u"Preferences"_s, u"SNMPPort"_s, QString::number(m_agent->port()));
     m_session->settings.remoteKind = RemoteKind::Velto;
@@ -89,28 +97,32 @@ void TestThresholdSnmpd::cleanup()
     m_store.reset();
 }
 
-void TestThresholdSnmpd::accepted_data()
+void TestThresholdSnmpd::entered_data()
 {
     QTest::addColumn<bool>("rssi");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("sent");
+    QTest::addColumn<bool>("stopped");  // monitoring: nothing is sent
+    QTest::addColumn<QString>("value"); // the radio's and the copy's afterwards
     QTest::addColumn<int>("threshold"); // as the scale keeps it
     QTest::addColumn<int>("markedCell");
 
-    QTest::newRow("RSSI -85") << true << u"-85"_s << u"-85"_s << 85 << 30;
-    QTest::newRow("RSSI -45, scale held at 61") << true << u"-45"_s << u"-45"_s << 61 << 78;
-    QTest::newRow("SNR 12.5 is sent as 12") << false << u"12.5"_s << u"12"_s << 12 << 8;
-    QTest::newRow("SNR 5 is kept at 10 on the scale") << false << u"5"_s << u"5"_s << 10 << 0;
-    QTest::newRow("SNR 20") << false << u"20"_s << u"20"_s << 20 << 40;
+    QTest::newRow("RSSI -85") << true << u"-85"_s << false << u"-85"_s << 85 << 30;
+    QTest::newRow("RSSI -45, scale held at 61")
+        << true << u"-45"_s << false << u"-45"_s << 61 << 78;
+    QTest::newRow("SNR 12.5 is sent as 12") << false << u"12.5"_s << false << u"12"_s << 12 << 8;
+    QTest::newRow("SNR 5, 10 on the scale") << false << u"5"_s << false << u"5"_s << 10 << 0;
+    QTest::newRow("RSSI while stopped") << true << u"-70"_s << true << u"-90"_s << 90 << 0;
+    QTest::newRow("SNR while stopped") << false << u"25"_s << true << u"16"_s << 16 << 0;
 }
 
-void TestThresholdSnmpd::accepted()
+void TestThresholdSnmpd::entered()
 {
     QFETCH(bool, rssi);
     QFETCH(QString, typed);
-    QFETCH(QString, sent);
-    QFETCH(int, threshold);
-    QFETCH(int, markedCell);
+    QFETCH(bool, stopped);
+    QFETCH(QString, value);
+    if (stopped)
+        m_window->ToggleMonitoring();
 
     QPointer<ThresholdDialog> dialog = showDialog(m_window, rssi);
     QVERIFY(dialog);
@@ -118,50 +130,24 @@ void TestThresholdSnmpd::accepted()
     dialog->OK_Click();
 
     QVERIFY(m_messages->messages.isEmpty());
-    QCOMPARE(m_window->veltoMonitor()->GetViaSNMP(rssi ? OidCatalogue::RssiThreshold
-                                                       : OidCatalogue::SnrThreshold),
-             sent);
-    QCOMPARE(rssi ? m_session->link.rssiThresholdText : m_session->link.snrThresholdText, sent);
-    QCOMPARE(int(rssi ? m_session->link.rssiThreshold : m_session->link.snrThreshold), threshold);
-    // The first black cell of the scale marks the threshold.
-    auto *bar = m_window->findChild<ColorBar *>(rssi ? u"RssiColorBar"_s : u"SNRColorBar"_s);
-    QVERIFY(bar);
-    int black = 0;
-    while (black < ColorBarModel::kCellCount && bar->cellColour(black) != Qt::black)
-        ++black;
-    QCOMPARE(black, markedCell);
+    QCOMPARE(m_agent->relay->requests.isEmpty(), stopped);
+    QCOMPARE(rssi ? m_session->link.rssiThresholdText : m_session->link.snrThresholdText, value);
+    QTEST(int(rssi ? m_session->link.rssiThreshold : m_session->link.snrThreshold), "threshold");
+    if (!stopped) {
+        const auto *bar =
+            m_window->findChild<ColorBar *>(rssi ? u"RssiColorBar"_s : u"SNRColorBar"_s);
+        QVERIFY(bar);
+        QTEST(::markedCell(*bar), "markedCell");
+    }
+    m_session->monitor.monitoringStopped = false;
+    QCOMPARE(m_window->veltoMonitor()->GetViaSNMP(rssi ? RssiThreshold : SnrThreshold), value);
 
-    // The next opening shows the accepted value.
+    // Closed once sent; the next opening shows the value.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(dialog.isNull());
     dialog = showDialog(m_window, rssi);
-    QCOMPARE(dialog->currentValueLabel->text(), sent + (rssi ? u" dBm"_s : u" dB"_s));
+    QCOMPARE(dialog->currentValueLabel->text(), value + (rssi ? u" dBm"_s : u" dB"_s));
     dialog->close();
-}
-
-void TestThresholdSnmpd::nothingIsSentWhileStopped()
-{
-    m_window->ToggleMonitoring();
-    QVERIFY(m_session->monitor.monitoringStopped);
-    m_agent->requests.clear();
-
-    for (bool rssi : {true, false}) {
-        QPointer<ThresholdDialog> dialog = showDialog(m_window, rssi);
-        dialog->thresholdBox->setText(rssi ? u"-70"_s : u"25"_s);
-        dialog->OK_Click();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(dialog.isNull()); // closed without a word
-    }
-    QVERIFY(m_messages->messages.isEmpty());
-    QVERIFY(m_agent->requests.isEmpty());
-    QCOMPARE(m_session->link.rssiThresholdText, u"-90"_s);
-    QCOMPARE(int(m_session->link.rssiThreshold), 90);
-    QCOMPARE(m_session->link.snrThresholdText, u"16"_s);
-    QCOMPARE(int(m_session->link.snrThreshold), 16);
-    // The radio kept its values.
-    m_session->monitor.monitoringStopped = false;
-    QCOMPARE(m_window->veltoMonitor()->GetViaSNMP(OidCatalogue::RssiThreshold), u"-90"_s);
-    QCOMPARE(m_window->veltoMonitor()->GetViaSNMP(OidCatalogue::SnrThreshold), u"16"_s);
 }
 
 QTEST_MAIN(TestThresholdSnmpd)

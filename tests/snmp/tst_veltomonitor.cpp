@@ -1,6 +1,6 @@
 // The Velto monitor against a scripted Velto radio on the loopback: the
 // start, what a poll shows, overlapping requests, the time-out count and
-// give-up, and the remote reboot.
+// give-up, the remote reboot, and the alignment view's extra readings.
 #include "SnmpAgentFixture.h"
 #include "TestSupport.h"
 #include "app/CongestionStatus.h"
@@ -23,14 +23,32 @@ QByteArray text(const QByteArray &t)
 
 const QList<int> kStartReads{DeviceMode, RssiThreshold, SnrThreshold, FirmwareVersion,
                              FeatureIndicator};
+const QList<int> kPoll{ConnectionState, Rssi,     Snr,     AccessPointAddress,
+                       LinkRate,        TxOctets, RxOctets};
 
-// A remote (mode 2) on firmware 4.8.0 played by the scripted agent, and the
+// The extra readings (RSSI requests outside a poll) among the requests;
+// -1 when a poll's requests were not its own, in order.
+int extraReadings(const QList<int> &seen)
+{
+    int extra = 0;
+    for (qsizetype i = 0; i < seen.size(); ++i) {
+        if (seen[i] != ConnectionState)
+            extra += seen[i] == Rssi ? 1 : 0;
+        else if (seen.mid(i, kPoll.size()) != kPoll.mid(0, seen.size() - i))
+            return -1;
+        else
+            i += kPoll.size() - 1;
+    }
+    return extra;
+}
+
+// A remote (mode 2) on firmware 4.8.0 played by the scripted radio, and the
 // monitor with records of its own.
 struct Run
 {
     Run()
     {
-        store.put(u"Preferences"_s, u"SNMPPort"_s, QString::number(agent.port()));
+        store.put(u"Preferences"_s, u"SNMPPort"_s, QString::number(radio.port()));
         settings.remoteAddress = u"127.0.0.1"_s;
         radio.values = {{DeviceMode, Ber::integer(2)},
                         {RssiThreshold, Ber::integer(-85)},
@@ -41,19 +59,18 @@ struct Run
                         {TxOctets, Ber::integer(111, Ber::Counter32)},
                         {RxOctets, Ber::integer(222, Ber::Counter32)},
                         {RebootValue, Ber::integer(1)}};
-        radio.serve(agent);
         monitor.SNMPTimeoutTimer->setInterval(300); // a shorter wait for a silent radio
+        monitor.StartSnmp();
         // What the window's stop does for the monitor.
         QObject::connect(&monitor, &VeltoMonitor::stopRequested, &monitor,
                          &VeltoMonitor::stopMonitoring);
     }
-    QList<int> seen() const { return SimulatedRadio::indexes(agent.requests); }
+    QList<int> seen() const { return radio.seen(); }
 
     TestStore store;
     MessageRecorder messages;
     TerminationRecorder terminations;
-    ScriptedAgent agent;
-    SimulatedRadio radio;
+    ScriptedRadio radio;
     SessionSettings settings;
     MonitorState state;
     LinkStatistics link;
@@ -81,6 +98,7 @@ private slots:
     void timeouts();
     void reboot_data();
     void reboot();
+    void fastReadingBetweenPolls();
 
 private:
     std::optional<Run> r;
@@ -88,28 +106,23 @@ private:
 
 void TestVeltoMonitor::start_data()
 {
+    // The radio's extended-feature indicator answers 0, or nothing (extended).
     QTest::addColumn<QByteArray>("firmware");
-    QTest::addColumn<QByteArray>("feature"); // empty: silent; "-": noSuchName
-    QTest::addColumn<bool>("refused");       // the old-firmware message, no management
     QTest::addColumn<bool>("extended");
-    QTest::newRow("4.7.2 passes") << text("4.7.2") << Ber::integer(0) << false << false;
-    QTest::newRow("4.7.1 with 0") << text("4.7.1") << Ber::integer(0) << true << false;
-    QTest::newRow("4.7.1 with noSuchName") << text("4.7.1") << QByteArray("-") << true << false;
-    QTest::newRow("4.7.1, no answer: extended") << text("4.7.1") << QByteArray() << false << true;
+    QTest::addColumn<bool>("refused"); // the old-firmware message, no management
+    QTest::newRow("4.7.2 passes") << QByteArray("4.7.2") << false << false;
+    QTest::newRow("4.7.1 refused") << QByteArray("4.7.1") << false << true;
+    QTest::newRow("4.7.1 extended passes") << QByteArray("4.7.1") << true << false;
 }
 
 void TestVeltoMonitor::start()
 {
-    QFETCH(QByteArray, feature);
-    QFETCH(bool, refused);
-    QFETCH(bool, extended);
     QFETCH(QByteArray, firmware);
-    r->radio.values[FirmwareVersion] = firmware;
-    r->radio.values[FeatureIndicator] = feature;
-    if (feature.isEmpty())
+    QFETCH(bool, extended);
+    QFETCH(bool, refused);
+    r->radio.values[FirmwareVersion] = text(firmware);
+    if (extended)
         r->radio.silent << FeatureIndicator;
-    else if (feature == "-")
-        r->radio.values.remove(FeatureIndicator);
     QSignalSpy runStarts(&r->monitor, &VeltoMonitor::runStarting);
     QSignalSpy management(&r->monitor, &VeltoMonitor::congestionManagementAllowed);
     QSignalSpy chart(&r->monitor, &VeltoMonitor::trafficChartEnabled);
@@ -126,7 +139,6 @@ void TestVeltoMonitor::start()
     QCOMPARE(chart.first().first().toBool(), !refused);
     QCOMPARE(scales.size(), 1);
     QVERIFY(r->monitor.SNMPTimer->isActive());
-    QVERIFY(!r->state.monitoringStopped && !r->state.snmpBusy);
 }
 
 void TestVeltoMonitor::startEndsAtTheMode_data()
@@ -180,12 +192,12 @@ void TestVeltoMonitor::pollShows_data()
     QTest::addColumn<bool>("closing");   // rather than stopped
     QTest::addColumn<QString>("status"); // empty: the display is kept
     QTest::addColumn<QString>("title");  // the last title set; empty: none
-    QTest::newRow("4 older: associated") << "4" << false << "Associated"
-                                         << "-80 dBm";
-    QTest::newRow("1 scanning, closing") << "1" << true << "Scanning"
-                                         << "-- dBm";
-    QTest::newRow("unknown code keeps the display") << "7" << false << ""
-                                                    << "";
+    QTest::newRow("4 older") << "4" << false << "Associated"
+                             << "-80 dBm";
+    QTest::newRow("1, closing") << "1" << true << "Scanning"
+                                << "-- dBm";
+    QTest::newRow("unknown code") << "7" << false << ""
+                                  << "";
 }
 
 void TestVeltoMonitor::pollShows()
@@ -194,7 +206,6 @@ void TestVeltoMonitor::pollShows()
     QFETCH(bool, closing);
     QFETCH(QString, status);
     QFETCH(QString, title);
-    QCOMPARE(r->monitor.StartSnmp(), 1);
     (closing ? r->state.windowClosing : r->state.monitoringStopped) = true;
     LinkStatistics &link = r->link;
     link.radioScanning = true;
@@ -213,7 +224,7 @@ void TestVeltoMonitor::pollShows()
     r->monitor.SNMPTimer_Timer();
 
     QCoreApplication::processEvents();
-    QVERIFY(r->agent.requests.isEmpty());
+    QVERIFY(r->radio.requests.isEmpty());
     QCOMPARE(looks.isEmpty() ? QString() : looks.first().first().value<StateLook>().text, status);
     QCOMPARE(titles.isEmpty() ? QString() : titles.last().first().toString(), title);
     QCOMPARE(link.radioScanning, status.isEmpty() || status == "Scanning"_L1);
@@ -231,7 +242,6 @@ void TestVeltoMonitor::tickDuringAPendingRequest()
     // The state arrives late; the next tick comes while the first waits. It
     // sends nothing until the first is answered, and each read keeps its own
     // answer.
-    QCOMPARE(r->monitor.StartSnmp(), 1);
     r->monitor.SNMPTimeoutTimer->setInterval(5000);
     r->radio.silent << ConnectionState;
     int stateRequests = 0;
@@ -241,9 +251,9 @@ void TestVeltoMonitor::tickDuringAPendingRequest()
             return;
         }
         QTimer::singleShot(0, &r->monitor, &VeltoMonitor::SNMPTimer_Timer);
-        QTimer::singleShot(150, &r->agent, [&] {
-            QCOMPARE(r->agent.requests.size(), 1); // the tick has sent nothing
-            r->agent.answerLast(ScriptedAnswer{Ber::integer(2)});
+        QTimer::singleShot(150, &r->radio, [&] {
+            QCOMPARE(r->radio.requests.size(), 1); // the tick has sent nothing
+            r->radio.answerLast(Ber::integer(2));
         });
     };
     r->monitor.SNMPTimer_Timer();
@@ -257,7 +267,6 @@ void TestVeltoMonitor::stopDuringACycle()
 {
     // Monitoring stops while the cycle waits for the state: the display the
     // stop has set is not drawn over by the rest of the cycle.
-    QCOMPARE(r->monitor.StartSnmp(), 1);
     r->monitor.SNMPTimer->start();
     r->link.connectionStateCode = u"5"_s;
     r->link.newFirmwareLogin = true;
@@ -277,16 +286,14 @@ void TestVeltoMonitor::stopDuringACycle()
 void TestVeltoMonitor::timeouts_data()
 {
     QTest::addColumn<int>("timeouts");
-    QTest::addColumn<bool>("answerAfter");
     QTest::addColumn<bool>("closing");
     QTest::addColumn<int>("messages");
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("terminations");
-    QTest::newRow("three, then an answer") << 3 << true << false << 0 << 0 << 0;
-    QTest::newRow("three") << 3 << false << false << 0 << 3 << 0;
-    QTest::newRow("four") << 4 << false << false << 1 << 0 << 0;
-    QTest::newRow("eight") << 8 << false << false << 2 << 0 << 0;
-    QTest::newRow("one while closing") << 1 << false << true << 0 << 0 << 1;
+    QTest::newRow("three") << 3 << false << 0 << 3 << 0;
+    QTest::newRow("four") << 4 << false << 1 << 0 << 0;
+    QTest::newRow("eight") << 8 << false << 2 << 0 << 0;
+    QTest::newRow("one while closing") << 1 << true << 0 << 0 << 1;
 }
 
 void TestVeltoMonitor::timeouts()
@@ -294,15 +301,11 @@ void TestVeltoMonitor::timeouts()
     QFETCH(int, timeouts);
     QFETCH(bool, closing);
     QFETCH(int, messages);
-    QCOMPARE(r->monitor.StartSnmp(), 1);
     r->monitor.SNMPTimer->start();
     r->state.windowClosing = closing;
     QSignalSpy lost(&r->monitor, &VeltoMonitor::remoteLost);
     for (int i = 0; i < timeouts; ++i)
         r->monitor.SNMPTimeoutTimer_Timer();
-    QFETCH(bool, answerAfter);
-    if (answerAfter)
-        QCOMPARE(r->monitor.GetViaSNMP(ConnectionState), u"2"_s);
 
     QCOMPARE(r->messages.titles(), QStringList(messages, u"Connection Error"_s));
     QTEST(int(r->state.snmpTimeoutCount), "count");
@@ -330,7 +333,6 @@ void TestVeltoMonitor::reboot()
     QFETCH(QByteArray, sent);
     if (!valueAnswered)
         r->radio.silent << RebootValue;
-    QCOMPARE(r->monitor.StartSnmp(), 1);
     if (running)
         r->monitor.SNMPTimer->start();
     r->state.monitoringStopped = !running;
@@ -341,15 +343,13 @@ void TestVeltoMonitor::reboot()
     const QList<int> clicked =
         running ? QList<int>{RebootValue, RebootRequest} : QList<int>{RebootRequest};
     QCOMPARE(r->seen(), clicked);
-    const SeenRequest &set = r->agent.requests.last();
-    QCOMPARE(Ber::tlv(set.valueType, set.valueContent), sent);
+    QCOMPARE(r->radio.requests.last().value, sent);
     QVERIFY(r->monitor.RebootTimer->isActive() && !r->monitor.SNMPTimer->isActive());
-    QVERIFY(r->state.monitoringStopped && !r->state.snmpBusy);
+    QVERIFY(!r->state.snmpBusy);
 
     // The first tick only lets time pass; the second restarts monitoring.
     r->monitor.RebootTimer_Timer();
     QCOMPARE(r->seen(), clicked);
-    QVERIFY(r->monitor.RebootTimer->isActive());
     r->link.rxBytes = r->link.txBytes = u"9"_s;
     r->monitor.RebootTimer_Timer();
     QCOMPARE(r->seen(), clicked + kStartReads);
@@ -360,10 +360,51 @@ void TestVeltoMonitor::reboot()
 
     // A later reboot waits two ticks again.
     r->monitor.rebootVelto_Click();
-    const qsizetype sentSoFar = r->agent.requests.size();
+    const qsizetype sentSoFar = r->radio.requests.size();
     r->monitor.RebootTimer_Timer();
-    QCOMPARE(r->agent.requests.size(), sentSoFar);
-    QVERIFY(r->monitor.RebootTimer->isActive());
+    QCOMPARE(r->radio.requests.size(), sentSoFar);
+}
+
+void TestVeltoMonitor::fastReadingBetweenPolls()
+{
+    // An associated radio leaves the first extra RSSI request unanswered and
+    // the poll comes while it is out: the poll goes at once, counts no
+    // time-out, and the readings go on right after it without waiting for the
+    // abandoned one's time-out.
+    r->radio.values.insert({{ConnectionState, Ber::integer(4)},
+                            {Rssi, Ber::integer(-71)},
+                            {Snr, Ber::integer(22)},
+                            {AccessPointAddress, text("\x0A\x00\x00\x01")},
+                            {LinkRate, Ber::integer(2)}});
+    r->monitor.SNMPTimeoutTimer->setInterval(5000);
+    r->monitor.SNMPTimer->start();
+    r->monitor.SNMPTimer_Timer();
+    const qsizetype firstPoll = r->radio.requests.size();
+    r->radio.silent << Rssi;
+    int rssiRequests = 0;
+    r->radio.onRequest[Rssi] = [&] {
+        if (++rssiRequests == 1)
+            QTimer::singleShot(50, &r->monitor, &VeltoMonitor::SNMPTimer_Timer);
+        else
+            r->radio.silent.remove(Rssi);
+    };
+    QSignalSpy raw(&r->monitor, &VeltoMonitor::rawSignalRead);
+    r->monitor.setFastReadingEnabled(true);
+    QTest::qWait(2600);
+    r->monitor.setFastReadingEnabled(false);
+    const QList<int> seen = r->seen().mid(firstPoll);
+    QCOMPARE(seen.mid(0, 1 + kPoll.size()), QList<int>{Rssi} + kPoll);
+    // Four a second (with some leeway for a busy machine).
+    const int extra = extraReadings(seen.mid(1 + kPoll.size()));
+    QVERIFY2(extra >= 8, qPrintable(QString::number(extra)));
+    QCOMPARE(raw.last(), (QVariantList{-71.0, 22.0}));
+    QCOMPARE(r->state.snmpTimeoutCount, 0);
+    QCOMPARE(int(r->link.rssi), 71);
+    QVERIFY(r->messages.messages.isEmpty());
+
+    const qsizetype ended = r->radio.requests.size();
+    QTest::qWait(300);
+    QCOMPARE(extraReadings(r->seen().mid(ended)), 0);
 }
 
 QTEST_GUILESS_MAIN(TestVeltoMonitor)

@@ -56,18 +56,27 @@ QByteArray message(quint8 pduType, const QByteArray &community, qint64 requestId
 
 namespace {
 
-// Reads one level of TLVs.
-struct Reader
+struct Tlv
 {
-    QByteArray data;
-    qsizetype pos = 0;
+    quint8 tag = 0;
+    QByteArray content;
+};
 
-    bool next(quint8 &tag, QByteArray &content)
-    {
+bool isContainer(quint8 tag)
+{
+    return tag == Ber::Sequence || (tag >= Ber::GetRequest && tag <= Ber::SetRequest);
+}
+
+// Every TLV of the data in order, each container followed by its contents.
+bool flatten(const QByteArray &data, QList<Tlv> &out)
+{
+    qsizetype pos = 0;
+    while (pos < data.size()) {
         if (pos + 2 > data.size())
             return false;
-        tag = quint8(data.at(pos++));
-        qsizetype length = quint8(data.at(pos++));
+        Tlv tlv{quint8(data.at(pos)), {}};
+        qsizetype length = quint8(data.at(pos + 1));
+        pos += 2;
         if (length & 0x80) {
             const int bytes = length & 0x7F;
             if (bytes == 0 || bytes > 4 || pos + bytes > data.size())
@@ -78,16 +87,14 @@ struct Reader
         }
         if (pos + length > data.size())
             return false;
-        content = data.mid(pos, length);
+        tlv.content = data.mid(pos, length);
         pos += length;
-        return true;
+        out << tlv;
+        if (isContainer(tlv.tag) && !flatten(tlv.content, out))
+            return false;
     }
-    bool expect(quint8 tag, QByteArray &content)
-    {
-        quint8 found = 0;
-        return next(found, content) && found == tag;
-    }
-};
+    return true;
+}
 
 qint64 readInteger(const QByteArray &content)
 {
@@ -116,52 +123,43 @@ QString readOid(const QByteArray &content)
 
 } // namespace
 
+int catalogueIndex(const QString &oid)
+{
+    int index = OidCatalogue::kLastIndex;
+    while (index >= OidCatalogue::kFirstIndex && LookupOid(index) != oid)
+        --index;
+    return index;
+}
+
 std::optional<SeenRequest> decodeMessage(const QByteArray &datagram)
 {
-    SeenRequest seen;
-    seen.datagram = datagram;
-    QByteArray message, pdu, id, skip, list, binding, oid;
-    Reader outer{datagram};
-    if (!outer.expect(Ber::Sequence, message))
+    // SEQUENCE {version 0, community, PDU {id, status, index, SEQUENCE {SEQUENCE {OID, value}}}}
+    QList<Tlv> t;
+    if (!flatten(datagram, t) || t.size() < 11 || t[0].tag != Ber::Sequence ||
+        t[1].tag != Ber::Integer || readInteger(t[1].content) != 0 ||
+        t[2].tag != Ber::OctetString || t[4].tag != Ber::Integer || t[9].tag != Ber::ObjectId)
         return std::nullopt;
-    Reader m{message};
-    if (!m.expect(Ber::Integer, skip) || !m.expect(Ber::OctetString, seen.community) ||
-        !m.next(seen.pduType, pdu))
-        return std::nullopt;
-    Reader p{pdu};
-    if (!p.expect(Ber::Integer, id) || !p.expect(Ber::Integer, skip) ||
-        !p.expect(Ber::Integer, skip) || !p.expect(Ber::Sequence, list))
-        return std::nullopt;
-    seen.requestId = readInteger(id);
-    Reader l{list};
-    while (l.expect(Ber::Sequence, binding)) {
-        if (++seen.bindingCount > 1)
-            continue;
-        Reader b{binding};
-        if (!b.expect(Ber::ObjectId, oid) || !b.next(seen.valueType, seen.valueContent))
-            return std::nullopt;
-        seen.oid = readOid(oid);
-    }
-    return seen;
+    return SeenRequest{t[2].content, t[3].tag, readInteger(t[4].content), readOid(t[9].content),
+                       Ber::tlv(t[10].tag, t[10].content)};
 }
 
-namespace {
-
-QByteArray responseFor(const SeenRequest &request, const ScriptedAnswer &answer)
-{
-    return Ber::message(Ber::GetResponse, request.community, request.requestId, request.oid,
-                        answer.value, answer.errorStatus);
-}
-
-} // namespace
-
-ScriptedAgent::ScriptedAgent()
+ScriptedRadio::ScriptedRadio(quint16 forwardPort) : m_forwardPort(forwardPort)
 {
     QVERIFY(m_socket.bind(QHostAddress::LocalHost, 0));
-    connect(&m_socket, &QUdpSocket::readyRead, this, &ScriptedAgent::readPending);
+    QVERIFY(m_upstream.bind(QHostAddress::LocalHost, 0));
+    connect(&m_socket, &QUdpSocket::readyRead, this, &ScriptedRadio::readPending);
+    connect(&m_upstream, &QUdpSocket::readyRead, this, &ScriptedRadio::fromForwardPort);
 }
 
-void ScriptedAgent::readPending()
+QList<int> ScriptedRadio::seen() const
+{
+    QList<int> indexes;
+    for (const SeenRequest &r : requests)
+        indexes << catalogueIndex(r.oid);
+    return indexes;
+}
+
+void ScriptedRadio::readPending()
 {
     while (m_socket.hasPendingDatagrams()) {
         const QNetworkDatagram datagram = m_socket.receiveDatagram();
@@ -171,31 +169,50 @@ void ScriptedAgent::readPending()
         requests << *request;
         m_lastSender = datagram.senderAddress();
         m_lastSenderPort = quint16(datagram.senderPort());
-        if (const std::optional<ScriptedAnswer> a = answer ? answer(*request) : std::nullopt)
-            m_socket.writeDatagram(responseFor(*request, *a), m_lastSender, m_lastSenderPort);
+        const int index = catalogueIndex(request->oid);
+        if (const auto hook = onRequest.value(index))
+            hook();
+        if (silent.contains(index))
+            continue;
+        if (m_forwardPort != 0 && !values.contains(index)) {
+            m_upstream.writeDatagram(datagram.data(), QHostAddress::LocalHost, m_forwardPort);
+            continue;
+        }
+        if (request->pduType == Ber::SetRequest)
+            values[index] = request->value;
+        m_socket.writeDatagram(Ber::message(Ber::GetResponse, request->community,
+                                            request->requestId, request->oid,
+                                            values.value(index, Ber::tlv(Ber::Null, {})),
+                                            values.contains(index) ? 0 : 2),
+                               m_lastSender, m_lastSenderPort);
     }
 }
 
-void ScriptedAgent::answerLast(const ScriptedAnswer &a)
+void ScriptedRadio::fromForwardPort()
 {
-    if (!requests.isEmpty())
-        m_socket.writeDatagram(responseFor(requests.last(), a), m_lastSender, m_lastSenderPort);
+    while (m_upstream.hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = m_upstream.receiveDatagram();
+        m_socket.writeDatagram(datagram.data(), m_lastSender, m_lastSenderPort);
+    }
+}
+
+void ScriptedRadio::answerLast(const QByteArray &value)
+{
+    const SeenRequest &last = requests.last();
+    m_socket.writeDatagram(
+        Ber::message(Ber::GetResponse, last.community, last.requestId, last.oid, value),
+        m_lastSender, m_lastSenderPort);
 }
 
 SnmpdAgent::SnmpdAgent(const QStringList &overrides) : m_overrides(overrides)
 {
-    connect(&m_relay, &QUdpSocket::readyRead, this, &SnmpdAgent::fromClient);
-    connect(&m_upstream, &QUdpSocket::readyRead, this, &SnmpdAgent::fromAgent);
-    if (!m_relay.bind(QHostAddress::LocalHost, 0) || !m_upstream.bind(QHostAddress::LocalHost, 0)) {
-        m_failure = QStringLiteral("no loopback socket");
-        return;
-    }
     for (int attempt = 0; attempt < 3 && !m_ready; ++attempt) {
         QUdpSocket probe;
         const quint16 port = probe.bind(QHostAddress::LocalHost, 0) ? probe.localPort() : 0;
         probe.close();
         m_ready = port != 0 && start(port);
     }
+    relay = std::make_unique<ScriptedRadio>(m_agentPort);
 }
 
 SnmpdAgent::~SnmpdAgent()
@@ -271,28 +288,4 @@ bool SnmpdAgent::start(quint16 port)
                 QString::fromLocal8Bit(logFile.open(QIODevice::ReadOnly) ? logFile.readAll() : "");
     kill();
     return false;
-}
-
-void SnmpdAgent::fromClient()
-{
-    while (m_relay.hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = m_relay.receiveDatagram();
-        if (const std::optional<SeenRequest> request = decodeMessage(datagram.data())) {
-            requests << *request;
-            if (onRequest)
-                onRequest(*request);
-        }
-        m_client = datagram.senderAddress();
-        m_clientPort = quint16(datagram.senderPort());
-        m_upstream.writeDatagram(datagram.data(), QHostAddress::LocalHost, m_agentPort);
-    }
-}
-
-void SnmpdAgent::fromAgent()
-{
-    while (m_upstream.hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = m_upstream.receiveDatagram();
-        if (m_clientPort != 0)
-            m_relay.writeDatagram(datagram.data(), m_client, m_clientPort);
-    }
 }

@@ -1,20 +1,25 @@
-// The radio's object identifiers and their parsing, and the rules that turn
-// the Velto poll's answers into display values.
-#include "snmp/OidCatalogue.h"
+// The rules that read the Velto radio's answers: at the start (thresholds,
+// firmware) and in each poll (display values), and the parsing of object
+// identifiers.
 #include "snmp/SnmpValueText.h"
 #include "snmp/VeltoPollResults.h"
+#include "snmp/VeltoStartRules.h"
 
 #include <QtTest>
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
 using namespace VeltoPollResults;
+using namespace VeltoStartRules;
 
-class TestVeltoPollResults : public QObject
+class TestVeltoRules : public QObject
 {
     Q_OBJECT
 private slots:
-    void lookupOid();
+    void thresholds_data();
+    void thresholds();
+    void firmware_data();
+    void firmware();
     void stateRow_data();
     void stateRow();
     void rssi_data();
@@ -28,23 +33,63 @@ private slots:
     void oidText();
 };
 
-void TestVeltoPollResults::lookupOid()
+void TestVeltoRules::thresholds_data()
 {
-    // The radio's objects, by catalogue index 1 to 14; outside it none.
-    const QString radio = QStringLiteral("1.3.6.1.4.1.4130.");
-    const QStringList objects{
-        "1.3.6.1.2.1.2.2.1.16.3",  "1.3.6.1.2.1.2.2.1.10.3", radio + "5.2.4.0",
-        radio + "5.4.1.8.0",       radio + "5.4.1.11.0",     radio + "2.1.1.2.1.1.0",
-        radio + "2.1.1.2.2.4.0",   radio + "2.1.1.2.2.5.0",  radio + "2.1.1.3.2.4.0",
-        radio + "2.1.1.3.2.5.0",   radio + "2.1.1.3.2.6.0",  radio + "2.1.1.3.2.7.1.0",
-        radio + "2.1.1.3.2.7.3.0", radio + "2.1.1.8.5.1.0"};
-    QStringList looked{LookupOid(-1), LookupOid(0), LookupOid(15)};
-    for (int index = 1; index <= 14; ++index)
-        looked << LookupOid(index);
-    QCOMPARE(looked, QStringList(3, QStringLiteral("Invalid OID")) + objects);
+    // One answer read as the RSSI threshold and as the SNR threshold.
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("rssi");
+    QTest::addColumn<int>("snr");
+    QTest::addColumn<int>("snrBar");
+    QTest::newRow("-85") << "-85" << 85 << 30 << 79;
+    QTest::newRow("-60: RSSI raised to 61") << "-60" << 61 << 30 << 79;
+    QTest::newRow("-110: RSSI cut to 100") << "-110" << 100 << 30 << 79;
+    QTest::newRow("without minus") << "90" << 90 << 30 << 79;
+    QTest::newRow("half rounds to even") << "-85.5" << 86 << 30 << 79;
+    QTest::newRow("0") << "0" << 0 << 10 << 0;
+    QTest::newRow("5: SNR raised to 10") << "5" << 61 << 10 << 0;
+    QTest::newRow("20: bar 39.5 rounds to 40") << "20" << 61 << 20 << 40;
 }
 
-void TestVeltoPollResults::stateRow_data()
+void TestVeltoRules::thresholds()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, snr);
+    QTEST(int(rssiThresholdFromText(answer)), "rssi");
+    QCOMPARE(int(snrThresholdFromText(answer)), snr);
+    QTEST(int(snrThresholdBar(qint16(snr))), "snrBar");
+}
+
+void TestVeltoRules::firmware_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("passes");
+    QTest::addColumn<QString>("entry14"); // the extended-feature answer
+    QTest::addColumn<bool>("newLogin");
+    QTest::addColumn<QString>("version");
+    QTest::newRow("4.7.2 passes") << "4.7.2" << true << "0" << false << "472";
+    QTest::newRow("4.7.1 with entry 14 at 0") << "4.7.1" << false << "0" << false << "471";
+    QTest::newRow("4.7.1 with entry 14 failing") << "4.7.1" << false << "ERROR" << false << "471";
+    QTest::newRow("4.7.1, entry 14 timed out") << "4.7.1" << true << "" << true << "471";
+    QTest::newRow("5.7.0") << "5.7.0" << true << "0" << false << "570";
+    QTest::newRow("5.7.1") << "5.7.1" << true << "0" << true << "571";
+    QTest::newRow("v4.8.0") << "v4.8.0" << true << "0" << false << "480";
+    QTest::newRow("no dot keeps the answer") << "480" << true << "0" << false << "480";
+    QTest::newRow("dot first keeps the answer") << ".4.8.0" << false << "0" << false << ".4.8.0";
+    QTest::newRow("too short keeps the answer") << "4.8" << false << "0" << false << "4.8";
+}
+
+void TestVeltoRules::firmware()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, entry14);
+    QFETCH(QString, version);
+    QCOMPARE(compressFirmwareVersion(answer), version);
+    const bool extended = isExtendedFirmwareAnswer(entry14);
+    QTEST(passesFirmwareGate(firmwareNumber(version), extended), "passes");
+    QTEST(usesNewFirmwareLogin(firmwareNumber(version), extended), "newLogin");
+}
+
+void TestVeltoRules::stateRow_data()
 {
     QTest::addColumn<QString>("code");
     QTest::addColumn<bool>("newFirmware");
@@ -72,7 +117,7 @@ void TestVeltoPollResults::stateRow_data()
         row(unknown, false, false, "", {}, Lamp::Scanning);
 }
 
-void TestVeltoPollResults::stateRow()
+void TestVeltoRules::stateRow()
 {
     QFETCH(QString, code);
     QFETCH(bool, newFirmware);
@@ -92,7 +137,7 @@ void TestVeltoPollResults::stateRow()
     QTEST(row->radioScanning, "scanning");
 }
 
-void TestVeltoPollResults::rssi_data()
+void TestVeltoRules::rssi_data()
 {
     // Meter and title show the stored magnitude; the reading moves it half-way.
     QTest::addColumn<int>("stored");
@@ -105,16 +150,13 @@ void TestVeltoPollResults::rssi_data()
     row("nothing stored: the reading as it is", 0, 0.0, "-85", 85);
     row("42, -85: 63.5 to even", 42, 100.0, "-85", 64);
     row("85, -86: 85.5 to even", 85, 37.5, "-86", 86);
-    row("80", 80, 50.0, "-80", 80);
-    row("99", 99, 2.5, "-99", 99);
     row("120", 120, 0.0, "-120", 120);
     row("no minus sign", 80, 50.0, "70", 75);
     row("time-out halves", 80, 50.0, "", 40);
-    row("text after the number", 60, 100.0, "-70 dBm", 65);
     row("overflow", 32000, 0.0, "-40000", -1);
 }
 
-void TestVeltoPollResults::rssi()
+void TestVeltoRules::rssi()
 {
     QFETCH(int, stored);
     QFETCH(QString, answer);
@@ -123,7 +165,7 @@ void TestVeltoPollResults::rssi()
     QTEST(int(smoothedRssi(qint16(stored), answer).value_or(-1)), "next");
 }
 
-void TestVeltoPollResults::snr_data()
+void TestVeltoRules::snr_data()
 {
     QTest::addColumn<int>("stored");
     QTest::addColumn<QString>("answer");
@@ -137,12 +179,11 @@ void TestVeltoPollResults::snr_data()
     row("stored above 30 held first", 50, "20", 25, 83.325);
     row("stored below 0 held first", -8, "9", 4, 13.332);
     row("halves to even", 20, "25", 22, 73.326);
-    row("time-out halves", 20, "", 10, 33.33);
     row("negative reading held at 0", 2, "-30", 0, 0.0);
     row("overflow", 30, "70000", -1, 0.0);
 }
 
-void TestVeltoPollResults::snr()
+void TestVeltoRules::snr()
 {
     QFETCH(int, stored);
     QFETCH(QString, answer);
@@ -154,14 +195,14 @@ void TestVeltoPollResults::snr()
         QVERIFY(qAbs(snrMeterValue(next) - meter) < 1e-9);
 }
 
-void TestVeltoPollResults::apAddress()
+void TestVeltoRules::apAddress()
 {
     QCOMPARE(apAddressFromRaw(QString::fromLatin1("\xC0\xA8\x01\x0A")), "192.168.1.10");
     QCOMPARE(apAddressFromRaw(QString::fromLatin1("\xFF")), "255");
     QCOMPARE(apAddressFromRaw(QString()), QString());
 }
 
-void TestVeltoPollResults::linkRate_data()
+void TestVeltoRules::linkRate_data()
 {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<int>("kbps"); // -1: does not fit 16 bits
@@ -172,17 +213,16 @@ void TestVeltoPollResults::linkRate_data()
     row("2", 512);
     row("", 256);    // after a time-out
     row("0.5", 512); // rounds to 0
-    row("1.4", 256);
     row("70000", -1);
 }
 
-void TestVeltoPollResults::linkRate()
+void TestVeltoRules::linkRate()
 {
     QFETCH(QString, answer);
     QTEST(int(linkRateKbps(answer).value_or(-1)), "kbps");
 }
 
-void TestVeltoPollResults::oidText_data()
+void TestVeltoRules::oidText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QVector<quint32>>("subIds"); // empty: refused
@@ -199,11 +239,11 @@ void TestVeltoPollResults::oidText_data()
     row("one sub-identifier too many", (parts << "7").join(u'.'));
 }
 
-void TestVeltoPollResults::oidText()
+void TestVeltoRules::oidText()
 {
     QFETCH(QString, text);
     QTEST(SnmpValueText::parseOid(text).value_or(QVector<quint32>{}), "subIds");
 }
 
-QTEST_APPLESS_MAIN(TestVeltoPollResults)
-#include "tst_veltopollresults.moc"
+QTEST_APPLESS_MAIN(TestVeltoRules)
+#include "tst_veltorules.moc"
