@@ -9,14 +9,7 @@ namespace Ber {
 
 QByteArray tlv(quint8 tag, const QByteArray &content)
 {
-    QByteArray length(1, char(content.size()));
-    if (content.size() >= 0x80) {
-        length.clear();
-        for (qsizetype rest = content.size(); rest > 0; rest >>= 8)
-            length.prepend(char(rest & 0xFF));
-        length.prepend(char(0x80 | length.size()));
-    }
-    return char(tag) + length + content;
+    return char(tag) + QByteArray(1, char(content.size())) + content;
 }
 
 QByteArray integer(qint64 value, quint8 tag)
@@ -44,9 +37,9 @@ QByteArray objectId(const QString &dotted)
 }
 
 QByteArray message(quint8 pduType, const QByteArray &community, qint64 requestId,
-                   const QString &oid, const QByteArray &value, qint64 errorStatus)
+                   const QByteArray &oid, const QByteArray &value, qint64 errorStatus)
 {
-    const QByteArray bindings = tlv(Sequence, tlv(Sequence, objectId(oid) + value));
+    const QByteArray bindings = tlv(Sequence, tlv(Sequence, oid + value));
     const QByteArray pdu = tlv(pduType, integer(requestId) + integer(errorStatus) +
                                             integer(errorStatus ? 1 : 0) + bindings);
     return tlv(Sequence, integer(0) + tlv(OctetString, community) + pdu);
@@ -62,38 +55,24 @@ struct Tlv
     QByteArray content;
 };
 
-bool isContainer(quint8 tag)
+// Every TLV of a message in order; a container's contents follow its header.
+QList<Tlv> flatten(const QByteArray &data)
 {
-    return tag == Ber::Sequence || (tag >= Ber::GetRequest && tag <= Ber::SetRequest);
-}
-
-// Every TLV of the data in order, each container followed by its contents.
-bool flatten(const QByteArray &data, QList<Tlv> &out)
-{
-    qsizetype pos = 0;
-    while (pos < data.size()) {
-        if (pos + 2 > data.size())
-            return false;
-        Tlv tlv{quint8(data.at(pos)), {}};
+    QList<Tlv> tlvs;
+    for (qsizetype pos = 0; pos + 2 <= data.size();) {
+        const quint8 tag = quint8(data.at(pos));
         qsizetype length = quint8(data.at(pos + 1));
         pos += 2;
         if (length & 0x80) {
-            const int bytes = length & 0x7F;
-            if (bytes == 0 || bytes > 4 || pos + bytes > data.size())
-                return false;
-            length = 0;
-            for (int i = 0; i < bytes; ++i)
+            int octets = length & 0x7F;
+            for (length = 0; pos < data.size() && octets > 0 && length < 0x10000; --octets)
                 length = (length << 8) | quint8(data.at(pos++));
         }
-        if (pos + length > data.size())
-            return false;
-        tlv.content = data.mid(pos, length);
-        pos += length;
-        out << tlv;
-        if (isContainer(tlv.tag) && !flatten(tlv.content, out))
-            return false;
+        tlvs << Tlv{tag, data.mid(pos, length)};
+        const bool container = tag == Ber::Sequence || (tag & 0xF0) == 0xA0;
+        pos += container ? 0 : length;
     }
-    return true;
+    return tlvs;
 }
 
 qint64 readInteger(const QByteArray &content)
@@ -104,43 +83,23 @@ qint64 readInteger(const QByteArray &content)
     return value;
 }
 
-QString readOid(const QByteArray &content)
-{
-    if (content.isEmpty())
-        return QString();
-    QStringList parts{QString::number(quint8(content.at(0)) / 40),
-                      QString::number(quint8(content.at(0)) % 40)};
-    quint32 sub = 0;
-    for (qsizetype i = 1; i < content.size(); ++i) {
-        sub = (sub << 7) | (quint8(content.at(i)) & 0x7F);
-        if (!(quint8(content.at(i)) & 0x80)) {
-            parts << QString::number(sub);
-            sub = 0;
-        }
-    }
-    return parts.join(QLatin1Char('.'));
-}
-
 } // namespace
-
-int catalogueIndex(const QString &oid)
-{
-    int index = OidCatalogue::kLastIndex;
-    while (index >= OidCatalogue::kFirstIndex && LookupOid(index) != oid)
-        --index;
-    return index;
-}
 
 std::optional<SeenRequest> decodeMessage(const QByteArray &datagram)
 {
     // SEQUENCE {version 0, community, PDU {id, status, index, SEQUENCE {SEQUENCE {OID, value}}}}
-    QList<Tlv> t;
-    if (!flatten(datagram, t) || t.size() < 11 || t[0].tag != Ber::Sequence ||
-        t[1].tag != Ber::Integer || readInteger(t[1].content) != 0 ||
-        t[2].tag != Ber::OctetString || t[4].tag != Ber::Integer || t[9].tag != Ber::ObjectId)
+    const QList<Tlv> t = flatten(datagram);
+    if (t.size() < 11 || t[0].tag != Ber::Sequence || t[1].tag != Ber::Integer ||
+        readInteger(t[1].content) != 0 || t[2].tag != Ber::OctetString ||
+        t[4].tag != Ber::Integer || t[9].tag != Ber::ObjectId)
         return std::nullopt;
-    return SeenRequest{t[2].content, t[3].tag, readInteger(t[4].content), readOid(t[9].content),
-                       Ber::tlv(t[10].tag, t[10].content)};
+    SeenRequest seen{t[2].content, t[3].tag, readInteger(t[4].content),
+                     Ber::tlv(t[9].tag, t[9].content), Ber::tlv(t[10].tag, t[10].content)};
+    seen.index = OidCatalogue::kLastIndex;
+    while (seen.index >= OidCatalogue::kFirstIndex &&
+           Ber::objectId(LookupOid(seen.index)) != seen.oid)
+        --seen.index;
+    return seen;
 }
 
 ScriptedRadio::ScriptedRadio(quint16 forwardPort) : m_forwardPort(forwardPort)
@@ -155,7 +114,7 @@ QList<int> ScriptedRadio::seen() const
 {
     QList<int> indexes;
     for (const SeenRequest &r : requests)
-        indexes << catalogueIndex(r.oid);
+        indexes << r.index;
     return indexes;
 }
 
@@ -169,7 +128,7 @@ void ScriptedRadio::readPending()
         requests << *request;
         m_lastSender = datagram.senderAddress();
         m_lastSenderPort = quint16(datagram.senderPort());
-        const int index = catalogueIndex(request->oid);
+        const int index = request->index;
         if (const auto hook = onRequest.value(index))
             hook();
         if (silent.contains(index))
@@ -217,11 +176,7 @@ SnmpdAgent::SnmpdAgent(const QStringList &overrides) : m_overrides(overrides)
 
 SnmpdAgent::~SnmpdAgent()
 {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000))
-            kill();
-    }
+    kill();
 }
 
 void SnmpdAgent::kill()
@@ -271,8 +226,9 @@ bool SnmpdAgent::start(quint16 port)
     // Ready once it answers a GET; bounded to 10 s.
     QUdpSocket asker;
     asker.bind(QHostAddress::LocalHost, 0);
-    const QByteArray get = Ber::message(
-        Ber::GetRequest, "public", 1, QStringLiteral("1.3.6.1.2.1.1.3.0"), Ber::tlv(Ber::Null, {}));
+    const QByteArray get =
+        Ber::message(Ber::GetRequest, "public", 1,
+                     Ber::objectId(QStringLiteral("1.3.6.1.2.1.1.3.0")), Ber::tlv(Ber::Null, {}));
     QDeadlineTimer deadline(10000);
     for (int round = 0; round < 100 && !deadline.hasExpired(); ++round) {
         if (m_process.state() == QProcess::NotRunning)

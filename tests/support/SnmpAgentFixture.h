@@ -19,15 +19,15 @@
 // BER tags and builders of the SNMPv1 messages the tests read and write.
 namespace Ber {
 constexpr quint8 Integer = 0x02, OctetString = 0x04, Null = 0x05, ObjectId = 0x06, Sequence = 0x30,
-                 Counter32 = 0x41, Gauge32 = 0x42, TimeTicks = 0x43, GetRequest = 0xA0,
-                 GetResponse = 0xA2, SetRequest = 0xA3;
+                 Counter32 = 0x41, GetRequest = 0xA0, GetResponse = 0xA2, SetRequest = 0xA3;
 
+// Contents under 128 octets.
 QByteArray tlv(quint8 tag, const QByteArray &content);
 QByteArray integer(qint64 value, quint8 tag = Integer);
 QByteArray objectId(const QString &dotted);
-// A whole version-1 message with one binding.
+// A whole version-1 message with one binding of the OID's and the value's TLVs.
 QByteArray message(quint8 pduType, const QByteArray &community, qint64 requestId,
-                   const QString &oid, const QByteArray &value, qint64 errorStatus = 0);
+                   const QByteArray &oid, const QByteArray &value, qint64 errorStatus = 0);
 } // namespace Ber
 
 struct SeenRequest
@@ -35,14 +35,13 @@ struct SeenRequest
     QByteArray community;
     quint8 pduType = 0;
     qint64 requestId = -1;
-    QString oid;      // of the first binding
-    QByteArray value; // the first binding's value TLV
+    QByteArray oid;   // the first binding's OBJECT IDENTIFIER TLV
+    QByteArray value; // and its value TLV
+    int index = 0;    // the object's in the catalogue; 0: none
 };
 
 // nullopt when the datagram is no SNMPv1 message.
 std::optional<SeenRequest> decodeMessage(const QByteArray &datagram);
-// The radio object's index in the catalogue; below the first when none.
-int catalogueIndex(const QString &oid);
 
 // A Velto radio's agent, by catalogue index: noSuchName for objects it does
 // not have, no answer for silent ones; a SET stores its value and is answered
