@@ -93,7 +93,7 @@ private slots:
         // runs while the operator reads the message.
         bool killedInPoll = false;
         if (throughRelay)
-            agent.relay->onRequest[Rssi] = [&] {
+            agent.onRequest[Rssi] = [&] {
                 if (!std::exchange(killedInPoll, true))
                     agent.kill();
             };

@@ -102,7 +102,7 @@ std::optional<SeenRequest> decodeMessage(const QByteArray &datagram)
     return seen;
 }
 
-ScriptedRadio::ScriptedRadio(quint16 forwardPort) : m_forwardPort(forwardPort)
+ScriptedRadio::ScriptedRadio()
 {
     QVERIFY(m_socket.bind(QHostAddress::LocalHost, 0));
     QVERIFY(m_upstream.bind(QHostAddress::LocalHost, 0));
@@ -171,7 +171,7 @@ SnmpdAgent::SnmpdAgent(const QStringList &overrides) : m_overrides(overrides)
         probe.close();
         m_ready = port != 0 && start(port);
     }
-    relay = std::make_unique<ScriptedRadio>(m_agentPort);
+    m_forwardPort = m_agentPort;
 }
 
 SnmpdAgent::~SnmpdAgent()

@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <functional>
-#include <memory>
 #include <optional>
 
 // Agents the SNMP tests talk to on 127.0.0.1: a radio scripted by the test,
@@ -45,13 +44,12 @@ std::optional<SeenRequest> decodeMessage(const QByteArray &datagram);
 
 // A Velto radio's agent, by catalogue index: noSuchName for objects it does
 // not have, no answer for silent ones; a SET stores its value and is answered
-// with it. With a forward port, the objects it has no value for are asked
-// there instead, and that agent's answers passed back.
+// with it.
 class ScriptedRadio : public QObject
 {
     Q_OBJECT
 public:
-    explicit ScriptedRadio(quint16 forwardPort = 0);
+    ScriptedRadio();
     quint16 port() const { return m_socket.localPort(); }
 
     QHash<int, QByteArray> values; // value TLVs
@@ -63,20 +61,24 @@ public:
     // Answers the last request now (a late answer).
     void answerLast(const QByteArray &value);
 
+protected:
+    // When set, the objects the radio has no value for are asked there
+    // instead, and that agent's answers passed back.
+    quint16 m_forwardPort = 0;
+
 private:
     void readPending();
     void fromForwardPort();
     QUdpSocket m_socket;
     QUdpSocket m_upstream;
-    quint16 m_forwardPort;
     QHostAddress m_lastSender;
     quint16 m_lastSenderPort = 0;
 };
 
 // net-snmp's snmpd on a free loopback port with "override -rw" lines for the
 // radio's objects; rocommunity "public", rwcommunity "private". The station
-// asks the relay, a scripted radio without values of its own.
-class SnmpdAgent : public QObject
+// asks this object, a scripted radio without values of its own in front of it.
+class SnmpdAgent : public ScriptedRadio
 {
     Q_OBJECT
 public:
@@ -85,12 +87,10 @@ public:
     ~SnmpdAgent() override;
     bool isRunning() const { return m_ready; }
     QString failure() const { return m_failure; }
-    quint16 port() const { return relay ? relay->port() : 0; }
     // snmpd's own port, for clients that do not run an event loop.
     quint16 agentPort() const { return m_agentPort; }
-    std::unique_ptr<ScriptedRadio> relay;
 
-    // Ends snmpd at once (SIGKILL), as a crashing agent; the relay stays.
+    // Ends snmpd at once (SIGKILL), as a crashing agent; port() stays open.
     // restart() starts it again on the same port.
     void kill();
     bool restart();
