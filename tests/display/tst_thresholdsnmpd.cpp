@@ -12,12 +12,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QtTest>
 #include <optional>
 
+using namespace OidCatalogue;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -33,136 +33,109 @@ ThresholdDialog *showDialog(MonitoringWindow *window, bool rssi)
     return nullptr;
 }
 
+// The first black cell of a scale marks its threshold.
+int markedCell(const ColorBar &bar)
+{
+    int cell = 0;
+    while (cell < ColorBarModel::kCellCount && bar.cellColour(cell) != Qt::black)
+        ++cell;
+    return cell;
+}
+
+// A Velto monitoring window on snmpd, which holds the thresholds -90 dBm and
+// 16 dB, with the copies the start would have read.
+struct Station
+{
+    Station()
+    {
+        store.put(u"Preferences"_s, u"SNMPPort"_s, QString::number(agent.port()));
+        session.settings.remoteKind = RemoteKind::Velto;
+        session.settings.remoteAddress = u"127.0.0.1"_s;
+        session.settings.readCommunity = u"public"_s;
+        session.settings.writeCommunity = u"private"_s;
+        session.link.rssiThresholdText = u"-90"_s;
+        session.link.rssiThreshold = 90;
+        session.link.snrThresholdText = u"16"_s;
+        session.link.snrThreshold = 16;
+        session.link.snrThresholdBar = 24;
+        window = new MonitoringWindow(session, windows);
+        window->veltoMonitor()->StartSnmp();
+    }
+    ~Station() { delete window.data(); }
+
+    TestStore store;
+    MessageRecorder messages;
+    SnmpdAgent agent{
+        {LookupOid(RssiThreshold) + u" integer -90"_s, LookupOid(SnrThreshold) + u" integer 16"_s}};
+    StationSession session;
+    StationWindows windows{session};
+    QPointer<MonitoringWindow> window;
+};
+
 } // namespace
 
 class TestThresholdSnmpd : public QObject
 {
     Q_OBJECT
+    std::optional<Station> t;
+
 private slots:
-    void init();
-    void cleanup();
-    void accepted_data();
-    void accepted();
-    void nothingIsSentWhileStopped();
-
-private:
-    std::optional<StationSession> m_session;
-    std::optional<StationWindows> m_windows;
-    std::unique_ptr<TestStore> m_store;
-    std::unique_ptr<MessageRecorder> m_messages;
-    std::unique_ptr<SnmpdAgent> m_agent;
-    QPointer<MonitoringWindow> m_window;
-};
-
-void TestThresholdSnmpd::init()
-{
-    m_store = std::make_unique<TestStore>();
-    m_session.emplace();
-    m_windows.emplace(*m_session);
-    m_messages = std::make_unique<MessageRecorder>();
-    m_agent = std::make_unique<SnmpdAgent>(
-        QStringList{LookupOid(OidCatalogue::RssiThreshold) + u" integer -90"_s,
-                    LookupOid(OidCatalogue::SnrThreshold) + u" integer 16"_s});
-    QVERIFY2(m_agent->isRunning(), qPrintable(m_agent->failure()));
-    m_store->put(u"Preferences"_s, u"SNMPPort"_s, QString::number(m_agent->port()));
-    m_session->settings.remoteKind = RemoteKind::Velto;
-    m_session->settings.remoteAddress = u"127.0.0.1"_s;
-    m_session->settings.readCommunity = u"public"_s;
-    m_session->settings.writeCommunity = u"private"_s;
-    m_session->link.rssiThresholdText = u"-90"_s;
-    m_session->link.rssiThreshold = 90;
-    m_session->link.snrThresholdText = u"16"_s;
-    m_session->link.snrThreshold = 16;
-    m_session->link.snrThresholdBar = 24;
-    m_window = new MonitoringWindow(*m_session, *m_windows);
-    QCOMPARE(m_window->veltoMonitor()->StartSnmp(), 1);
-}
-
-void TestThresholdSnmpd::cleanup()
-{
-    if (m_window) {
-        m_window->hide();
-        delete m_window.data();
+    void init()
+    {
+        t.emplace();
+        QVERIFY2(t->agent.isRunning(), qPrintable(t->agent.failure()));
     }
-    m_agent.reset();
-    m_messages.reset();
-    m_store.reset();
-}
+    void cleanup() { t.reset(); }
 
-void TestThresholdSnmpd::accepted_data()
-{
-    QTest::addColumn<bool>("rssi");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("sent");
-    QTest::addColumn<int>("threshold"); // as the scale keeps it
-    QTest::addColumn<int>("markedCell");
+    void entered_data()
+    {
+        QTest::addColumn<bool>("rssi");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("stopped");  // monitoring: nothing is sent
+        QTest::addColumn<QString>("value"); // the radio's and the copy's afterwards
+        QTest::addColumn<int>("threshold"); // as the scale keeps it
+        QTest::addColumn<int>("markedCell");
 
-    QTest::newRow("RSSI -85") << true << u"-85"_s << u"-85"_s << 85 << 30;
-    QTest::newRow("RSSI -45, scale held at 61") << true << u"-45"_s << u"-45"_s << 61 << 78;
-    QTest::newRow("SNR 12.5 is sent as 12") << false << u"12.5"_s << u"12"_s << 12 << 8;
-    QTest::newRow("SNR 5 is kept at 10 on the scale") << false << u"5"_s << u"5"_s << 10 << 0;
-    QTest::newRow("SNR 20") << false << u"20"_s << u"20"_s << 20 << 40;
-}
+        QTest::newRow("RSSI -85") << true << u"-85"_s << false << u"-85"_s << 85 << 30;
+        QTest::newRow("SNR 12.5 is sent as 12")
+            << false << u"12.5"_s << false << u"12"_s << 12 << 8;
+        QTest::newRow("RSSI while stopped") << true << u"-70"_s << true << u"-90"_s << 90 << 0;
+    }
 
-void TestThresholdSnmpd::accepted()
-{
-    QFETCH(bool, rssi);
-    QFETCH(QString, typed);
-    QFETCH(QString, sent);
-    QFETCH(int, threshold);
-    QFETCH(int, markedCell);
+    void entered()
+    {
+        QFETCH(bool, rssi);
+        QFETCH(QString, typed);
+        QFETCH(bool, stopped);
+        QFETCH(QString, value);
+        if (stopped)
+            t->window->ToggleMonitoring();
 
-    QPointer<ThresholdDialog> dialog = showDialog(m_window, rssi);
-    QVERIFY(dialog);
-    dialog->thresholdBox->setText(typed);
-    dialog->OK_Click();
-
-    QVERIFY(m_messages->messages.isEmpty());
-    QCOMPARE(m_window->veltoMonitor()->GetViaSNMP(rssi ? OidCatalogue::RssiThreshold
-                                                       : OidCatalogue::SnrThreshold),
-             sent);
-    QCOMPARE(rssi ? m_session->link.rssiThresholdText : m_session->link.snrThresholdText, sent);
-    QCOMPARE(int(rssi ? m_session->link.rssiThreshold : m_session->link.snrThreshold), threshold);
-    // The first black cell of the scale marks the threshold.
-    auto *bar = m_window->findChild<ColorBar *>(rssi ? u"RssiColorBar"_s : u"SNRColorBar"_s);
-    QVERIFY(bar);
-    int black = 0;
-    while (black < ColorBarModel::kCellCount && bar->cellColour(black) != Qt::black)
-        ++black;
-    QCOMPARE(black, markedCell);
-
-    // The next opening shows the accepted value.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(dialog.isNull());
-    dialog = showDialog(m_window, rssi);
-    QCOMPARE(dialog->currentValueLabel->text(), sent + (rssi ? u" dBm"_s : u" dB"_s));
-    dialog->close();
-}
-
-void TestThresholdSnmpd::nothingIsSentWhileStopped()
-{
-    m_window->ToggleMonitoring();
-    QVERIFY(m_session->monitor.monitoringStopped);
-    m_agent->requests.clear();
-
-    for (bool rssi : {true, false}) {
-        QPointer<ThresholdDialog> dialog = showDialog(m_window, rssi);
-        dialog->thresholdBox->setText(rssi ? u"-70"_s : u"25"_s);
+        QPointer<ThresholdDialog> dialog = showDialog(t->window, rssi);
+        QVERIFY(dialog);
+        dialog->thresholdBox->setText(typed);
         dialog->OK_Click();
+
+        QVERIFY(t->messages.messages.isEmpty());
+        QCOMPARE(t->agent.requests.isEmpty(), stopped);
+        QCOMPARE(rssi ? t->session.link.rssiThresholdText : t->session.link.snrThresholdText,
+                 value);
+        QTEST(int(rssi ? t->session.link.rssiThreshold : t->session.link.snrThreshold),
+              "threshold");
+        if (!stopped) {
+            const auto *bar =
+                t->window->findChild<ColorBar *>(rssi ? u"RssiColorBar"_s : u"SNRColorBar"_s);
+            QVERIFY(bar);
+            QTEST(::markedCell(*bar), "markedCell");
+        }
+        t->session.monitor.monitoringStopped = false;
+        QCOMPARE(t->window->veltoMonitor()->GetViaSNMP(rssi ? RssiThreshold : SnrThreshold), value);
+
+        // Closed once sent.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(dialog.isNull()); // closed without a word
+        QVERIFY(dialog.isNull());
     }
-    QVERIFY(m_messages->messages.isEmpty());
-    QVERIFY(m_agent->requests.isEmpty());
-    QCOMPARE(m_session->link.rssiThresholdText, u"-90"_s);
-    QCOMPARE(int(m_session->link.rssiThreshold), 90);
-    QCOMPARE(m_session->link.snrThresholdText, u"16"_s);
-    QCOMPARE(int(m_session->link.snrThreshold), 16);
-    // The radio kept its values.
-    m_session->monitor.monitoringStopped = false;
-    QCOMPARE(m_window->veltoMonitor()->GetViaSNMP(OidCatalogue::RssiThreshold), u"-90"_s);
-    QCOMPARE(m_window->veltoMonitor()->GetViaSNMP(OidCatalogue::SnrThreshold), u"16"_s);
-}
+};
 
 QTEST_MAIN(TestThresholdSnmpd)
 #include "tst_thresholdsnmpd.moc"

@@ -9,14 +9,7 @@ namespace Ber {
 
 QByteArray tlv(quint8 tag, const QByteArray &content)
 {
-    QByteArray length(1, char(content.size()));
-    if (content.size() >= 0x80) {
-        length.clear();
-        for (qsizetype rest = content.size(); rest > 0; rest >>= 8)
-            length.prepend(char(rest & 0xFF));
-        length.prepend(char(0x80 | length.size()));
-    }
-    return char(tag) + length + content;
+    return char(tag) + QByteArray(1, char(content.size())) + content;
 }
 
 QByteArray integer(qint64 value, quint8 tag)
@@ -44,9 +37,9 @@ QByteArray objectId(const QString &dotted)
 }
 
 QByteArray message(quint8 pduType, const QByteArray &community, qint64 requestId,
-                   const QString &oid, const QByteArray &value, qint64 errorStatus)
+                   const QByteArray &oid, const QByteArray &value, qint64 errorStatus)
 {
-    const QByteArray bindings = tlv(Sequence, tlv(Sequence, objectId(oid) + value));
+    const QByteArray bindings = tlv(Sequence, tlv(Sequence, oid + value));
     const QByteArray pdu = tlv(pduType, integer(requestId) + integer(errorStatus) +
                                             integer(errorStatus ? 1 : 0) + bindings);
     return tlv(Sequence, integer(0) + tlv(OctetString, community) + pdu);
@@ -56,38 +49,31 @@ QByteArray message(quint8 pduType, const QByteArray &community, qint64 requestId
 
 namespace {
 
-// Reads one level of TLVs.
-struct Reader
+struct Tlv
 {
-    QByteArray data;
-    qsizetype pos = 0;
+    quint8 tag = 0;
+    QByteArray content;
+};
 
-    bool next(quint8 &tag, QByteArray &content)
-    {
-        if (pos + 2 > data.size())
-            return false;
-        tag = quint8(data.at(pos++));
-        qsizetype length = quint8(data.at(pos++));
+// Every TLV of a message in order; a container's contents follow its header.
+QList<Tlv> flatten(const QByteArray &data)
+{
+    QList<Tlv> tlvs;
+    for (qsizetype pos = 0; pos + 2 <= data.size();) {
+        const quint8 tag = quint8(data.at(pos));
+        qsizetype length = quint8(data.at(pos + 1));
+        pos += 2;
         if (length & 0x80) {
-            const int bytes = length & 0x7F;
-            if (bytes == 0 || bytes > 4 || pos + bytes > data.size())
-                return false;
-            length = 0;
-            for (int i = 0; i < bytes; ++i)
+            int octets = length & 0x7F;
+            for (length = 0; pos < data.size() && octets > 0 && length < 0x10000; --octets)
                 length = (length << 8) | quint8(data.at(pos++));
         }
-        if (pos + length > data.size())
-            return false;
-        content = data.mid(pos, length);
-        pos += length;
-        return true;
+        tlvs << Tlv{tag, data.mid(pos, length)};
+        const bool container = tag == Ber::Sequence || (tag & 0xF0) == 0xA0;
+        pos += container ? 0 : length;
     }
-    bool expect(quint8 tag, QByteArray &content)
-    {
-        quint8 found = 0;
-        return next(found, content) && found == tag;
-    }
-};
+    return tlvs;
+}
 
 qint64 readInteger(const QByteArray &content)
 {
@@ -97,71 +83,42 @@ qint64 readInteger(const QByteArray &content)
     return value;
 }
 
-QString readOid(const QByteArray &content)
-{
-    if (content.isEmpty())
-        return QString();
-    QStringList parts{QString::number(quint8(content.at(0)) / 40),
-                      QString::number(quint8(content.at(0)) % 40)};
-    quint32 sub = 0;
-    for (qsizetype i = 1; i < content.size(); ++i) {
-        sub = (sub << 7) | (quint8(content.at(i)) & 0x7F);
-        if (!(quint8(content.at(i)) & 0x80)) {
-            parts << QString::number(sub);
-            sub = 0;
-        }
-    }
-    return parts.join(QLatin1Char('.'));
-}
-
 } // namespace
 
 std::optional<SeenRequest> decodeMessage(const QByteArray &datagram)
 {
-    SeenRequest seen;
-    seen.datagram = datagram;
-    QByteArray message, pdu, id, skip, list, binding, oid;
-    Reader outer{datagram};
-    if (!outer.expect(Ber::Sequence, message))
+    // SEQUENCE {version 0, community, PDU {id, status, index, SEQUENCE {SEQUENCE {OID, value}}}}
+    const QList<Tlv> t = flatten(datagram);
+    if (t.size() < 11 || t[0].tag != Ber::Sequence || t[1].tag != Ber::Integer ||
+        readInteger(t[1].content) != 0 || t[2].tag != Ber::OctetString ||
+        t[4].tag != Ber::Integer || t[9].tag != Ber::ObjectId)
         return std::nullopt;
-    Reader m{message};
-    if (!m.expect(Ber::Integer, skip) || !m.expect(Ber::OctetString, seen.community) ||
-        !m.next(seen.pduType, pdu))
-        return std::nullopt;
-    Reader p{pdu};
-    if (!p.expect(Ber::Integer, id) || !p.expect(Ber::Integer, skip) ||
-        !p.expect(Ber::Integer, skip) || !p.expect(Ber::Sequence, list))
-        return std::nullopt;
-    seen.requestId = readInteger(id);
-    Reader l{list};
-    while (l.expect(Ber::Sequence, binding)) {
-        if (++seen.bindingCount > 1)
-            continue;
-        Reader b{binding};
-        if (!b.expect(Ber::ObjectId, oid) || !b.next(seen.valueType, seen.valueContent))
-            return std::nullopt;
-        seen.oid = readOid(oid);
-    }
+    SeenRequest seen{t[2].content, t[3].tag, readInteger(t[4].content),
+                     Ber::tlv(t[9].tag, t[9].content), Ber::tlv(t[10].tag, t[10].content)};
+    seen.index = OidCatalogue::kLastIndex;
+    while (seen.index >= OidCatalogue::kFirstIndex &&
+           Ber::objectId(LookupOid(seen.index)) != seen.oid)
+        --seen.index;
     return seen;
 }
 
-namespace {
-
-QByteArray responseFor(const SeenRequest &request, const ScriptedAnswer &answer)
-{
-    return Ber::message(Ber::GetResponse, request.community, request.requestId, request.oid,
-                        answer.value, answer.errorStatus);
-}
-
-} // namespace
-
-ScriptedAgent::ScriptedAgent()
+ScriptedRadio::ScriptedRadio()
 {
     QVERIFY(m_socket.bind(QHostAddress::LocalHost, 0));
-    connect(&m_socket, &QUdpSocket::readyRead, this, &ScriptedAgent::readPending);
+    QVERIFY(m_upstream.bind(QHostAddress::LocalHost, 0));
+    connect(&m_socket, &QUdpSocket::readyRead, this, &ScriptedRadio::readPending);
+    connect(&m_upstream, &QUdpSocket::readyRead, this, &ScriptedRadio::fromForwardPort);
 }
 
-void ScriptedAgent::readPending()
+QList<int> ScriptedRadio::seen() const
+{
+    QList<int> indexes;
+    for (const SeenRequest &r : requests)
+        indexes << r.index;
+    return indexes;
+}
+
+void ScriptedRadio::readPending()
 {
     while (m_socket.hasPendingDatagrams()) {
         const QNetworkDatagram datagram = m_socket.receiveDatagram();
@@ -171,40 +128,55 @@ void ScriptedAgent::readPending()
         requests << *request;
         m_lastSender = datagram.senderAddress();
         m_lastSenderPort = quint16(datagram.senderPort());
-        if (const std::optional<ScriptedAnswer> a = answer ? answer(*request) : std::nullopt)
-            m_socket.writeDatagram(responseFor(*request, *a), m_lastSender, m_lastSenderPort);
+        const int index = request->index;
+        if (const auto hook = onRequest.value(index))
+            hook();
+        if (silent.contains(index))
+            continue;
+        if (m_forwardPort != 0 && !values.contains(index)) {
+            m_upstream.writeDatagram(datagram.data(), QHostAddress::LocalHost, m_forwardPort);
+            continue;
+        }
+        if (request->pduType == Ber::SetRequest)
+            values[index] = request->value;
+        m_socket.writeDatagram(Ber::message(Ber::GetResponse, request->community,
+                                            request->requestId, request->oid,
+                                            values.value(index, Ber::tlv(Ber::Null, {})),
+                                            values.contains(index) ? 0 : 2),
+                               m_lastSender, m_lastSenderPort);
     }
 }
 
-void ScriptedAgent::answerLast(const ScriptedAnswer &a)
+void ScriptedRadio::fromForwardPort()
 {
-    if (!requests.isEmpty())
-        m_socket.writeDatagram(responseFor(requests.last(), a), m_lastSender, m_lastSenderPort);
+    while (m_upstream.hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = m_upstream.receiveDatagram();
+        m_socket.writeDatagram(datagram.data(), m_lastSender, m_lastSenderPort);
+    }
+}
+
+void ScriptedRadio::answerLast(const QByteArray &value)
+{
+    const SeenRequest &last = requests.last();
+    m_socket.writeDatagram(
+        Ber::message(Ber::GetResponse, last.community, last.requestId, last.oid, value),
+        m_lastSender, m_lastSenderPort);
 }
 
 SnmpdAgent::SnmpdAgent(const QStringList &overrides) : m_overrides(overrides)
 {
-    connect(&m_relay, &QUdpSocket::readyRead, this, &SnmpdAgent::fromClient);
-    connect(&m_upstream, &QUdpSocket::readyRead, this, &SnmpdAgent::fromAgent);
-    if (!m_relay.bind(QHostAddress::LocalHost, 0) || !m_upstream.bind(QHostAddress::LocalHost, 0)) {
-        m_failure = QStringLiteral("no loopback socket");
-        return;
-    }
     for (int attempt = 0; attempt < 3 && !m_ready; ++attempt) {
         QUdpSocket probe;
         const quint16 port = probe.bind(QHostAddress::LocalHost, 0) ? probe.localPort() : 0;
         probe.close();
         m_ready = port != 0 && start(port);
     }
+    m_forwardPort = m_agentPort;
 }
 
 SnmpdAgent::~SnmpdAgent()
 {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000))
-            kill();
-    }
+    kill();
 }
 
 void SnmpdAgent::kill()
@@ -254,8 +226,9 @@ bool SnmpdAgent::start(quint16 port)
     // Ready once it answers a GET; bounded to 10 s.
     QUdpSocket asker;
     asker.bind(QHostAddress::LocalHost, 0);
-    const QByteArray get = Ber::message(
-        Ber::GetRequest, "public", 1, QStringLiteral("1.3.6.1.2.1.1.3.0"), Ber::tlv(Ber::Null, {}));
+    const QByteArray get =
+        Ber::message(Ber::GetRequest, "public", 1,
+                     Ber::objectId(QStringLiteral("1.3.6.1.2.1.1.3.0")), Ber::tlv(Ber::Null, {}));
     QDeadlineTimer deadline(10000);
     for (int round = 0; round < 100 && !deadline.hasExpired(); ++round) {
         if (m_process.state() == QProcess::NotRunning)
@@ -271,28 +244,4 @@ bool SnmpdAgent::start(quint16 port)
                 QString::fromLocal8Bit(logFile.open(QIODevice::ReadOnly) ? logFile.readAll() : "");
     kill();
     return false;
-}
-
-void SnmpdAgent::fromClient()
-{
-    while (m_relay.hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = m_relay.receiveDatagram();
-        if (const std::optional<SeenRequest> request = decodeMessage(datagram.data())) {
-            requests << *request;
-            if (onRequest)
-                onRequest(*request);
-        }
-        m_client = datagram.senderAddress();
-        m_clientPort = quint16(datagram.senderPort());
-        m_upstream.writeDatagram(datagram.data(), QHostAddress::LocalHost, m_agentPort);
-    }
-}
-
-void SnmpdAgent::fromAgent()
-{
-    while (m_upstream.hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = m_upstream.receiveDatagram();
-        if (m_clientPort != 0)
-            m_relay.writeDatagram(datagram.data(), m_client, m_clientPort);
-    }
 }
