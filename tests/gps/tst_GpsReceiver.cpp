@@ -1,6 +1,7 @@
 // The GPS receiver on a real pseudo-terminal, directly and through a real GPS
 // daemon on 127.0.0.1: opening its port, reading sentences through the serial
 // tick, and the failures.
+#include "PseudoTerminal.h"
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "app/SettingsStore.h"
@@ -18,10 +19,6 @@
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -31,25 +28,6 @@ const QString kSection = QString::fromUtf16(SettingsStore::kGpsOptions);
 const QByteArray kFix = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
 const QByteArray kMoved = "$GPGGA,123521,4807.100,N,01131.200,E,2,09,1.1,546.0,M,46.9,M,,*48\r\n";
 const QByteArray kOther = "$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39\r\n";
-
-// A GPS receiver's end of a pseudo-terminal; the station opens device.
-struct PseudoTerminal
-{
-    PseudoTerminal() : master(posix_openpt(O_RDWR | O_NOCTTY))
-    {
-        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0)
-            device = QString::fromLocal8Bit(ptsname(master));
-    }
-    ~PseudoTerminal() { closeReceiverEnd(); }
-    Q_DISABLE_COPY_MOVE(PseudoTerminal)
-    bool send(const QByteArray &bytes) const
-    {
-        return ::write(master, bytes.constData(), bytes.size()) == bytes.size();
-    }
-    void closeReceiverEnd() { ::close(std::exchange(master, -1)); }
-    int master;
-    QString device;
-};
 
 // A receiver on a fresh pseudo-terminal, configured as Com 1 and chosen.
 struct Fixture
