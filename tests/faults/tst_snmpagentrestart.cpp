@@ -39,6 +39,32 @@ QStringList radioObjects()
     return lines;
 }
 
+// A Velto monitor with records of its own asking snmpd, through its relay or
+// straight.
+struct Station
+{
+    explicit Station(bool throughRelay)
+    {
+        store.put("Preferences", "SNMPPort",
+                  QString::number(throughRelay ? agent.port() : agent.agentPort()));
+        settings.remoteAddress = "127.0.0.1";
+        // The window's stop, as far as the monitor is concerned.
+        QObject::connect(&monitor, &VeltoMonitor::stopRequested, &monitor,
+                         &VeltoMonitor::stopMonitoring);
+        monitor.SNMPTimeoutTimer->setInterval(300); // the wait for an answer, shortened
+    }
+
+    TestStore store;
+    MessageRecorder messages;
+    TerminationRecorder terminations;
+    SnmpdAgent agent{radioObjects()};
+    SessionSettings settings;
+    MonitorState state;
+    LinkStatistics link;
+    CongestionStatus congestion;
+    VeltoMonitor monitor{settings, state, link, congestion};
+};
+
 } // namespace
 
 class TestSnmpAgentRestart : public QObject
@@ -62,72 +88,58 @@ private slots:
     {
         QFETCH(bool, throughRelay);
         QFETCH(bool, resumedEarly);
-        TestStore store;
-        MessageRecorder messages;
-        TerminationRecorder terminations;
-        SnmpdAgent agent(radioObjects());
-        QVERIFY2(agent.isRunning(), qPrintable(agent.failure()));
-        store.put("Preferences", "SNMPPort",
-                  QString::number(throughRelay ? agent.port() : agent.agentPort()));
-        SessionSettings settings;
-        settings.remoteAddress = "127.0.0.1";
-        MonitorState state;
-        LinkStatistics link;
-        CongestionStatus congestion;
-        VeltoMonitor monitor(settings, state, link, congestion);
-        // The window's stop, as far as the monitor is concerned.
-        connect(&monitor, &VeltoMonitor::stopRequested, &monitor, &VeltoMonitor::stopMonitoring);
-        QSignalSpy looks(&monitor, &VeltoMonitor::stateLookChanged);
-        QSignalSpy notices(&monitor, &VeltoMonitor::noticeChanged);
-        monitor.SNMPTimeoutTimer->setInterval(300); // the wait for an answer, shortened
-        monitor.StartVeltoMonitoring();
-        QTRY_COMPARE_WITH_TIMEOUT(link.rxBytes, "12345", kWaitMs);
+        Station s(throughRelay);
+        QVERIFY2(s.agent.isRunning(), qPrintable(s.agent.failure()));
+        QSignalSpy looks(&s.monitor, &VeltoMonitor::stateLookChanged);
+        QSignalSpy notices(&s.monitor, &VeltoMonitor::noticeChanged);
+        s.monitor.StartVeltoMonitoring();
+        QTRY_COMPARE_WITH_TIMEOUT(s.link.rxBytes, "12345", kWaitMs);
         QCOMPARE(looks.last().first().value<StateLook>().text, "Associated");
         QCOMPARE(
-            (QStringList{link.rssiThresholdText, link.snrThresholdText, link.firmwareVersion,
-                         link.txBytes, link.rssiText, link.snrText, link.apAddress,
-                         QString::number(link.linkRateKbps)}),
+            (QStringList{s.link.rssiThresholdText, s.link.snrThresholdText, s.link.firmwareVersion,
+                         s.link.txBytes, s.link.rssiText, s.link.snrText, s.link.apAddress,
+                         QString::number(s.link.linkRateKbps)}),
             (QStringList{"-85", "5", "480", "-1294967296", "-70", "28", "192.168.1.10", "256"}));
 
         // The agent dies, now or at the next RSSI request of a poll. No poll
         // runs while the operator reads the message.
         bool killedInPoll = false;
         if (throughRelay)
-            agent.onRequest[Rssi] = [&] {
+            s.agent.onRequest[Rssi] = [&] {
                 if (!std::exchange(killedInPoll, true))
-                    agent.kill();
+                    s.agent.kill();
             };
         else
-            agent.kill();
+            s.agent.kill();
         std::optional<bool> pollingDuringMessage;
-        messages.onShow = [&](const OperatorMessage &) {
-            pollingDuringMessage = monitor.SNMPTimer->isActive();
+        s.messages.onShow = [&](const OperatorMessage &) {
+            pollingDuringMessage = s.monitor.SNMPTimer->isActive();
         };
-        QTRY_COMPARE_WITH_TIMEOUT(messages.messages.size(), 1, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(s.messages.messages.size(), 1, kWaitMs);
         QCOMPARE(killedInPoll, throughRelay);
         QCOMPARE(pollingDuringMessage, std::optional<bool>(false));
-        QCOMPARE(messages.titles(), QStringList{"Connection Error"});
-        QVERIFY(state.monitoringStopped && !monitor.SNMPTimer->isActive());
+        QCOMPARE(s.messages.titles(), QStringList{"Connection Error"});
+        QVERIFY(s.state.monitoringStopped && !s.monitor.SNMPTimer->isActive());
         QCOMPARE(notices.last().first().toString(), "Not Connected to Velto Remote....");
-        QCOMPARE(state.snmpTimeoutCount, 0);
+        QCOMPARE(s.state.snmpTimeoutCount, 0);
 
         // Resumed while the radio is still silent: the start gives it up again.
         if (resumedEarly) {
-            monitor.resumeMonitoring();
-            QCOMPARE(messages.titles(), QStringList(2, "Connection Error"));
-            QVERIFY(state.monitoringStopped && !monitor.SNMPTimer->isActive());
+            s.monitor.resumeMonitoring();
+            QCOMPARE(s.messages.titles(), QStringList(2, "Connection Error"));
+            QVERIFY(s.state.monitoringStopped && !s.monitor.SNMPTimer->isActive());
         }
 
         // The agent comes back; the operator resumes.
-        QVERIFY2(agent.restart(), qPrintable(agent.failure()));
-        link = LinkStatistics{};
-        monitor.resumeMonitoring();
-        QVERIFY(!state.monitoringStopped && monitor.SNMPTimer->isActive());
-        QCOMPARE(link.firmwareVersion, "480");
-        QTRY_COMPARE_WITH_TIMEOUT(link.rxBytes, "12345", kWaitMs);
-        QCOMPARE(state.snmpTimeoutCount, 0);
-        QCOMPARE(messages.messages.size(), resumedEarly ? 2 : 1); // nothing more to tell
-        QCOMPARE(terminations.count, 0);
+        QVERIFY2(s.agent.restart(), qPrintable(s.agent.failure()));
+        s.link = LinkStatistics{};
+        s.monitor.resumeMonitoring();
+        QVERIFY(!s.state.monitoringStopped && s.monitor.SNMPTimer->isActive());
+        QCOMPARE(s.link.firmwareVersion, "480");
+        QTRY_COMPARE_WITH_TIMEOUT(s.link.rxBytes, "12345", kWaitMs);
+        QCOMPARE(s.state.snmpTimeoutCount, 0);
+        QCOMPARE(s.messages.messages.size(), resumedEarly ? 2 : 1); // nothing more to tell
+        QCOMPARE(s.terminations.count, 0);
     }
 };
 

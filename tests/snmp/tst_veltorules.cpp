@@ -29,6 +29,7 @@ private slots:
         QTest::newRow("without minus") << "90" << 90 << 30 << 79;
         QTest::newRow("half rounds to even") << "-85.5" << 86 << 30 << 79;
         QTest::newRow("0") << "0" << 0 << 10 << 0;
+        QTest::newRow("-1: RSSI raised to 61") << "-1" << 61 << 10 << 0;
         QTest::newRow("5: SNR raised to 10") << "5" << 61 << 10 << 0;
         QTest::newRow("20: bar 39.5 rounds to 40") << "20" << 61 << 20 << 40;
     }

@@ -24,6 +24,10 @@ constexpr quint8 Integer = 0x02, OctetString = 0x04, Null = 0x05, ObjectId = 0x0
 QByteArray tlv(quint8 tag, const QByteArray &content);
 QByteArray integer(qint64 value, quint8 tag = Integer);
 QByteArray objectId(const QString &dotted);
+inline QByteArray octets(const QByteArray &content)
+{
+    return tlv(OctetString, content);
+}
 // A whole version-1 message with one binding of the OID's and the value's TLVs.
 QByteArray message(quint8 pduType, const QByteArray &community, qint64 requestId,
                    const QByteArray &oid, const QByteArray &value, qint64 errorStatus = 0);
