@@ -157,6 +157,9 @@ def run_station(args, first_title, items, walked, problems):
 def main():
     problems = []
     walked = {}
+    # The first look-up starts the accessibility bus and its registry; a
+    # station started before they answer may never register its windows.
+    children(pyatspi.Registry.getDesktop(0))
     run_station([], "Kavo Connectivity Window",
                 ["Network Options", "GPS Options", "About Kavo Connectivity Window",
                  "Help Topics"], walked, problems)
