@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTextBrowser>
 
 HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
@@ -18,11 +19,15 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     setWindowTitle(tr("Kavo Connectivity Window Help"));
     setWindowIcon(StationIcons::product());
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(820, 560);
+    // The designed size, within the screen when a large scale would push it off.
+    resize(QSize(820, 560).boundedTo(screen()->availableSize()));
 
     m_topics = new QListWidget(this);
     m_topics->setObjectName(QStringLiteral("helpTopicList"));
-    m_topics->setMaximumWidth(240);
+    // The list is as wide as its longest title at any font, the text takes the rest.
+    m_topics->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    m_topics->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_topics->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     m_text = new QTextBrowser(this);
     m_text->setObjectName(QStringLiteral("helpText"));
     m_text->setOpenExternalLinks(false);

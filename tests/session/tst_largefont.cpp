@@ -2,6 +2,7 @@
 // scrolling, no menu folded away; and each menu entry keeps an accelerator of
 // its own.
 #include "TestStation.h"
+#include "display/HelpWindow.h"
 #include "display/RssiThresholdDialog.h"
 #include "display/SnrThresholdDialog.h"
 #include "session/AboutBox.h"
@@ -39,9 +40,14 @@ QStringList faults(QWidget *window)
     for (const QWidget *w : window->findChildren<QWidget *>()) {
         if (w->isVisibleTo(window) && textCut(w))
             found << w->objectName() + QLatin1String(" clipped");
-        if (auto *list = qobject_cast<const QListWidget *>(w);
-            list && list->verticalScrollBar()->isVisible())
+        auto *list = qobject_cast<const QListWidget *>(w);
+        if (list && list->verticalScrollBar()->isVisible())
             found << w->objectName() + QLatin1String(" scrolls");
+        for (int row = 0; list && row < list->count(); ++row) {
+            if (list->sizeHintForIndex(list->model()->index(row, 0)).width() >
+                list->viewport()->width())
+                found << list->item(row)->text() + QLatin1String(" cut");
+        }
     }
     QList<QList<QAction *>> groups;
     for (QMenuBar *bar : window->findChildren<QMenuBar *>()) {
@@ -114,6 +120,7 @@ private slots:
             << Opener([link](TestStation &) { return new RssiThresholdDialog(link); });
         QTest::newRow("SNR threshold")
             << Opener([link](TestStation &) { return new SnrThresholdDialog(link); });
+        QTest::newRow("help") << Opener([](TestStation &) { return HelpWindow::showTopics(); });
         QTest::newRow("monitoring, chart and SNR shown") << Opener(monitoring);
     }
     void textsFit()
