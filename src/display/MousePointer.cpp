@@ -5,29 +5,24 @@
 
 namespace MousePointer {
 
-namespace {
-bool busy = false;
+// The station sets no other override cursor, so the application's own stack
+// says whether the busy pointer is up; setting it twice would need two restores.
+bool isBusy()
+{
+    const QCursor *shown = QApplication::overrideCursor();
+    return shown && shown->shape() == Qt::WaitCursor;
 }
 
 void setBusy()
 {
-    if (busy)
-        return;
-    busy = true;
-    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    if (!isBusy())
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
 }
 
 void setNormal()
 {
-    if (!busy)
-        return;
-    busy = false;
-    QApplication::restoreOverrideCursor();
-}
-
-bool isBusy()
-{
-    return busy;
+    if (isBusy())
+        QApplication::restoreOverrideCursor();
 }
 
 } // namespace MousePointer

@@ -1,7 +1,5 @@
 #include "MulticastMembership.h"
 
-#include "WinSockModule.h"
-
 #include <QNetworkInterface>
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -66,9 +64,8 @@ bool MulticastMembership::setMembership(int option, int interfaceIndex)
     request.imr_multiaddr.s_addr = m_group;
     request.imr_address.s_addr = htonl(INADDR_ANY);
     request.imr_ifindex = interfaceIndex;
-    WinSockModule::LastApiResult = ::setsockopt(static_cast<int>(m_socketHandle), IPPROTO_IP,
-                                                option, &request, sizeof request);
-    return WinSockModule::LastApiResult != -1;
+    return ::setsockopt(static_cast<int>(m_socketHandle), IPPROTO_IP, option, &request,
+                        sizeof request) != -1;
 }
 
 bool MulticastMembership::JoinMulticastGroup(qintptr socketHandle, const QString &groupAddress)
@@ -76,10 +73,8 @@ bool MulticastMembership::JoinMulticastGroup(qintptr socketHandle, const QString
     m_socketHandle = socketHandle;
     m_joined.clear();
     in_addr group{};
-    if (::inet_pton(AF_INET, groupAddress.toLatin1().constData(), &group) != 1) {
-        WinSockModule::LastApiResult = -1;
+    if (::inet_pton(AF_INET, groupAddress.toLatin1().constData(), &group) != 1)
         return false;
-    }
     m_group = group.s_addr;
     for (int index : currentSource()()) {
         if (setMembership(IP_ADD_MEMBERSHIP, index))

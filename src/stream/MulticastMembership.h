@@ -39,7 +39,6 @@ public:
 
     // Joins groupAddress (dotted text) on the socket, on every interface of
     // the source (IP_ADD_MEMBERSHIP). True when at least one join succeeded.
-    // The result of the last socket call is left in WinSockModule::LastApiResult.
     bool JoinMulticastGroup(qintptr socketHandle, const QString &groupAddress);
 
     // Drops every membership made (IP_DROP_MEMBERSHIP) when socketHandle is
