@@ -45,8 +45,7 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 
 HelpWindow *HelpWindow::showTopics()
 {
-    static QPointer<HelpWindow> window;
-    return showSingleWindow(window, [] { return new HelpWindow; });
+    return showSingleWindow<HelpWindow>([] { return new HelpWindow; });
 }
 
 QString HelpWindow::helpFilePath()

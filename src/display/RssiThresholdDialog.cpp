@@ -21,9 +21,8 @@ RssiThresholdDialog::RssiThresholdDialog(ThresholdLink link, QWidget *parent)
 
 RssiThresholdDialog *RssiThresholdDialog::showModeless(ThresholdLink link)
 {
-    static QPointer<RssiThresholdDialog> dialog;
     RssiThresholdDialog *shown =
-        showSingleWindow(dialog, [&link] { return new RssiThresholdDialog(link); });
+        showSingleWindow<RssiThresholdDialog>([&link] { return new RssiThresholdDialog(link); });
     shown->setLink(std::move(link));
     return shown;
 }

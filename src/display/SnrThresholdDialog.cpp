@@ -36,9 +36,8 @@ SnrThresholdDialog::SnrThresholdDialog(ThresholdLink link, QWidget *parent)
 
 SnrThresholdDialog *SnrThresholdDialog::showModeless(ThresholdLink link)
 {
-    static QPointer<SnrThresholdDialog> dialog;
     SnrThresholdDialog *shown =
-        showSingleWindow(dialog, [&link] { return new SnrThresholdDialog(link); });
+        showSingleWindow<SnrThresholdDialog>([&link] { return new SnrThresholdDialog(link); });
     shown->setLink(std::move(link));
     return shown;
 }

@@ -1,5 +1,6 @@
 #include "LockWindow.h"
 
+#include "display/SingleWindow.h"
 #include "display/StationIcons.h"
 #include "lock/UnlockDelay.h"
 
@@ -16,8 +17,6 @@
 #include <QWindow>
 
 namespace {
-
-QPointer<LockWindow> lockWindow;
 
 // The platform may refuse a grab until the window is on screen, or while
 // another program holds one; it is tried again this often, this many times.
@@ -41,16 +40,17 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, qreal 
 
 LockWindow *LockWindow::loaded()
 {
-    return lockWindow;
+    return findOpenWindow<LockWindow>();
 }
 
 LockWindow *LockWindow::load()
 {
-    if (!lockWindow) {
-        lockWindow = new LockWindow;
-        connect(qApp, &QCoreApplication::aboutToQuit, lockWindow.data(), &QObject::deleteLater);
+    LockWindow *lock = loaded();
+    if (!lock) {
+        lock = new LockWindow;
+        connect(qApp, &QCoreApplication::aboutToQuit, lock, &QObject::deleteLater);
     }
-    return lockWindow;
+    return lock;
 }
 
 LockWindow::LockWindow(QWidget *parent)

@@ -9,7 +9,6 @@
 #include <QBoxLayout>
 #include <QGridLayout>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -107,8 +106,8 @@ void AboutBox::layOutControls()
 
 AboutBox *AboutBox::showBox(Kind kind)
 {
-    static QPointer<AboutBox> boxes[3];
-    return showSingleWindow(boxes[static_cast<int>(kind)], [kind] { return new AboutBox(kind); });
+    return showSingleWindow<AboutBox>([kind] { return new AboutBox(kind); },
+                                      [kind](const AboutBox &box) { return box.kind() == kind; });
 }
 
 void AboutBox::Form_Load()

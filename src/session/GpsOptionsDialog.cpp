@@ -2,6 +2,7 @@
 
 #include "app/OperatorMessages.h"
 #include "app/Records.h"
+#include "display/SingleWindow.h"
 #include "display/StationIcons.h"
 #include "display/Twips.h"
 #include "display/WindowFit.h"
@@ -16,7 +17,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -201,13 +201,8 @@ void GpsOptionsDialog::storeSourceControls()
 
 GpsOptionsDialog *GpsOptionsDialog::showModeless(SessionSettings &settings)
 {
-    static QPointer<GpsOptionsDialog> form;
-    if (!form)
-        form = new GpsOptionsDialog(settings);
-    form->show();
-    form->raise();
-    form->activateWindow();
-    return form;
+    return showSingleWindow<GpsOptionsDialog>(
+        [&settings] { return new GpsOptionsDialog(settings); });
 }
 
 void GpsOptionsDialog::selectPort(int port)

@@ -85,8 +85,8 @@ void NetworkOptionsDialog::layOutControls()
 
 NetworkOptionsDialog *NetworkOptionsDialog::showModeless(SessionSettings &settings)
 {
-    static QPointer<NetworkOptionsDialog> form;
-    return showSingleWindow(form, [&settings] { return new NetworkOptionsDialog(settings); });
+    return showSingleWindow<NetworkOptionsDialog>(
+        [&settings] { return new NetworkOptionsDialog(settings); });
 }
 
 void NetworkOptionsDialog::Form_Load()
