@@ -65,8 +65,7 @@ struct Station
 
     TestStore store;
     MessageRecorder messages;
-    SnmpdAgent agent{
-        {LookupOid(RssiThreshold) + u" integer -90"_s, LookupOid(SnrThreshold) + u" integer 16"_s}};
+    SnmpdAgent agent{{{RssiThreshold, "integer -90"}, {SnrThreshold, "integer 16"}}};
     StationSession session;
     StationWindows windows{session};
     QPointer<MonitoringWindow> window;

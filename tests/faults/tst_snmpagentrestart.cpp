@@ -19,18 +19,11 @@ namespace {
 constexpr int kWaitMs = 30000;
 
 // An associated remote on firmware 4.8.0.
-QStringList radioObjects()
-{
-    const QList<QPair<int, const char *>> objects = {
-        {DeviceMode, "integer 2"},       {RssiThreshold, "integer -85"},
-        {SnrThreshold, "integer 5"},     {FirmwareVersion, "octet_str v4.8.0"},
-        {FeatureIndicator, "integer 1"}, {ConnectionState, "integer 5"},
-        {Rssi, "integer -70"},           {RxOctets, "counter 12345"}};
-    QStringList lines;
-    for (const auto &[index, typeAndValue] : objects)
-        lines << LookupOid(index) + ' ' + typeAndValue;
-    return lines;
-}
+const SnmpdAgent::Objects kRadioObjects = {
+    {DeviceMode, "integer 2"},       {RssiThreshold, "integer -85"},
+    {SnrThreshold, "integer 5"},     {FirmwareVersion, "octet_str v4.8.0"},
+    {FeatureIndicator, "integer 1"}, {ConnectionState, "integer 5"},
+    {Rssi, "integer -70"},           {RxOctets, "counter 12345"}};
 
 // A Velto monitor with records of its own asking snmpd, through its relay or
 // straight.
@@ -50,7 +43,7 @@ struct Station
     TestStore store;
     MessageRecorder messages;
     TerminationRecorder terminations;
-    SnmpdAgent agent{radioObjects()};
+    SnmpdAgent agent{kRadioObjects};
     SessionSettings settings;
     MonitorState state;
     LinkStatistics link;

@@ -86,8 +86,9 @@ class SnmpdAgent : public ScriptedRadio
 {
     Q_OBJECT
 public:
-    // overrides: lines "OID TYPE VALUE".
-    explicit SnmpdAgent(const QStringList &overrides);
+    // The radio's objects by catalogue index, each with "TYPE VALUE".
+    using Objects = QList<QPair<int, const char *>>;
+    explicit SnmpdAgent(const Objects &objects);
     ~SnmpdAgent() override;
     bool isRunning() const { return m_ready; }
     QString failure() const { return m_failure; }
@@ -102,7 +103,7 @@ public:
 private:
     bool start(quint16 port);
     QTemporaryDir m_dir;
-    QStringList m_overrides;
+    Objects m_objects;
     QProcess m_process;
     quint16 m_agentPort = 0;
     bool m_ready = false;
