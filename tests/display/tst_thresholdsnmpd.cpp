@@ -65,7 +65,8 @@ struct Station
 
     TestStore store;
     MessageRecorder messages;
-    SnmpdAgent agent{{{RssiThreshold, "integer -90"}, {SnrThreshold, "integer 16"}}};
+    SnmpdAgent agent{
+        {LookupOid(RssiThreshold) + u" integer -90"_s, LookupOid(SnrThreshold) + u" integer 16"_s}};
     StationSession session;
     StationWindows windows{session};
     QPointer<MonitoringWindow> window;

@@ -19,11 +19,18 @@ namespace {
 constexpr int kWaitMs = 30000;
 
 // An associated remote on firmware 4.8.0.
-const SnmpdAgent::Objects kRadioObjects = {
-    {DeviceMode, "integer 2"},       {RssiThreshold, "integer -85"},
-    {SnrThreshold, "integer 5"},     {FirmwareVersion, "octet_str v4.8.0"},
-    {FeatureIndicator, "integer 1"}, {ConnectionState, "integer 5"},
-    {Rssi, "integer -70"},           {RxOctets, "counter 12345"}};
+QStringList radioObjects()
+{
+    const QList<QPair<int, const char *>> objects = {
+        {DeviceMode, "integer 2"},       {RssiThreshold, "integer -85"},
+        {SnrThreshold, "integer 5"},     {FirmwareVersion, "octet_str v4.8.0"},
+        {FeatureIndicator, "integer 1"}, {ConnectionState, "integer 5"},
+        {Rssi, "integer -70"},           {RxOctets, "counter 12345"}};
+    QStringList lines;
+    for (const auto &[index, typeAndValue] : objects)
+        lines << LookupOid(index) + ' ' + typeAndValue;
+    return lines;
+}
 
 // A Velto monitor with records of its own asking snmpd, through its relay or
 // straight.
@@ -43,7 +50,7 @@ struct Station
     TestStore store;
     MessageRecorder messages;
     TerminationRecorder terminations;
-    SnmpdAgent agent{kRadioObjects};
+    SnmpdAgent agent{radioObjects()};
     SessionSettings settings;
     MonitorState state;
     LinkStatistics link;

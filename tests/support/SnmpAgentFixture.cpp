@@ -158,7 +158,7 @@ void ScriptedRadio::answerLast(const QByteArray &value)
         m_lastSender, m_lastSenderPort);
 }
 
-SnmpdAgent::SnmpdAgent(const Objects &objects) : m_objects(objects)
+SnmpdAgent::SnmpdAgent(const QStringList &overrides) : m_overrides(overrides)
 {
     for (int attempt = 0; attempt < 3 && !m_ready; ++attempt) {
         QUdpSocket probe;
@@ -196,8 +196,8 @@ bool SnmpdAgent::start(quint16 port)
     if (!conf.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     QByteArray text = "rocommunity public 127.0.0.1\nrwcommunity private 127.0.0.1\n";
-    for (const auto &[index, typeAndValue] : std::as_const(m_objects))
-        text += "override -rw " + LookupOid(index).toUtf8() + ' ' + typeAndValue + '\n';
+    for (const QString &line : std::as_const(m_overrides))
+        text += "override -rw " + line.toUtf8() + '\n';
     conf.write(text);
     conf.close();
 

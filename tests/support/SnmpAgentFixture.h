@@ -86,9 +86,8 @@ class SnmpdAgent : public ScriptedRadio
 {
     Q_OBJECT
 public:
-    // The radio's objects by catalogue index, each with "TYPE VALUE".
-    using Objects = QList<QPair<int, const char *>>;
-    explicit SnmpdAgent(const Objects &objects);
+    // overrides: lines "OID TYPE VALUE".
+    explicit SnmpdAgent(const QStringList &overrides);
     ~SnmpdAgent() override;
     bool isRunning() const { return m_ready; }
     QString failure() const { return m_failure; }
@@ -103,7 +102,7 @@ public:
 private:
     bool start(quint16 port);
     QTemporaryDir m_dir;
-    Objects m_objects;
+    QStringList m_overrides;
     QProcess m_process;
     quint16 m_agentPort = 0;
     bool m_ready = false;
