@@ -5,6 +5,27 @@
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QTimer>
+#include <termios.h>
+
+namespace {
+
+// A receiver at 4800 baud delivers its sentences a few bytes at a time, and
+// each delivery would wake the station, although sentences are only taken at
+// the tick. The line wakes the port once this many bytes wait (VMIN with no
+// inter-byte timer); the tick takes whatever fewer bytes are still waiting.
+constexpr cc_t kWakeBytes = 64;
+
+void setWakeThreshold(qintptr handle, cc_t bytes)
+{
+    termios line{};
+    if (::tcgetattr(int(handle), &line) != 0)
+        return; // not a terminal line: it wakes the port at every byte, as before
+    line.c_cc[VMIN] = bytes;
+    line.c_cc[VTIME] = 0;
+    ::tcsetattr(int(handle), TCSANOW, &line);
+}
+
+} // namespace
 
 GpsSerialPort::GpsSerialPort(QObject *parent)
     : QObject(parent), m_port(new QSerialPort(this)), m_reopenTimer(new QTimer(this))
@@ -54,6 +75,7 @@ GpsSerialPort::OpenResult GpsSerialPort::openLine(const QString &devicePath)
     // settings; the data still flows, so that is no failure.
     m_port->setRequestToSend(true);
     m_port->clearError();
+    setWakeThreshold(m_port->handle(), kWakeBytes);
     return OpenResult::Opened;
 }
 
@@ -74,6 +96,14 @@ QString GpsSerialPort::takeReceivedText()
 {
     if (!m_port->isOpen())
         return {};
+    // The bytes below the wake threshold: the port reads them when the line
+    // may report them.
+    setWakeThreshold(m_port->handle(), 0);
+    m_port->waitForReadyRead(0);
+    if (!m_port->isOpen())
+        return {}; // the read found the receiver gone
+    setWakeThreshold(m_port->handle(), kWakeBytes);
+    m_port->clearError(); // no bytes waiting is no fault
     return QString::fromLatin1(m_port->readAll());
 }
 
