@@ -3,21 +3,16 @@
 // be, or settings whose values make no sense. The start dialog loads with the
 // defaults, an Ardix run starts from it, and nothing ends the station. A
 // path that holds no file at all is told to the operator once.
-#include "TestSupport.h"
+#include "TestStation.h"
 #include "app/SettingsStore.h"
 #include "gps/GpsOptions.h"
-#include "monitor/MonitoringWindow.h"
-#include "monitor/StationWindows.h"
 #include "session/RemoteSelectionDialog.h"
-#include "session/StationSession.h"
 #include "stream/ArdixMonitor.h"
 #include "telnet/CongestionScript.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
-#include <QScopeGuard>
-#include <QUdpSocket>
 #include <QtTest>
 
 using Replacement = TestStore::Replacement;
@@ -55,18 +50,10 @@ private slots:
         QFETCH(Replacement, kind);
         QFETCH(QByteArray, content);
         QFETCH(QStringList, told);
-        TestStore store;
         MessageRecorder messages;
         TerminationRecorder terminations;
-        StationSession session;
-        StationWindows windows(session);
-        const auto closeAll = qScopeGuard([&] {
-            if (MonitoringWindow *monitor = windows.monitoringForm())
-                monitor->close();
-            windows.closeSelection();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        });
-        QVERIFY(store.replaceFile(kind, content));
+        TestStation station; // closes its windows while the recorders still listen
+        QVERIFY(station.store.replaceFile(kind, content));
 
         // What the station reads falls back to its defaults.
         QCOMPARE(SettingsStore::readPreference("SNMPReadCommString", "public"), "public");
@@ -75,13 +62,13 @@ private slots:
         QCOMPARE(GpsOptions::devicePath(1), GpsOptions::defaultDevicePath(1));
 
         // The start dialog loads; the operator starts an Ardix run from it.
-        QPointer<RemoteSelectionDialog> dialog = windows.showRemoteSelection();
+        QPointer<RemoteSelectionDialog> dialog = station.windows.showRemoteSelection();
         QVERIFY(dialog);
         const quint16 port = freeArdixPort();
         dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
         dialog->portNumber->setText(QString::number(port));
         dialog->OK_Click();
-        QPointer<MonitoringWindow> monitor = windows.monitoringForm();
+        QPointer<MonitoringWindow> monitor = station.windows.monitoringForm();
         QVERIFY(monitor);
         QCOMPARE(monitor->ardixMonitor->socket()->state(), QAbstractSocket::BoundState);
         QCOMPARE(messages.titles(), told);

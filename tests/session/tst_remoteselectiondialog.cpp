@@ -1,6 +1,7 @@
 // The remote-selection dialog: what it takes from the store, the entries it
-// refuses, what it keeps, and when the run ends with it.
+// refuses, what it keeps, its log controls, and when the run ends with it.
 #include "TestStation.h"
+#include "display/FileChooser.h"
 #include "display/HelpWindow.h"
 #include "session/RemoteSelectionDialog.h"
 
@@ -78,11 +79,7 @@ private slots:
     {
         QFETCH(QString, port);
         QFETCH(bool, accepted);
-        // The next start's dialog, with a port stored.
-        m_station->windows.closeSelection();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        m_station->store.put("Preferences", "DestPortNumber", "40000");
-        m_dialog = m_station->windows.showRemoteSelection();
+        reopenWith({{"DestPortNumber", "40000"}});
         QCOMPARE(m_dialog->portNumber->text(), "40000");
         // The Velto choice the last close stored.
         QCOMPARE(m_dialog->listOfRadios->currentRow(), RemoteSelectionDialog::Velto100Row);
@@ -100,19 +97,17 @@ private slots:
     {
         QTest::addColumn<QString>("comboText");
         QTest::addColumn<QString>("newAddress");
-        QTest::addColumn<QString>("expectedMessage"); // empty: the window opens
+        QTest::addColumn<bool>("starts"); // or the operator is told why not
         const auto row = [](const char *name, const QString &comboText, const QString &newAddress,
-                            const QString &message) {
-            QTest::newRow(name) << comboText << newAddress << message;
+                            bool starts) {
+            QTest::newRow(name) << comboText << newAddress << starts;
         };
-        const QString bad = "An improperly formatted IP address has been entered.\r\n"
-                            "Please enter a valid address.";
-        row("nothing chosen", "Select an IP...", "", "Please select an IP Address\r\n");
-        row("add with empty box", "Add IP Address", "", bad);
-        row("add with a letter", "Add IP Address", "10.0.0.a", bad);
-        row("typed host name", "radio1", "", bad);
-        row("typed, five parts", "10.0.0.1.5", "", "");
-        row("added, octet out of range", "Add IP Address", "999.1.1.1", "");
+        row("nothing chosen", "Select an IP...", "", false);
+        row("add with empty box", "Add IP Address", "", false);
+        row("add with a letter", "Add IP Address", "10.0.0.a", false);
+        row("typed host name", "radio1", "", false);
+        row("typed, five parts", "10.0.0.1.5", "", true);
+        row("added, octet out of range", "Add IP Address", "999.1.1.1", true);
     }
 
     // Only an added address that starts a run is stored for the next run.
@@ -120,8 +115,7 @@ private slots:
     {
         QFETCH(QString, comboText);
         QFETCH(QString, newAddress);
-        QFETCH(QString, expectedMessage);
-        const bool starts = expectedMessage.isEmpty();
+        QFETCH(bool, starts);
         m_dialog->remoteIPCombo->setEditText(comboText);
         m_dialog->IPBox->setText(newAddress);
         if (starts) // a start waits for the radio: stop as soon as the wait begins
@@ -133,8 +127,7 @@ private slots:
         QCOMPARE(m_station->session.settings.remoteAddress, starts ? used : QString());
         const bool added = comboText == RemoteSelectionDialog::kAddIpAddress;
         QCOMPARE(stored("NumberOfIPAddressed"), starts && added ? "2" : "1");
-        if (!starts)
-            QCOMPARE(m_messages.messages.first().text, expectedMessage);
+        QVERIFY(starts || m_messages.messages.size() == 1); // told why not
     }
 
     // With no family chosen OK asks for one.
@@ -142,7 +135,8 @@ private slots:
     {
         m_dialog->remoteChoice.clear();
         m_dialog->OK_Click();
-        QCOMPARE(m_messages.messages.first().text, "Please select a remote for monitoring.");
+        QCOMPARE(m_messages.messages.size(), 1);
+        QVERIFY(!m_station->windows.monitoringForm());
     }
 
     void cancelEndsTheRunWithNoOtherWindow_data()
@@ -191,10 +185,7 @@ private slots:
     // list, which must not pick a row; OK does nothing and the word is kept.
     void unknownStoredChoiceSurvivesTheFocus()
     {
-        m_station->windows.closeSelection();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        m_station->store.put("Preferences", "RemoteChoice", "Torvik");
-        m_dialog = m_station->windows.showRemoteSelection();
+        reopenWith({{"RemoteChoice", "Torvik"}});
         QApplication::setActiveWindow(m_dialog);
         QVERIFY(QTest::qWaitForWindowActive(m_dialog));
         QVERIFY(m_dialog->listOfRadios->selectedItems().isEmpty());
@@ -215,7 +206,65 @@ private slots:
         QCOMPARE(stored("DestPortNumber"), "45000");
     }
 
+    // Each use of the menu item turns logging over, on screen, in the session
+    // and in the store; only "True" stored enables it at load.
+    void enableLogging()
+    {
+        reopenWith(
+            {{"RemoteChoice", "Velto"}, {"Velto LogName", "v.txt"}, {"logEnabledValue", "true"}});
+        for (const bool enabled : {false, true, false}) {
+            QCOMPARE(m_station->session.settings.loggingEnabled, enabled);
+            QCOMPARE(m_dialog->enableLogging->isChecked(), enabled);
+            QCOMPARE(m_dialog->saveFileAs->isEnabled(), enabled);
+            m_dialog->enableLogging->trigger();
+            QCOMPARE(stored("logEnabledValue"), enabled ? "False" : "True");
+        }
+    }
+
+    // The chosen family's stored log name is proposed and replaced by the
+    // answer; with no family chosen the log is Velto's.
+    void saveFileAs_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QString>("veltoName"); // stored, beside "/l/a.txt" for Ardix
+        QTest::addColumn<QString>("proposed");
+        QTest::newRow("Ardix, stored name proposed") << "Ardix"
+                                                     << "/l/v.txt"
+                                                     << "/l/a.txt";
+        QTest::newRow("Velto, stored name proposed") << "Velto"
+                                                     << "/l/v.txt"
+                                                     << "/l/v.txt";
+        QTest::newRow("no family chosen: Velto") << "Other"
+                                                 << ""
+                                                 << "VeltoMonitoring_Log";
+    }
+
+    void saveFileAs()
+    {
+        QFETCH(QString, choice);
+        QFETCH(QString, veltoName);
+        QFETCH(QString, proposed);
+        const bool ardix = choice == "Ardix";
+        reopenWith({{"RemoteChoice", choice}});
+        m_station->store.put("Preferences", "Ardix LogName", "/l/a.txt");
+        m_station->store.put("Preferences", "Velto LogName", veltoName);
+        FileChooser::setNextAnswer("/l/b.txt");
+        m_dialog->saveFileAs_Click();
+        QCOMPARE(FileChooser::lastRequest().proposedName, proposed);
+        QCOMPARE(stored(ardix ? "Ardix LogName" : "Velto LogName"), "/l/b.txt");
+        QCOMPARE(m_dialog->listOfRadios->currentRow(), ardix ? 0 : 1);
+    }
+
 private:
+    // The next start's dialog, on what the last close stored and these values.
+    void reopenWith(const QList<std::pair<QString, QString>> &preferences)
+    {
+        m_station->windows.closeSelection();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (const auto &[key, value] : preferences)
+            m_station->store.put("Preferences", key, value);
+        m_dialog = m_station->windows.showRemoteSelection();
+    }
     std::optional<QString> stored(const QString &key) const
     {
         return m_station->store.raw("Preferences", key);
