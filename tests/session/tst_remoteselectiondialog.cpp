@@ -1,9 +1,14 @@
-// The remote-selection dialog: what it takes from the store, the entries it
-// refuses, what it keeps, its log controls, and when the run ends with it.
+// The remote-selection dialog: what it takes from the store (a damaged one
+// too), the entries it refuses, what it keeps, its log controls, and when the
+// run ends with it.
 #include "TestStation.h"
+#include "app/SettingsStore.h"
 #include "display/FileChooser.h"
 #include "display/HelpWindow.h"
+#include "gps/GpsOptions.h"
 #include "session/RemoteSelectionDialog.h"
+#include "stream/ArdixMonitor.h"
+#include "telnet/CongestionScript.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,7 +29,21 @@ bool runEnds()
     return QCoreApplication::exec() == 0;
 }
 
+// A free UDP port in the range the dialog accepts for an Ardix remote.
+quint16 freeArdixPort()
+{
+    for (int tries = 0; tries < 200; ++tries) {
+        const auto port =
+            quint16(30000 + (QCoreApplication::applicationPid() + 97 * tries) % 30001);
+        if (QUdpSocket().bind(QHostAddress::AnyIPv4, port))
+            return port;
+    }
+    return 0;
+}
+
 } // namespace
+
+using Replacement = TestStore::Replacement;
 
 class TestSnifferForm : public QObject
 {
@@ -255,12 +274,69 @@ private slots:
         QCOMPARE(m_dialog->listOfRadios->currentRow(), ardix ? 0 : 1);
     }
 
+    void stationStartsWithDefaults_data()
+    {
+        QTest::addColumn<Replacement>("kind");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("told");
+        QTest::newRow("bytes that are no settings")
+            << Replacement::Bytes
+            << QByteArray(1, '\0') + "\xff\xfe[[[=\n==\x01\x7f]]\n[Preferences\n=\n\xc3"
+            << QStringList();
+        QTest::newRow("a folder in its place")
+            << Replacement::Folder << QByteArray() << QStringList{"Error"};
+        QTest::newRow("a FIFO in its place")
+            << Replacement::Fifo << QByteArray() << QStringList{"Error"};
+        QTest::newRow("a link to itself")
+            << Replacement::LoopingLink << QByteArray() << QStringList();
+        QTest::newRow("values that make no sense")
+            << Replacement::Bytes
+            << QByteArray("[Preferences]\nRemoteChoice=\xff\xfeToaster\nDestPortNumber=-7e99\n"
+                          "NumberOfIPAddressed=-3\nSNMPPort=snmp\nTelnetPort=99999999999\n"
+                          "logEnabledValue=perhaps\nArdix LogName=\n[GPS Options]\n"
+                          "GPS Enabled=maybe\nComPort=NaN\nCom1Device=\n")
+            << QStringList();
+    }
+
+    // A settings file the station cannot use: bytes that are no settings at
+    // all, a folder, a FIFO or a looping link where the file should be, or
+    // values that make no sense. What the station reads falls back to its
+    // defaults, an Ardix run starts from the dialog, and nothing ends the
+    // station. A path that holds no file at all is told to the operator once.
+    void stationStartsWithDefaults()
+    {
+        QFETCH(Replacement, kind);
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, told);
+        TerminationRecorder terminations;
+        closeDialog();
+        QVERIFY(m_station->store.replaceFile(kind, content));
+        QCOMPARE(SettingsStore::readPreference("SNMPReadCommString", "public"), "public");
+        QCOMPARE(CongestionScript::telnetPort(), quint16(23));
+        QVERIFY(!GpsOptions::storedGpsEnabled(false));
+        QCOMPARE(GpsOptions::devicePath(1), GpsOptions::defaultDevicePath(1));
+
+        m_dialog = m_station->windows.showRemoteSelection();
+        m_dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
+        m_dialog->portNumber->setText(QString::number(freeArdixPort()));
+        m_dialog->OK_Click();
+        QPointer<MonitoringWindow> monitor = m_station->windows.monitoringForm();
+        QVERIFY(monitor);
+        QCOMPARE(monitor->ardixMonitor->socket()->state(), QAbstractSocket::BoundState);
+        QCOMPARE(m_messages.titles(), told);
+        QCOMPARE(terminations.count, 0);
+    }
+
 private:
-    // The next start's dialog, on what the last close stored and these values.
-    void reopenWith(const QList<std::pair<QString, QString>> &preferences)
+    void closeDialog()
     {
         m_station->windows.closeSelection();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // The next start's dialog, on what the last close stored and these values.
+    void reopenWith(const QList<std::pair<QString, QString>> &preferences)
+    {
+        closeDialog();
         for (const auto &[key, value] : preferences)
             m_station->store.put("Preferences", key, value);
         m_dialog = m_station->windows.showRemoteSelection();

@@ -23,7 +23,26 @@ using namespace Qt::StringLiterals;
 
 namespace {
 const QString kMissing = u"<missing>"_s;
-}
+
+// One visit of the GPS options dialog: what the store and the run hold
+// before, what it shows, what the operator does, what is stored afterwards.
+struct GpsVisit
+{
+    QString storedEnabled, storedPort;
+    bool enabledBefore; // the run's choice before the dialog opens
+    int portBefore;
+    bool shownEnabled; // the box at load, and the run's choice
+    int shownPort;     // the port button checked at load, 0: none
+    int runPort;       // the run's port after the load
+    bool checkBox;     // the box after the operator's clicks
+    int clickPort;     // clicked twice; 0: none, 3: gpsd
+    QString typed2;    // typed into the Com 2 field before OK
+    QStringList kept;  // GPS Enabled, ComPort, Com2Device afterwards
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(GpsVisit)
 
 class TestSessionSettings : public QObject
 {
@@ -38,53 +57,27 @@ private slots:
     void cleanup() { delete m_dialog; }
     void gps_data()
     {
-        QTest::addColumn<QString>("storedEnabled");
-        QTest::addColumn<QString>("storedPort");
-        QTest::addColumn<bool>("enabledBefore"); // the run's choice before the dialog opens
-        QTest::addColumn<int>("portBefore");
-        QTest::addColumn<bool>("shownEnabled"); // the box at load, and the run's choice
-        QTest::addColumn<int>("shownPort");     // the port button checked at load, 0: none
-        QTest::addColumn<int>("runPort");       // the run's port after the load
-        QTest::addColumn<bool>("checkBox");     // the box after the operator's clicks
-        QTest::addColumn<int>("clickPort");     // clicked twice; 0: none, 3: gpsd
-        QTest::addColumn<QString>("typed2");    // typed into the Com 2 field before OK
-        QTest::addColumn<QStringList>("kept");  // GPS Enabled, ComPort, Com2Device afterwards
-        const auto row = [](const char *name, const QString &storedEnabled,
-                            const QString &storedPort, bool enabledBefore, int portBefore,
-                            bool shownEnabled, int shownPort, int runPort, bool box, int click,
-                            const QString &typed2, const QStringList &kept) {
-            QTest::newRow(name) << storedEnabled << storedPort << enabledBefore << portBefore
-                                << shownEnabled << shownPort << runPort << box << click << typed2
-                                << kept;
-        };
+        QTest::addColumn<GpsVisit>("visit");
         const QString s1 = u"/dev/ttyS1"_s; // the default shown for the blank device
         const QString m = kMissing;
-        row("nothing stored, chosen in this run; a typed device trimmed", m, m, true, 2, true, 2, 2,
-            true, 2, " /dev/ttyUSB1 ", {"True", "2", "/dev/ttyUSB1"});
-        row("enabled on Com 1, gpsd instead", "True", "1", false, 0, true, 1, 1, true, 3, m,
-            {"True", "0", s1});
+        QTest::newRow("nothing stored, chosen in this run; a typed device trimmed") << GpsVisit{
+            m, m, true, 2, true, 2, 2, true, 2, " /dev/ttyUSB1 ", {"True", "2", "/dev/ttyUSB1"}};
+        QTest::newRow("enabled on Com 1, gpsd instead")
+            << GpsVisit{"True", "1", false, 0, true, 1, 1, true, 3, m, {"True", "0", s1}};
         // A refused OK stores nothing: the blank device stays blank.
-        row("stored port 0 turns GPS off; on again with no port", "True", "0", true, 1, false, 0, 0,
-            true, 0, m, {"True", "0", ""});
-        row("disabled, port kept", "False", "2", true, 0, false, 2, 2, false, 0, m,
-            {"False", "2", s1});
-        row("unknown port number, Com 1 chosen", "True", "3", false, 0, true, 0, 3, true, 1, m,
-            {"True", "1", s1});
+        QTest::newRow("stored port 0 turns GPS off; on again with no port")
+            << GpsVisit{"True", "0", true, 1, false, 0, 0, true, 0, m, {"True", "0", ""}};
+        QTest::newRow("disabled, port kept")
+            << GpsVisit{"False", "2", true, 0, false, 2, 2, false, 0, m, {"False", "2", s1}};
+        QTest::newRow("unknown port number, Com 1 chosen")
+            << GpsVisit{"True", "3", false, 0, true, 0, 3, true, 1, m, {"True", "1", s1}};
     }
 
     void gps()
     {
-        QFETCH(QString, storedEnabled);
-        QFETCH(QString, storedPort);
-        QFETCH(bool, enabledBefore);
-        QFETCH(int, portBefore);
-        QFETCH(bool, shownEnabled);
-        QFETCH(int, shownPort);
-        QFETCH(int, runPort);
-        QFETCH(bool, checkBox);
-        QFETCH(int, clickPort);
-        QFETCH(QString, typed2);
-        QFETCH(QStringList, kept);
+        QFETCH(GpsVisit, visit);
+        const auto &[storedEnabled, storedPort, enabledBefore, portBefore, shownEnabled, shownPort,
+                     runPort, checkBox, clickPort, typed2, kept] = visit;
         store(u"GPS Enabled"_s, storedEnabled);
         store(u"ComPort"_s, storedPort);
         store(u"Com1Device"_s, u"  "_s);
