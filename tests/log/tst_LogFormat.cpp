@@ -100,10 +100,8 @@ private slots:
         QTest::addColumn<bool>("ardix");
         QTest::addColumn<int>("rssi");
         QTest::addColumn<QString>("text");
-        QTest::newRow("Ardix -85") << true << -85 << "-85 ";
         QTest::newRow("Ardix 0") << true << 0 << " 0 ";
         QTest::newRow("Velto 0") << false << 0 << "0";
-        QTest::newRow("Velto 85") << false << 85 << "-85";
     }
 
     void rssi()

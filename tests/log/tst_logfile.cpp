@@ -130,10 +130,8 @@ private slots:
         none("Velto, logging disabled", 0, false, false, "log.txt");
         none("folder that does not exist", 0, true, false, "missing/log.txt");
         kept("empty file: no header", "", "");
-        kept("CR LF lines", "a\r\nb\r\n", "a\r\nb\r\n");
         kept("LF-only lines", "a\nb\n", "a\r\nb\r\n");
         kept("as many lone CRs as lone LFs", "a\rb\n", "a\r\nb\r\n");
-        kept("missing final line end", "a\r\nb", "a\r\nb\r\n");
         kept("mixed line ends", "a\rb\nc\r\nd", "a\r\nb\r\nc\r\nd\r\n");
         kept("empty lines kept", "\r\n\r\na\r\r\n", "\r\n\r\na\r\n\r\n");
         kept("LF then CR ends two lines", "a\n\rb", "a\r\n\r\nb\r\n");
