@@ -154,7 +154,6 @@ private slots:
         QTest::addColumn<bool>("ardix");
         QTest::addColumn<bool>("header");
         QTest::addColumn<QString>("extra"); // appended as one more column
-        QTest::newRow("Velto") << false << true << QString();
         QTest::newRow("Ardix") << true << true << QString();
         QTest::newRow("Ardix without header") << true << false << QString();
         QTest::newRow("Velto without header") << false << false << QString();

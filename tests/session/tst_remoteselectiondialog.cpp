@@ -100,8 +100,6 @@ private slots:
         QFETCH(bool, accepted);
         reopenWith({{"DestPortNumber", "40000"}});
         QCOMPARE(m_dialog->portNumber->text(), "40000");
-        // The Velto choice the last close stored.
-        QCOMPARE(m_dialog->listOfRadios->currentRow(), RemoteSelectionDialog::Velto100Row);
         m_dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
         m_dialog->portNumber->setText(port);
         QTest::keyClick(m_dialog->portNumber, Qt::Key_Return);

@@ -5,6 +5,7 @@
 // logging).
 #include "TestSupport.h"
 #include "app/Records.h"
+#include "app/SettingsStore.h"
 #include "session/CommandLine.h"
 #include "session/GpsOptionsDialog.h"
 #include "session/NetworkOptionsDialog.h"
@@ -141,7 +142,7 @@ private slots:
     // write community stays hidden until asked for; OK keeps any text.
     void communities()
     {
-        putPreference(u"SNMPReadCommString"_s, QString());
+        SettingsStore::writePreference(u"SNMPReadCommString"_s, QString());
         NetworkOptionsDialog form(m_settings);
         QCOMPARE(form.SNMPReadCommunityString->text(), QString());
         QCOMPARE(form.SNMPWriteCommunityString->echoMode(), QLineEdit::Password);
@@ -212,9 +213,9 @@ private slots:
         QFETCH(QString, count);
         QFETCH(int, entries);
         QFETCH(QString, storedAs);
-        putPreference("NumberOfIPAddressed", count);
-        putPreference("1", "Add IP Address");
-        putPreference("2", "10.1.1.1");
+        SettingsStore::writePreference("NumberOfIPAddressed", count);
+        SettingsStore::writePreference("1", "Add IP Address");
+        SettingsStore::writePreference("2", "10.1.1.1");
         QCOMPARE(StoredSession::loadAddressList().size(), entries);
         StoredSession::appendAddress("10.0.0.7");
         QCOMPARE(preference("NumberOfIPAddressed"), storedAs.isEmpty() ? count : storedAs);
@@ -244,9 +245,9 @@ private slots:
         QFETCH(QString, expectedName);
         QFETCH(QString, expectedEnabled);
         const QString key = choice + " LogName";
-        putPreference("logEnabledValue", "False");
+        SettingsStore::writePreference("logEnabledValue", "False");
         if (!storedName.isEmpty())
-            putPreference(key, storedName);
+            SettingsStore::writePreference(key, storedName);
         StoredSession::firstUseOfFamilyForLogging(choice);
         QCOMPARE(preference(key).value_or(QString()), expectedName);
         QCOMPARE(preference("logEnabledValue"), expectedEnabled);
@@ -263,10 +264,6 @@ private:
         return m_store->raw(u"GPS Options"_s, key).value_or(kMissing);
     }
     GpsOptionsDialog *open() { return m_dialog = GpsOptionsDialog::showModeless(m_settings); }
-    void putPreference(const QString &key, const QString &value)
-    {
-        m_store->put(u"Preferences"_s, key, value);
-    }
     std::optional<QString> preference(const QString &key) const
     {
         return m_store->raw(u"Preferences"_s, key);
