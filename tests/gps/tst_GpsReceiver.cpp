@@ -216,12 +216,8 @@ private slots:
         QVERIFY(f.messages.messages.value(0).text.contains(reason));
         QCOMPARE(f.termination.count, int(held));
         QCOMPARE(closeRequested.size(), int(held));
-        if (baud == 0)
-            return;
-        QCOMPARE(f.port()->baudRate(), baud);
-        QVERIFY(f.receiver.send(kOther + kFix + kOther));
-        f.gps.mscomm_timer->start();
-        QTRY_COMPARE_WITH_TIMEOUT(f.position.gpsLatitude, u"4807.038 N"_s, 10000);
+        if (baud != 0)
+            QCOMPARE(f.port()->baudRate(), baud);
     }
 
     // Between ticks the port keeps only a bounded part of what came; the rest

@@ -2,6 +2,7 @@
 // two RSSI forms, the making of one line, positions, the two layouts with and
 // without a header, and a small log exported in all four track formats (GPX
 // and KML read back by gpsbabel, GeoJSON and CSV here).
+#include "TestSupport.h"
 #include "log/LogFormat.h"
 #include "log/LogReader.h"
 #include "log/TrackExport.h"
@@ -200,13 +201,12 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("gpsbabel")).isEmpty())
             QSKIP("gpsbabel is not installed");
         QTemporaryDir dir;
-        QFile log(dir.filePath(QStringLiteral("log.txt")));
-        QVERIFY(log.open(QIODevice::WriteOnly) && log.write(fixtureLog()) > 0);
-        log.close();
+        const QString log = dir.filePath(QStringLiteral("log.txt"));
+        QVERIFY(writeFileContent(log, fixtureLog()));
         for (const char *suffix : {"gpx", "kml", "geojson", "csv"}) {
             const QString path = dir.filePath(QStringLiteral("track.") + QLatin1String(suffix));
             const TrackExport::Result result = TrackExport::exportLog(
-                {log.fileName(), path, *TrackExport::formatOfPath(path), QLocale(), -95});
+                {log, path, *TrackExport::formatOfPath(path), QLocale(), -95});
             QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
         }
         const QByteArray gpx = babelRead(QStringLiteral("gpx"), dir.filePath("track.gpx"));
@@ -216,18 +216,15 @@ private slots:
         QCOMPARE(kml.count("<wpt "), kRecordsWithFix);
         QCOMPARE(kml.count("<name>Below threshold</name>"), kFallsBelow);
 
-        QFile geoJsonFile(dir.filePath("track.geojson"));
-        QVERIFY(geoJsonFile.open(QIODevice::ReadOnly));
         const QJsonArray features =
-            QJsonDocument::fromJson(geoJsonFile.readAll())[QStringLiteral("features")].toArray();
+            QJsonDocument::fromJson(fileContent(dir.filePath("track.geojson")))["features"]
+                .toArray();
         QCOMPARE(features.size(), kRecordsWithFix);
         const QJsonObject properties = features.first()[QStringLiteral("properties")].toObject();
         for (const QString &title : LogFormat::veltoHeader())
             QVERIFY2(properties.contains(title), qPrintable(title));
 
-        QFile csvFile(dir.filePath("track.csv"));
-        QVERIFY(csvFile.open(QIODevice::ReadOnly));
-        const QList<QByteArray> rows = csvFile.readAll().trimmed().split('\n');
+        const QList<QByteArray> rows = fileContent(dir.filePath("track.csv")).trimmed().split('\n');
         QCOMPARE(rows.size(), 1 + int(std::size(kMagnitudes)));
         const qsizetype latitude = rows.first().split(',').indexOf("Latitude");
         QCOMPARE(rows.at(1 + kWithoutFix).split(',').value(latitude), QByteArray());
