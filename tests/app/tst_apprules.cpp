@@ -269,11 +269,9 @@ private slots:
         failure("try again", EAI_AGAIN, 0, 11002);
         failure("no recovery", EAI_FAIL, 0, 11003);
         failure("no data", EAI_NODATA, 0, 11004);
-        failure("no address of the family", EAI_ADDRFAMILY, 0, 11004);
         failure("out of memory", EAI_MEMORY, 0, 11003);
         failure("EINTR", EAI_SYSTEM, EINTR, 10004);
         failure("EADDRINUSE", EAI_SYSTEM, EADDRINUSE, 10048);
-        failure("ENETDOWN", EAI_SYSTEM, ENETDOWN, 10050);
         failure("ENOMEM is out of buffers", EAI_SYSTEM, ENOMEM, 10055);
         failure("no socket counterpart", EAI_SYSTEM, ENOENT, 10050);
     }
