@@ -69,8 +69,8 @@ private slots:
     {
         QTest::addColumn<int>("selector");
         QTest::addColumn<RemoteKind>("kind");
-        QTest::addColumn<QString>(
-            "updates"); // thresholds after the first paint: RSSI "t", SNR "t:bar"
+        // Thresholds after the first paint: RSSI "t", SNR "t:bar".
+        QTest::addColumn<QString>("updates");
         QTest::addColumn<QString>("cells");
         QTest::addColumn<int>("rssiThreshold"); // afterwards
 

@@ -1,18 +1,89 @@
 // The station's lock as the operator meets it: it covers the station and
-// takes every input, only the right password ends it, and messages wait.
-#include "PamTestService.h"
+// takes every input, only the right password ends it, and messages wait;
+// beneath it the password check against PAM and the wait after wrong
+// passwords.
 #include "TestStation.h"
 #include "lock/LockWindow.h"
+#include "lock/PasswordCheck.h"
 #include "lock/UnlockDelay.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <climits>
+#include <string_view>
+#include <utility>
+
+// PAM as the tests see it: pam_wrapper (preloaded by CTest) reads the service
+// files from a folder of the test's own, and the services check passwords with
+// pam_matrix against password files of the test's own. The machine's real
+// accounts and /etc/pam.d are never used.
+//
+// pam_wrapper copies the service folder at the first PAM call of the process,
+// so every service a test uses is written here, before that call.
+class PamTestService
+{
+public:
+    // pam_matrix with the test's password file, as for the station's service.
+    static constexpr const char *kMatrix = "kavo-station";
+    // Any password is accepted (pam_permit).
+    static constexpr const char *kPermit = "lock-permit";
+    // pam_matrix asking for the password with a prompt that echoes it.
+    static constexpr const char *kEcho = "lock-echo";
+    // pam_matrix with a password file that does not exist.
+    static constexpr const char *kNoPassdb = "lock-nopassdb";
+
+    // The password of the user running the test; non-ASCII, so the UTF-8
+    // text must reach PAM unchanged.
+    static QString rightPassword() { return QStringLiteral("Gr\u00fcnes-Funkfeld 7"); }
+
+    // Fails the test unless pam_wrapper is loaded and active: without it a
+    // check would go to the machine's real PAM configuration.
+    PamTestService()
+    {
+        static_assert(std::string_view(kMatrix) == PasswordCheck::kServiceName);
+        QFile maps("/proc/self/maps");
+        QVERIFY2(qgetenv("PAM_WRAPPER") == "1" && maps.open(QIODevice::ReadOnly) &&
+                     maps.readAll().contains("libpam_wrapper.so"),
+                 "pam_wrapper is not preloaded: refusing to check passwords against the "
+                 "machine's own PAM configuration");
+        QVERIFY(m_dir.isValid() && QDir(m_dir.path()).mkdir("services"));
+        const QByteArray user = PasswordCheck::userName();
+        QVERIFY2(!user.isEmpty(), "the test's user has a login name");
+        const QByteArray entry = ':' + rightPassword().toUtf8() + ':' + kMatrix + '\n';
+        write("passdb", user + entry);
+
+        // Services without a file of their own fall back to "other": refuse there.
+        const QString matrix = KAVO_PAM_MATRIX_MODULE " passdb=" + m_dir.path() + '/';
+        const QList<std::pair<const char *, QString>> services{
+            {"other", KAVO_PAM_DENY_MODULE},
+            {kMatrix, matrix + "passdb"},
+            {kPermit, KAVO_PAM_PERMIT_MODULE},
+            {kEcho, matrix + "passdb echo"},
+            {kNoPassdb, matrix + "no-such-passdb"}};
+        for (const auto &[service, authLine] : services)
+            write(QString("services/") + service, "auth required " + authLine.toUtf8() + '\n');
+        qputenv("PAM_WRAPPER_SERVICE_DIR", QFile::encodeName(m_dir.filePath("services")));
+    }
+
+private:
+    void write(const QString &name, const QByteArray &content)
+    {
+        QFile file(m_dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    }
+
+    QTemporaryDir m_dir;
+};
+
+Q_DECLARE_METATYPE(PasswordVerdict)
 
 class tst_lockwindow : public QObject
 {
@@ -39,6 +110,64 @@ class tst_lockwindow : public QObject
 
 private slots:
     void initTestCase() { m_pam = std::make_unique<PamTestService>(); }
+
+    void verdicts_data()
+    {
+        QTest::addColumn<QByteArray>("service");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<PasswordVerdict>("expected");
+        const auto row = [](const char *name, const char *service, const QString &password,
+                            PasswordVerdict expected) {
+            QTest::newRow(name) << QByteArray(service) << password << expected;
+        };
+        const char *station = PamTestService::kMatrix;
+        const QString right = PamTestService::rightPassword();
+        row("right password", station, right, PasswordVerdict::Accepted);
+        row("wrong password", station, "not it", PasswordVerdict::Refused);
+        row("password file unreadable", PamTestService::kNoPassdb, right,
+            PasswordVerdict::Unchecked);
+        // A module that accepts everything: a refusal here comes from the
+        // check itself, before PAM is asked.
+        row("any password, accepting service", PamTestService::kPermit, "anything",
+            PasswordVerdict::Accepted);
+        row("empty password, accepting service", PamTestService::kPermit, "",
+            PasswordVerdict::Refused);
+        row("NUL in the password, accepting service", PamTestService::kPermit,
+            QString("ab") + QChar(0) + "c", PasswordVerdict::Refused);
+        // The password is never given to a prompt that would show it as typed.
+        row("prompt that echoes", PamTestService::kEcho, right, PasswordVerdict::Unchecked);
+    }
+
+    void verdicts()
+    {
+        QFETCH(QByteArray, service);
+        QFETCH(QString, password);
+        QFETCH(PasswordVerdict, expected);
+        QCOMPARE(PasswordCheck(service).check(password), expected);
+    }
+
+    // One second after the first wrong password, doubling with each further
+    // one, never more than half a minute.
+    void unlockDelay_data()
+    {
+        QTest::addColumn<int>("failures");
+        QTest::addColumn<int>("delayMs");
+        for (const auto &[failures, delayMs] : {std::pair{INT_MIN, 0},
+                                                {0, 0},
+                                                {1, 1000},
+                                                {2, 2000},
+                                                {5, 16000},
+                                                {6, 30000},
+                                                {INT_MAX, 30000}})
+            QTest::addRow("%d", failures) << failures << delayMs;
+    }
+
+    void unlockDelay()
+    {
+        QFETCH(int, failures);
+        QFETCH(int, delayMs);
+        QCOMPARE(UnlockDelay::afterFailures(failures), delayMs);
+    }
 
     void init()
     {

@@ -1,8 +1,13 @@
-// The remote-selection dialog: what it takes from the store, the entries it
-// refuses, what it keeps, and when the run ends with it.
+// The remote-selection dialog: what it takes from the store (a damaged one
+// too), the entries it refuses, what it keeps, its log controls, and when the
+// run ends with it.
 #include "TestStation.h"
-#include "display/HelpWindow.h"
+#include "app/SettingsStore.h"
+#include "display/FileChooser.h"
+#include "gps/GpsOptions.h"
 #include "session/RemoteSelectionDialog.h"
+#include "stream/ArdixMonitor.h"
+#include "telnet/CongestionScript.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,6 +29,8 @@ bool runEnds()
 }
 
 } // namespace
+
+using Replacement = TestStore::Replacement;
 
 class TestSnifferForm : public QObject
 {
@@ -54,7 +61,6 @@ private slots:
         QVERIFY(!m_dialog->portNumber->isVisible() && m_dialog->mnuNetOptions->isEnabled());
         QVERIFY(m_dialog->remoteIPCombo->isVisible() && m_dialog->IPBox->isVisible());
         m_dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
-        QCOMPARE(m_dialog->remoteChoice, "Ardix");
         QVERIFY(m_dialog->portNumber->isVisible() && !m_dialog->mnuNetOptions->isEnabled());
         QVERIFY(!m_dialog->remoteIPCombo->isVisible() && !m_dialog->IPBox->isVisible());
 
@@ -78,14 +84,8 @@ private slots:
     {
         QFETCH(QString, port);
         QFETCH(bool, accepted);
-        // The next start's dialog, with a port stored.
-        m_station->windows.closeSelection();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        m_station->store.put("Preferences", "DestPortNumber", "40000");
-        m_dialog = m_station->windows.showRemoteSelection();
+        reopenWith({{"DestPortNumber", "40000"}});
         QCOMPARE(m_dialog->portNumber->text(), "40000");
-        // The Velto choice the last close stored.
-        QCOMPARE(m_dialog->listOfRadios->currentRow(), RemoteSelectionDialog::Velto100Row);
         m_dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
         m_dialog->portNumber->setText(port);
         QTest::keyClick(m_dialog->portNumber, Qt::Key_Return);
@@ -100,19 +100,17 @@ private slots:
     {
         QTest::addColumn<QString>("comboText");
         QTest::addColumn<QString>("newAddress");
-        QTest::addColumn<QString>("expectedMessage"); // empty: the window opens
+        QTest::addColumn<bool>("starts"); // or the operator is told why not
         const auto row = [](const char *name, const QString &comboText, const QString &newAddress,
-                            const QString &message) {
-            QTest::newRow(name) << comboText << newAddress << message;
+                            bool starts) {
+            QTest::newRow(name) << comboText << newAddress << starts;
         };
-        const QString bad = "An improperly formatted IP address has been entered.\r\n"
-                            "Please enter a valid address.";
-        row("nothing chosen", "Select an IP...", "", "Please select an IP Address\r\n");
-        row("add with empty box", "Add IP Address", "", bad);
-        row("add with a letter", "Add IP Address", "10.0.0.a", bad);
-        row("typed host name", "radio1", "", bad);
-        row("typed, five parts", "10.0.0.1.5", "", "");
-        row("added, octet out of range", "Add IP Address", "999.1.1.1", "");
+        row("nothing chosen", "Select an IP...", "", false);
+        row("add with empty box", "Add IP Address", "", false);
+        row("add with a letter", "Add IP Address", "10.0.0.a", false);
+        row("typed host name", "radio1", "", false);
+        row("typed, five parts", "10.0.0.1.5", "", true);
+        row("added, octet out of range", "Add IP Address", "999.1.1.1", true);
     }
 
     // Only an added address that starts a run is stored for the next run.
@@ -120,8 +118,7 @@ private slots:
     {
         QFETCH(QString, comboText);
         QFETCH(QString, newAddress);
-        QFETCH(QString, expectedMessage);
-        const bool starts = expectedMessage.isEmpty();
+        QFETCH(bool, starts);
         m_dialog->remoteIPCombo->setEditText(comboText);
         m_dialog->IPBox->setText(newAddress);
         if (starts) // a start waits for the radio: stop as soon as the wait begins
@@ -133,8 +130,7 @@ private slots:
         QCOMPARE(m_station->session.settings.remoteAddress, starts ? used : QString());
         const bool added = comboText == RemoteSelectionDialog::kAddIpAddress;
         QCOMPARE(stored("NumberOfIPAddressed"), starts && added ? "2" : "1");
-        if (!starts)
-            QCOMPARE(m_messages.messages.first().text, expectedMessage);
+        QVERIFY(starts || m_messages.messages.size() == 1); // told why not
     }
 
     // With no family chosen OK asks for one.
@@ -142,7 +138,8 @@ private slots:
     {
         m_dialog->remoteChoice.clear();
         m_dialog->OK_Click();
-        QCOMPARE(m_messages.messages.first().text, "Please select a remote for monitoring.");
+        QCOMPARE(m_messages.messages.size(), 1);
+        QVERIFY(!m_station->windows.monitoringForm());
     }
 
     void cancelEndsTheRunWithNoOtherWindow_data()
@@ -155,8 +152,8 @@ private slots:
         QTest::newRow("Help closed by Ctrl+W") << "F1" << QKeySequence(Qt::CTRL | Qt::Key_W);
     }
 
-    // The run goes on while another window of the station shows; the help
-    // shows its topics and its own keys close it.
+    // The run goes on while another window of the station shows; the help's
+    // own keys close it.
     void cancelEndsTheRunWithNoOtherWindow()
     {
         QFETCH(QString, opener);
@@ -170,8 +167,6 @@ private slots:
         QPointer<QWidget> other;
         for (QWidget *w : QApplication::topLevelWidgets())
             other = w->isVisible() && w != m_dialog ? w : other.data();
-        if (auto *help = qobject_cast<HelpWindow *>(other.data()))
-            QVERIFY(help->topicTitles().contains("Choosing a remote"));
         m_dialog->Cancel->click();
         QCOMPARE(runEnds(), opener.isEmpty());
         if (!other)
@@ -191,10 +186,7 @@ private slots:
     // list, which must not pick a row; OK does nothing and the word is kept.
     void unknownStoredChoiceSurvivesTheFocus()
     {
-        m_station->windows.closeSelection();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        m_station->store.put("Preferences", "RemoteChoice", "Torvik");
-        m_dialog = m_station->windows.showRemoteSelection();
+        reopenWith({{"RemoteChoice", "Torvik"}});
         QApplication::setActiveWindow(m_dialog);
         QVERIFY(QTest::qWaitForWindowActive(m_dialog));
         QVERIFY(m_dialog->listOfRadios->selectedItems().isEmpty());
@@ -215,7 +207,127 @@ private slots:
         QCOMPARE(stored("DestPortNumber"), "45000");
     }
 
+    // Each use of the menu item turns logging over, on screen, in the session
+    // and in the store; only "True" stored enables it at load.
+    void enableLogging()
+    {
+        reopenWith(
+            {{"RemoteChoice", "Velto"}, {"Velto LogName", "v.txt"}, {"logEnabledValue", "true"}});
+        for (const bool enabled : {false, true, false}) {
+            QCOMPARE(m_station->session.settings.loggingEnabled, enabled);
+            QCOMPARE(m_dialog->enableLogging->isChecked(), enabled);
+            QCOMPARE(m_dialog->saveFileAs->isEnabled(), enabled);
+            m_dialog->enableLogging->trigger();
+            QCOMPARE(stored("logEnabledValue"), enabled ? "False" : "True");
+        }
+    }
+
+    // The chosen family's stored log name is proposed and replaced by the
+    // answer; with no family chosen the log is Velto's.
+    void saveFileAs_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QString>("veltoName"); // stored, beside "/l/a.txt" for Ardix
+        QTest::addColumn<QString>("proposed");
+        QTest::newRow("Ardix, stored name proposed") << "Ardix"
+                                                     << "/l/v.txt"
+                                                     << "/l/a.txt";
+        QTest::newRow("Velto, stored name proposed") << "Velto"
+                                                     << "/l/v.txt"
+                                                     << "/l/v.txt";
+        QTest::newRow("no family chosen: Velto") << "Other"
+                                                 << ""
+                                                 << "VeltoMonitoring_Log";
+    }
+
+    void saveFileAs()
+    {
+        QFETCH(QString, choice);
+        QFETCH(QString, veltoName);
+        QFETCH(QString, proposed);
+        const bool ardix = choice == "Ardix";
+        reopenWith({{"RemoteChoice", choice}});
+        m_station->store.put("Preferences", "Ardix LogName", "/l/a.txt");
+        m_station->store.put("Preferences", "Velto LogName", veltoName);
+        FileChooser::setNextAnswer("/l/b.txt");
+        m_dialog->saveFileAs_Click();
+        QCOMPARE(FileChooser::lastRequest().proposedName, proposed);
+        QCOMPARE(stored(ardix ? "Ardix LogName" : "Velto LogName"), "/l/b.txt");
+        QCOMPARE(m_dialog->listOfRadios->currentRow(), ardix ? 0 : 1);
+    }
+
+    void stationStartsWithDefaults_data()
+    {
+        QTest::addColumn<Replacement>("kind");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("told");
+        QTest::newRow("bytes that are no settings")
+            << Replacement::Bytes
+            << QByteArray(1, '\0') + "\xff\xfe[[[=\n==\x01\x7f]]\n[Preferences\n=\n\xc3"
+            << QStringList();
+        QTest::newRow("a folder in its place")
+            << Replacement::Folder << QByteArray() << QStringList{"Error"};
+        QTest::newRow("a FIFO in its place")
+            << Replacement::Fifo << QByteArray() << QStringList{"Error"};
+        QTest::newRow("a link to itself")
+            << Replacement::LoopingLink << QByteArray() << QStringList();
+        QTest::newRow("values that make no sense")
+            << Replacement::Bytes
+            << QByteArray("[Preferences]\nRemoteChoice=\xff\xfeToaster\nDestPortNumber=-7e99\n"
+                          "NumberOfIPAddressed=-3\nSNMPPort=snmp\nTelnetPort=99999999999\n"
+                          "logEnabledValue=perhaps\nArdix LogName=\n[GPS Options]\n"
+                          "GPS Enabled=maybe\nComPort=NaN\nCom1Device=\n")
+            << QStringList();
+    }
+
+    // A settings file the station cannot use: bytes that are no settings at
+    // all, a folder, a FIFO or a looping link where the file should be, or
+    // values that make no sense. What the station reads falls back to its
+    // defaults, an Ardix run starts from the dialog, and nothing ends the
+    // station. A path that holds no file at all is told to the operator once.
+    void stationStartsWithDefaults()
+    {
+        QFETCH(Replacement, kind);
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, told);
+        TerminationRecorder terminations;
+        closeDialog();
+        QVERIFY(m_station->store.replaceFile(kind, content));
+        QCOMPARE(SettingsStore::readPreference("SNMPReadCommString", "public"), "public");
+        QCOMPARE(CongestionScript::telnetPort(), quint16(23));
+        QVERIFY(!GpsOptions::storedGpsEnabled(false));
+        QCOMPARE(GpsOptions::devicePath(1), GpsOptions::defaultDevicePath(1));
+
+        m_dialog = m_station->windows.showRemoteSelection();
+        m_dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
+        QUdpSocket probe; // a free port, or one of the range the dialog accepts
+        probe.bind(QHostAddress::AnyIPv4, 0);
+        const quint16 free = probe.localPort();
+        const quint16 port = free >= 30000 && free <= 60000 ? free : 45123;
+        probe.close();
+        m_dialog->portNumber->setText(QString::number(port));
+        m_dialog->OK_Click();
+        QPointer<MonitoringWindow> monitor = m_station->windows.monitoringForm();
+        QVERIFY(monitor);
+        QCOMPARE(monitor->ardixMonitor->socket()->state(), QAbstractSocket::BoundState);
+        QCOMPARE(m_messages.titles(), told);
+        QCOMPARE(terminations.count, 0);
+    }
+
 private:
+    void closeDialog()
+    {
+        m_station->windows.closeSelection();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // The next start's dialog, on what the last close stored and these values.
+    void reopenWith(const QList<std::pair<QString, QString>> &preferences)
+    {
+        closeDialog();
+        for (const auto &[key, value] : preferences)
+            m_station->store.put("Preferences", key, value);
+        m_dialog = m_station->windows.showRemoteSelection();
+    }
     std::optional<QString> stored(const QString &key) const
     {
         return m_station->store.raw("Preferences", key);

@@ -43,8 +43,6 @@ TestStore::TestStore()
     QSettings::setPath(SettingsStore::format(), QSettings::UserScope, m_dir.path());
 }
 
-TestStore::~TestStore() = default;
-
 QString TestStore::iniPath() const
 {
     return SettingsStore::filePath();

@@ -18,7 +18,6 @@ class TestStore
 {
 public:
     TestStore();
-    ~TestStore();
 
     QString iniPath() const;
     // The raw text of a key as it stands in the file, or nullopt when missing.
