@@ -1,19 +1,19 @@
 #include "MonitoringWindow.h"
 
+#include "AlignmentViewMenu.h"
+#include "LogExportMenu.h"
 #include "app/ApplicationExit.h"
 #include "app/EventWait.h"
 #include "app/HandlerTimer.h"
 #include "app/OperatorMessages.h"
 #include "app/SettingsStore.h"
-#include "display/HelpWindow.h"
+#include "display/MonitoringMenus.h"
+#include "display/MonitoringView.h"
 #include "display/MousePointer.h"
-#include "display/SignalMeter.h"
-#include "display/SignalPanel.h"
 #include "display/StationIcons.h"
+#include "display/Twips.h"
 #include "gps/GpsReceiver.h"
 #include "log/LogRecorder.h"
-#include "session/AboutBox.h"
-#include "session/RemoteSelectionDialog.h"
 #include "session/StationNavigator.h"
 #include "session/StationSession.h"
 #include "snmp/VeltoMonitor.h"
@@ -21,8 +21,9 @@
 #include "stream/ArdixMonitor.h"
 #include "telnet/CongestionManager.h"
 
+#include <QAction>
 #include <QCloseEvent>
-#include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
@@ -30,6 +31,7 @@
 namespace {
 
 constexpr int kBaseHeightTwips = 2900;
+constexpr int kWindowWidthTwips = 8250;
 
 } // namespace
 
@@ -41,12 +43,19 @@ MonitoringWindow::MonitoringWindow(StationSession &session, StationNavigator &na
     setWindowTitle(QStringLiteral("Kavo Connectivity Window"));
     setWindowIcon(StationIcons::product());
     setAttribute(Qt::WA_DeleteOnClose);
-    buildControls();
-    buildMenus();
+    m_view = new MonitoringView(m_session.settings, m_session.link, this);
+    setCentralWidget(m_view);
+    connect(m_view, &MonitoringView::iconChanged, this, &QWidget::setWindowIcon);
+    connect(m_view, &MonitoringView::lockRequested, this, &MonitoringWindow::screen_lock_Click);
+    buildArdixMonitor();
+    m_menus = new MonitoringMenus(menuBar());
+    LogExportMenu::addTo(m_menus->fileMenu, this, m_session);
     buildTimers();
     buildCongestionManager();
     buildGpsReceiverAndLogRecorder();
     buildVeltoMonitor();
+    AlignmentViewMenu::addTo(m_menus->View, this, m_session, ardixMonitor, m_velto);
+    connectMenus();
     setWindowHeightTwips(kBaseHeightTwips);
 }
 
@@ -89,7 +98,7 @@ void MonitoringWindow::Form_Load()
     m_session.monitor.screenLocked = false;
 
     MousePointer::setNormal();
-    collectingDatalbl->show();
+    m_view->setNoticeShown(true);
 
     m_session.monitor.windowClosing = false;
     m_session.monitor.monitoringStopped = false;
@@ -107,8 +116,7 @@ void MonitoringWindow::Form_Load()
     InitColorBar(0);
     m_session.monitor.chartRestart = true;
     InitTrafficChart();
-    SignalStrengthMeter->setMeterValue(0);
-    SignalStrengthMeter->clearReading();
+    m_view->clearRssiReading();
     startFamily();
 }
 
@@ -116,15 +124,16 @@ void MonitoringWindow::startFamily()
 {
     switch (m_session.settings.remoteKind) {
     case RemoteKind::Ardix:
-        about->setText(QStringLiteral("&About Ardix Monitoring Window"));
-        SwitchRemote->setVisible(true);
-        for (QAction *a : {changeRSSIThresh, changeSNRThreshold, rebootVelto, ViewSNR})
+        m_menus->about->setText(QStringLiteral("&About Ardix Monitoring Window"));
+        m_menus->SwitchRemote->setVisible(true);
+        for (QAction *a : {m_menus->changeRSSIThresh, m_menus->changeSNRThreshold,
+                           m_menus->rebootVelto, m_menus->ViewSNR})
             a->setVisible(false);
         StartArdixMonitoring();
         break;
     case RemoteKind::Velto:
-        SwitchRemote->setVisible(false);
-        about->setText(QStringLiteral("&About Velto Monitoring Window"));
+        m_menus->SwitchRemote->setVisible(false);
+        m_menus->about->setText(QStringLiteral("&About Velto Monitoring Window"));
         m_velto->StartVeltoMonitoring();
         break;
     default: {
@@ -143,31 +152,48 @@ void MonitoringWindow::startFamily()
     }
 }
 
+int MonitoringWindow::lampIconId() const
+{
+    return m_view->lampIconId();
+}
+
 void MonitoringWindow::setupForArdix()
 {
     setWindowTitle(QStringLiteral("Ardix Monitoring Window"));
-    ViewSNR->setEnabled(false);
-    SNRlbl->hide();
-    SNRMeter->hide();
-    SNRColorBarFrame->hide();
-    // An Ardix radio reports no SNR: its scale's captions go with the scale.
-    for (QLabel *caption : {LowSNRLabel, MidSNRLabel, HighSNRLabel})
-        caption->hide();
-    snrPanel->hide();
+    m_menus->ViewSNR->setEnabled(false);
+    // An Ardix radio reports no SNR.
+    m_view->setSnrPanelShown(false);
     fitToContents();
 }
 
 void MonitoringWindow::setupForVelto()
 {
     setWindowTitle(QStringLiteral("Velto Monitoring Window"));
-    ViewSNR->setEnabled(true);
-    ViewSNR->setChecked(false);
-    SNRMeter->hide();
-    SNRColorBarFrame->hide();
-    SNRlbl->hide();
-    snrPanel->hide();
+    m_menus->ViewSNR->setEnabled(true);
+    m_menus->ViewSNR->setChecked(false);
+    m_view->setSnrPanelShown(false);
     m_session.monitor.snrBarShown = false;
     fitToContents();
+}
+
+void MonitoringWindow::setWindowHeightTwips(int twips)
+{
+    m_heightTwips = twips;
+    fitToContents();
+}
+
+void MonitoringWindow::fitToContents()
+{
+    // The designed size at the design font; a larger font or scale needs
+    // more, and then the window takes what its contents need.
+    // A control shown or hidden a moment ago has not been laid out yet.
+    for (QLayout *l : {m_view->layout(), layout()}) {
+        l->invalidate();
+        l->activate();
+    }
+    const QSize needed = minimumSizeHint();
+    resize(qMax(Twips::toPixels(kWindowWidthTwips), needed.width()),
+           qMax(Twips::windowHeight(m_heightTwips), needed.height()));
 }
 
 // ---------------------------------------------------------------------------
@@ -197,22 +223,19 @@ void MonitoringWindow::ToggleMonitoring()
             ChartTimer->stop();
         }
         showDisconnectedDisplay();
-        for (SignalMeter *meter : {SignalStrengthMeter, SNRMeter}) {
-            meter->setMeterValue(0);
-            meter->clearReading();
-        }
+        m_view->clearReadings();
         return;
     }
 
     m_session.monitor.monitoringStopped = false;
-    runStopMenu->setText(QStringLiteral("&Stop Monitoring"));
+    m_menus->runStopMenu->setText(QStringLiteral("&Stop Monitoring"));
     // The start's waits may close and delete this window; the session outlives it.
     MonitorState &monitor = m_session.monitor;
     QPointer<MonitoringWindow> self(this);
     if (m_session.settings.remoteKind == RemoteKind::Velto) {
         m_velto->resumeMonitoring();
         if (self)
-            Options->setEnabled(true);
+            m_menus->Options->setEnabled(true);
     } else if (m_session.settings.remoteKind == RemoteKind::Ardix) {
         StartArdixMonitoring();
     }
@@ -227,7 +250,7 @@ void MonitoringWindow::runStopMenu_Click()
 void MonitoringWindow::SwitchRemote_Click()
 {
     showDisconnectedDisplay();
-    SwitchRemote->setChecked(true);
+    m_menus->SwitchRemote->setChecked(true);
     if (!m_session.monitor.monitoringStopped)
         ToggleMonitoring();
     close();
@@ -294,15 +317,9 @@ void MonitoringWindow::Form_Terminate()
     congestionManager->CloseCongestionManagementTelnet();
 }
 
-void MonitoringWindow::about_Click()
+void MonitoringWindow::showDisconnectedDisplay()
 {
-    if (m_session.settings.remoteKind == RemoteKind::Ardix)
-        AboutBox::showBox(AboutBox::Kind::ArdixMonitoring);
-    else if (m_session.settings.remoteKind == RemoteKind::Velto)
-        AboutBox::showBox(AboutBox::Kind::VeltoMonitoring);
-}
-
-void MonitoringWindow::helpTopics_Click()
-{
-    HelpWindow::showTopics();
+    m_menus->runStopMenu->setText(QStringLiteral("&Resume Monitoring"));
+    setWindowTitle(QStringLiteral("-- dBm"));
+    m_view->showDisconnected();
 }
