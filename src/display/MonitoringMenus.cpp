@@ -77,6 +77,31 @@ void MonitoringMenus::buildHelpMenu(QMenuBar *bar)
     about->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
 }
 
+void MonitoringMenus::showFamily(RemoteKind kind)
+{
+    if (kind == RemoteKind::Ardix) {
+        about->setText(QStringLiteral("&About Ardix Monitoring Window"));
+        SwitchRemote->setVisible(true);
+        for (QAction *a : {changeRSSIThresh, changeSNRThreshold, rebootVelto, ViewSNR})
+            a->setVisible(false);
+    } else if (kind == RemoteKind::Velto) {
+        SwitchRemote->setVisible(false);
+        about->setText(QStringLiteral("&About Velto Monitoring Window"));
+    }
+}
+
+void MonitoringMenus::showRunning(bool running)
+{
+    runStopMenu->setText(running ? QStringLiteral("&Stop Monitoring")
+                                 : QStringLiteral("&Resume Monitoring"));
+}
+
+void MonitoringMenus::setRunAndOptionsEnabled(bool enabled)
+{
+    runMenu->setEnabled(enabled);
+    Options->setEnabled(enabled);
+}
+
 QLabel *MonitoringMenus::addCornerStatus(const char *name, const QString &widestText)
 {
     auto *label = new QLabel;

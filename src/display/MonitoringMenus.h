@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Records.h"
+
 #include <QObject>
 
 class QAction;
@@ -24,6 +26,12 @@ public:
     // A status text in the menu bar's free corner, so it costs the window's
     // layout no height; the bar sizes its corner once, to the widest text.
     QLabel *addCornerStatus(const char *name, const QString &widestText);
+    // The entries of the family monitored: an Ardix remote is switched from
+    // here; a Velto remote has thresholds, a reboot and the SNR view.
+    void showFamily(RemoteKind kind);
+    // Run > Stop or Resume, as monitoring runs or not.
+    void showRunning(bool running);
+    void setRunAndOptionsEnabled(bool enabled);
 
     QMenu *fileMenu = nullptr;
     QAction *exit = nullptr;

@@ -19,6 +19,11 @@ namespace {
 constexpr int kMarginTwips = 120;
 constexpr int kLampTwips = 480;
 constexpr int kChartMinimumHeightTwips = 2400;
+// Window heights in twips by what the View menu shows.
+constexpr int kHeightPlain = 2900;
+constexpr int kHeightWithSnr = 3500;
+constexpr int kHeightWithChart = 6435;
+constexpr int kHeightWithChartAndSnr = 7000;
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
 {
@@ -297,6 +302,13 @@ void MonitoringView::setChartShown(bool shown)
     m_chart->setVisible(shown);
 }
 
+int MonitoringView::windowHeightTwips(bool snrShown, bool chartShown)
+{
+    if (chartShown)
+        return snrShown ? kHeightWithChartAndSnr : kHeightWithChart;
+    return snrShown ? kHeightWithSnr : kHeightPlain;
+}
+
 // ---------------------------------------------------------------------------
 // Colour scales
 
@@ -333,4 +345,10 @@ void MonitoringView::UpdateColorBar(int selector)
     ColorBar *bar = colorBar(selector);
     bar->model().UpdateColorBar();
     bar->update();
+}
+
+void MonitoringView::updateScales()
+{
+    UpdateColorBar(ColorBarModel::Rssi);
+    UpdateColorBar(ColorBarModel::Snr);
 }

@@ -53,9 +53,13 @@ public:
     void setChartFrameShown(bool shown);
     void setChartShown(bool shown);
 
+    // The window's designed height in twips with what the View menu shows.
+    static int windowHeightTwips(bool snrShown, bool chartShown);
+
     // Colour scales by selector (0 RSSI, 1 SNR); other selectors are ignored.
     void InitColorBar(int selector);
     void UpdateColorBar(int selector);
+    void updateScales();
 
 signals:
     void lockRequested();

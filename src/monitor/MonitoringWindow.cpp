@@ -30,7 +30,6 @@
 
 namespace {
 
-constexpr int kBaseHeightTwips = 2900;
 constexpr int kWindowWidthTwips = 8250;
 
 } // namespace
@@ -56,16 +55,13 @@ MonitoringWindow::MonitoringWindow(StationSession &session, StationNavigator &na
     buildVeltoMonitor();
     AlignmentViewMenu::addTo(m_menus->View, this, m_session, ardixMonitor, m_velto);
     connectMenus();
-    setWindowHeightTwips(kBaseHeightTwips);
+    setWindowHeightTwips(MonitoringView::windowHeightTwips(false, false));
 }
 
 MonitoringWindow::~MonitoringWindow()
 {
     Form_Terminate();
 }
-
-// ---------------------------------------------------------------------------
-// Construction
 
 void MonitoringWindow::buildTimers()
 {
@@ -74,9 +70,6 @@ void MonitoringWindow::buildTimers()
     ChartTimer = makeHandlerTimer(this, "ChartTimer", 5000, &F::ChartTimer_Timer);
     rebootCountdown = makeHandlerTimer(this, "rebootCountdown", 1000, &F::rebootCountdown_Timer);
 }
-
-// ---------------------------------------------------------------------------
-// Load
 
 void MonitoringWindow::Form_Load()
 {
@@ -105,7 +98,7 @@ void MonitoringWindow::Form_Load()
     m_session.link.rxBytes.clear();
     m_session.link.txBytes.clear();
 
-    setWindowHeightTwips(kBaseHeightTwips);
+    setWindowHeightTwips(MonitoringView::windowHeightTwips(false, false));
     m_session.monitor.trafficViewState = 1;
 
     // The window shows before the dialog closes, so the operator sees the
@@ -122,18 +115,12 @@ void MonitoringWindow::Form_Load()
 
 void MonitoringWindow::startFamily()
 {
+    m_menus->showFamily(m_session.settings.remoteKind);
     switch (m_session.settings.remoteKind) {
     case RemoteKind::Ardix:
-        m_menus->about->setText(QStringLiteral("&About Ardix Monitoring Window"));
-        m_menus->SwitchRemote->setVisible(true);
-        for (QAction *a : {m_menus->changeRSSIThresh, m_menus->changeSNRThreshold,
-                           m_menus->rebootVelto, m_menus->ViewSNR})
-            a->setVisible(false);
         StartArdixMonitoring();
         break;
     case RemoteKind::Velto:
-        m_menus->SwitchRemote->setVisible(false);
-        m_menus->about->setText(QStringLiteral("&About Velto Monitoring Window"));
         m_velto->StartVeltoMonitoring();
         break;
     default: {
@@ -159,19 +146,22 @@ int MonitoringWindow::lampIconId() const
 
 void MonitoringWindow::setupForArdix()
 {
-    setWindowTitle(QStringLiteral("Ardix Monitoring Window"));
-    m_menus->ViewSNR->setEnabled(false);
-    // An Ardix radio reports no SNR.
-    m_view->setSnrPanelShown(false);
-    fitToContents();
+    setupForFamily(QStringLiteral("Ardix Monitoring Window"), false); // no SNR reported
 }
 
 void MonitoringWindow::setupForVelto()
 {
-    setWindowTitle(QStringLiteral("Velto Monitoring Window"));
-    m_menus->ViewSNR->setEnabled(true);
+    setupForFamily(QStringLiteral("Velto Monitoring Window"), true);
+}
+
+void MonitoringWindow::setupForFamily(const QString &title, bool snrViewAvailable)
+{
+    setWindowTitle(title);
+    m_menus->ViewSNR->setEnabled(snrViewAvailable);
     m_menus->ViewSNR->setChecked(false);
     m_view->setSnrPanelShown(false);
+    // The SNR view starts hidden in every run, so the chart view's height
+    // does not count an SNR panel a run before showed.
     m_session.monitor.snrBarShown = false;
     fitToContents();
 }
@@ -195,9 +185,6 @@ void MonitoringWindow::fitToContents()
     resize(qMax(Twips::toPixels(kWindowWidthTwips), needed.width()),
            qMax(Twips::windowHeight(m_heightTwips), needed.height()));
 }
-
-// ---------------------------------------------------------------------------
-// Start sequences
 
 void MonitoringWindow::StartArdixMonitoring()
 {
@@ -228,7 +215,7 @@ void MonitoringWindow::ToggleMonitoring()
     }
 
     m_session.monitor.monitoringStopped = false;
-    m_menus->runStopMenu->setText(QStringLiteral("&Stop Monitoring"));
+    m_menus->showRunning(true);
     // The start's waits may close and delete this window; the session outlives it.
     MonitorState &monitor = m_session.monitor;
     QPointer<MonitoringWindow> self(this);
@@ -319,7 +306,7 @@ void MonitoringWindow::Form_Terminate()
 
 void MonitoringWindow::showDisconnectedDisplay()
 {
-    m_menus->runStopMenu->setText(QStringLiteral("&Resume Monitoring"));
+    m_menus->showRunning(false);
     setWindowTitle(QStringLiteral("-- dBm"));
     m_view->showDisconnected();
 }

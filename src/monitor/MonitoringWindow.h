@@ -13,21 +13,14 @@ class StationNavigator;
 class VeltoMonitor;
 struct StationSession;
 
-// The monitoring window: the single main window of a monitoring run. It makes
-// the controllers of the subsystems, which own every timer, socket, serial
-// port, SNMP session and telnet connection of the run, shows what they report
-// in its view (display/MonitoringView) and hands the menus' commands
-// (display/MonitoringMenus) to them. It decides the order in which the
-// subsystems start and stop. Its handlers, named after control and event as
-// designed, are public slots so tests can run one directly:
-//   MonitoringWindow.cpp        load, start, stop/resume, switch, close
-//   MonitoringWindowWiring.cpp  the controllers and what their signals show
-//   MonitoringWindowCommands.cpp the menus' and the lock button's commands
-//
-// Everything runs on the user-interface thread. SNMP waits and modal messages
-// run nested event loops, so a handler can run inside another's wait: code
-// after a wait re-tests the session's monitor flags, and code that may outlive
-// the window holds a QPointer to it.
+// The monitoring window of a run presents its controllers: it makes them (they
+// own the run's timers, sockets, serial port, SNMP session and telnet
+// connection) and decides the order in which they start and stop, shows what
+// they report in its view and hands the menus' commands to them. Its handlers
+// keep their designed names and are public slots, so a test runs one directly.
+// SNMP waits and modal messages run nested event loops: code after a wait
+// re-tests the session's monitor flags, and code that may outlive the window
+// holds a QPointer to it.
 class MonitoringWindow : public QMainWindow
 {
     Q_OBJECT
@@ -70,7 +63,7 @@ public slots:
     void StartArdixMonitoring();
     void ToggleMonitoring();
 
-    // ---- Commands (MonitoringWindowCommands.cpp) ----
+    // ---- Commands and the window's timers (MonitoringWindowCommands.cpp) ----
     void about_Click();
     void helpTopics_Click();
     void changeRSSIThresh_Click();
@@ -95,10 +88,11 @@ private:
     void connectMenus();
     // The load's last step: the start of the chosen family's monitoring.
     void startFamily();
+    void setupForFamily(const QString &title, bool snrViewAvailable);
     void showDisconnectedDisplay();
     void fitToContents();
 
-    // ---- Wiring (MonitoringWindowWiring.cpp) ----
+    // ---- The controllers and their signals (MonitoringWindowWiring.cpp) ----
     void buildArdixMonitor();
     void buildVeltoMonitor();
     void buildCongestionManager();

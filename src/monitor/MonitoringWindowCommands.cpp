@@ -1,7 +1,7 @@
 // The commands of the monitoring window's menus and lock button, and the
 // ticks of its own timers.
 #include "MonitoringWindow.h"
-#include "app/ColorBarModel.h"
+#include "VeltoThresholdLink.h"
 #include "app/OperatorMessages.h"
 #include "display/HelpWindow.h"
 #include "display/MonitoringMenus.h"
@@ -19,34 +19,6 @@
 #include <QPointer>
 #include <QStatusBar>
 #include <QTimer>
-
-namespace {
-
-// Window heights in twips by what the View menu shows.
-constexpr int kHeightPlain = 2900;
-constexpr int kHeightWithSnr = 3500;
-constexpr int kHeightWithChart = 6435;
-constexpr int kHeightWithChartAndSnr = 7000;
-
-// The threshold dialogs reach the radio through the run's monitor; a dialog
-// left open after the window has gone sends nothing.
-ThresholdLink thresholdLink(VeltoMonitor *monitor, OidCatalogue::Entry entry,
-                            const QString &currentValue)
-{
-    QPointer<VeltoMonitor> target(monitor);
-    return {[target, entry](const QString &value) -> std::optional<QString> {
-                if (!target)
-                    return std::nullopt;
-                return target->writeThreshold(entry, value);
-            },
-            [target, entry](const QString &value) {
-                if (target)
-                    target->takeThreshold(entry, value);
-            },
-            currentValue};
-}
-
-} // namespace
 
 void MonitoringWindow::connectMenus()
 {
@@ -80,13 +52,13 @@ void MonitoringWindow::helpTopics_Click()
 void MonitoringWindow::changeRSSIThresh_Click()
 {
     RssiThresholdDialog::showModeless(
-        thresholdLink(m_velto, OidCatalogue::RssiThreshold, m_session.link.rssiThresholdText));
+        veltoThresholdLink(m_velto, OidCatalogue::RssiThreshold, m_session.link.rssiThresholdText));
 }
 
 void MonitoringWindow::changeSNRThreshold_Click()
 {
     SnrThresholdDialog::showModeless(
-        thresholdLink(m_velto, OidCatalogue::SnrThreshold, m_session.link.snrThresholdText));
+        veltoThresholdLink(m_velto, OidCatalogue::SnrThreshold, m_session.link.snrThresholdText));
 }
 
 // The operator confirms the reboot (the link is down while the remote
@@ -151,23 +123,17 @@ void MonitoringWindow::Traffic_History_Chart_Click()
     monitor.trafficViewState = show ? 2 : 1;
     m_menus->Traffic_History_Chart->setChecked(show);
     m_view->setChartFrameShown(show);
-    if (show)
-        setWindowHeightTwips(monitor.snrBarShown ? kHeightWithChartAndSnr : kHeightWithChart);
-    else
-        setWindowHeightTwips(monitor.snrBarShown ? kHeightWithSnr : kHeightPlain);
+    setWindowHeightTwips(MonitoringView::windowHeightTwips(monitor.snrBarShown, show));
 }
 
 void MonitoringWindow::ViewSNR_Click()
 {
-    const bool chartShown = m_menus->Traffic_History_Chart->isChecked();
     const bool show = !m_session.monitor.snrBarShown;
     m_view->setSnrPanelShown(show);
     m_menus->ViewSNR->setChecked(show);
     m_session.monitor.snrBarShown = show;
-    if (show)
-        setWindowHeightTwips(chartShown ? kHeightWithChartAndSnr : kHeightWithSnr);
-    else
-        setWindowHeightTwips(chartShown ? kHeightWithChart : kHeightPlain);
+    setWindowHeightTwips(
+        MonitoringView::windowHeightTwips(show, m_menus->Traffic_History_Chart->isChecked()));
 }
 
 void MonitoringWindow::screen_lock_Click()

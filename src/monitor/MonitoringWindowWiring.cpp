@@ -52,24 +52,15 @@ void MonitoringWindow::buildVeltoMonitor()
     connect(velto, &V::titleChanged, this, &QWidget::setWindowTitle);
     connect(velto, &V::rssiMeterChanged, m_view, &MonitoringView::showRssiReading);
     connect(velto, &V::snrMeterChanged, m_view, &MonitoringView::showSnrReading);
-    connect(velto, &V::trafficChartEnabled, this, [this](bool enabled) {
-        m_menus->Traffic_History_Chart->setEnabled(enabled);
-        m_view->setChartShown(enabled);
-    });
-    connect(velto, &V::scalesChanged, this, [this] {
-        UpdateColorBar(ColorBarModel::Rssi);
-        UpdateColorBar(ColorBarModel::Snr);
-    });
+    connect(velto, &V::trafficChartEnabled, m_menus->Traffic_History_Chart, &QAction::setEnabled);
+    connect(velto, &V::trafficChartEnabled, m_view, &MonitoringView::setChartShown);
+    connect(velto, &V::scalesChanged, m_view, &MonitoringView::updateScales);
     connect(velto, &V::congestionManagementAllowed, congestionManager,
             &CongestionManager::startCycles);
     connect(velto, &V::remoteLost, congestionManager, &CongestionManager::stopConnectionTimer);
     connect(velto, &V::stopRequested, this, &MonitoringWindow::ToggleMonitoring);
-    connect(velto, &V::runResumed, this,
-            [this] { m_menus->runStopMenu->setText(QStringLiteral("&Stop Monitoring")); });
-    connect(velto, &V::menusEnabled, this, [this](bool enabled) {
-        m_menus->runMenu->setEnabled(enabled);
-        m_menus->Options->setEnabled(enabled);
-    });
+    connect(velto, &V::runResumed, this, [this] { m_menus->showRunning(true); });
+    connect(velto, &V::menusEnabled, m_menus, &MonitoringMenus::setRunAndOptionsEnabled);
     connect(velto, &V::busyChanged, this,
             [](bool busy) { busy ? MousePointer::setBusy() : MousePointer::setNormal(); });
     connect(velto, &V::selectionRequested, this, [this] { m_navigator.showSelection(); });
