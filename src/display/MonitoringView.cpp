@@ -44,6 +44,11 @@ void makeBold(QWidget *widget, qreal scale)
     widget->setFont(font);
 }
 
+QColor labelColour(const QLabel *label)
+{
+    return label->palette().color(QPalette::WindowText);
+}
+
 void setLabelColour(QLabel *label, const QColor &colour)
 {
     QPalette palette = label->palette();
@@ -169,11 +174,6 @@ void MonitoringView::describeControls()
 QString MonitoringView::statusText() const
 {
     return m_status->text();
-}
-
-QColor MonitoringView::labelColour(const QLabel *label)
-{
-    return label->palette().color(QPalette::WindowText);
 }
 
 void MonitoringView::setStatusColour(const QColor &designed)

@@ -33,8 +33,6 @@ public:
     int lampIconId() const { return m_lampIconId; }
     QString statusText() const;
     QChartView *trafficChart() const { return m_chart; }
-    // Text colour of a label, as the display steps set it.
-    static QColor labelColour(const QLabel *label);
 
     void showStateLook(const StateLook &look);
     void showLamp(int iconId);
