@@ -31,7 +31,8 @@ void showFailure(const QStringList &lines)
 
 void addTo(QMenu *menu, QWidget *dialogParent, StationSession &session)
 {
-    QAction *action = menu->addAction(QStringLiteral("&Export Log\u2026"));
+    auto *action = new QAction(QStringLiteral("&Export Log\u2026"), menu);
+    menu->insertAction(menu->actions().value(0), action);
     action->setObjectName(QStringLiteral("exportLog"));
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     QObject::connect(action, &QAction::triggered, menu,

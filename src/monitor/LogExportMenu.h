@@ -9,7 +9,8 @@ struct StationSession;
 // the file's extension, the KML coloured under the run's RSSI threshold.
 namespace LogExportMenu {
 
-// Adds the entry (Ctrl+E) to the menu; its handler lives as long as the menu.
+// Adds the entry (Ctrl+E) at the top of the menu; its handler lives as long as
+// the menu.
 void addTo(QMenu *menu, QWidget *dialogParent, StationSession &session);
 
 void exportLog_Click(QWidget *dialogParent, const StationSession &session);

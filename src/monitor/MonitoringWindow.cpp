@@ -1,19 +1,19 @@
 #include "MonitoringWindow.h"
 
+#include "AlignmentViewMenu.h"
+#include "LogExportMenu.h"
 #include "app/ApplicationExit.h"
 #include "app/EventWait.h"
 #include "app/HandlerTimer.h"
 #include "app/OperatorMessages.h"
 #include "app/SettingsStore.h"
-#include "display/HelpWindow.h"
+#include "display/MonitoringMenus.h"
+#include "display/MonitoringView.h"
 #include "display/MousePointer.h"
-#include "display/SignalMeter.h"
-#include "display/SignalPanel.h"
 #include "display/StationIcons.h"
+#include "display/Twips.h"
 #include "gps/GpsReceiver.h"
 #include "log/LogRecorder.h"
-#include "session/AboutBox.h"
-#include "session/RemoteSelectionDialog.h"
 #include "session/StationNavigator.h"
 #include "session/StationSession.h"
 #include "snmp/VeltoMonitor.h"
@@ -21,15 +21,16 @@
 #include "stream/ArdixMonitor.h"
 #include "telnet/CongestionManager.h"
 
+#include <QAction>
 #include <QCloseEvent>
-#include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
 
 namespace {
 
-constexpr int kBaseHeightTwips = 2900;
+constexpr int kWindowWidthTwips = 8250;
 
 } // namespace
 
@@ -41,22 +42,26 @@ MonitoringWindow::MonitoringWindow(StationSession &session, StationNavigator &na
     setWindowTitle(QStringLiteral("Kavo Connectivity Window"));
     setWindowIcon(StationIcons::product());
     setAttribute(Qt::WA_DeleteOnClose);
-    buildControls();
-    buildMenus();
+    m_view = new MonitoringView(m_session.settings, m_session.link, this);
+    setCentralWidget(m_view);
+    connect(m_view, &MonitoringView::iconChanged, this, &QWidget::setWindowIcon);
+    connect(m_view, &MonitoringView::lockRequested, this, &MonitoringWindow::screen_lock_Click);
+    buildArdixMonitor();
+    m_menus = new MonitoringMenus(menuBar());
+    LogExportMenu::addTo(m_menus->fileMenu, this, m_session);
     buildTimers();
     buildCongestionManager();
     buildGpsReceiverAndLogRecorder();
     buildVeltoMonitor();
-    setWindowHeightTwips(kBaseHeightTwips);
+    AlignmentViewMenu::addTo(m_menus->View, this, m_session, ardixMonitor, m_velto);
+    connectMenus();
+    setWindowHeightTwips(MonitoringView::windowHeightTwips(false, false));
 }
 
 MonitoringWindow::~MonitoringWindow()
 {
     Form_Terminate();
 }
-
-// ---------------------------------------------------------------------------
-// Construction
 
 void MonitoringWindow::buildTimers()
 {
@@ -65,9 +70,6 @@ void MonitoringWindow::buildTimers()
     ChartTimer = makeHandlerTimer(this, "ChartTimer", 5000, &F::ChartTimer_Timer);
     rebootCountdown = makeHandlerTimer(this, "rebootCountdown", 1000, &F::rebootCountdown_Timer);
 }
-
-// ---------------------------------------------------------------------------
-// Load
 
 void MonitoringWindow::Form_Load()
 {
@@ -89,14 +91,14 @@ void MonitoringWindow::Form_Load()
     m_session.monitor.screenLocked = false;
 
     MousePointer::setNormal();
-    collectingDatalbl->show();
+    m_view->setNoticeShown(true);
 
     m_session.monitor.windowClosing = false;
     m_session.monitor.monitoringStopped = false;
     m_session.link.rxBytes.clear();
     m_session.link.txBytes.clear();
 
-    setWindowHeightTwips(kBaseHeightTwips);
+    setWindowHeightTwips(MonitoringView::windowHeightTwips(false, false));
     m_session.monitor.trafficViewState = 1;
 
     // The window shows before the dialog closes, so the operator sees the
@@ -107,24 +109,18 @@ void MonitoringWindow::Form_Load()
     InitColorBar(0);
     m_session.monitor.chartRestart = true;
     InitTrafficChart();
-    SignalStrengthMeter->setMeterValue(0);
-    SignalStrengthMeter->clearReading();
+    m_view->clearRssiReading();
     startFamily();
 }
 
 void MonitoringWindow::startFamily()
 {
+    m_menus->showFamily(m_session.settings.remoteKind);
     switch (m_session.settings.remoteKind) {
     case RemoteKind::Ardix:
-        about->setText(QStringLiteral("&About Ardix Monitoring Window"));
-        SwitchRemote->setVisible(true);
-        for (QAction *a : {changeRSSIThresh, changeSNRThreshold, rebootVelto, ViewSNR})
-            a->setVisible(false);
         StartArdixMonitoring();
         break;
     case RemoteKind::Velto:
-        SwitchRemote->setVisible(false);
-        about->setText(QStringLiteral("&About Velto Monitoring Window"));
         m_velto->StartVeltoMonitoring();
         break;
     default: {
@@ -143,35 +139,52 @@ void MonitoringWindow::startFamily()
     }
 }
 
+int MonitoringWindow::lampIconId() const
+{
+    return m_view->lampIconId();
+}
+
 void MonitoringWindow::setupForArdix()
 {
-    setWindowTitle(QStringLiteral("Ardix Monitoring Window"));
-    ViewSNR->setEnabled(false);
-    SNRlbl->hide();
-    SNRMeter->hide();
-    SNRColorBarFrame->hide();
-    // An Ardix radio reports no SNR: its scale's captions go with the scale.
-    for (QLabel *caption : {LowSNRLabel, MidSNRLabel, HighSNRLabel})
-        caption->hide();
-    snrPanel->hide();
-    fitToContents();
+    setupForFamily(QStringLiteral("Ardix Monitoring Window"), false); // no SNR reported
 }
 
 void MonitoringWindow::setupForVelto()
 {
-    setWindowTitle(QStringLiteral("Velto Monitoring Window"));
-    ViewSNR->setEnabled(true);
-    ViewSNR->setChecked(false);
-    SNRMeter->hide();
-    SNRColorBarFrame->hide();
-    SNRlbl->hide();
-    snrPanel->hide();
+    setupForFamily(QStringLiteral("Velto Monitoring Window"), true);
+}
+
+void MonitoringWindow::setupForFamily(const QString &title, bool snrViewAvailable)
+{
+    setWindowTitle(title);
+    m_menus->ViewSNR->setEnabled(snrViewAvailable);
+    m_menus->ViewSNR->setChecked(false);
+    m_view->setSnrPanelShown(false);
+    // The SNR view starts hidden in every run, so the chart view's height
+    // does not count an SNR panel a run before showed.
     m_session.monitor.snrBarShown = false;
     fitToContents();
 }
 
-// ---------------------------------------------------------------------------
-// Start sequences
+void MonitoringWindow::setWindowHeightTwips(int twips)
+{
+    m_heightTwips = twips;
+    fitToContents();
+}
+
+void MonitoringWindow::fitToContents()
+{
+    // The designed size at the design font; a larger font or scale needs
+    // more, and then the window takes what its contents need.
+    // A control shown or hidden a moment ago has not been laid out yet.
+    for (QLayout *l : {m_view->layout(), layout()}) {
+        l->invalidate();
+        l->activate();
+    }
+    const QSize needed = minimumSizeHint();
+    resize(qMax(Twips::toPixels(kWindowWidthTwips), needed.width()),
+           qMax(Twips::windowHeight(m_heightTwips), needed.height()));
+}
 
 void MonitoringWindow::StartArdixMonitoring()
 {
@@ -197,22 +210,19 @@ void MonitoringWindow::ToggleMonitoring()
             ChartTimer->stop();
         }
         showDisconnectedDisplay();
-        for (SignalMeter *meter : {SignalStrengthMeter, SNRMeter}) {
-            meter->setMeterValue(0);
-            meter->clearReading();
-        }
+        m_view->clearReadings();
         return;
     }
 
     m_session.monitor.monitoringStopped = false;
-    runStopMenu->setText(QStringLiteral("&Stop Monitoring"));
+    m_menus->showRunning(true);
     // The start's waits may close and delete this window; the session outlives it.
     MonitorState &monitor = m_session.monitor;
     QPointer<MonitoringWindow> self(this);
     if (m_session.settings.remoteKind == RemoteKind::Velto) {
         m_velto->resumeMonitoring();
         if (self)
-            Options->setEnabled(true);
+            m_menus->Options->setEnabled(true);
     } else if (m_session.settings.remoteKind == RemoteKind::Ardix) {
         StartArdixMonitoring();
     }
@@ -227,7 +237,7 @@ void MonitoringWindow::runStopMenu_Click()
 void MonitoringWindow::SwitchRemote_Click()
 {
     showDisconnectedDisplay();
-    SwitchRemote->setChecked(true);
+    m_menus->SwitchRemote->setChecked(true);
     if (!m_session.monitor.monitoringStopped)
         ToggleMonitoring();
     close();
@@ -294,15 +304,9 @@ void MonitoringWindow::Form_Terminate()
     congestionManager->CloseCongestionManagementTelnet();
 }
 
-void MonitoringWindow::about_Click()
+void MonitoringWindow::showDisconnectedDisplay()
 {
-    if (m_session.settings.remoteKind == RemoteKind::Ardix)
-        AboutBox::showBox(AboutBox::Kind::ArdixMonitoring);
-    else if (m_session.settings.remoteKind == RemoteKind::Velto)
-        AboutBox::showBox(AboutBox::Kind::VeltoMonitoring);
-}
-
-void MonitoringWindow::helpTopics_Click()
-{
-    HelpWindow::showTopics();
+    m_menus->showRunning(false);
+    setWindowTitle(QStringLiteral("-- dBm"));
+    m_view->showDisconnected();
 }

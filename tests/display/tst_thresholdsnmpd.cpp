@@ -24,7 +24,7 @@ namespace {
 
 ThresholdDialog *showDialog(MonitoringWindow *window, bool rssi)
 {
-    (rssi ? window->changeRSSIThresh : window->changeSNRThreshold)->trigger();
+    window->findChild<QAction *>(rssi ? u"changeRSSIThresh"_s : u"changeSNRThreshold"_s)->trigger();
     const QString name = rssi ? u"RSSIThresholdChanges"_s : u"SNRThresholdChanges"_s;
     for (QWidget *w : QApplication::topLevelWidgets()) {
         if (w->objectName() == name && w->isVisible())

@@ -95,7 +95,7 @@ class tst_lockwindow : public QObject
     // The station's lock button, pressed as the operator does.
     LockWindow *lockByButton()
     {
-        QTest::mouseClick(m_form->screen_lock, Qt::LeftButton);
+        QTest::mouseClick(part<QPushButton>(m_form, "screen_lock"), Qt::LeftButton);
         return LockWindow::loaded();
     }
 
@@ -191,7 +191,7 @@ private slots:
         m_form->test_Timer(); // the label timer alone does not lock
         QVERIFY(!LockWindow::loaded() && !m_station->session.monitor.screenLocked);
         m_station->session.link.rssi = -85;
-        m_form->status->setText("Connecting");
+        part<QLabel>(m_form, "status")->setText("Connecting");
 
         LockWindow *lock = lockByButton();
         QVERIFY(lock && lock->isLocked() && m_station->session.monitor.screenLocked);

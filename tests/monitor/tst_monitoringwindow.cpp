@@ -13,10 +13,7 @@
 #include "telnet/CongestionManager.h"
 
 #include <QAction>
-#include <QChartView>
-#include <QGroupBox>
 #include <QLabel>
-#include <QMenu>
 #include <QPointer>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -53,7 +50,7 @@ private slots:
         QTRY_COMPARE(view->rssiStatistics().count(), 2);
         QCOMPARE(view->findChild<QLabel *>(u"rssiFigure"_s)->text(), u"-80 dBm"_s);
         const QString smoothed = QString::number(link.rssi) + u" dBm"_s;
-        QCOMPARE(form->SignalStrengthMeter->reading(), smoothed);
+        QCOMPARE(part<SignalMeter>(form, "SignalStrengthMeter")->reading(), smoothed);
         QTRY_VERIFY(view->findChild<QLabel *>(u"smoothedFigure"_s)->text().contains(smoothed));
         view->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(view));
@@ -62,13 +59,13 @@ private slots:
         QTest::keyClick(view, Qt::Key_Escape);
         QVERIFY(!view->isVisible() && !menuEntry->isChecked());
 
-        form->runStopMenu->trigger();
+        part<QAction>(form, "runStopMenu")->trigger();
         QVERIFY(m_station->session.monitor.monitoringStopped);
-        QCOMPARE(form->status->text(), u"Disconnected From Radio"_s);
+        QCOMPARE(part<QLabel>(form, "status")->text(), u"Disconnected From Radio"_s);
         QCOMPARE(form->lampIconId(), int(Lamp::Disconnected));
-        QVERIFY(form->SignalStrengthMeter->reading() != smoothed);
+        QVERIFY(part<SignalMeter>(form, "SignalStrengthMeter")->reading() != smoothed);
         QCOMPARE(form->ardixMonitor->socket()->state(), QAbstractSocket::UnconnectedState);
-        form->runStopMenu->trigger();
+        part<QAction>(form, "runStopMenu")->trigger();
         QVERIFY(!m_station->session.monitor.monitoringStopped && form->ChartTimer->isActive());
     }
 
@@ -83,21 +80,22 @@ private slots:
         form.setPalette(palette);
         VeltoMonitor *velto = form.veltoMonitor();
         emit velto->stateLookChanged({u"Associated"_s, {160, 0, 0}, Lamp::Associated});
-        QCOMPARE(form.status->text(), u"Associated"_s);
-        const QColor shown = MonitoringWindow::labelColour(form.status);
+        QCOMPARE(part<QLabel>(&form, "status")->text(), u"Associated"_s);
+        const QColor shown = part<QLabel>(&form, "status")->palette().color(QPalette::WindowText);
         QVERIFY(TextContrast::ratio({shown.red(), shown.green(), shown.blue()}, {30, 30, 30}) >=
                 4.5);
         QCOMPARE(shown.hsvHue(), QColor(160, 0, 0).hsvHue());
-        const QString associatedLamp = form.light->accessibleDescription();
+        const QLabel *lamp = part<QLabel>(&form, "light");
+        const QString associatedLamp = lamp->accessibleDescription();
         emit velto->stateLookChanged({u"Connecting"_s, {}, Lamp::Connecting});
-        QVERIFY(!associatedLamp.isEmpty() && form.light->accessibleDescription() != associatedLamp);
+        QVERIFY(!associatedLamp.isEmpty() && lamp->accessibleDescription() != associatedLamp);
 
         m_station->session.link.rssi = 83; // a Velto radio reports the magnitude
         m_station->session.link.snr = 24;
         emit velto->rssiMeterChanged(42.5);
         emit velto->snrMeterChanged(80);
-        QCOMPARE(form.SignalStrengthMeter->reading(), u"-83 dBm"_s);
-        QCOMPARE(form.SNRMeter->accessibleDescription(), u"24 dB"_s);
+        QCOMPARE(part<SignalMeter>(&form, "SignalStrengthMeter")->reading(), u"-83 dBm"_s);
+        QCOMPARE(part<SignalMeter>(&form, "SNRMeter")->accessibleDescription(), u"24 dB"_s);
     }
 
     // Each View entry shows or hides its part whatever the other shows, and the
@@ -106,7 +104,6 @@ private slots:
     {
         MonitoringWindow form(m_station->session, m_station->windows);
         form.show();
-        const QList<QWidget *> snrGroup = form.snrPanel->controls();
         m_station->session.monitor.trafficViewState = 1; // as the load leaves it
         enum Shown
         {
@@ -118,16 +115,16 @@ private slots:
         QMap<int, int> heights{{Plain, form.height()}};
         int shown = Plain;
         // Every step between the four views, each way.
-        for (QAction *click :
-             {form.ViewSNR, form.Traffic_History_Chart, form.ViewSNR, form.Traffic_History_Chart,
-              form.Traffic_History_Chart, form.ViewSNR, form.Traffic_History_Chart, form.ViewSNR}) {
+        QAction *snr = part<QAction>(&form, "ViewSNR");
+        QAction *history = part<QAction>(&form, "Traffic_History_Chart");
+        for (QAction *click : {snr, history, snr, history, history, snr, history, snr}) {
             click->trigger();
-            shown ^= click == form.ViewSNR ? Snr : Chart;
+            shown ^= click == snr ? Snr : Chart;
             const bool chart = shown & Chart;
-            QCOMPARE(form.Traffic_History_Chart->isChecked(), chart);
-            QCOMPARE(form.TrafficChart->isVisible() && form.Frame1->isVisible(), chart);
-            QCOMPARE(form.ViewSNR->isChecked(), bool(shown & Snr));
-            for (QWidget *w : snrGroup)
+            QCOMPARE(history->isChecked(), chart);
+            QCOMPARE(part<QWidget>(&form, "TrafficChart")->isVisible(), chart); // frame and chart
+            QCOMPARE(snr->isChecked(), bool(shown & Snr));
+            for (QWidget *w : part<SignalPanel>(&form, "snrPanel")->controls())
                 QCOMPARE(w->isVisible(), bool(shown & Snr));
             QCOMPARE(heights.value(shown, form.height()), form.height());
             heights[shown] = form.height();
@@ -154,7 +151,7 @@ private slots:
         // Stopped: nothing to wait for before the request.
         m_station->session.monitor.monitoringStopped = true;
         MonitoringWindow form(m_station->session, m_station->windows);
-        form.rebootVelto->trigger();
+        part<QAction>(&form, "rebootVelto")->trigger();
         QCOMPARE(form.veltoMonitor()->RebootTimer->isActive(), yes);
         // A minute and a half, as the question tells the operator.
         QCOMPARE(form.statusBar()->currentMessage().contains(u"90 s"_s), yes);
@@ -173,8 +170,8 @@ private slots:
         QPointer<MonitoringWindow> form = m_station->openArdix();
         QVERIFY(form);
         QVERIFY(receiver.send("$GPGGA,1,4807.038,N,01131.000,E,2,07,0.9,545.4,M,,M,,*62\r\n"));
-        QTRY_VERIFY(form->GpsStatus->text().contains(u"2 - DGPS fix"_s));
-        QVERIFY(form->GpsStatus->text().contains(u"07"_s));
+        QTRY_VERIFY(part<QLabel>(form, "GpsStatus")->text().contains(u"2 - DGPS fix"_s));
+        QVERIFY(part<QLabel>(form, "GpsStatus")->text().contains(u"07"_s));
         form->close();
     }
 
@@ -192,7 +189,7 @@ private slots:
         m_station->session.link.rssiThreshold = 83; // as set in the run's threshold dialog
         FileChooser::setNextAnswer(dir.filePath(u"ardix.txt"_s));
         FileChooser::setNextAnswer(dir.filePath(u"track.kml"_s));
-        form->fileMenu->findChild<QAction *>(u"exportLog"_s)->trigger();
+        part<QAction>(form, "exportLog")->trigger();
 
         const QByteArray kml = fileContent(dir.filePath(u"track.kml"_s));
         QVERIFY(kml.contains("threshold: -83 dBm"));
@@ -222,7 +219,7 @@ private slots:
         QPointer<MonitoringWindow> form = new MonitoringWindow(session, m_station->windows);
         form->show();
         form->congestionManager->TelnetConnectionTimer->start();
-        form->exit->trigger();
+        part<QAction>(form, "exit")->trigger();
         QCOMPARE(termination.count, terminations);
         QVERIFY(!session.settings.gpsEnabled && session.monitor.windowClosing);
         QVERIFY(!form->congestionManager->TelnetConnectionTimer->isActive());

@@ -84,8 +84,8 @@ QWidget *selection(TestStation &station, RemoteSelectionDialog::Row family)
 QWidget *monitoring(TestStation &station)
 {
     auto *form = new MonitoringWindow(station.session, station.windows);
-    form->Traffic_History_Chart->trigger();
-    form->ViewSNR->trigger();
+    part<QAction>(form, "Traffic_History_Chart")->trigger();
+    part<QAction>(form, "ViewSNR")->trigger();
     emit form->ardixMonitor->signalWidgetsShown(true);
     return form;
 }

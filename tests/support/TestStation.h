@@ -8,6 +8,12 @@
 #include <QCoreApplication>
 #include <QUdpSocket>
 
+// A control or menu entry of a window, by the name it is designed with.
+template <typename Part> Part *part(const QObject *window, const char *name)
+{
+    return window->findChild<Part *>(QLatin1String(name));
+}
+
 // A station of the test's own: its settings store, the session and the
 // windows. Whatever window a test leaves open is closed as the operator
 // would close it; closing a Velto window ends only the test case.
