@@ -217,6 +217,17 @@ private slots:
             QCOMPARE(f.port()->baudRate(), baud);
     }
 
+    // The line wakes the port only for a handful of bytes at once; a tick still
+    // takes the sentence's last few.
+    void oneSentenceOneTick()
+    {
+        Fixture f;
+        QVERIFY(f.gps.open() && f.receiver.send(kNoFix.toLatin1()));
+        QTest::qWait(200);
+        f.gps.mscomm_timer_Timer();
+        QCOMPARE(f.position.gpsLatitude, u"No data"_s);
+    }
+
     // Between ticks the port keeps only a bounded part of what came; the rest
     // waits on the line.
     void readBufferIsBounded()
