@@ -131,6 +131,11 @@ private slots:
         }
         QVERIFY(heights[Plain] < heights[Snr] && heights[Snr] < heights[Chart]);
         QVERIFY(heights[Chart] < heights[Both]);
+        // An SNR view left on by an earlier Velto run is no part of an Ardix window.
+        m_station->session.monitor.snrBarShown = true;
+        form.setupForArdix();
+        history->trigger();
+        QCOMPARE(form.height(), heights[Chart]);
     }
 
     void rebootAsksFirst_data()
