@@ -2,12 +2,9 @@
 // net-snmp's own snmpd: the radio's value changes only when the dialog sends
 // it, and the copies and colour scales follow only what the radio accepted.
 #include "SnmpAgentFixture.h"
-#include "TestSupport.h"
+#include "TestStation.h"
 #include "display/ColorBar.h"
 #include "display/ThresholdDialog.h"
-#include "monitor/MonitoringWindow.h"
-#include "monitor/StationWindows.h"
-#include "session/StationSession.h"
 #include "snmp/VeltoMonitor.h"
 
 #include <QAction>
@@ -44,7 +41,7 @@ int markedCell(const ColorBar &bar)
 
 // A Velto monitoring window on snmpd, which holds the thresholds -90 dBm and
 // 16 dB, with the copies the start would have read.
-struct Station
+struct Station : TestStation
 {
     Station()
     {
@@ -63,12 +60,9 @@ struct Station
     }
     ~Station() { delete window.data(); }
 
-    TestStore store;
     MessageRecorder messages;
     SnmpdAgent agent{
         {LookupOid(RssiThreshold) + u" integer -90"_s, LookupOid(SnrThreshold) + u" integer 16"_s}};
-    StationSession session;
-    StationWindows windows{session};
     QPointer<MonitoringWindow> window;
 };
 

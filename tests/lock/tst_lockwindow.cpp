@@ -49,9 +49,8 @@ public:
     PamTestService()
     {
         static_assert(std::string_view(kMatrix) == PasswordCheck::kServiceName);
-        QFile maps("/proc/self/maps");
-        QVERIFY2(qgetenv("PAM_WRAPPER") == "1" && maps.open(QIODevice::ReadOnly) &&
-                     maps.readAll().contains("libpam_wrapper.so"),
+        QVERIFY2(qgetenv("PAM_WRAPPER") == "1" &&
+                     fileContent("/proc/self/maps").contains("libpam_wrapper.so"),
                  "pam_wrapper is not preloaded: refusing to check passwords against the "
                  "machine's own PAM configuration");
         QVERIFY(m_dir.isValid() && QDir(m_dir.path()).mkdir("services"));
@@ -76,8 +75,7 @@ public:
 private:
     void write(const QString &name, const QByteArray &content)
     {
-        QFile file(m_dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        QVERIFY(writeFileContent(m_dir.filePath(name), content));
     }
 
     QTemporaryDir m_dir;
