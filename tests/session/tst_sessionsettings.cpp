@@ -199,7 +199,6 @@ private slots:
         QTest::addColumn<int>("entries");      // loaded
         QTest::addColumn<QString>("storedAs"); // the key of one more, empty: none taken
         QTest::newRow("zero loads nothing and does not re-initialise") << "0" << 0 << "1";
-        QTest::newRow("garbage reads as zero") << "many" << 0 << "1";
         QTest::newRow("leading number") << "2 entries" << 2 << "3";
         QTest::newRow("last place of the list") << "32766" << 32766 << "32767";
         QTest::newRow("full list") << "32767" << 32767 << "";
