@@ -193,6 +193,14 @@ private slots:
         QCOMPARE(Numeric::isNumber(text), isNumber);
     }
 
+    void roundHalfEven()
+    {
+        const QList<QPair<double, double>> cases = {{42.5, 42.0},   {43.5, 44.0}, {-75.5, -76.0},
+                                                    {-74.5, -74.0}, {12.5, 12.0}, {2.6, 3.0}};
+        for (const auto &[value, expected] : cases)
+            QCOMPARE(Numeric::roundHalfEven(value), expected);
+    }
+
     void narrowing()
     {
         QCOMPARE(Numeric::toInt16(32767.4), std::optional<qint16>(32767));
