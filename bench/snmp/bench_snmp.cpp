@@ -50,8 +50,7 @@ bool setUp()
     QSettings(QSettings::IniFormat, QSettings::UserScope,
               QStringLiteral("Kavo Connectivity Window"),
               QStringLiteral("Kavo Connectivity Window"))
-        .setValue(QStringLiteral("Preferences/SNMPPort"),
-                  QString::number(bench->agent->agentPort()));
+        .setValue(QStringLiteral("Preferences/SNMPPort"), QString::number(bench->agent->port()));
     bench->session.settings.remoteAddress = QStringLiteral("127.0.0.1");
     bench->session.settings.readCommunity = QStringLiteral("public");
     bench->timeout.setInterval(5000);
@@ -72,7 +71,7 @@ void *openPlainSession()
     netsnmp_session settings;
     snmp_sess_init(&settings);
     settings.version = SNMP_VERSION_1;
-    QByteArray peer = "udp:127.0.0.1:" + QByteArray::number(bench->agent->agentPort());
+    QByteArray peer = "udp:127.0.0.1:" + QByteArray::number(bench->agent->port());
     settings.peername = peer.data();
     static char community[] = "public";
     settings.community = reinterpret_cast<u_char *>(community);

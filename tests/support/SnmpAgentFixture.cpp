@@ -100,9 +100,7 @@ std::optional<SeenRequest> decodeMessage(const QByteArray &datagram)
 ScriptedRadio::ScriptedRadio()
 {
     QVERIFY(m_socket.bind(QHostAddress::LocalHost, 0));
-    QVERIFY(m_upstream.bind(QHostAddress::LocalHost, 0));
     connect(&m_socket, &QUdpSocket::readyRead, this, &ScriptedRadio::readPending);
-    connect(&m_upstream, &QUdpSocket::readyRead, this, &ScriptedRadio::fromForwardPort);
 }
 
 QList<int> ScriptedRadio::seen() const
@@ -128,10 +126,6 @@ void ScriptedRadio::readPending()
             hook();
         if (silent.contains(index))
             continue;
-        if (m_forwardPort != 0 && !values.contains(index)) {
-            m_upstream.writeDatagram(datagram.data(), QHostAddress::LocalHost, m_forwardPort);
-            continue;
-        }
         if (request->pduType == Ber::SetRequest)
             values[index] = request->value;
         m_socket.writeDatagram(Ber::message(Ber::GetResponse, request->community,
@@ -139,14 +133,6 @@ void ScriptedRadio::readPending()
                                             values.value(index, Ber::tlv(Ber::Null, {})),
                                             values.contains(index) ? 0 : 2),
                                m_lastSender, m_lastSenderPort);
-    }
-}
-
-void ScriptedRadio::fromForwardPort()
-{
-    while (m_upstream.hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = m_upstream.receiveDatagram();
-        m_socket.writeDatagram(datagram.data(), m_lastSender, m_lastSenderPort);
     }
 }
 
@@ -166,7 +152,6 @@ SnmpdAgent::SnmpdAgent(const QStringList &overrides) : m_overrides(overrides)
         probe.close();
         m_ready = port != 0 && start(port);
     }
-    m_forwardPort = m_agentPort;
 }
 
 SnmpdAgent::~SnmpdAgent()
@@ -185,13 +170,13 @@ void SnmpdAgent::kill()
 bool SnmpdAgent::restart()
 {
     kill();
-    m_ready = start(m_agentPort);
+    m_ready = start(m_port);
     return m_ready;
 }
 
 bool SnmpdAgent::start(quint16 port)
 {
-    m_agentPort = port;
+    m_port = port;
     QFile conf(m_dir.filePath(QStringLiteral("snmpd.conf")));
     if (!conf.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
@@ -212,7 +197,7 @@ bool SnmpdAgent::start(quint16 port)
                     {QStringLiteral("-f"), QStringLiteral("-Lo"), QStringLiteral("-C"),
                      QStringLiteral("-c"), conf.fileName(), QStringLiteral("-p"),
                      m_dir.filePath(QStringLiteral("snmpd.pid")), QStringLiteral("-M"), QString(),
-                     QStringLiteral("udp:127.0.0.1:%1").arg(m_agentPort)});
+                     QStringLiteral("udp:127.0.0.1:%1").arg(m_port)});
     if (!m_process.waitForStarted(5000)) {
         m_failure = QStringLiteral("snmpd does not start");
         return false;
@@ -228,7 +213,7 @@ bool SnmpdAgent::start(quint16 port)
     for (int round = 0; round < 100 && !deadline.hasExpired(); ++round) {
         if (m_process.state() == QProcess::NotRunning)
             break;
-        asker.writeDatagram(get, QHostAddress::LocalHost, m_agentPort);
+        asker.writeDatagram(get, QHostAddress::LocalHost, m_port);
         if (asker.waitForReadyRead(100)) {
             asker.receiveDatagram();
             return true;

@@ -12,8 +12,8 @@
 #include <optional>
 
 // Agents the SNMP tests talk to on 127.0.0.1: a radio scripted by the test,
-// and net-snmp's own snmpd behind such a radio. Both record the requests as
-// decoded from the bytes on the wire.
+// which records the requests as decoded from the bytes on the wire, and
+// net-snmp's own snmpd.
 
 // BER tags and builders of the SNMPv1 messages the tests read and write.
 namespace Ber {
@@ -65,37 +65,28 @@ public:
     // Answers the last request now (a late answer).
     void answerLast(const QByteArray &value);
 
-protected:
-    // When set, the objects the radio has no value for are asked there
-    // instead, and that agent's answers passed back.
-    quint16 m_forwardPort = 0;
-
 private:
     void readPending();
-    void fromForwardPort();
     QUdpSocket m_socket;
-    QUdpSocket m_upstream;
     QHostAddress m_lastSender;
     quint16 m_lastSenderPort = 0;
 };
 
 // net-snmp's snmpd on a free loopback port with "override -rw" lines for the
-// radio's objects; rocommunity "public", rwcommunity "private". The station
-// asks this object, a scripted radio without values of its own in front of it.
-class SnmpdAgent : public ScriptedRadio
+// radio's objects; rocommunity "public", rwcommunity "private".
+class SnmpdAgent
 {
-    Q_OBJECT
 public:
     // overrides: lines "OID TYPE VALUE".
     explicit SnmpdAgent(const QStringList &overrides);
-    ~SnmpdAgent() override;
+    ~SnmpdAgent();
+    Q_DISABLE_COPY_MOVE(SnmpdAgent)
     bool isRunning() const { return m_ready; }
     QString failure() const { return m_failure; }
-    // snmpd's own port, for clients that do not run an event loop.
-    quint16 agentPort() const { return m_agentPort; }
+    quint16 port() const { return m_port; }
 
-    // Ends snmpd at once (SIGKILL), as a crashing agent; port() stays open.
-    // restart() starts it again on the same port.
+    // Ends snmpd at once (SIGKILL), as a crashing agent; restart() starts it
+    // again on the same port.
     void kill();
     bool restart();
 
@@ -104,7 +95,7 @@ private:
     QTemporaryDir m_dir;
     QStringList m_overrides;
     QProcess m_process;
-    quint16 m_agentPort = 0;
+    quint16 m_port = 0;
     bool m_ready = false;
     QString m_failure;
 };
