@@ -1,6 +1,6 @@
 #include "ArdixDatagramDecoder.h"
 
-#include "DataProcessingOps.h"
+#include "ArdixReadings.h"
 
 #include <QtEndian>
 
@@ -34,15 +34,15 @@ ArdixDatagram ArdixDatagramDecoder::decode(const QByteArray &datagram, qint16 pr
     ++result.fieldsComplete;
     if (byteCount <= kRssiByte)
         return result;
-    result.rawRssi = DataProcessingOps::rssiOfByte(bytes[kRssiByte]);
-    result.rssi = DataProcessingOps::smoothRssi(*result.rawRssi, previousRssi);
+    result.rawRssi = ArdixReadings::rssiOfByte(bytes[kRssiByte]);
+    result.rssi = ArdixReadings::smoothRssi(*result.rawRssi, previousRssi);
     ++result.fieldsComplete;
     for (int counter = 0; counter < ArdixDatagram::CounterCount; ++counter) {
         const int first = kFirstCounterByte + counter * kCounterBytes;
         if (first + kCounterBytes > byteCount)
             break; // a counter counts only once its last byte came
         result.counters[size_t(counter)] =
-            DataProcessingOps::counterText(qFromBigEndian<quint32>(bytes + first));
+            ArdixReadings::counterText(qFromBigEndian<quint32>(bytes + first));
         ++result.fieldsComplete;
     }
     return result;

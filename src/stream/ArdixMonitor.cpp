@@ -1,7 +1,7 @@
 #include "ArdixMonitor.h"
 
 #include "ArdixDatagramDecoder.h"
-#include "DataProcessingOps.h"
+#include "ArdixReadings.h"
 #include "MulticastMembership.h"
 #include "app/ApplicationExit.h"
 #include "app/HandlerTimer.h"
@@ -243,11 +243,11 @@ void ArdixMonitor::showTakenDatagrams()
     if (taken.associated)
         emit associated();
     if (taken.state)
-        emit stateLookChanged(DataProcessingOps::connectionStateLook(*taken.state));
+        emit stateLookChanged(ArdixReadings::connectionStateLook(*taken.state));
     if (taken.rssi) {
-        emit titleChanged(DataProcessingOps::rssiTitle(m_link.rssi));
+        emit titleChanged(ArdixReadings::rssiTitle(m_link.rssi));
         emit rssiScaleChanged();
-        emit meterChanged(DataProcessingOps::meterValueForRssi(m_link.rssi));
+        emit meterChanged(ArdixReadings::meterValueForRssi(m_link.rssi));
     }
     rearmWatchdogs();
 }
@@ -264,7 +264,7 @@ void ArdixMonitor::rearmWatchdogs()
 
 void ArdixMonitor::showConnectionState(int state)
 {
-    const StateLook look = DataProcessingOps::connectionStateLook(state);
+    const StateLook look = ArdixReadings::connectionStateLook(state);
     if (look.lamp == Lamp::Associated)
         emit associated();
     emit waitingNoticeShown(false);

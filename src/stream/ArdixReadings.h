@@ -13,7 +13,7 @@
 // Path of the RSSI from the datagram to the screen: byte 2 (for example 0xB5)
 // -> rssiOfByte -75 dBm -> smoothRssi with the previous reading ->
 // linkStatistics.rssi, the window title "-75 dBm" and meterValueForRssi 62.5.
-namespace DataProcessingOps {
+namespace ArdixReadings {
 
 // The raw RSSI of a datagram's RSSI byte: the negated two's complement of its
 // eight bits, b - 256 for b from 1 to 255 and 0 for b = 0.
@@ -42,4 +42,4 @@ QString counterText(quint32 counter);
 // green, lamp 102), anything else disconnected ("Disconnected", red, lamp 103).
 StateLook connectionStateLook(int state);
 
-} // namespace DataProcessingOps
+} // namespace ArdixReadings

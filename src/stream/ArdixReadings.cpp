@@ -1,8 +1,8 @@
-#include "DataProcessingOps.h"
+#include "ArdixReadings.h"
 
 #include "app/Numeric.h"
 
-namespace DataProcessingOps {
+namespace ArdixReadings {
 
 namespace {
 
@@ -100,4 +100,4 @@ StateLook connectionStateLook(int state)
     return {QStringLiteral("Disconnected"), {192, 0, 0}, Lamp::Scanning};
 }
 
-} // namespace DataProcessingOps
+} // namespace ArdixReadings
