@@ -2,9 +2,11 @@
 // scrolling, no menu folded away; and each menu entry keeps an accelerator of
 // its own.
 #include "TestStation.h"
+#include "display/AlignmentWindow.h"
 #include "display/HelpWindow.h"
 #include "display/RssiThresholdDialog.h"
 #include "display/SnrThresholdDialog.h"
+#include "lock/LockWindow.h"
 #include "session/AboutBox.h"
 #include "session/GpsOptionsDialog.h"
 #include "session/NetworkOptionsDialog.h"
@@ -121,6 +123,9 @@ private slots:
         QTest::newRow("SNR threshold")
             << Opener([link](TestStation &) { return new SnrThresholdDialog(link); });
         QTest::newRow("help") << Opener([](TestStation &) { return HelpWindow::showTopics(); });
+        QTest::newRow("alignment") << Opener(
+            [](TestStation &s) { return new AlignmentWindow(s.session.settings, s.session.link); });
+        QTest::newRow("lock") << Opener([](TestStation &) { return LockWindow::load(); });
         QTest::newRow("monitoring, chart and SNR shown") << Opener(monitoring);
     }
     void textsFit()
