@@ -1,5 +1,7 @@
 #include "MonitoringMenus.h"
 
+#include "WindowFit.h"
+
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -7,22 +9,15 @@
 
 namespace {
 
-QMenu *addMenu(QWidget *parent, const char *name, const QString &caption)
+// A menu of the bar or a submenu.
+template <typename Parent> QMenu *addMenu(Parent *parent, const char *name, const QString &caption)
 {
-    auto *menu = new QMenu(caption, parent);
-    menu->setObjectName(QLatin1String(name));
-    if (auto *bar = qobject_cast<QMenuBar *>(parent))
-        bar->addMenu(menu);
-    else
-        static_cast<QMenu *>(parent)->addMenu(menu);
-    return menu;
+    return WindowFit::named(parent->addMenu(caption), name);
 }
 
 QAction *addAction(QMenu *menu, const char *name, const QString &caption)
 {
-    QAction *action = menu->addAction(caption);
-    action->setObjectName(QLatin1String(name));
-    return action;
+    return WindowFit::named(menu->addAction(caption), name);
 }
 
 // A View entry: its handler sets the check mark from what it shows, so the
@@ -104,8 +99,7 @@ void MonitoringMenus::setRunAndOptionsEnabled(bool enabled)
 
 QLabel *MonitoringMenus::addCornerStatus(const char *name, const QString &widestText)
 {
-    auto *label = new QLabel;
-    label->setObjectName(QLatin1String(name));
+    auto *label = WindowFit::named(new QLabel, name);
     label->setContentsMargins(0, 0, 6, 0);
     label->setMinimumWidth(label->fontMetrics().horizontalAdvance(widestText) + 6);
     m_bar->setCornerWidget(label, Qt::TopRightCorner);

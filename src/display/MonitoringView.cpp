@@ -5,6 +5,7 @@
 #include "SignalPanel.h"
 #include "StationIcons.h"
 #include "Twips.h"
+#include "WindowFit.h"
 #include "app/TextContrast.h"
 
 #include <QChartView>
@@ -27,8 +28,7 @@ constexpr int kHeightWithChartAndSnr = 7000;
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
 {
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
+    auto *label = WindowFit::named(new QLabel(text, parent), name);
     // The readings hide while the waiting notice shows; the rows stay put.
     QSizePolicy policy = label->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
