@@ -1,10 +1,12 @@
 // The SNMP access layer against a scripted radio on the loopback: the bytes
 // of each request, the decoding of each kind of answer, and how a wait ends
-// (answer, time-out, stop, newer request).
+// (answer, time-out, stop, newer request); and the Velto monitor against
+// net-snmp's own snmpd that dies between polls and comes back.
 #include "SnmpAgentFixture.h"
 #include "TestSupport.h"
 #include "session/StationSession.h"
 #include "snmp/SnmpClient.h"
+#include "snmp/VeltoMonitor.h"
 
 #include <QtTest>
 #include <optional>
@@ -196,6 +198,43 @@ private slots:
         QCOMPARE(t->get(DeviceMode), QString());
         QCOMPARE(inner, u"2"_s);
         QVERIFY(!t->state.snmpBusy && !t->client.hasSession());
+    }
+
+    void agentDiesAndComesBack()
+    {
+        // net-snmp's snmpd dies (SIGKILL) between polls, and the system answers the
+        // requests with "port unreachable": the radio is given up once, with the
+        // operator's message, and Resume Monitoring polls it as before.
+        SnmpdAgent agent{{LookupOid(DeviceMode) + " integer 2",
+                          LookupOid(FirmwareVersion) + " octet_str v4.8.0",
+                          LookupOid(RxOctets) + " counter 12345"}};
+        QVERIFY2(agent.isRunning(), qPrintable(agent.failure()));
+        t->store.put(u"Preferences"_s, u"SNMPPort"_s, QString::number(agent.port()));
+        MessageRecorder messages;
+        StationSession &s = t->session;
+        VeltoMonitor monitor{s.settings, s.monitor, s.link, s.congestion};
+        QObject::connect(&monitor, &VeltoMonitor::stopRequested, &monitor,
+                         &VeltoMonitor::stopMonitoring);
+        monitor.StartSnmp();
+        monitor.StartVeltoMonitoring();
+        QTRY_COMPARE_WITH_TIMEOUT(s.link.rxBytes, u"12345"_s, 30000);
+
+        // No poll runs while the operator reads the message.
+        agent.kill();
+        std::optional<bool> pollingDuringMessage;
+        messages.onShow = [&](const OperatorMessage &) {
+            pollingDuringMessage = monitor.SNMPTimer->isActive();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(messages.messages.size(), 1, 30000);
+        QCOMPARE(pollingDuringMessage, std::optional<bool>(false));
+        QCOMPARE(messages.titles(), QStringList{u"Connection Error"_s});
+        QVERIFY(s.monitor.monitoringStopped && !monitor.SNMPTimer->isActive());
+
+        QVERIFY2(agent.restart(), qPrintable(agent.failure()));
+        s.link = LinkStatistics{};
+        monitor.resumeMonitoring();
+        QTRY_COMPARE_WITH_TIMEOUT(s.link.rxBytes, u"12345"_s, 30000);
+        QCOMPARE(messages.messages.size(), 1); // nothing more to tell
     }
 };
 
