@@ -1,19 +1,25 @@
 // The monitoring window's wiring: what each controller reports reaches the
-// operator, and each menu entry reaches its controller.
+// operator, and each menu entry reaches its controller; the threshold dialogs
+// against net-snmp's own snmpd.
 #include "PseudoTerminal.h"
+#include "SnmpAgentFixture.h"
 #include "TestStation.h"
 #include "app/TextContrast.h"
 #include "display/AlignmentWindow.h"
+#include "display/ColorBar.h"
 #include "display/FileChooser.h"
 #include "display/SignalMeter.h"
 #include "display/SignalPanel.h"
+#include "display/ThresholdDialog.h"
 #include "log/LogFormat.h"
 #include "snmp/VeltoMonitor.h"
 #include "stream/ArdixMonitor.h"
 #include "telnet/CongestionManager.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -21,6 +27,28 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+ThresholdDialog *thresholdDialog(const QString &name)
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == name && w->isVisible())
+            return qobject_cast<ThresholdDialog *>(w);
+    }
+    return nullptr;
+}
+
+// The first black cell of a scale marks its threshold.
+int markedCell(const ColorBar *bar)
+{
+    int cell = 0;
+    while (cell < ColorBarModel::kCellCount && bar->cellColour(cell) != Qt::black)
+        ++cell;
+    return cell;
+}
+
+} // namespace
 
 class TestMonitoringWindow : public QObject
 {
@@ -229,6 +257,71 @@ private slots:
         QVERIFY(!form->congestionManager->TelnetConnectionTimer->isActive());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(form.isNull());
+    }
+
+    void thresholdEntered_data()
+    {
+        QTest::addColumn<bool>("rssi");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("stopped");  // monitoring: nothing is sent
+        QTest::addColumn<QString>("value"); // the radio's and the copy's afterwards
+        QTest::addColumn<int>("threshold"); // as the scale keeps it
+        QTest::addColumn<int>("markedCell");
+
+        QTest::newRow("RSSI -85") << true << u"-85"_s << false << u"-85"_s << 85 << 30;
+        QTest::newRow("SNR 12.5 is sent as 12")
+            << false << u"12.5"_s << false << u"12"_s << 12 << 8;
+        QTest::newRow("RSSI while stopped") << true << u"-70"_s << true << u"-90"_s << 90 << 0;
+    }
+
+    // snmpd holds the thresholds -90 dBm and 16 dB, and the window the copies the
+    // start would have read. The radio's value changes only when the dialog
+    // sends it, and the copies and colour scales follow only what it accepted.
+    void thresholdEntered()
+    {
+        QFETCH(bool, rssi);
+        QFETCH(bool, stopped);
+        QFETCH(QString, value);
+        using namespace OidCatalogue;
+        MessageRecorder messages;
+        SnmpdAgent agent{{LookupOid(RssiThreshold) + u" integer -90"_s,
+                          LookupOid(SnrThreshold) + u" integer 16"_s}};
+        QVERIFY2(agent.isRunning(), qPrintable(agent.failure()));
+        m_station->store.put(u"Preferences"_s, u"SNMPPort"_s, QString::number(agent.port()));
+        StationSession &session = m_station->session;
+        session.settings.remoteAddress = u"127.0.0.1"_s;
+        session.settings.readCommunity = u"public"_s;
+        session.settings.writeCommunity = u"private"_s;
+        LinkStatistics &link = session.link;
+        link.rssiThresholdText = u"-90"_s;
+        link.rssiThreshold = 90;
+        link.snrThresholdText = u"16"_s;
+        link.snrThreshold = 16;
+        link.snrThresholdBar = 24;
+        MonitoringWindow form(session, m_station->windows);
+        form.veltoMonitor()->StartSnmp();
+        if (stopped)
+            form.ToggleMonitoring();
+
+        part<QAction>(&form, rssi ? "changeRSSIThresh" : "changeSNRThreshold")->trigger();
+        QPointer<ThresholdDialog> dialog =
+            thresholdDialog(rssi ? u"RSSIThresholdChanges"_s : u"SNRThresholdChanges"_s);
+        QVERIFY(dialog);
+        QFETCH(QString, typed);
+        dialog->thresholdBox->setText(typed);
+        dialog->OK_Click();
+
+        QVERIFY(messages.messages.isEmpty());
+        QCOMPARE(rssi ? link.rssiThresholdText : link.snrThresholdText, value);
+        QTEST(int(rssi ? link.rssiThreshold : link.snrThreshold), "threshold");
+        if (!stopped)
+            QTEST(markedCell(part<ColorBar>(&form, rssi ? "RssiColorBar" : "SNRColorBar")),
+                  "markedCell");
+        session.monitor.monitoringStopped = false;
+        QCOMPARE(form.veltoMonitor()->GetViaSNMP(rssi ? RssiThreshold : SnrThreshold), value);
+        // Closed once sent.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(dialog.isNull());
     }
 
 private:
