@@ -1,6 +1,6 @@
-// Every window of the station with twice the font: texts whole, no list
-// scrolling, no menu folded away; and each menu entry keeps an accelerator of
-// its own.
+// Every window of the station with twice the font: texts whole, no control
+// covering another, no list scrolling, no menu folded away; and each menu
+// entry keeps an accelerator of its own.
 #include "TestStation.h"
 #include "display/AlignmentWindow.h"
 #include "display/HelpWindow.h"
@@ -36,12 +36,26 @@ bool textCut(const QWidget *w)
     return textual && (w->width() < least.width() || w->height() < least.height());
 }
 
+// Controls side by side in one window or panel do not cover each other.
+QStringList overlaps(const QWidget *w)
+{
+    QStringList found;
+    const QWidget *parent = w->parentWidget();
+    for (const QWidget *other : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (other != w && other->isVisibleTo(parent) && other->geometry().intersects(w->geometry()))
+            found << w->objectName() + QLatin1String(" covers ") + other->objectName();
+    }
+    return found;
+}
+
 QStringList faults(QWidget *window)
 {
     QStringList found;
     for (const QWidget *w : window->findChildren<QWidget *>()) {
         if (w->isVisibleTo(window) && textCut(w))
             found << w->objectName() + QLatin1String(" clipped");
+        if (w->isVisibleTo(window) && !w->isWindow())
+            found << overlaps(w);
         auto *list = qobject_cast<const QListWidget *>(w);
         if (list && list->verticalScrollBar()->isVisible())
             found << w->objectName() + QLatin1String(" scrolls");
@@ -86,9 +100,11 @@ QWidget *selection(TestStation &station, RemoteSelectionDialog::Row family)
 QWidget *monitoring(TestStation &station)
 {
     auto *form = new MonitoringWindow(station.session, station.windows);
+    station.session.monitor.trafficViewState = 1; // as the load leaves it
     part<QAction>(form, "Traffic_History_Chart")->trigger();
     part<QAction>(form, "ViewSNR")->trigger();
     emit form->ardixMonitor->signalWidgetsShown(true);
+    emit form->ardixMonitor->waitingNoticeShown(false); // the readings take its place
     return form;
 }
 
