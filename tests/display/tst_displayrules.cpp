@@ -156,6 +156,7 @@ private slots:
         };
         // 37,500 bytes in 5 s are 60 kbit/s, half of the Ardix link rate.
         row("rate in percent", "1000 38500", "50 0 0");
+        row("the link rate itself is 100", "1000 76000", "100 0");
         row("above the link rate repeats the previous sample", "1000 38500 138500", "50 50 0");
         row("one quiet tick repeats, the second is 0", "1000 38500 38500 38500", "0 50 50 0");
         row("a rise after one quiet tick repeats and re-bases", "1000 38500 38500 76000 113500",
