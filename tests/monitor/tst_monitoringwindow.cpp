@@ -11,6 +11,7 @@
 #include "display/SignalMeter.h"
 #include "display/SignalPanel.h"
 #include "display/ThresholdDialog.h"
+#include "display/TrafficChart.h"
 #include "log/LogFormat.h"
 #include "snmp/VeltoMonitor.h"
 #include "stream/ArdixMonitor.h"
@@ -18,6 +19,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QChartView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -163,6 +165,29 @@ private slots:
         form.setupForArdix();
         history->trigger();
         QCOMPARE(form.height(), heights[Chart]);
+    }
+
+    // The chart timer's ticks reach the chart in percent of the link rate, each
+    // direction in the series of its name; the first tick after the chart's
+    // start is a baseline.
+    void chartShowsTheCounters()
+    {
+        MonitoringWindow form(m_station->session, m_station->windows);
+        LinkStatistics &link = m_station->session.link;
+        link.linkRateKbps = 120;
+        link.txBytes = link.rxBytes = u"1000"_s;
+        form.InitTrafficChart();
+        form.ChartTimer_Timer();
+        link.txBytes = u"38500"_s; // 60 kbit/s over 5 s
+        link.rxBytes = u"16000"_s; // 24 kbit/s
+        form.ChartTimer_Timer();
+        auto *chart = part<QChartView>(&form, "TrafficChart");
+        QStringList names;
+        for (const QAbstractSeries *series : chart->chart()->series())
+            names << series->name();
+        QCOMPARE(names, (QStringList{u"Transmit (kB/s)"_s, u"Receive (kB/s)"_s}));
+        QCOMPARE(TrafficChart::seriesValues(chart, 0).mid(0, 2), (QList<double>{50, 0}));
+        QCOMPARE(TrafficChart::seriesValues(chart, 1).mid(0, 2), (QList<double>{20, 0}));
     }
 
     void rebootAsksFirst_data()
