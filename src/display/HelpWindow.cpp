@@ -72,7 +72,6 @@ void HelpWindow::load()
     }
     const QString html = QString::fromUtf8(file.readAll());
     m_text->setHtml(html);
-    m_loaded = true;
 
     static const QRegularExpression heading(QStringLiteral("<h2 id=\"([^\"]+)\">(.*?)</h2>"),
                                             QRegularExpression::DotMatchesEverythingOption);
@@ -89,12 +88,4 @@ void HelpWindow::showTopic(int row)
 {
     if (row >= 0 && row < m_anchors.size())
         m_text->scrollToAnchor(m_anchors.at(row));
-}
-
-QStringList HelpWindow::topicTitles() const
-{
-    QStringList titles;
-    for (int i = 0; i < m_topics->count(); ++i)
-        titles << m_topics->item(i)->text();
-    return titles;
 }

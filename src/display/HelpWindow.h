@@ -21,9 +21,6 @@ public:
     // installed data folder. Empty when it cannot be found.
     static QString helpFilePath();
 
-    QStringList topicTitles() const;
-    bool hasContent() const { return m_loaded; }
-
 private:
     explicit HelpWindow(QWidget *parent = nullptr);
     void load();
@@ -32,5 +29,4 @@ private:
     QListWidget *m_topics = nullptr;
     QTextBrowser *m_text = nullptr;
     QStringList m_anchors;
-    bool m_loaded = false;
 };

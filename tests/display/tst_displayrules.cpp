@@ -2,13 +2,17 @@
 #include "app/Records.h"
 #include "app/ThresholdRules.h"
 #include "display/ColorBar.h"
+#include "display/HelpWindow.h"
 #include "display/RssiThresholdDialog.h"
 #include "display/SnrThresholdDialog.h"
 #include "display/TrafficHistory.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBrowser>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -199,6 +203,26 @@ private slots:
         for (qsizetype i = 0; i < newestFirst.count(u' ') + 1; ++i)
             shown << QString::number(h.tx()[i]);
         QCOMPARE(shown.join(u' '), newestFirst);
+    }
+
+    // Choosing a topic brings its heading up: the topics come in the file's
+    // order, so a later one lies further down; no topic chosen leaves the text.
+    void helpTopics()
+    {
+        std::unique_ptr<HelpWindow> help(HelpWindow::showTopics());
+        help->setAttribute(Qt::WA_DeleteOnClose, false);
+        help->show();
+        QVERIFY(QTest::qWaitForWindowExposed(help.get()));
+        auto *topics = help->findChild<QListWidget *>(u"helpTopicList"_s);
+        const QScrollBar *bar = help->findChild<QTextBrowser *>(u"helpText"_s)->verticalScrollBar();
+        QVERIFY(topics->count() > 2);
+        topics->setCurrentRow(topics->count() - 1);
+        const int last = bar->value();
+        topics->setCurrentRow(1);
+        const int second = bar->value();
+        QVERIFY(second > 0 && second < last);
+        topics->setCurrentRow(-1);
+        QCOMPARE(bar->value(), second);
     }
 
     void refusedEntries_data()
