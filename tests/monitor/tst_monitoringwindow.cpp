@@ -67,6 +67,10 @@ private slots:
         const LinkStatistics &link = m_station->session.link;
         QPointer<MonitoringWindow> form = m_station->openArdix();
         QVERIFY(form);
+        // Until the first datagram the notice stands where the readings will.
+        const QLabel *notice = part<QLabel>(form, "collectingDatalbl");
+        QVERIFY(notice->isVisible());
+        QVERIFY(qAbs(notice->geometry().center().x() - notice->parentWidget()->width() / 2) <= 1);
         auto *menuEntry = form->findChild<QAction *>(u"alignmentView"_s);
         menuEntry->trigger();
         auto *view = form->findChild<AlignmentWindow *>();
