@@ -129,6 +129,13 @@ private slots:
         emit velto->snrMeterChanged(80);
         QCOMPARE(part<SignalMeter>(&form, "SignalStrengthMeter")->reading(), u"-83 dBm"_s);
         QCOMPARE(part<SignalMeter>(&form, "SNRMeter")->accessibleDescription(), u"24 dB"_s);
+
+        // A new run shows the chart that the run before refused.
+        m_station->session.monitor.trafficViewState = 1;
+        part<QAction>(&form, "Traffic_History_Chart")->trigger();
+        emit velto->trafficChartEnabled(false);
+        emit velto->runStarting();
+        QVERIFY(part<QWidget>(&form, "TrafficChart")->isVisibleTo(&form));
     }
 
     // Each View entry shows or hides its part whatever the other shows, and the
