@@ -133,16 +133,12 @@ private slots:
         QTest::addColumn<double>("meter");
         QTest::addColumn<QString>("answer");
         QTest::addColumn<int>("next"); // -1: does not fit 16 bits
-        const auto row = [](const char *name, int stored, double meter, const char *answer,
-                            int next) {
-            QTest::newRow(name) << stored << meter << QString::fromLatin1(answer) << next;
-        };
-        row("nothing stored: the reading as it is", 0, 0.0, "-85", 85);
-        row("42, -85: 63.5 to even", 42, 100.0, "-85", 64);
-        row("85, -86: 85.5 to even", 85, 37.5, "-86", 86);
-        row("120", 120, 0.0, "-120", 120);
-        row("no minus sign", 80, 50.0, "70", 75);
-        row("overflow", 32000, 0.0, "-40000", -1);
+        QTest::newRow("nothing stored: the reading as it is") << 0 << 0.0 << "-85" << 85;
+        QTest::newRow("42, -85: 63.5 to even") << 42 << 100.0 << "-85" << 64;
+        QTest::newRow("85, -86: 85.5 to even") << 85 << 37.5 << "-86" << 86;
+        QTest::newRow("120") << 120 << 0.0 << "-120" << 120;
+        QTest::newRow("no minus sign") << 80 << 50.0 << "70" << 75;
+        QTest::newRow("overflow") << 32000 << 0.0 << "-40000" << -1;
     }
 
     void rssi()
@@ -161,17 +157,13 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<int>("snr"); // -1: does not fit 16 bits
         QTest::addColumn<double>("meter");
-        const auto row = [](const char *name, int stored, const char *answer, int snr,
-                            double meter) {
-            QTest::newRow(name) << stored << QString::fromLatin1(answer) << snr << meter;
-        };
-        row("255 is no value", 24, "255", 0, 0.0);
-        row("30 and 40 held at 30", 30, "40", 30, 99.99);
-        row("stored above 30 held first", 50, "20", 25, 83.325);
-        row("stored below 0 held first", -8, "9", 4, 13.332);
-        row("halves to even", 20, "25", 22, 73.326);
-        row("negative reading held at 0", 2, "-30", 0, 0.0);
-        row("overflow", 30, "70000", -1, 0.0);
+        QTest::newRow("255 is no value") << 24 << "255" << 0 << 0.0;
+        QTest::newRow("30 and 40 held at 30") << 30 << "40" << 30 << 99.99;
+        QTest::newRow("stored above 30 held first") << 50 << "20" << 25 << 83.325;
+        QTest::newRow("stored below 0 held first") << -8 << "9" << 4 << 13.332;
+        QTest::newRow("halves to even") << 20 << "25" << 22 << 73.326;
+        QTest::newRow("negative reading held at 0") << 2 << "-30" << 0 << 0.0;
+        QTest::newRow("overflow") << 30 << "70000" << -1 << 0.0;
     }
 
     void snr()
