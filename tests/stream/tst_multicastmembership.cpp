@@ -25,11 +25,6 @@ bool groupJoinedOn(const QString &interfaceName)
            ip.readAllStandardOutput().simplified().split(' ').contains("224.1.2.3");
 }
 
-int loopbackIndex()
-{
-    return QNetworkInterface::interfaceIndexFromName(QStringLiteral("lo"));
-}
-
 } // namespace
 
 // Joining the Ardix group on the machine's interfaces.
@@ -40,8 +35,9 @@ private slots:
     void initTestCase()
     {
         // Joins on the machine's own interfaces would send membership reports out.
-        QVERIFY(loopbackIndex() > 0);
-        MulticastMembership::setInterfaceSource([] { return QList<int>{loopbackIndex()}; });
+        const int loopback = QNetworkInterface::interfaceIndexFromName(QStringLiteral("lo"));
+        QVERIFY(loopback > 0);
+        MulticastMembership::setInterfaceSource([loopback] { return QList<int>{loopback}; });
     }
 
     void closedSocketIsNotTouched()

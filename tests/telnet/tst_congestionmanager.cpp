@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
+#include <tuple>
 
 namespace {
 
@@ -60,12 +61,7 @@ struct VeltoRun
     bool logIn(int state)
     {
         const bool newer = link.newFirmwareLogin;
-        const struct
-        {
-            int reached;
-            QByteArray prompt;
-            QByteArray written;
-        } exchanges[] = {
+        const std::tuple<int, QByteArray, QByteArray> exchanges[] = {
             {2, "\r\nVelto Remote\r\nlogin: ", newer ? "ko731rb\r\n" : "qa482tm\r\n"},
             {3, "\r\nPress 'G' to go to Main Menu\r\n", "G"},
             {4, "\r\n  I) Command Line\r\n  Q) Quit - exit the menu\r\nEnter selection: ",
@@ -74,11 +70,9 @@ struct VeltoRun
             {8, "> ", "\r\n"},
             {9, "> ", "wrlsstat\r\n"},
         };
-        for (const auto &exchange : exchanges) {
-            if (exchange.reached <= state &&
-                (!radioSays(exchange.prompt) || !radio.expect(exchange.written)))
+        for (const auto &[reached, prompt, written] : exchanges)
+            if (reached <= state && (!radioSays(prompt) || !radio.expect(written)))
                 return false;
-        }
         return true;
     }
     bool timersRunning(bool cycle, bool balancing, bool connection) const
