@@ -20,7 +20,6 @@
 #include <netdb.h>
 #include <sys/stat.h>
 
-Q_DECLARE_METATYPE(RgbColour)
 
 class TestAppRules : public QObject
 {

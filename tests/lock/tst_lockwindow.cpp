@@ -57,7 +57,7 @@ public:
         const QByteArray user = PasswordCheck::userName();
         QVERIFY2(!user.isEmpty(), "the test's user has a login name");
         const QByteArray entry = ':' + rightPassword().toUtf8() + ':' + kMatrix + '\n';
-        write("passdb", user + entry);
+        QVERIFY(writeFileContent(m_dir.filePath("passdb"), user + entry));
 
         // Services without a file of their own fall back to "other": refuse there.
         const QString matrix = KAVO_PAM_MATRIX_MODULE " passdb=" + m_dir.path() + '/';
@@ -68,20 +68,14 @@ public:
             {kEcho, matrix + "passdb echo"},
             {kNoPassdb, matrix + "no-such-passdb"}};
         for (const auto &[service, authLine] : services)
-            write(QString("services/") + service, "auth required " + authLine.toUtf8() + '\n');
+            QVERIFY(writeFileContent(m_dir.filePath(QString("services/") + service),
+                                     "auth required " + authLine.toUtf8() + '\n'));
         qputenv("PAM_WRAPPER_SERVICE_DIR", QFile::encodeName(m_dir.filePath("services")));
     }
 
 private:
-    void write(const QString &name, const QByteArray &content)
-    {
-        QVERIFY(writeFileContent(m_dir.filePath(name), content));
-    }
-
     QTemporaryDir m_dir;
 };
-
-Q_DECLARE_METATYPE(PasswordVerdict)
 
 class tst_lockwindow : public QObject
 {

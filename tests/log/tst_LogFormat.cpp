@@ -57,7 +57,6 @@ QByteArray babelRead(const QString &format, const QString &path)
 } // namespace
 
 using Angle = std::optional<double> (*)(const QString &);
-Q_DECLARE_METATYPE(Angle)
 
 class TestLogFormat : public QObject
 {

@@ -43,7 +43,6 @@ struct GpsVisit
 
 } // namespace
 
-Q_DECLARE_METATYPE(GpsVisit)
 
 class TestSessionSettings : public QObject
 {

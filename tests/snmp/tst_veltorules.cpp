@@ -80,17 +80,15 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<bool>("newFirmware");
         QTest::addColumn<bool>("congestion");
-        QTest::addColumn<QString>("text"); // empty: no row, the display is kept
-        QTest::addColumn<RgbColour>("colour");
-        QTest::addColumn<Lamp>("lamp");
+        QTest::addColumn<StateLook>("look"); // no text: no row, the display is kept
         QTest::addColumn<bool>("noSignalTitle");
         QTest::addColumn<bool>("scanning");
         const auto row = [](const char *code, bool newer, bool congestion, const char *text,
                             RgbColour colour, Lamp lamp, bool noSignal = false,
                             bool scanning = false) {
             QTest::addRow("%s %d%d %s", code, newer, congestion, text)
-                << QString::fromLatin1(code) << newer << congestion << QString::fromLatin1(text)
-                << colour << lamp << noSignal << scanning;
+                << QString::fromLatin1(code) << newer << congestion
+                << StateLook{QString::fromLatin1(text), colour, lamp} << noSignal << scanning;
         };
         const RgbColour green{0, 128, 0}, yellow{192, 192, 0};
         row("4", true, false, "Connected", green, Lamp::Associated);
@@ -110,18 +108,16 @@ private slots:
         QFETCH(QString, code);
         QFETCH(bool, newFirmware);
         QFETCH(bool, congestion);
-        QFETCH(QString, text);
+        QFETCH(StateLook, look);
         // The congestion lamp comes from congestion management, not from the rule.
         const std::optional<ConnectionStateRow> row = connectionStateRow(
             code, newFirmware,
             congestion ? QStringLiteral("Scanning due to Congestion") : QString(),
             congestion ? Lamp::Congestion : Lamp::Scanning);
-        QCOMPARE(row.has_value(), !text.isEmpty());
+        QCOMPARE(row.has_value(), !look.text.isEmpty());
         if (!row)
             return;
-        QFETCH(RgbColour, colour);
-        QFETCH(Lamp, lamp);
-        QCOMPARE(row->look, (StateLook{text, colour, lamp}));
+        QCOMPARE(row->look, look);
         QTEST(row->noSignalTitle, "noSignalTitle");
         QTEST(row->radioScanning, "scanning");
     }
