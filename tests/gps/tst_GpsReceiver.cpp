@@ -149,13 +149,12 @@ private slots:
     {
         QTemporaryDir dir;
         const QString byId = dir.filePath(u"by-id"_s);
-        QVERIFY(QDir().mkpath(byId) &&
-                QFile(dir.filePath(u"ttyUSB1"_s)).open(QIODevice::WriteOnly));
-        QVERIFY(QFile::link(dir.filePath(u"ttyUSB1"_s), byId + u"/usb-B_Receiver"_s));
+        const QString tty = dir.filePath(u"ttyUSB1"_s);
+        QVERIFY(QDir().mkpath(byId) && QFile(tty).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(tty, byId + u"/usb-B_Receiver"_s));
         QVERIFY(QFile::link(dir.filePath(u"none"_s), byId + u"/usb-A_Receiver"_s));
 
-        QCOMPARE(SerialDevices::byIdPathOf(dir.filePath(u"ttyUSB1"_s), byId),
-                 byId + u"/usb-B_Receiver"_s);
+        QCOMPARE(SerialDevices::byIdPathOf(tty, byId), byId + u"/usb-B_Receiver"_s);
         QCOMPARE(SerialDevices::byIdPathOf(dir.filePath(u"ttyUSB9"_s), byId), QString());
     }
 

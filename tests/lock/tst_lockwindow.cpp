@@ -77,6 +77,8 @@ private:
     QTemporaryDir m_dir;
 };
 
+using namespace Qt::StringLiterals;
+
 class tst_lockwindow : public QObject
 {
     Q_OBJECT
@@ -108,23 +110,21 @@ private slots:
         QTest::addColumn<QByteArray>("service");
         QTest::addColumn<QString>("password");
         QTest::addColumn<PasswordVerdict>("expected");
-        const auto row = [](const char *name, const char *service, const QString &password,
-                            PasswordVerdict expected) {
-            QTest::newRow(name) << QByteArray(service) << password << expected;
-        };
         // The station's own service and an unreadable password file are met
         // through the lock window below.
         // A module that accepts everything: a refusal here comes from the
         // check itself, before PAM is asked.
-        row("any password, accepting service", PamTestService::kPermit, "anything",
-            PasswordVerdict::Accepted);
-        row("empty password, accepting service", PamTestService::kPermit, "",
-            PasswordVerdict::Refused);
-        row("NUL in the password, accepting service", PamTestService::kPermit,
-            QString("ab") + QChar(0) + "c", PasswordVerdict::Refused);
+        const QByteArray permit = PamTestService::kPermit;
+        QTest::newRow("any password, accepting service")
+            << permit << u"anything"_s << PasswordVerdict::Accepted;
+        QTest::newRow("empty password, accepting service")
+            << permit << u""_s << PasswordVerdict::Refused;
+        QTest::newRow("NUL in the password, accepting service")
+            << permit << QString("ab") + QChar(0) + "c" << PasswordVerdict::Refused;
         // The password is never given to a prompt that would show it as typed.
-        row("prompt that echoes", PamTestService::kEcho, PamTestService::rightPassword(),
-            PasswordVerdict::Unchecked);
+        QTest::newRow("prompt that echoes")
+            << QByteArray(PamTestService::kEcho) << PamTestService::rightPassword()
+            << PasswordVerdict::Unchecked;
     }
 
     void verdicts()

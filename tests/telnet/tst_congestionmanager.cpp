@@ -34,7 +34,7 @@ struct VeltoRun
     // The radio the test plays, or another on telnetPort.
     explicit VeltoRun(quint16 telnetPort = 0)
     {
-        store.put(QStringLiteral("Preferences"), QStringLiteral("TelnetPort"),
+        store.put("Preferences", "TelnetPort",
                   QString::number(telnetPort ? telnetPort : radio.port()));
         settings.remoteAddress = QStringLiteral("127.0.0.1");
         m.ResetCongestionManagement(); // as at a Velto start
@@ -244,11 +244,10 @@ private slots:
 
         TestStore store;
         if (stored)
-            store.put(QStringLiteral("Preferences"), QStringLiteral("TelnetPort"), text);
+            store.put("Preferences", "TelnetPort", text);
         QTEST(int(CongestionScript::telnetPort()), "port");
         // Reading never writes the key.
-        QCOMPARE(store.raw(QStringLiteral("Preferences"), QStringLiteral("TelnetPort")).has_value(),
-                 stored);
+        QCOMPARE(store.raw("Preferences", "TelnetPort").has_value(), stored);
     }
 
     // The simulated radio's telnet menu as the station meets it: cycle after
