@@ -20,7 +20,6 @@
 #include <netdb.h>
 #include <sys/stat.h>
 
-
 class TestAppRules : public QObject
 {
     Q_OBJECT
@@ -104,10 +103,8 @@ private slots:
         sox.start("sox", {wav, "-n", "stat"});
         QVERIFY2(sox.waitForFinished(10000) && sox.exitCode() == 0, "sox must be installed");
         const QString report = QString::fromLatin1(sox.readAllStandardError());
-        auto figure = [&report](const char *name) {
-            const QRegularExpression pattern(QLatin1String(name) +
-                                             QStringLiteral(":\\s+([0-9.]+)"));
-            return pattern.match(report).captured(1).toDouble();
+        auto figure = [&report](const QString &name) {
+            return QRegularExpression(name + ":\\s+([0-9.]+)").match(report).captured(1).toDouble();
         };
         if (!pulsed)
             QVERIFY(qAbs(figure("Rough\\s+frequency") - pitchHz) < pitchHz * 0.03);

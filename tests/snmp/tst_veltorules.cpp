@@ -185,14 +185,11 @@ private slots:
     {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<int>("kbps"); // -1: does not fit 16 bits
-        const auto row = [](const char *answer, int kbps) {
-            QTest::newRow(answer) << QString(answer) << kbps;
-        };
-        row("1", 256);
-        row("2", 512);
-        row("", 256);    // after a time-out
-        row("0.5", 512); // rounds to 0
-        row("70000", -1);
+        QTest::newRow("1") << "1" << 256;
+        QTest::newRow("2") << "2" << 512;
+        QTest::newRow("after a time-out") << "" << 256;
+        QTest::newRow("0.5 rounds to 0") << "0.5" << 512;
+        QTest::newRow("70000") << "70000" << -1;
     }
 
     void linkRate()

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QNetworkDatagram>
 #include <QTest>
+#include <algorithm>
 
 namespace Ber {
 
@@ -106,8 +107,7 @@ ScriptedRadio::ScriptedRadio()
 QList<int> ScriptedRadio::seen() const
 {
     QList<int> indexes;
-    for (const SeenRequest &r : requests)
-        indexes << r.index;
+    std::ranges::transform(requests, std::back_inserter(indexes), &SeenRequest::index);
     return indexes;
 }
 

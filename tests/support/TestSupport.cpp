@@ -11,6 +11,7 @@
 #include <QNetworkInterface>
 #include <QSettings>
 #include <QtTest>
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace {
@@ -112,8 +113,7 @@ MessageRecorder::~MessageRecorder()
 QStringList MessageRecorder::titles() const
 {
     QStringList result;
-    for (const OperatorMessage &m : messages)
-        result << m.title;
+    std::ranges::transform(messages, std::back_inserter(result), &OperatorMessage::title);
     return result;
 }
 
