@@ -314,9 +314,8 @@ private slots:
             SettingsStore::writePreference("Key", value);
             // A hand edit (with CR LF line ends) makes the store read the file
             // again rather than answer from what it kept of its own write.
-            QFile file(store.iniPath());
-            QVERIFY(file.open(QIODevice::Append));
-            file.write("[Other]\r\nKey=x\r\n");
+            const QByteArray written = fileContent(store.iniPath());
+            QVERIFY(writeFileContent(store.iniPath(), written + "[Other]\r\nKey=x\r\n"));
         }
         QTEST(SettingsStore::readPreference("Key", "default"), "expected");
         QVERIFY(!store.raw("Preferences", "RemoteChoice"));
@@ -351,15 +350,14 @@ private slots:
     {
         QFETCH(int, modeBefore);
         TestStore store;
-        const QByteArray path = QFile::encodeName(store.iniPath());
         if (modeBefore) {
             store.put("Preferences", "SNMPReadCommString", "public");
-            QCOMPARE(::chmod(path.constData(), mode_t(modeBefore)), 0);
+            QCOMPARE(::chmod(QFile::encodeName(store.iniPath()).constData(), mode_t(modeBefore)),
+                     0);
         }
         SettingsStore::writePreference("SNMPWriteCommString", "s3cret");
-        struct stat status = {};
-        QCOMPARE(::stat(path.constData(), &status), 0);
-        QCOMPARE(status.st_mode & 0777, 0600u);
+        QCOMPARE(QFile::permissions(store.iniPath()),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         QCOMPARE(SettingsStore::readPreference("SNMPReadCommString"),
                  modeBefore ? "public" : QString());
     }

@@ -44,11 +44,6 @@ TestStore::TestStore()
     QSettings::setPath(SettingsStore::format(), QSettings::UserScope, m_dir.path());
 }
 
-QString TestStore::iniPath() const
-{
-    return SettingsStore::filePath();
-}
-
 std::optional<QString> TestStore::raw(const QString &section, const QString &key) const
 {
     QSettings settings(iniPath(), SettingsStore::format());
@@ -56,11 +51,6 @@ std::optional<QString> TestStore::raw(const QString &section, const QString &key
     if (!settings.contains(key))
         return std::nullopt;
     return settings.value(key).toString();
-}
-
-void TestStore::put(const QString &section, const QString &key, const QString &value)
-{
-    SettingsStore::write(section, key, value);
 }
 
 bool TestStore::replaceFile(Replacement kind, const QByteArray &bytes) const
@@ -105,9 +95,11 @@ MessageRecorder::MessageRecorder()
     });
 }
 
-MessageRecorder::~MessageRecorder()
+// Out of line, as the store's and the message recorder's constructors are: a
+// test that uses any of them links the process-wide settings above.
+TerminationRecorder::TerminationRecorder()
 {
-    OperatorMessages::setPresenter(m_previous);
+    m_previous = ApplicationExit::setTerminator([this] { ++count; });
 }
 
 QStringList MessageRecorder::titles() const
@@ -115,14 +107,4 @@ QStringList MessageRecorder::titles() const
     QStringList result;
     std::ranges::transform(messages, std::back_inserter(result), &OperatorMessage::title);
     return result;
-}
-
-TerminationRecorder::TerminationRecorder()
-{
-    m_previous = ApplicationExit::setTerminator([this] { ++count; });
-}
-
-TerminationRecorder::~TerminationRecorder()
-{
-    ApplicationExit::setTerminator(m_previous);
 }
