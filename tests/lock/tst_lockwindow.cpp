@@ -57,7 +57,7 @@ public:
         const QByteArray user = PasswordCheck::userName();
         QVERIFY2(!user.isEmpty(), "the test's user has a login name");
         const QByteArray entry = ':' + rightPassword().toUtf8() + ':' + kMatrix + '\n';
-        write("passdb", user + entry);
+        QVERIFY(writeFileContent(m_dir.filePath("passdb"), user + entry));
 
         // Services without a file of their own fall back to "other": refuse there.
         const QString matrix = KAVO_PAM_MATRIX_MODULE " passdb=" + m_dir.path() + '/';
@@ -68,20 +68,16 @@ public:
             {kEcho, matrix + "passdb echo"},
             {kNoPassdb, matrix + "no-such-passdb"}};
         for (const auto &[service, authLine] : services)
-            write(QString("services/") + service, "auth required " + authLine.toUtf8() + '\n');
+            QVERIFY(writeFileContent(m_dir.filePath(QString("services/") + service),
+                                     "auth required " + authLine.toUtf8() + '\n'));
         qputenv("PAM_WRAPPER_SERVICE_DIR", QFile::encodeName(m_dir.filePath("services")));
     }
 
 private:
-    void write(const QString &name, const QByteArray &content)
-    {
-        QVERIFY(writeFileContent(m_dir.filePath(name), content));
-    }
-
     QTemporaryDir m_dir;
 };
 
-Q_DECLARE_METATYPE(PasswordVerdict)
+using namespace Qt::StringLiterals;
 
 class tst_lockwindow : public QObject
 {
@@ -114,31 +110,28 @@ private slots:
         QTest::addColumn<QByteArray>("service");
         QTest::addColumn<QString>("password");
         QTest::addColumn<PasswordVerdict>("expected");
-        const auto row = [](const char *name, const char *service, const QString &password,
-                            PasswordVerdict expected) {
-            QTest::newRow(name) << QByteArray(service) << password << expected;
-        };
         // The station's own service and an unreadable password file are met
         // through the lock window below.
         // A module that accepts everything: a refusal here comes from the
         // check itself, before PAM is asked.
-        row("any password, accepting service", PamTestService::kPermit, "anything",
-            PasswordVerdict::Accepted);
-        row("empty password, accepting service", PamTestService::kPermit, "",
-            PasswordVerdict::Refused);
-        row("NUL in the password, accepting service", PamTestService::kPermit,
-            QString("ab") + QChar(0) + "c", PasswordVerdict::Refused);
+        const QByteArray permit = PamTestService::kPermit;
+        QTest::newRow("any password, accepting service")
+            << permit << u"anything"_s << PasswordVerdict::Accepted;
+        QTest::newRow("empty password, accepting service")
+            << permit << u""_s << PasswordVerdict::Refused;
+        QTest::newRow("NUL in the password, accepting service")
+            << permit << QString("ab") + QChar(0) + "c" << PasswordVerdict::Refused;
         // The password is never given to a prompt that would show it as typed.
-        row("prompt that echoes", PamTestService::kEcho, PamTestService::rightPassword(),
-            PasswordVerdict::Unchecked);
+        QTest::newRow("prompt that echoes")
+            << QByteArray(PamTestService::kEcho) << PamTestService::rightPassword()
+            << PasswordVerdict::Unchecked;
     }
 
     void verdicts()
     {
         QFETCH(QByteArray, service);
         QFETCH(QString, password);
-        QFETCH(PasswordVerdict, expected);
-        QCOMPARE(PasswordCheck(service).check(password), expected);
+        QTEST(PasswordCheck(service).check(password), "expected");
     }
 
     // One second after the first wrong password, doubling with each further
@@ -147,21 +140,16 @@ private slots:
     {
         QTest::addColumn<int>("failures");
         QTest::addColumn<int>("delayMs");
-        for (const auto &[failures, delayMs] : {std::pair{INT_MIN, 0},
-                                                {0, 0},
-                                                {1, 1000},
-                                                {2, 2000},
-                                                {5, 16000},
-                                                {6, 30000},
-                                                {INT_MAX, 30000}})
+        const std::pair<int, int> rows[] = {{INT_MIN, 0}, {0, 0},     {1, 1000},       {2, 2000},
+                                            {5, 16000},   {6, 30000}, {INT_MAX, 30000}};
+        for (const auto &[failures, delayMs] : rows)
             QTest::addRow("%d", failures) << failures << delayMs;
     }
 
     void unlockDelay()
     {
         QFETCH(int, failures);
-        QFETCH(int, delayMs);
-        QCOMPARE(UnlockDelay::afterFailures(failures), delayMs);
+        QTEST(UnlockDelay::afterFailures(failures), "delayMs");
     }
 
     void init()

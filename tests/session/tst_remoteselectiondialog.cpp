@@ -31,6 +31,7 @@ bool runEnds()
 } // namespace
 
 using Replacement = TestStore::Replacement;
+using namespace Qt::StringLiterals;
 
 class TestSnifferForm : public QObject
 {
@@ -101,16 +102,12 @@ private slots:
         QTest::addColumn<QString>("comboText");
         QTest::addColumn<QString>("newAddress");
         QTest::addColumn<bool>("starts"); // or the operator is told why not
-        const auto row = [](const char *name, const QString &comboText, const QString &newAddress,
-                            bool starts) {
-            QTest::newRow(name) << comboText << newAddress << starts;
-        };
-        row("nothing chosen", "Select an IP...", "", false);
-        row("add with empty box", "Add IP Address", "", false);
-        row("add with a letter", "Add IP Address", "10.0.0.a", false);
-        row("typed host name", "radio1", "", false);
-        row("typed, five parts", "10.0.0.1.5", "", true);
-        row("added, octet out of range", "Add IP Address", "999.1.1.1", true);
+        QTest::newRow("nothing chosen") << u"Select an IP..."_s << u""_s << false;
+        QTest::newRow("add with empty box") << u"Add IP Address"_s << u""_s << false;
+        QTest::newRow("add with a letter") << u"Add IP Address"_s << u"10.0.0.a"_s << false;
+        QTest::newRow("typed host name") << u"radio1"_s << u""_s << false;
+        QTest::newRow("typed, five parts") << u"10.0.0.1.5"_s << u""_s << true;
+        QTest::newRow("added, octet out of range") << u"Add IP Address"_s << u"999.1.1.1"_s << true;
     }
 
     // Only an added address that starts a run is stored for the next run.
@@ -232,29 +229,24 @@ private slots:
         QTest::addColumn<QString>("choice");
         QTest::addColumn<QString>("veltoName"); // stored, beside "/l/a.txt" for Ardix
         QTest::addColumn<QString>("proposed");
-        QTest::newRow("Ardix, stored name proposed") << "Ardix"
-                                                     << "/l/v.txt"
-                                                     << "/l/a.txt";
-        QTest::newRow("Velto, stored name proposed") << "Velto"
-                                                     << "/l/v.txt"
-                                                     << "/l/v.txt";
-        QTest::newRow("no family chosen: Velto") << "Other"
-                                                 << ""
-                                                 << "VeltoMonitoring_Log";
+        QTest::newRow("Ardix, stored name proposed")
+            << u"Ardix"_s << u"/l/v.txt"_s << u"/l/a.txt"_s;
+        QTest::newRow("Velto, stored name proposed")
+            << u"Velto"_s << u"/l/v.txt"_s << u"/l/v.txt"_s;
+        QTest::newRow("no family chosen: Velto") << u"Other"_s << u""_s << u"VeltoMonitoring_Log"_s;
     }
 
     void saveFileAs()
     {
         QFETCH(QString, choice);
         QFETCH(QString, veltoName);
-        QFETCH(QString, proposed);
         const bool ardix = choice == "Ardix";
         reopenWith({{"RemoteChoice", choice}});
         m_station->store.put("Preferences", "Ardix LogName", "/l/a.txt");
         m_station->store.put("Preferences", "Velto LogName", veltoName);
         FileChooser::setNextAnswer("/l/b.txt");
         m_dialog->saveFileAs_Click();
-        QCOMPARE(FileChooser::lastRequest().proposedName, proposed);
+        QTEST(FileChooser::lastRequest().proposedName, "proposed");
         QCOMPARE(stored(ardix ? "Ardix LogName" : "Velto LogName"), "/l/b.txt");
         QCOMPARE(m_dialog->listOfRadios->currentRow(), ardix ? 0 : 1);
     }
@@ -292,7 +284,6 @@ private slots:
     {
         QFETCH(Replacement, kind);
         QFETCH(QByteArray, content);
-        QFETCH(QStringList, told);
         TerminationRecorder terminations;
         closeDialog();
         QVERIFY(m_station->store.replaceFile(kind, content));
@@ -303,17 +294,12 @@ private slots:
 
         m_dialog = m_station->windows.showRemoteSelection();
         m_dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
-        QUdpSocket probe; // a free port, or one of the range the dialog accepts
-        probe.bind(QHostAddress::AnyIPv4, 0);
-        const quint16 free = probe.localPort();
-        const quint16 port = free >= 30000 && free <= 60000 ? free : 45123;
-        probe.close();
-        m_dialog->portNumber->setText(QString::number(port));
+        m_dialog->portNumber->setText(QString::number(freeArdixPort()));
         m_dialog->OK_Click();
         QPointer<MonitoringWindow> monitor = m_station->windows.monitoringForm();
         QVERIFY(monitor);
         QCOMPARE(monitor->ardixMonitor->socket()->state(), QAbstractSocket::BoundState);
-        QCOMPARE(m_messages.titles(), told);
+        QTEST(m_messages.titles(), "told");
         QCOMPARE(terminations.count, 0);
     }
 

@@ -80,17 +80,15 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<bool>("newFirmware");
         QTest::addColumn<bool>("congestion");
-        QTest::addColumn<QString>("text"); // empty: no row, the display is kept
-        QTest::addColumn<RgbColour>("colour");
-        QTest::addColumn<Lamp>("lamp");
+        QTest::addColumn<StateLook>("look"); // no text: no row, the display is kept
         QTest::addColumn<bool>("noSignalTitle");
         QTest::addColumn<bool>("scanning");
         const auto row = [](const char *code, bool newer, bool congestion, const char *text,
                             RgbColour colour, Lamp lamp, bool noSignal = false,
                             bool scanning = false) {
             QTest::addRow("%s %d%d %s", code, newer, congestion, text)
-                << QString::fromLatin1(code) << newer << congestion << QString::fromLatin1(text)
-                << colour << lamp << noSignal << scanning;
+                << QString::fromLatin1(code) << newer << congestion
+                << StateLook{QString::fromLatin1(text), colour, lamp} << noSignal << scanning;
         };
         const RgbColour green{0, 128, 0}, yellow{192, 192, 0};
         row("4", true, false, "Connected", green, Lamp::Associated);
@@ -110,18 +108,16 @@ private slots:
         QFETCH(QString, code);
         QFETCH(bool, newFirmware);
         QFETCH(bool, congestion);
-        QFETCH(QString, text);
+        QFETCH(StateLook, look);
         // The congestion lamp comes from congestion management, not from the rule.
         const std::optional<ConnectionStateRow> row = connectionStateRow(
             code, newFirmware,
             congestion ? QStringLiteral("Scanning due to Congestion") : QString(),
             congestion ? Lamp::Congestion : Lamp::Scanning);
-        QCOMPARE(row.has_value(), !text.isEmpty());
+        QCOMPARE(row.has_value(), !look.text.isEmpty());
         if (!row)
             return;
-        QFETCH(RgbColour, colour);
-        QFETCH(Lamp, lamp);
-        QCOMPARE(row->look, (StateLook{text, colour, lamp}));
+        QCOMPARE(row->look, look);
         QTEST(row->noSignalTitle, "noSignalTitle");
         QTEST(row->radioScanning, "scanning");
     }
@@ -133,16 +129,12 @@ private slots:
         QTest::addColumn<double>("meter");
         QTest::addColumn<QString>("answer");
         QTest::addColumn<int>("next"); // -1: does not fit 16 bits
-        const auto row = [](const char *name, int stored, double meter, const char *answer,
-                            int next) {
-            QTest::newRow(name) << stored << meter << QString::fromLatin1(answer) << next;
-        };
-        row("nothing stored: the reading as it is", 0, 0.0, "-85", 85);
-        row("42, -85: 63.5 to even", 42, 100.0, "-85", 64);
-        row("85, -86: 85.5 to even", 85, 37.5, "-86", 86);
-        row("120", 120, 0.0, "-120", 120);
-        row("no minus sign", 80, 50.0, "70", 75);
-        row("overflow", 32000, 0.0, "-40000", -1);
+        QTest::newRow("nothing stored: the reading as it is") << 0 << 0.0 << "-85" << 85;
+        QTest::newRow("42, -85: 63.5 to even") << 42 << 100.0 << "-85" << 64;
+        QTest::newRow("85, -86: 85.5 to even") << 85 << 37.5 << "-86" << 86;
+        QTest::newRow("120") << 120 << 0.0 << "-120" << 120;
+        QTest::newRow("no minus sign") << 80 << 50.0 << "70" << 75;
+        QTest::newRow("overflow") << 32000 << 0.0 << "-40000" << -1;
     }
 
     void rssi()
@@ -161,17 +153,13 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<int>("snr"); // -1: does not fit 16 bits
         QTest::addColumn<double>("meter");
-        const auto row = [](const char *name, int stored, const char *answer, int snr,
-                            double meter) {
-            QTest::newRow(name) << stored << QString::fromLatin1(answer) << snr << meter;
-        };
-        row("255 is no value", 24, "255", 0, 0.0);
-        row("30 and 40 held at 30", 30, "40", 30, 99.99);
-        row("stored above 30 held first", 50, "20", 25, 83.325);
-        row("stored below 0 held first", -8, "9", 4, 13.332);
-        row("halves to even", 20, "25", 22, 73.326);
-        row("negative reading held at 0", 2, "-30", 0, 0.0);
-        row("overflow", 30, "70000", -1, 0.0);
+        QTest::newRow("255 is no value") << 24 << "255" << 0 << 0.0;
+        QTest::newRow("30 and 40 held at 30") << 30 << "40" << 30 << 99.99;
+        QTest::newRow("stored above 30 held first") << 50 << "20" << 25 << 83.325;
+        QTest::newRow("stored below 0 held first") << -8 << "9" << 4 << 13.332;
+        QTest::newRow("halves to even") << 20 << "25" << 22 << 73.326;
+        QTest::newRow("negative reading held at 0") << 2 << "-30" << 0 << 0.0;
+        QTest::newRow("overflow") << 30 << "70000" << -1 << 0.0;
     }
 
     void snr()
@@ -197,14 +185,11 @@ private slots:
     {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<int>("kbps"); // -1: does not fit 16 bits
-        const auto row = [](const char *answer, int kbps) {
-            QTest::newRow(answer) << QString(answer) << kbps;
-        };
-        row("1", 256);
-        row("2", 512);
-        row("", 256);    // after a time-out
-        row("0.5", 512); // rounds to 0
-        row("70000", -1);
+        QTest::newRow("1") << "1" << 256;
+        QTest::newRow("2") << "2" << 512;
+        QTest::newRow("after a time-out") << "" << 256;
+        QTest::newRow("0.5 rounds to 0") << "0.5" << 512;
+        QTest::newRow("70000") << "70000" << -1;
     }
 
     void linkRate()

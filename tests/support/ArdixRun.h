@@ -69,11 +69,8 @@ struct ArdixRun
     QTimer *timer(const QString &name) { return monitor.findChild<QTimer *>(name); }
     QStringList activeTimers()
     {
-        QStringList active;
-        for (const QString &name : kArdixTimers) {
-            if (timer(name)->isActive())
-                active << name;
-        }
+        QStringList active = kArdixTimers;
+        active.removeIf([this](const QString &name) { return !timer(name)->isActive(); });
         return active;
     }
     Lamp lastLamp() const { return looks.last().first().value<StateLook>().lamp; }

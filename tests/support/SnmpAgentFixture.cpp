@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QNetworkDatagram>
 #include <QTest>
+#include <algorithm>
 
 namespace Ber {
 
@@ -106,8 +107,7 @@ ScriptedRadio::ScriptedRadio()
 QList<int> ScriptedRadio::seen() const
 {
     QList<int> indexes;
-    for (const SeenRequest &r : requests)
-        indexes << r.index;
+    std::ranges::transform(requests, std::back_inserter(indexes), &SeenRequest::index);
     return indexes;
 }
 
@@ -193,11 +193,9 @@ bool SnmpdAgent::start(quint16 port)
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     const QString log = m_dir.filePath(QStringLiteral("snmpd.log"));
     m_process.setStandardOutputFile(log);
-    m_process.start(QStringLiteral("/usr/sbin/snmpd"),
-                    {QStringLiteral("-f"), QStringLiteral("-Lo"), QStringLiteral("-C"),
-                     QStringLiteral("-c"), conf.fileName(), QStringLiteral("-p"),
-                     m_dir.filePath(QStringLiteral("snmpd.pid")), QStringLiteral("-M"), QString(),
-                     QStringLiteral("udp:127.0.0.1:%1").arg(m_port)});
+    m_process.start("/usr/sbin/snmpd",
+                    {"-f", "-Lo", "-C", "-c", conf.fileName(), "-p", m_dir.filePath("snmpd.pid"),
+                     "-M", QString(), QStringLiteral("udp:127.0.0.1:%1").arg(m_port)});
     if (!m_process.waitForStarted(5000)) {
         m_failure = QStringLiteral("snmpd does not start");
         return false;

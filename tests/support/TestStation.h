@@ -14,6 +14,14 @@ template <typename Part> Part *part(const QObject *window, const char *name)
     return window->findChild<Part *>(QLatin1String(name));
 }
 
+// A port of the Ardix stream's range that nothing on the loopback holds.
+inline quint16 freeArdixPort()
+{
+    QUdpSocket probe;
+    const quint16 port = probe.bind(QHostAddress::LocalHost, 0) ? probe.localPort() : 0;
+    return port >= 30000 && port <= 60000 ? port : 45123;
+}
+
 // A station of the test's own: its settings store, the session and the
 // windows. Whatever window a test leaves open is closed as the operator
 // would close it; closing a Velto window ends only the test case.
@@ -32,16 +40,11 @@ struct TestStation
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // The monitoring window of an Ardix run, loaded and listening on a port of
-    // the stream's range that nothing on the loopback holds.
+    // The monitoring window of an Ardix run, loaded and listening on a free port.
     MonitoringWindow *openArdix()
     {
-        QUdpSocket probe;
-        probe.bind(QHostAddress::LocalHost, 0);
-        const quint16 port = probe.localPort();
-        probe.close();
         session.settings.remoteKind = RemoteKind::Ardix;
-        session.settings.destPort = port >= 30000 && port <= 60000 ? port : 45123;
+        session.settings.destPort = freeArdixPort();
         return windows.openMonitoringForm();
     }
 };

@@ -11,6 +11,7 @@
 #include <QNetworkInterface>
 #include <QSettings>
 #include <QtTest>
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace {
@@ -43,11 +44,6 @@ TestStore::TestStore()
     QSettings::setPath(SettingsStore::format(), QSettings::UserScope, m_dir.path());
 }
 
-QString TestStore::iniPath() const
-{
-    return SettingsStore::filePath();
-}
-
 std::optional<QString> TestStore::raw(const QString &section, const QString &key) const
 {
     QSettings settings(iniPath(), SettingsStore::format());
@@ -55,11 +51,6 @@ std::optional<QString> TestStore::raw(const QString &section, const QString &key
     if (!settings.contains(key))
         return std::nullopt;
     return settings.value(key).toString();
-}
-
-void TestStore::put(const QString &section, const QString &key, const QString &value)
-{
-    SettingsStore::write(section, key, value);
 }
 
 bool TestStore::replaceFile(Replacement kind, const QByteArray &bytes) const
@@ -104,25 +95,16 @@ MessageRecorder::MessageRecorder()
     });
 }
 
-MessageRecorder::~MessageRecorder()
-{
-    OperatorMessages::setPresenter(m_previous);
-}
-
-QStringList MessageRecorder::titles() const
-{
-    QStringList result;
-    for (const OperatorMessage &m : messages)
-        result << m.title;
-    return result;
-}
-
+// Out of line, as the store's and the message recorder's constructors are: a
+// test that uses any of them links the process-wide settings above.
 TerminationRecorder::TerminationRecorder()
 {
     m_previous = ApplicationExit::setTerminator([this] { ++count; });
 }
 
-TerminationRecorder::~TerminationRecorder()
+QStringList MessageRecorder::titles() const
 {
-    ApplicationExit::setTerminator(m_previous);
+    QStringList result;
+    std::ranges::transform(messages, std::back_inserter(result), &OperatorMessage::title);
+    return result;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/ApplicationExit.h"
 #include "app/OperatorMessages.h"
+#include "app/SettingsStore.h"
 
 #include <QByteArray>
 #include <QList>
@@ -19,11 +21,14 @@ class TestStore
 public:
     TestStore();
 
-    QString iniPath() const;
+    QString iniPath() const { return SettingsStore::filePath(); }
     // The raw text of a key as it stands in the file, or nullopt when missing.
     std::optional<QString> raw(const QString &section, const QString &key) const;
     // Writes a value directly, as a hand edit or an earlier run would.
-    void put(const QString &section, const QString &key, const QString &value);
+    void put(const QString &section, const QString &key, const QString &value)
+    {
+        SettingsStore::write(section, key, value);
+    }
 
     // What stands where the file belongs: the given bytes, or something that is
     // no file at all (a looping link fails to open for every user, root too).
@@ -53,7 +58,7 @@ class MessageRecorder
 {
 public:
     MessageRecorder();
-    ~MessageRecorder();
+    ~MessageRecorder() { OperatorMessages::setPresenter(m_previous); }
 
     QList<OperatorMessage> messages;
     std::function<void(const OperatorMessage &)> onShow;
@@ -73,7 +78,7 @@ class TerminationRecorder
 {
 public:
     TerminationRecorder();
-    ~TerminationRecorder();
+    ~TerminationRecorder() { ApplicationExit::setTerminator(m_previous); }
     int count = 0;
 
 private:
