@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "app/Records.h"
 #include "app/ThresholdRules.h"
+#include "display/AlignmentWindow.h"
 #include "display/ColorBar.h"
 #include "display/HelpWindow.h"
 #include "display/RssiThresholdDialog.h"
@@ -223,6 +224,18 @@ private slots:
         QVERIFY(second > 0 && second < last);
         topics->setCurrentRow(-1);
         QCOMPARE(bar->value(), second);
+    }
+
+    // The alignment view opens on the reading the station holds, not on a blank.
+    void alignmentViewOpensOnTheStoredReading()
+    {
+        SessionSettings settings;
+        settings.remoteKind = RemoteKind::Ardix;
+        LinkStatistics link;
+        link.rssi = -70;
+        AlignmentWindow view(settings, link);
+        view.show();
+        QVERIFY(view.findChild<QLabel *>(u"smoothedFigure"_s)->text().contains(u"-70 dBm"_s));
     }
 
     void refusedEntries_data()

@@ -140,6 +140,7 @@ private slots:
         r->link.deviceMode = u"2"_s;
         QSignalSpy notices(&r->monitor, &VeltoMonitor::noticeChanged);
         QSignalSpy selection(&r->monitor, &VeltoMonitor::selectionRequested);
+        QSignalSpy waiting(&r->monitor, &VeltoMonitor::waitingShown);
 
         r->monitor.StartVeltoMonitoring();
 
@@ -154,6 +155,9 @@ private slots:
         const bool noAnswer = title == "Connection Error"_L1;
         QCOMPARE(r->state.snmpTimeoutCount, noAnswer ? 1 : 0);
         QCOMPARE(notices.size(), noAnswer ? 2 : 1); // the start's own, then the failure's
+        // The start shows the wait; a radio that does not answer shows it again.
+        QCOMPARE(waiting.size(), noAnswer ? 2 : 1);
+        QVERIFY(waiting.last()[0].toBool());
     }
 
     void pollShows_data()

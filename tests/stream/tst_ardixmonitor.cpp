@@ -161,9 +161,11 @@ private slots:
         // checked more often than the first wait after the start.
         QTimer *silence = run.timer("DataArrivalTimer2");
         const int firstWait = silence->interval();
+        QSignalSpy notice(&run.monitor, &ArdixMonitor::waitingNoticeShown);
         for (int tick = 0; tick < 2; ++tick) {
             run.monitor.DataArrivalTimer2_Timer();
             QVERIFY(run.lastLamp() == Lamp::Scanning && run.lastTitle() == u"--- dBm"_s);
+            QVERIFY(!notice.last()[0].toBool()); // a silent radio is no first wait
             QCOMPARE(run.meters.last()[0].toDouble(), 0.0);
             QVERIFY(!run.link.ArdixDataFresh && silence->isActive());
             QVERIFY(silence->interval() < firstWait);
