@@ -13,6 +13,7 @@
 #include "display/ThresholdDialog.h"
 #include "display/TrafficChart.h"
 #include "log/LogFormat.h"
+#include "session/RemoteSelectionDialog.h"
 #include "snmp/VeltoMonitor.h"
 #include "stream/ArdixMonitor.h"
 #include "telnet/CongestionManager.h"
@@ -127,9 +128,15 @@ private slots:
         m_station->session.link.snr = 24;
         emit velto->rssiMeterChanged(42.5);
         emit velto->snrMeterChanged(80);
-        QCOMPARE(part<SignalMeter>(&form, "SignalStrengthMeter")->reading(), u"-83 dBm"_s);
+        const SignalMeter *meter = part<SignalMeter>(&form, "SignalStrengthMeter");
+        QCOMPARE(meter->reading(), u"-83 dBm"_s);
+        QCOMPARE(double(meter->value() - meter->minimum()) / (meter->maximum() - meter->minimum()),
+                 0.425);
         QCOMPARE(part<SignalMeter>(&form, "SNRMeter")->accessibleDescription(), u"24 dB"_s);
 
+        emit velto->selectionRequested();
+        const QWidget *selection = m_station->windows.snifferForm();
+        QVERIFY(selection && selection->isVisible());
         // A new run shows the chart that the run before refused.
         m_station->session.monitor.trafficViewState = 1;
         part<QAction>(&form, "Traffic_History_Chart")->trigger();
