@@ -217,7 +217,8 @@ private slots:
             lock->pw_ReturnPressed();
             QVERIFY(lock->isLocked());
             lock->pw->clear();
-            lock->retryDelay_Timer();
+            lock->retryDelay->start(0);
+            QTRY_VERIFY(lock->pw->isEnabled());
         }
         type(lock, PamTestService::rightPassword());
         QVERIFY(!lock->isLocked() && !lock->isVisible() && !QApplication::activeModalWidget());
