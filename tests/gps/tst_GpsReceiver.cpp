@@ -158,6 +158,21 @@ private slots:
         QCOMPARE(SerialDevices::byIdPathOf(dir.filePath(u"ttyUSB9"_s), byId), QString());
     }
 
+    void daemonHoldsTheDevice()
+    {
+        // A process table of the test's own: process 1 is gpsd with the device open.
+        QTemporaryDir proc;
+        const QString device = proc.filePath(u"ttyUSB0"_s);
+        const QString comm = proc.filePath(u"1/comm"_s);
+        QVERIFY(QDir(proc.path()).mkpath(u"1/fd"_s) && writeFileContent(device, {}));
+        QVERIFY(writeFileContent(comm, "gpsd\n") &&
+                QFile::link(device, proc.filePath(u"1/fd/3"_s)));
+        QCOMPARE(SerialDevices::heldByGpsd(device, proc.path()), std::optional(true));
+        QCOMPARE(SerialDevices::heldByGpsd(comm, proc.path()), std::optional(false));
+        QVERIFY(writeFileContent(comm, "minicom\n"));
+        QCOMPARE(SerialDevices::heldByGpsd(device, proc.path()), std::optional(false));
+    }
+
     void portAtLoad_data()
     {
         QTest::addColumn<int>("chosenPort"); // in memory, 0 when not chosen in this run

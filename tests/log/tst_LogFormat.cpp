@@ -11,8 +11,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
+#include <QXmlStreamReader>
 #include <QtTest>
 #include <cmath>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -201,6 +204,28 @@ private slots:
         const QByteArray kml = babelRead(QStringLiteral("kml"), dir.filePath("track.kml"));
         QCOMPARE(kml.count("<wpt "), kRecordsWithFix);
         QCOMPARE(kml.count("<name>Below threshold</name>"), kFallsBelow);
+        // Each style stands in the document and gives its scale colour (named
+        // "rssi-" red green blue) in KML's order: alpha, blue, green, red.
+        QXmlStreamReader xml(fileContent(dir.filePath("track.kml")));
+        QStringList path;
+        int colours = 0;
+        for (QString style; !xml.atEnd() && !xml.hasError();) {
+            if (xml.readNext() == QXmlStreamReader::EndElement)
+                path.removeLast();
+            if (!xml.isStartElement())
+                continue;
+            path << xml.name().toString();
+            if (path.last() == "Style"_L1) {
+                QCOMPARE(path.join(u'/'), u"kml/Document/Style"_s);
+                style = xml.attributes().value("id"_L1).toString().remove(u"rssi-"_s);
+            } else if (path.last() == "color"_L1 && style.size() == 6) {
+                ++colours;
+                QCOMPARE(xml.readElementText(),
+                         "ff"_L1 + style.mid(4) + style.mid(2, 2) + style.first(2));
+                path.removeLast();
+            }
+        }
+        QVERIFY(!xml.hasError() && colours > 0);
 
         const QJsonArray features =
             QJsonDocument::fromJson(fileContent(dir.filePath("track.geojson")))["features"]

@@ -10,6 +10,7 @@
 #include "display/FileChooser.h"
 #include "display/SignalMeter.h"
 #include "display/SignalPanel.h"
+#include "display/SingleWindow.h"
 #include "display/ThresholdDialog.h"
 #include "display/TrafficChart.h"
 #include "log/LogFormat.h"
@@ -19,7 +20,6 @@
 #include "telnet/CongestionManager.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QChartView>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,15 +32,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-ThresholdDialog *thresholdDialog(const QString &name)
-{
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == name && w->isVisible())
-            return qobject_cast<ThresholdDialog *>(w);
-    }
-    return nullptr;
-}
 
 // The first black cell of a scale marks its threshold.
 int markedCell(const ColorBar *bar)
@@ -347,8 +338,7 @@ private slots:
             form.ToggleMonitoring();
 
         part<QAction>(&form, rssi ? "changeRSSIThresh" : "changeSNRThreshold")->trigger();
-        QPointer<ThresholdDialog> dialog =
-            thresholdDialog(rssi ? u"RSSIThresholdChanges"_s : u"SNRThresholdChanges"_s);
+        QPointer<ThresholdDialog> dialog = findOpenWindow<ThresholdDialog>();
         QVERIFY(dialog);
         QFETCH(QString, typed);
         dialog->thresholdBox->setText(typed);
