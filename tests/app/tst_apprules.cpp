@@ -35,9 +35,8 @@ private slots:
 
     void statistics()
     {
-        QFETCH(QList<double>, readings);
         AlignmentStatistics stats;
-        for (double r : readings)
+        for (double r : fetched<QList<double>>("readings"))
             std::isnan(r) ? stats.reset() : stats.add(r);
         stats.add(std::nan("")); // a missing value changes nothing
         QTEST(QList<double>({stats.current(), stats.minimum(), stats.maximum(), stats.average()}),
@@ -60,10 +59,9 @@ private slots:
 
     void peakHold()
     {
-        QFETCH(QList<QPointF>, readingsAt);
         QFETCH(int, askedAtMs);
         PeakHold hold(2000, 5);
-        for (const QPointF &r : readingsAt)
+        for (const QPointF &r : fetched<QList<QPointF>>("readingsAt"))
             hold.add(r.y(), qint64(r.x()));
         QTEST(hold.mark(askedAtMs).value_or(0), "mark");
         hold.reset();
@@ -85,11 +83,10 @@ private slots:
 
     void tone()
     {
-        QFETCH(double, rssiDbm);
-        QFETCH(double, thresholdDbm);
         QFETCH(double, pitchHz);
         QFETCH(bool, pulsed);
-        const AimingTonePlan::Tone tone = AimingTonePlan::toneFor(rssiDbm, thresholdDbm);
+        const AimingTonePlan::Tone tone =
+            AimingTonePlan::toneFor(fetched<double>("rssiDbm"), fetched<double>("thresholdDbm"));
         QCOMPARE(tone.frequencyHz, pitchHz);
         QCOMPARE(tone.pulsed, pulsed);
         // Two seconds of the tone, measured by sox: a steady one at the pitch,
@@ -137,11 +134,9 @@ private slots:
 
     void pacer()
     {
-        QFETCH(QStringList, events);
         QFETCH(int, askedAtMs);
-        QFETCH(int, waitMs);
         FastReadingPacer pacer(250, 1000);
-        for (const QString &e : events) {
+        for (const QString &e : fetched<QStringList>("events")) {
             const qint64 at = e.section(QLatin1Char('@'), 1).toLongLong();
             if (e.startsWith(QLatin1Char('s')))
                 pacer.sent(at);
@@ -152,7 +147,7 @@ private slots:
         }
         QTEST(pacer.maySend(askedAtMs), "maySend");
         if (!pacer.outstanding())
-            QCOMPARE(pacer.msUntilNext(askedAtMs), waitMs);
+            QCOMPARE(pacer.msUntilNext(askedAtMs), fetched<int>("waitMs"));
     }
 
     void reading_data()
@@ -268,13 +263,12 @@ private slots:
 
     void lookUp()
     {
-        QFETCH(int, resolverError);
-        QFETCH(int, systemError);
-        QFETCH(QList<quint32>, addresses);
         QByteArray asked;
         const auto resolver = [&](const QByteArray &name) {
             asked = name;
-            return LocalAddress::ResolverAnswer{resolverError, systemError, addresses};
+            return LocalAddress::ResolverAnswer{fetched<int>("resolverError"),
+                                                fetched<int>("systemError"),
+                                                fetched<QList<quint32>>("addresses")};
         };
         // gethostname's buffer: the name, a NUL, whatever was there before.
         QByteArray buffer("  field-laptop ");

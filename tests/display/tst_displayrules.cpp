@@ -122,17 +122,14 @@ private slots:
     void scales()
     {
         QFETCH(int, selector);
-        QFETCH(RemoteKind, kind);
-        QFETCH(QString, updates);
-        QFETCH(QString, cells);
         QFETCH(int, rssiThreshold);
 
         SessionSettings settings;
-        settings.remoteKind = kind;
+        settings.remoteKind = fetched<RemoteKind>("kind");
         LinkStatistics link;
         ColorBar bar{ColorBarModel::Selector(selector), settings, link};
         bar.model().InitColorBar();
-        for (const QString &update : updates.split(' ', Qt::SkipEmptyParts)) {
+        for (const QString &update : fetched<QString>("updates").split(' ', Qt::SkipEmptyParts)) {
             if (selector == ColorBarModel::Rssi) {
                 link.rssiThreshold = qint16(update.toInt());
             } else {
@@ -141,7 +138,7 @@ private slots:
             }
             bar.model().UpdateColorBar();
         }
-        QCOMPARE(differences(bar.model(), cells), QString());
+        QCOMPARE(differences(bar.model(), fetched<QString>("cells")), QString());
         QCOMPARE(int(link.rssiThreshold), rssiThreshold);
 
         // As painted, narrow: each cell shows at its left edge.
@@ -185,13 +182,12 @@ private slots:
 
     void samples()
     {
-        QFETCH(QString, counters);
         QFETCH(QString, newestFirst);
         // Transmit only; the receive counter stays put, so its quiet ticks must
         // not touch the transmit samples.
         TrafficHistory h;
         bool restart = true;
-        for (const QString &tx : counters.split(u' ')) {
+        for (const QString &tx : fetched<QString>("counters").split(u' ')) {
             if (tx == u"|") {
                 restart = true;
                 continue;
@@ -256,9 +252,6 @@ private slots:
 
     void refusedEntries()
     {
-        QFETCH(bool, rssi);
-        QFETCH(QString, typed);
-        QFETCH(bool, focused);
 
         MessageRecorder messages;
         int sent = 0;
@@ -268,18 +261,18 @@ private slots:
             return std::optional(value);
         };
         std::unique_ptr<ThresholdDialog> dialog = std::make_unique<SnrThresholdDialog>(link);
-        if (rssi)
+        if (fetched<bool>("rssi"))
             dialog = std::make_unique<RssiThresholdDialog>(link);
         dialog->show();
         QApplication::setActiveWindow(dialog.get());
-        dialog->thresholdBox->setText(typed);
+        dialog->thresholdBox->setText(fetched<QString>("typed"));
         dialog->OK->setFocus(); // as a click on OK leaves it
         QTRY_VERIFY(dialog->OK->hasFocus());
         dialog->OK_Click();
 
         QCOMPARE(messages.titles(), QStringList{u"Error"_s});
         QCOMPARE(dialog->thresholdBox->text(), QString());
-        if (focused)
+        if (fetched<bool>("focused"))
             QTRY_VERIFY(dialog->thresholdBox->hasFocus());
         QCOMPARE(sent, 0);
     }

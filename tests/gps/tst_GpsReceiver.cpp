@@ -108,13 +108,12 @@ private slots:
 
     void decode()
     {
-        QFETCH(QString, text);
         QFETCH(QString, expected);
 
         const QStringList earlier = kEarlier.split(QLatin1Char('|'));
         GpsPosition position{earlier[0], earlier[1], earlier[2], earlier[3], earlier[4],
                              earlier[5], earlier[6], earlier[7], earlier[8]};
-        QCOMPARE(GgaDecoder::decode(text, position), expected != kEarlier);
+        QCOMPARE(GgaDecoder::decode(fetched<QString>("text"), position), expected != kEarlier);
         QCOMPARE(fieldsOf(position), expected);
     }
 
@@ -139,8 +138,7 @@ private slots:
 
     void takeSentences()
     {
-        QFETCH(QByteArray, arrived);
-        QByteArray pending = arrived;
+        QByteArray pending = fetched<QByteArray>("arrived");
         QTEST(GpsdLines::takeSentences(pending), "sentences");
         QTEST(pending, "left");
     }
@@ -199,7 +197,6 @@ private slots:
 
     void portAtLoad()
     {
-        QFETCH(int, chosenPort);
         QFETCH(QString, storedPort);
         QFETCH(QStringList, devices);
         QFETCH(QString, storedBaud);
@@ -213,7 +210,7 @@ private slots:
             f.store.put(kSection, u"ComPort"_s, storedPort);
         if (!storedBaud.isEmpty())
             f.store.put(kSection, u"BaudRate"_s, storedBaud);
-        f.settings.gpsComPort = qint16(chosenPort);
+        f.settings.gpsComPort = qint16(fetched<int>("chosenPort"));
         QSerialPort other(f.receiver.device);
         QVERIFY(!held || other.open(QIODevice::ReadOnly));
         QSignalSpy closeRequested(&f.gps, &GpsReceiver::closeRequested);

@@ -129,9 +129,8 @@ private slots:
 
     void verdicts()
     {
-        QFETCH(QByteArray, service);
-        QFETCH(QString, password);
-        QTEST(PasswordCheck(service).check(password), "expected");
+        QTEST(PasswordCheck(fetched<QByteArray>("service")).check(fetched<QString>("password")),
+              "expected");
     }
 
     // One second after the first wrong password, doubling with each further
@@ -146,11 +145,7 @@ private slots:
             QTest::addRow("%d", failures) << failures << delayMs;
     }
 
-    void unlockDelay()
-    {
-        QFETCH(int, failures);
-        QTEST(UnlockDelay::afterFailures(failures), "delayMs");
-    }
+    void unlockDelay() { QTEST(UnlockDelay::afterFailures(fetched<int>("failures")), "delayMs"); }
 
     void init()
     {

@@ -130,10 +130,8 @@ private slots:
 
     void position()
     {
-        QFETCH(Angle, read);
-        QFETCH(QString, text);
         QFETCH(double, degrees);
-        const std::optional<double> result = read(text);
+        const std::optional<double> result = fetched<Angle>("read")(fetched<QString>("text"));
         QCOMPARE(result.has_value(), !std::isnan(degrees));
         if (result)
             QVERIFY2(std::abs(*result - degrees) < 1e-6, qPrintable(QString::number(*result)));
@@ -153,7 +151,6 @@ private slots:
     void read()
     {
         QFETCH(bool, ardix);
-        QFETCH(bool, header);
         QFETCH(QString, extra);
         LinkStatistics link;
         link.rssi = ardix ? -71 : 71; // Velto keeps the magnitude
@@ -168,7 +165,7 @@ private slots:
         if (!extra.isEmpty())
             record << extra;
         QByteArray text = LogFormat::line(record) + LogFormat::line(record);
-        if (header)
+        if (fetched<bool>("header"))
             text.prepend(
                 LogFormat::line(ardix ? LogFormat::ardixHeader() : LogFormat::veltoHeader()));
 

@@ -141,16 +141,14 @@ private slots:
     {
         QFETCH(int, remoteKind);
         QFETCH(bool, loggingEnabled);
-        QFETCH(bool, ardixDataFresh);
-        QFETCH(QString, logName);
         QFETCH(QByteArray, existing);
         QVERIFY(existing.isNull() || writeFileContent(logPath(), existing));
         m_session->settings.remoteKind = static_cast<RemoteKind>(remoteKind);
         m_session->settings.loggingEnabled = loggingEnabled;
-        m_session->link.ArdixDataFresh = ardixDataFresh;
+        m_session->link.ArdixDataFresh = fetched<bool>("ardixDataFresh");
         m_session->link.rssi = remoteKind == 0 ? 85 : -85; // Velto keeps the magnitude
         for (bool family : {Ardix, Velto})
-            setLogName(family, logPath(logName));
+            setLogName(family, logPath(fetched<QString>("logName")));
         LogFile::logTick(records());
         LogFile::logTick(records());
         QTEST(fileContent(logPath()), "content");
@@ -276,8 +274,6 @@ private slots:
     void failedWrite()
     {
         QFETCH(QByteArray, existing);
-        QFETCH(bool, protectFolder);
-        QFETCH(QByteArray, kept);
         const QString folder = logPath("disk");
         const QString path = folder + "/log.txt";
         QVERIFY(QDir().mkdir(folder));
@@ -289,13 +285,13 @@ private slots:
         QFile filler(folder + "/filler");
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         filler.write(QByteArray(1 << 17, 'x')); // more than the file system holds
-        QVERIFY(!protectFolder || setWritable(folder, false));
+        QVERIFY(!fetched<bool>("protectFolder") || setWritable(folder, false));
         tick(Ardix);
         QCOMPARE(fileContent(path), existing);
 
         QVERIFY(filler.resize(0));
         tick(Ardix);
-        QCOMPARE(fileContent(path), kept + kArdixRecord);
+        QCOMPARE(fileContent(path), fetched<QByteArray>("kept") + kArdixRecord);
         QVERIFY(m_messages->messages.isEmpty());
     }
 

@@ -274,19 +274,17 @@ private slots:
     // Closing stops GPS and the telnet side, and the window goes.
     void closeSequence()
     {
-        QFETCH(RemoteKind, kind);
         QFETCH(QString, deviceMode);
-        QFETCH(int, terminations);
         TerminationRecorder termination;
         StationSession &session = m_station->session;
-        session.settings.remoteKind = kind;
+        session.settings.remoteKind = fetched<RemoteKind>("kind");
         session.settings.gpsEnabled = true;
         session.link.deviceMode = deviceMode;
         QPointer<MonitoringWindow> form = new MonitoringWindow(session, m_station->windows);
         form->show();
         form->congestionManager->TelnetConnectionTimer->start();
         part<QAction>(form, "exit")->trigger();
-        QCOMPARE(termination.count, terminations);
+        QCOMPARE(termination.count, fetched<int>("terminations"));
         QVERIFY(!session.settings.gpsEnabled && session.monitor.windowClosing);
         QVERIFY(!form->congestionManager->TelnetConnectionTimer->isActive());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -340,8 +338,7 @@ private slots:
         part<QAction>(&form, rssi ? "changeRSSIThresh" : "changeSNRThreshold")->trigger();
         QPointer<ThresholdDialog> dialog = findOpenWindow<ThresholdDialog>();
         QVERIFY(dialog);
-        QFETCH(QString, typed);
-        dialog->thresholdBox->setText(typed);
+        dialog->thresholdBox->setText(fetched<QString>("typed"));
         dialog->OK_Click();
 
         QVERIFY(messages.messages.isEmpty());

@@ -151,10 +151,9 @@ private slots:
     }
     void textsFit()
     {
-        QFETCH(Opener, open);
         QFETCH(QStringList, captions); // shown whole in labels of their own
         TestStation station;
-        QWidget *window = open(station);
+        QWidget *window = fetched<Opener>("open")(station);
         // The station's own dialog stays with the station; the others go with the test.
         std::unique_ptr<QWidget> own(window == station.windows.snifferForm() ? nullptr : window);
         window->setAttribute(Qt::WA_DeleteOnClose, false);

@@ -239,11 +239,10 @@ private slots:
     void saveFileAs()
     {
         QFETCH(QString, choice);
-        QFETCH(QString, veltoName);
         const bool ardix = choice == "Ardix";
         reopenWith({{"RemoteChoice", choice}});
         m_station->store.put("Preferences", "Ardix LogName", "/l/a.txt");
-        m_station->store.put("Preferences", "Velto LogName", veltoName);
+        m_station->store.put("Preferences", "Velto LogName", fetched<QString>("veltoName"));
         FileChooser::setNextAnswer("/l/b.txt");
         m_dialog->saveFileAs_Click();
         QTEST(FileChooser::lastRequest().proposedName, "proposed");
@@ -282,11 +281,10 @@ private slots:
     // station. A path that holds no file at all is told to the operator once.
     void stationStartsWithDefaults()
     {
-        QFETCH(Replacement, kind);
-        QFETCH(QByteArray, content);
         TerminationRecorder terminations;
         closeDialog();
-        QVERIFY(m_station->store.replaceFile(kind, content));
+        QVERIFY(m_station->store.replaceFile(fetched<Replacement>("kind"),
+                                             fetched<QByteArray>("content")));
         QCOMPARE(SettingsStore::readPreference("SNMPReadCommString", "public"), "public");
         QCOMPARE(CongestionScript::telnetPort(), quint16(23));
         QVERIFY(!GpsOptions::storedGpsEnabled(false));

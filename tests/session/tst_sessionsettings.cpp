@@ -43,7 +43,6 @@ struct GpsVisit
 
 } // namespace
 
-
 class TestSessionSettings : public QObject
 {
     Q_OBJECT
@@ -75,9 +74,8 @@ private slots:
 
     void gps()
     {
-        QFETCH(GpsVisit, visit);
         const auto &[storedEnabled, storedPort, enabledBefore, portBefore, shownEnabled, shownPort,
-                     runPort, checkBox, clickPort, typed2, kept] = visit;
+                     runPort, checkBox, clickPort, typed2, kept] = fetched<GpsVisit>("visit");
         store(u"GPS Enabled"_s, storedEnabled);
         store(u"ComPort"_s, storedPort);
         store(u"Com1Device"_s, u"  "_s);
@@ -177,9 +175,9 @@ private slots:
 
     void commandLine()
     {
-        QFETCH(QString, line);
-        const CommandLine::Reading reading = CommandLine::read(
-            QStringList{QStringLiteral("kavo-station")} + line.split(u' ', Qt::SkipEmptyParts));
+        const CommandLine::Reading reading =
+            CommandLine::read(QStringList{QStringLiteral("kavo-station")} +
+                              fetched<QString>("line").split(u' ', Qt::SkipEmptyParts));
         const char *outcomes[] = {"run", "help", "version", "refused"};
         QString got = QLatin1String(outcomes[int(reading.outcome)]);
         if (reading.remote)

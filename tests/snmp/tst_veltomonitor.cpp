@@ -90,10 +90,9 @@ private slots:
 
     void start()
     {
-        QFETCH(QByteArray, firmware);
         QFETCH(bool, extended);
         QFETCH(bool, refused);
-        r->radio.values[FirmwareVersion] = Ber::octets(firmware);
+        r->radio.values[FirmwareVersion] = Ber::octets(fetched<QByteArray>("firmware"));
         if (extended)
             r->radio.silent << FeatureIndicator;
         QSignalSpy runStarts(&r->monitor, &VeltoMonitor::runStarting);
@@ -132,8 +131,7 @@ private slots:
         if (mode.isEmpty())
             r->radio.silent << DeviceMode;
         r->radio.values[DeviceMode] = mode;
-        QFETCH(bool, operatorStops);
-        if (operatorStops)
+        if (fetched<bool>("operatorStops"))
             r->radio.onRequest[DeviceMode] = [this] {
                 QTimer::singleShot(0, &r->monitor, &VeltoMonitor::stopMonitoring);
             };
@@ -179,12 +177,10 @@ private slots:
     void pollShows()
     {
         QFETCH(QString, status);
-        QFETCH(bool, closing);
-        (closing ? r->state.windowClosing : r->state.monitoringStopped) = true;
-        QFETCH(QString, code);
+        (fetched<bool>("closing") ? r->state.windowClosing : r->state.monitoringStopped) = true;
         LinkStatistics &link = r->link;
         link.radioScanning = true;
-        link.connectionStateCode = code;
+        link.connectionStateCode = fetched<QString>("code");
         link.rssi = 80;
         link.rssiText = u"-70"_s;
         link.snr = 30;
@@ -273,14 +269,13 @@ private slots:
 
     void timeouts()
     {
-        QFETCH(int, timeouts);
         QFETCH(bool, closing);
         QFETCH(int, messages);
         r->monitor.SNMPTimer->start();
         r->state.windowClosing = closing;
         QSignalSpy lost(&r->monitor, &VeltoMonitor::remoteLost);
         QSignalSpy notices(&r->monitor, &VeltoMonitor::noticeChanged);
-        for (int i = 0; i < timeouts; ++i)
+        for (int i = 0; i < fetched<int>("timeouts"); ++i)
             r->monitor.SNMPTimeoutTimer_Timer();
 
         QCOMPARE(r->messages.titles(), QStringList(messages, u"Connection Error"_s));
@@ -307,8 +302,7 @@ private slots:
     void reboot()
     {
         QFETCH(bool, running);
-        QFETCH(bool, valueAnswered);
-        if (!valueAnswered)
+        if (!fetched<bool>("valueAnswered"))
             r->radio.silent << RebootValue;
         if (running)
             r->monitor.SNMPTimer->start();

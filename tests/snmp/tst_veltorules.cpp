@@ -1,6 +1,7 @@
 // The rules that read the Velto radio's answers: at the start (thresholds,
 // firmware) and in each poll (display values), and the parsing of object
 // identifiers.
+#include "TestSupport.h"
 #include "snmp/SnmpValueText.h"
 #include "snmp/VeltoPollResults.h"
 #include "snmp/VeltoStartRules.h"
@@ -66,11 +67,9 @@ private slots:
 
     void firmware()
     {
-        QFETCH(QString, answer);
-        QFETCH(QString, entry14);
         QFETCH(QString, version);
-        QCOMPARE(compressFirmwareVersion(answer), version);
-        const bool extended = isExtendedFirmwareAnswer(entry14);
+        QCOMPARE(compressFirmwareVersion(fetched<QString>("answer")), version);
+        const bool extended = isExtendedFirmwareAnswer(fetched<QString>("entry14"));
         QTEST(passesFirmwareGate(firmwareNumber(version), extended), "passes");
         QTEST(usesNewFirmwareLogin(firmwareNumber(version), extended), "newLogin");
     }
@@ -105,13 +104,11 @@ private slots:
 
     void stateRow()
     {
-        QFETCH(QString, code);
-        QFETCH(bool, newFirmware);
         QFETCH(bool, congestion);
         QFETCH(StateLook, look);
         // The congestion lamp comes from congestion management, not from the rule.
         const std::optional<ConnectionStateRow> row = connectionStateRow(
-            code, newFirmware,
+            fetched<QString>("code"), fetched<bool>("newFirmware"),
             congestion ? QStringLiteral("Scanning due to Congestion") : QString(),
             congestion ? Lamp::Congestion : Lamp::Scanning);
         QCOMPARE(row.has_value(), !look.text.isEmpty());
@@ -140,11 +137,10 @@ private slots:
     void rssi()
     {
         QFETCH(int, stored);
-        QFETCH(QString, answer);
         QTEST(rssiMeterValue(qint16(stored)), "meter");
         QCOMPARE(rssiTitle(qint16(stored)),
                  stored ? QStringLiteral("-%1 dBm").arg(stored) : "0 dBm");
-        QTEST(int(smoothedRssi(qint16(stored), answer).value_or(-1)), "next");
+        QTEST(int(smoothedRssi(qint16(stored), fetched<QString>("answer")).value_or(-1)), "next");
     }
 
     void snr_data()
@@ -164,14 +160,11 @@ private slots:
 
     void snr()
     {
-        QFETCH(int, stored);
-        QFETCH(QString, answer);
-        QFETCH(int, snr);
-        QFETCH(double, meter);
-        const qint16 next = smoothedSnr(qint16(stored), answer).value_or(-1);
-        QCOMPARE(int(next), snr);
+        const qint16 next =
+            smoothedSnr(qint16(fetched<int>("stored")), fetched<QString>("answer")).value_or(-1);
+        QCOMPARE(int(next), fetched<int>("snr"));
         if (next >= 0)
-            QVERIFY(qAbs(snrMeterValue(next) - meter) < 1e-9);
+            QVERIFY(qAbs(snrMeterValue(next) - fetched<double>("meter")) < 1e-9);
     }
 
     void apAddress()
@@ -192,11 +185,7 @@ private slots:
         QTest::newRow("70000") << "70000" << -1;
     }
 
-    void linkRate()
-    {
-        QFETCH(QString, answer);
-        QTEST(int(linkRateKbps(answer).value_or(-1)), "kbps");
-    }
+    void linkRate() { QTEST(int(linkRateKbps(fetched<QString>("answer")).value_or(-1)), "kbps"); }
 
     void oidText_data()
     {
@@ -218,8 +207,8 @@ private slots:
 
     void oidText()
     {
-        QFETCH(QString, text);
-        QTEST(SnmpValueText::parseOid(text).value_or(QVector<quint32>{}), "subIds");
+        QTEST(SnmpValueText::parseOid(fetched<QString>("text")).value_or(QVector<quint32>{}),
+              "subIds");
     }
 };
 

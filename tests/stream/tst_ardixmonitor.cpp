@@ -69,18 +69,16 @@ private slots:
 
     void datagrams()
     {
-        QFETCH(QString, data);
-        QFETCH(int, storedRssi);
 
         ArdixRun run;
         QSignalSpy associations(&run.monitor, &ArdixMonitor::associated);
-        run.link.rssi = qint16(storedRssi);
+        run.link.rssi = qint16(fetched<int>("storedRssi"));
         LinkStatistics &l = run.link;
         const QList<QString *> fields = {&l.rxBytes,   &l.rxPackets, &l.rxErrors,  &l.txBytes,
                                          &l.txPackets, &l.txErrors,  &l.fragments, &l.retries};
         for (QString *field : fields)
             *field = u"k"_s;
-        QVERIFY(run.sendAndTake({data}));
+        QVERIFY(run.sendAndTake({fetched<QString>("data")}));
 
         QStringList got{run.titles.isEmpty() ? u"-"_s : run.lastTitle(),
                         run.meters.isEmpty() ? u"-"_s : run.meters.last()[0].toString(),
@@ -122,7 +120,6 @@ private slots:
 
     void badMarker()
     {
-        QFETCH(QStringList, sent);
         QFETCH(QString, rxBytes);
         QFETCH(bool, closing);
 
@@ -139,7 +136,7 @@ private slots:
         for (const QString &name : kArdixTimers)
             run.timer(name)->stop();
         run.link.ArdixDataFresh = false;
-        QVERIFY(run.sendAndTake(sent));
+        QVERIFY(run.sendAndTake(fetched<QStringList>("sent")));
 
         QTEST(int(run.messages.messages.size()), "told");
         QCOMPARE(run.link.rxBytes, rxBytes);
@@ -207,7 +204,6 @@ private slots:
 
     void endOfTheRun()
     {
-        QFETCH(bool, portUsable);
         QFETCH(bool, joinable);
 
         MulticastMembership::InterfaceSource loopbackSource;
@@ -215,7 +211,7 @@ private slots:
             loopbackSource =
                 MulticastMembership::setInterfaceSource([] { return QList<int>{999999}; });
         {
-            ArdixRun run(portUsable ? freeUdpPort() : 0);
+            ArdixRun run(fetched<bool>("portUsable") ? freeUdpPort() : 0);
             if (joinable)
                 run.monitor.DataArrivalTimer2_Timer(); // the stream's first silence
             QCOMPARE(run.messages.messages.size(), 1);

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "stream/MulticastMembership.h"
 
 #include <QNetworkInterface>
@@ -84,7 +85,6 @@ private slots:
 
     void machineInterfaces()
     {
-        QFETCH(QStringList, setUp);
         QFETCH(QStringList, joined);
         if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("ip")).isEmpty())
             QSKIP("a network namespace needs root and the ip tool");
@@ -99,7 +99,7 @@ private slots:
             ::setns(home, CLONE_NEWNET);
             ::close(home);
         });
-        for (const QString &command : setUp) {
+        for (const QString &command : fetched<QStringList>("setUp")) {
             QProcess ip;
             ip.start(QStringLiteral("ip"), command.split(' '));
             QVERIFY2(ip.waitForFinished(10000) && ip.exitCode() == 0, qPrintable(command));

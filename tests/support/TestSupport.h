@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 #include <functional>
 
 // A settings store of the test's own in a temporary folder; the operator's
@@ -84,3 +85,9 @@ public:
 private:
     std::function<void()> m_previous;
 };
+
+// The current row's value in a data column, for a value the test uses once.
+template <typename T> T fetched(const char *column)
+{
+    return *static_cast<T *>(QTest::qData(column, qMetaTypeId<T>()));
+}

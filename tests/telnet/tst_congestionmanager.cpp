@@ -207,11 +207,10 @@ private slots:
 
     void givesUpOnce()
     {
-        QFETCH(bool, flooding);
         VeltoRun run;
         QVERIFY(run.openCycle());
         QVERIFY(run.timersRunning(false, false, true));
-        if (flooding)
+        if (fetched<bool>("flooding"))
             run.radio.flood();
         else
             run.m.TelnetConnectionTimer_Timer();
@@ -240,11 +239,10 @@ private slots:
     void telnetPort()
     {
         QFETCH(bool, stored);
-        QFETCH(QString, text);
 
         TestStore store;
         if (stored)
-            store.put("Preferences", "TelnetPort", text);
+            store.put("Preferences", "TelnetPort", fetched<QString>("text"));
         QTEST(int(CongestionScript::telnetPort()), "port");
         // Reading never writes the key.
         QCOMPARE(store.raw("Preferences", "TelnetPort").has_value(), stored);

@@ -1,6 +1,7 @@
 // The telnet client against a peer of the test's own, and the rules that
 // read the radio's statistics answers.
 #include "RadioFixture.h"
+#include "TestSupport.h"
 #include "app/CongestionStatus.h"
 #include "app/Records.h"
 #include "telnet/TelnetClient.h"
@@ -60,8 +61,6 @@ private slots:
         QFETCH(Chunks, waitFors);
         QFETCH(Chunks, fromRadio);
         QFETCH(QByteArray, data);
-        QFETCH(Chunks, sends);
-        QFETCH(QByteArray, onTheWire);
         QFETCH(bool, staysOpen);
 
         TelnetPeer radio;
@@ -80,12 +79,12 @@ private slots:
         // Chunk by chunk as the socket would hand them on.
         for (const QByteArray &chunk : fromRadio)
             client.handleReceived(chunk);
-        for (const QByteArray &bytes : sends)
+        for (const QByteArray &bytes : fetched<Chunks>("sends"))
             QVERIFY(client.send(bytes));
 
         QTEST(int(matched.count()), "matches");
         QCOMPARE(received, data.isEmpty() ? fromRadio.join() : data);
-        QVERIFY(radio.expect(onTheWire));
+        QVERIFY(radio.expect(fetched<QByteArray>("onTheWire")));
         QCOMPARE(client.isConnected(), staysOpen);
         QCOMPARE(closed.count(), staysOpen ? 0 : 1);
         QCOMPARE(client.send({}), staysOpen); // nothing goes out on an ended connection
@@ -141,9 +140,9 @@ private slots:
 
     void parseAnswer()
     {
-        QFETCH(QString, text);
 
-        const std::optional<std::array<double, 8>> parsed = WirelessStats::parseAnswer(text);
+        const std::optional<std::array<double, 8>> parsed =
+            WirelessStats::parseAnswer(fetched<QString>("text"));
         QStringList got;
         for (double n : parsed.value_or(std::array<double, 8>{}))
             got << QString::number(n, 'f', 0);
@@ -204,10 +203,6 @@ private slots:
 
     void rules()
     {
-        QFETCH(Samples, txPackets);
-        QFETCH(Samples, retries);
-        QFETCH(Samples, retryErrors);
-        QFETCH(QList<bool>, scanning);
         QFETCH(QList<int>, fired);
 
         WirelessStats stats;
@@ -223,11 +218,12 @@ private slots:
         tick(QString()); // the run's first tick
         bool anyFired = false;
         for (qsizetype n = 0; n < fired.size(); ++n) {
-            link.radioScanning = scanning[n];
-            const WirelessStats::TickResult result = tick(QStringLiteral("1 %1 2 3 4 5 %2 %3\r\n")
-                                                              .arg(txPackets[n])
-                                                              .arg(retries[n])
-                                                              .arg(retryErrors[n]));
+            link.radioScanning = fetched<QList<bool>>("scanning")[n];
+            const WirelessStats::TickResult result =
+                tick(QStringLiteral("1 %1 2 3 4 5 %2 %3\r\n")
+                         .arg(fetched<Samples>("txPackets")[n])
+                         .arg(fetched<Samples>("retries")[n])
+                         .arg(fetched<Samples>("retryErrors")[n]));
 
             const QByteArray label = "analysed tick " + QByteArray::number(n + 1);
             QVERIFY2(result.leaveRadio && result.firedRules == fired[n], label);
