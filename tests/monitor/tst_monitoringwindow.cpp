@@ -112,6 +112,7 @@ private slots:
         QCOMPARE(shown.hsvHue(), QColor(160, 0, 0).hsvHue());
         const QLabel *lamp = part<QLabel>(&form, "light");
         const QString associatedLamp = lamp->accessibleDescription();
+        QVERIFY(!lamp->pixmap().isNull());
         emit velto->stateLookChanged({u"Connecting"_s, {}, Lamp::Connecting});
         QVERIFY(!associatedLamp.isEmpty() && lamp->accessibleDescription() != associatedLamp);
 
