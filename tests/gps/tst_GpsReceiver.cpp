@@ -10,6 +10,7 @@
 #include "gps/GgaDecoder.h"
 #include "gps/GpsReceiver.h"
 #include "gps/GpsdLines.h"
+#include "gps/GpsdWatch.h"
 #include "gps/SerialDevices.h"
 
 #include <QFile>
@@ -278,6 +279,22 @@ private slots:
         f.gps.close();
         QSerialPort next(back.device);
         QVERIFY(next.open(QIODevice::ReadOnly));
+    }
+
+    // A daemon that goes away twice: each loss is reported, and the watch finds
+    // the daemon again by itself.
+    void daemonLostTwice()
+    {
+        QTcpServer daemon;
+        QVERIFY(daemon.listen(QHostAddress::LocalHost, 0));
+        GpsdWatch watch;
+        QSignalSpy lost(&watch, &GpsdWatch::lost);
+        watch.open(u"127.0.0.1"_s, daemon.serverPort());
+        for (int loss = 1; loss <= 2; ++loss) {
+            QTRY_VERIFY(daemon.hasPendingConnections());
+            delete daemon.nextPendingConnection();
+            QTRY_COMPARE(lost.size(), loss);
+        }
     }
 
     // Through a daemon the position arrives; away, the daemon leaves no
