@@ -19,6 +19,8 @@
 #include <QtTest>
 #include <climits>
 #include <string_view>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utility>
 
 // PAM as the tests see it: pam_wrapper (preloaded by CTest) reads the service
@@ -249,6 +251,19 @@ private slots:
         OperatorMessages::show("Connection Error", MessageIcon::Stop, {"line"});
         QCOMPARE(seenWhileLocked, 0);
         QCOMPARE(recorder.titles(), QStringList{"Connection Error"});
+    }
+
+    // A user id without an account has no name to check a password against.
+    void userWithoutAnAccount()
+    {
+        const pid_t child = fork();
+        if (child == 0)
+            _exit(setuid(54321) != 0 ? 2 : PasswordCheck::userName().isEmpty() ? 0 : 1);
+        int status = -1;
+        QVERIFY(child > 0 && waitpid(child, &status, 0) == child);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 2)
+            QSKIP("the test cannot take another user id here");
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
 };
 

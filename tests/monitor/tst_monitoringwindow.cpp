@@ -63,6 +63,7 @@ private slots:
         const QLabel *notice = part<QLabel>(form, "collectingDatalbl");
         QVERIFY(notice->isVisible());
         QVERIFY(qAbs(notice->geometry().center().x() - notice->parentWidget()->width() / 2) <= 1);
+        const QRect waitingPanel = part<QWidget>(form, "rssiPanel")->geometry();
         auto *menuEntry = form->findChild<QAction *>(u"alignmentView"_s);
         menuEntry->trigger();
         auto *view = form->findChild<AlignmentWindow *>();
@@ -74,6 +75,7 @@ private slots:
             sender.writeDatagram(QByteArray::fromHex(rssi).leftJustified(35, 0),
                                  QHostAddress::LocalHost, port);
         QTRY_COMPARE(view->rssiStatistics().count(), 2);
+        QCOMPARE(part<QWidget>(form, "rssiPanel")->geometry(), waitingPanel); // rows stay put
         QCOMPARE(view->findChild<QLabel *>(u"rssiFigure"_s)->text(), u"-80 dBm"_s);
         const QString smoothed = QString::number(link.rssi) + u" dBm"_s;
         QCOMPARE(part<SignalMeter>(form, "SignalStrengthMeter")->reading(), smoothed);
