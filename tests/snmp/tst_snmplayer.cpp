@@ -126,18 +126,6 @@ private slots:
         QVERIFY(!t->client.hasSession());
     }
 
-    void portFromTheSettings()
-    {
-        // Outside 1 to 65535, or no number at all: the standard port.
-        const QList<std::pair<QString, int>> ports = {
-            {u"1"_s, 1}, {u"65535"_s, 65535}, {u"0"_s, 161}, {u"65536"_s, 161}, {u"snmp"_s, 161}};
-        for (const auto &[text, port] : ports) {
-            t->store.put(u"Preferences"_s, u"SNMPPort"_s, text);
-            t->client.StartSnmp();
-            QCOMPARE(int(t->client.remotePort()), port);
-        }
-    }
-
     void hostNameIsNotLookedUp()
     {
         // A name would block the window while it is looked up.

@@ -379,16 +379,16 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(extraReadings(r->radio.seen().mid(ended)), 0);
     }
+
     // A host whose own name is empty cannot be looked up: the operator hears of
-    // it at the start, which goes on. The name changes only in a namespace of
-    // the test's own, and for the rest of this process, so this runs last.
+    // it at the start. The name changes only in a namespace of the test's own,
+    // and for the rest of this process, so this runs last.
     void hostWithoutAName()
     {
         if (unshare(CLONE_NEWUTS) != 0 || sethostname("", 0) != 0)
             QSKIP("the test cannot have a host name of its own here");
         r->monitor.StartVeltoMonitoring();
         QCOMPARE(r->messages.messages.size(), 1);
-        QCOMPARE(r->radio.seen(), kStartReads);
     }
 };
 
