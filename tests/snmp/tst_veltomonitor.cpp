@@ -277,7 +277,7 @@ private slots:
         r->state.windowClosing = closing;
         QSignalSpy lost(&r->monitor, &VeltoMonitor::remoteLost);
         QSignalSpy notices(&r->monitor, &VeltoMonitor::noticeChanged);
-        for (int i = 0; i < fetched<int>("timeouts"); ++i)
+        for (int i = fetched<int>("timeouts"); i > 0; --i)
             r->monitor.SNMPTimeoutTimer_Timer();
 
         QCOMPARE(r->messages.titles(), QStringList(messages, u"Connection Error"_s));

@@ -6,7 +6,6 @@
 
 #include <QSignalSpy>
 #include <QTimer>
-#include <QUdpSocket>
 #include <QtTest>
 
 // Names of the stream's timers: the two arrival watchdogs first.
@@ -20,12 +19,6 @@ inline QByteArray ardixDatagram(QString hex)
     const bool keepShort = hex.startsWith(QStringLiteral("short:"));
     QByteArray d = QByteArray::fromHex(hex.remove(QStringLiteral("short:")).remove(' ').toLatin1());
     return keepShort ? d : d.leftJustified(35, '\0');
-}
-
-inline qint32 freeUdpPort()
-{
-    QUdpSocket probe;
-    return probe.bind(QHostAddress::LocalHost, 0) ? probe.localPort() : 0;
 }
 
 // One Ardix stream on a free loopback port, with records of its own; its

@@ -6,7 +6,6 @@
 #include "session/StationSession.h"
 
 #include <QCoreApplication>
-#include <QUdpSocket>
 
 // A control or menu entry of a window, by the name it is designed with.
 template <typename Part> Part *part(const QObject *window, const char *name)
@@ -17,8 +16,7 @@ template <typename Part> Part *part(const QObject *window, const char *name)
 // A port of the Ardix stream's range that nothing on the loopback holds.
 inline quint16 freeArdixPort()
 {
-    QUdpSocket probe;
-    const quint16 port = probe.bind(QHostAddress::LocalHost, 0) ? probe.localPort() : 0;
+    const quint16 port = freeUdpPort();
     return port >= 30000 && port <= 60000 ? port : 45123;
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 #include <functional>
 
 // A settings store of the test's own in a temporary folder; the operator's
@@ -46,6 +47,13 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// A UDP port on the loopback that nothing holds now; 0 when none can be had.
+inline quint16 freeUdpPort()
+{
+    QUdpSocket probe;
+    return probe.bind(QHostAddress::LocalHost, 0) ? probe.localPort() : 0;
+}
 
 // The bytes of a file, empty when it cannot be read.
 QByteArray fileContent(const QString &path);

@@ -205,6 +205,10 @@ private slots:
     {
         QFETCH(QList<int>, fired);
 
+        QFETCH(QList<bool>, scanning);
+        QFETCH(Samples, txPackets);
+        QFETCH(Samples, retries);
+        QFETCH(Samples, retryErrors);
         WirelessStats stats;
         LinkStatistics link;
         CongestionStatus status;
@@ -218,12 +222,11 @@ private slots:
         tick(QString()); // the run's first tick
         bool anyFired = false;
         for (qsizetype n = 0; n < fired.size(); ++n) {
-            link.radioScanning = fetched<QList<bool>>("scanning")[n];
-            const WirelessStats::TickResult result =
-                tick(QStringLiteral("1 %1 2 3 4 5 %2 %3\r\n")
-                         .arg(fetched<Samples>("txPackets")[n])
-                         .arg(fetched<Samples>("retries")[n])
-                         .arg(fetched<Samples>("retryErrors")[n]));
+            link.radioScanning = scanning[n];
+            const WirelessStats::TickResult result = tick(QStringLiteral("1 %1 2 3 4 5 %2 %3\r\n")
+                                                              .arg(txPackets[n])
+                                                              .arg(retries[n])
+                                                              .arg(retryErrors[n]));
 
             const QByteArray label = "analysed tick " + QByteArray::number(n + 1);
             QVERIFY2(result.leaveRadio && result.firedRules == fired[n], label);
