@@ -343,8 +343,12 @@ void MonitoringView::UpdateColorBar(int selector)
     if (selector != ColorBarModel::Rssi && selector != ColorBarModel::Snr)
         return;
     ColorBar *bar = colorBar(selector);
+    // An Ardix radio asks for the scale with every reading, but the scale only
+    // follows the threshold: a scale that came out the same is not drawn again.
+    const auto before = bar->model().cells();
     bar->model().UpdateColorBar();
-    bar->update();
+    if (bar->model().cells() != before)
+        bar->update();
 }
 
 void MonitoringView::updateScales()

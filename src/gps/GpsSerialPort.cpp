@@ -13,7 +13,9 @@ namespace {
 // each delivery would wake the station, although sentences are only taken at
 // the tick. The line wakes the port once this many bytes wait (VMIN with no
 // inter-byte timer); the tick takes whatever fewer bytes are still waiting.
-constexpr cc_t kWakeBytes = 64;
+// 255, the most VMIN holds, is about half a second of a 4800-baud line: two
+// wakes between ticks instead of one for every sentence or two.
+constexpr cc_t kWakeBytes = 255;
 
 void setWakeThreshold(qintptr handle, cc_t bytes)
 {
