@@ -1,9 +1,9 @@
 #include "display/MessageBoxPresenter.h"
 #include "display/StationIcons.h"
-#include "monitor/MonitoringWindow.h"
-#include "monitor/StationWindows.h"
 #include "session/CommandLine.h"
+#include "session/MonitoringLoader.h"
 #include "session/StationSession.h"
+#include "session/StationWindows.h"
 #include "session/StoredSession.h"
 
 #include <QApplication>
@@ -21,7 +21,7 @@ static void startMonitoring(StationWindows &windows, StationSession &session,
     session.settings.loggingEnabled = StoredSession::storedLoggingEnabled();
     StoredSession::firstUseOfFamilyForLogging(ardix ? QStringLiteral("Ardix")
                                                     : QStringLiteral("Velto"));
-    QPointer<MonitoringWindow> monitor = windows.openMonitoringForm();
+    QPointer<MonitoringForm> monitor = windows.openMonitoringForm();
     if (monitor)
         ardix ? monitor->setupForArdix() : monitor->setupForVelto();
     if (monitor && session.monitor.windowClosing)
@@ -53,7 +53,12 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     MessageBoxPresenter::install();
 
-    StationWindows windows(session);
+    // The monitoring module lies beside the built program, or where it is
+    // installed.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    StationWindows windows(
+        session,
+        MonitoringLoader({programFolder, programFolder + QLatin1String("/" KAVO_MODULE_FOLDER)}));
     if (commandLine.remote)
         startMonitoring(windows, session, *commandLine.remote);
     else

@@ -16,8 +16,8 @@
 // Set QT_QPA_PLATFORM=xcb and DISPLAY to measure with a real display; the
 // default is the offscreen platform.
 #include "monitor/MonitoringWindow.h"
-#include "monitor/StationWindows.h"
 #include "session/StationSession.h"
+#include "session/StationWindows.h"
 #include "stream/ArdixMonitor.h"
 #include "stream/MulticastMembership.h"
 
@@ -95,7 +95,9 @@ void BM_StationAbsorbsSimulator(benchmark::State &state)
     const int offered = int(state.range(0));
     for (auto _ : state) {
         StationSession session;
-        StationWindows windows(session);
+        StationWindows windows(session, [](StationSession &s, StationNavigator &navigator) {
+            return new MonitoringWindow(s, navigator);
+        });
         session.settings.remoteKind = RemoteKind::Ardix;
         session.settings.destPort = freePort();
         QPointer<MonitoringWindow> form = new MonitoringWindow(session, windows);

@@ -46,13 +46,15 @@ stop_started() {
     started_pids=()
 }
 
-# An X server of its own; its display number is chosen by the server.
+# An X server of its own; its display number is chosen by the server. It
+# must not reset when its last client leaves: the readiness check below is
+# its first client, and a program connecting while it resets finds no display.
 start_xvfb() {
     local fdfile="$KAVO_WORK/display"
     export XDG_RUNTIME_DIR="$KAVO_WORK/runtime"
     mkdir -p "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
-    Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$fdfile" \
+    Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$fdfile" \
         >"$KAVO_WORK/xvfb.log" 2>&1 &
     started_pids+=($!)
     for _ in $(seq 100); do

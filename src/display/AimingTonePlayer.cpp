@@ -57,3 +57,5 @@ void AimingTonePlayer::setTone(const AimingTonePlan::Tone &tone)
 {
     m_generator->setTone(tone);
 }
+
+#include "moc_AimingTonePlayer.cpp"

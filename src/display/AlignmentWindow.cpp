@@ -263,3 +263,5 @@ void AlignmentWindow::resizeEvent(QResizeEvent *event)
     for (QLabel *l : {m_smoothed, m_rssiRange, m_snrRange, m_age})
         l->setFont(medium);
 }
+
+#include "moc_AlignmentWindow.cpp"

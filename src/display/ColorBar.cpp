@@ -58,3 +58,5 @@ void ColorBar::paintEvent(QPaintEvent *)
         painter.fillRect(QRect(cellLeft(i), 0, cellRight(i) - cellLeft(i), height()),
                          cellColour(i));
 }
+
+#include "moc_ColorBar.cpp"

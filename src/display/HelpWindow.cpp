@@ -89,3 +89,5 @@ void HelpWindow::showTopic(int row)
     if (row >= 0 && row < m_anchors.size())
         m_text->scrollToAnchor(m_anchors.at(row));
 }
+
+#include "moc_HelpWindow.cpp"

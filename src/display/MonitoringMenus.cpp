@@ -105,3 +105,5 @@ QLabel *MonitoringMenus::addCornerStatus(const char *name, const QString &widest
     m_bar->setCornerWidget(label, Qt::TopRightCorner);
     return label;
 }
+
+#include "moc_MonitoringMenus.cpp"

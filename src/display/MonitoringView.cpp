@@ -356,3 +356,5 @@ void MonitoringView::updateScales()
     UpdateColorBar(ColorBarModel::Rssi);
     UpdateColorBar(ColorBarModel::Snr);
 }
+
+#include "moc_MonitoringView.cpp"

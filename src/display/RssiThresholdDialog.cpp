@@ -59,3 +59,5 @@ void RssiThresholdDialog::OK_Click()
     m_working = false;
     close();
 }
+
+#include "moc_RssiThresholdDialog.cpp"

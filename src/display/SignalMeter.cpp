@@ -40,3 +40,5 @@ void SignalMeter::clearReading()
     setFormat(none);
     setAccessibleDescription(none);
 }
+
+#include "moc_SignalMeter.cpp"

@@ -111,3 +111,5 @@ QList<QWidget *> SignalPanel::controls() const
 {
     return {m_caption, m_meter, m_scaleFrame, m_levels[0], m_levels[1], m_levels[2]};
 }
+
+#include "moc_SignalPanel.cpp"

@@ -74,3 +74,5 @@ void SnrThresholdDialog::OK_Click()
     m_working = false;
     close();
 }
+
+#include "moc_SnrThresholdDialog.cpp"

@@ -86,3 +86,5 @@ void ThresholdDialog::writeToRadio(const QString &value, bool (*accepts)(const Q
     if (answer && accepts(*answer) && link.accepted)
         link.accepted(value);
 }
+
+#include "moc_ThresholdDialog.cpp"

@@ -36,7 +36,7 @@ constexpr int kWindowWidthTwips = 8250;
 
 MonitoringWindow::MonitoringWindow(StationSession &session, StationNavigator &navigator,
                                    QWidget *parent)
-    : QMainWindow(parent), m_session(session), m_navigator(navigator)
+    : MonitoringForm(parent), m_session(session), m_navigator(navigator)
 {
     setObjectName(QStringLiteral("KavomonitoringForm"));
     setWindowTitle(QStringLiteral("Kavo Connectivity Window"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QMainWindow>
+#include "session/MonitoringForm.h"
 
 class ArdixMonitor;
 class CongestionManager;
@@ -21,7 +21,7 @@ struct StationSession;
 // SNMP waits and modal messages run nested event loops: code after a wait
 // re-tests the session's monitor flags, and code that may outlive the window
 // holds a QPointer to it.
-class MonitoringWindow : public QMainWindow
+class MonitoringWindow : public MonitoringForm
 {
     Q_OBJECT
 public:
@@ -31,11 +31,9 @@ public:
 
     // Lamp icon resource shown in the state lamp and as the window icon.
     int lampIconId() const;
-    // True once the close sequence has run (the window is gone for the run).
-    bool isUnloaded() const { return m_unloaded; }
-    // Adjustments the remote-selection dialog makes after the load.
-    void setupForArdix();
-    void setupForVelto();
+    bool isUnloaded() const override { return m_unloaded; }
+    void setupForArdix() override;
+    void setupForVelto() override;
     // Heights of the window in twips, as the view toggles and the load set
     // them. The window takes the designed size, or the size its contents need
     // when a larger font or scale needs more.
@@ -54,7 +52,7 @@ public:
 
 public slots:
     // ---- Lifecycle (MonitoringWindow.cpp) ----
-    void Form_Load();
+    void Form_Load() override;
     void Form_Unload();
     void Form_Terminate();
     void runStopMenu_Click();

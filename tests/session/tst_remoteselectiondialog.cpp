@@ -5,6 +5,7 @@
 #include "app/SettingsStore.h"
 #include "display/FileChooser.h"
 #include "gps/GpsOptions.h"
+#include "session/MonitoringLoader.h"
 #include "session/RemoteSelectionDialog.h"
 #include "stream/ArdixMonitor.h"
 #include "telnet/CongestionScript.h"
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -294,11 +296,27 @@ private slots:
         m_dialog->listOfRadios->setCurrentRow(RemoteSelectionDialog::ArdixRow);
         m_dialog->portNumber->setText(QString::number(freeArdixPort()));
         m_dialog->OK_Click();
-        QPointer<MonitoringWindow> monitor = m_station->windows.monitoringForm();
+        QPointer<MonitoringWindow> monitor =
+            static_cast<MonitoringWindow *>(m_station->windows.monitoringForm());
         QVERIFY(monitor);
         QCOMPARE(monitor->ardixMonitor->socket()->state(), QAbstractSocket::BoundState);
         QTEST(m_messages.titles(), "told");
         QCOMPARE(terminations.count, 0);
+    }
+
+    // A damaged monitoring module is told to the operator and opens no
+    // window; the dialog stays.
+    void damagedMonitoringModule()
+    {
+        QTemporaryDir folder;
+        QFile module(folder.filePath("kavo-monitoring.so"));
+        QVERIFY(module.open(QIODevice::WriteOnly) && module.write("not a module") > 0);
+        module.close();
+        StationWindows windows(m_station->session, MonitoringLoader({folder.path()}));
+        windows.openMonitoring(RemoteKind::Ardix);
+        QCOMPARE(m_messages.messages.size(), 1);
+        QCOMPARE(m_messages.messages.first().icon, MessageIcon::Stop);
+        QVERIFY(!windows.monitoringForm() && m_dialog->isVisible());
     }
 
 private:

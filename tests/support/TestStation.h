@@ -2,8 +2,8 @@
 
 #include "TestSupport.h"
 #include "monitor/MonitoringWindow.h"
-#include "monitor/StationWindows.h"
 #include "session/StationSession.h"
+#include "session/StationWindows.h"
 
 #include <QCoreApplication>
 
@@ -27,12 +27,16 @@ struct TestStation
 {
     TestStore store;
     StationSession session;
-    StationWindows windows{session};
+    // The monitoring window is made in the test's own process, not by the
+    // module.
+    StationWindows windows{session, [](StationSession &s, StationNavigator &navigator) {
+                               return new MonitoringWindow(s, navigator);
+                           }};
 
     ~TestStation()
     {
         TerminationRecorder termination;
-        if (MonitoringWindow *monitor = windows.monitoringForm())
+        if (MonitoringForm *monitor = windows.monitoringForm())
             monitor->close();
         windows.closeSelection();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -43,6 +47,6 @@ struct TestStation
     {
         session.settings.remoteKind = RemoteKind::Ardix;
         session.settings.destPort = freeArdixPort();
-        return windows.openMonitoringForm();
+        return static_cast<MonitoringWindow *>(windows.openMonitoringForm());
     }
 };

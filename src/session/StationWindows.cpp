@@ -1,11 +1,11 @@
 #include "StationWindows.h"
 
-#include "MonitoringWindow.h"
-#include "session/RemoteSelectionDialog.h"
+#include "RemoteSelectionDialog.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -22,8 +22,9 @@ bool anyWindowShown()
 
 } // namespace
 
-StationWindows::StationWindows(StationSession &session, QObject *parent)
-    : QObject(parent), m_session(session)
+StationWindows::StationWindows(StationSession &session, MonitoringMaker makeMonitoring,
+                               QObject *parent)
+    : QObject(parent), m_session(session), m_makeMonitoring(std::move(makeMonitoring))
 {
     // The last of the other windows closing ends the run as well once the two
     // station windows are gone.
@@ -35,7 +36,7 @@ RemoteSelectionDialog *StationWindows::snifferForm() const
     return m_dialog;
 }
 
-MonitoringWindow *StationWindows::monitoringForm() const
+MonitoringForm *StationWindows::monitoringForm() const
 {
     return m_monitor;
 }
@@ -52,11 +53,17 @@ RemoteSelectionDialog *StationWindows::showRemoteSelection()
     return m_dialog;
 }
 
-MonitoringWindow *StationWindows::openMonitoringForm()
+MonitoringForm *StationWindows::openMonitoringForm()
 {
     if (!m_monitor) {
-        m_monitor = new MonitoringWindow(m_session, *this);
-        QPointer<MonitoringWindow> opened = m_monitor;
+        m_monitor = m_makeMonitoring(m_session, *this);
+        if (!m_monitor) {
+            // A station started for a remote named on the command line has
+            // no window left then, and ends.
+            quitWhenNoWindowLeft();
+            return nullptr;
+        }
+        QPointer<MonitoringForm> opened = m_monitor;
         opened->Form_Load();
         if (!opened || opened->isUnloaded())
             return nullptr;
@@ -67,7 +74,7 @@ MonitoringWindow *StationWindows::openMonitoringForm()
 
 void StationWindows::openMonitoring(RemoteKind kind)
 {
-    MonitoringWindow *monitor = openMonitoringForm();
+    MonitoringForm *monitor = openMonitoringForm();
     if (!monitor)
         return;
     if (kind == RemoteKind::Ardix)
