@@ -98,6 +98,8 @@ int SnmpClient::StartSnmp()
         SettingsStore::readPreference(QStringLiteral("SNMPPort"), QStringLiteral("161")));
     if (m_pending)
         endRequest(WaitEnd::Superseded);
+    else if (m_session)
+        CloseSnmpSession();
     m_lastApiResult = 1;
     return 1;
 }
@@ -117,12 +119,16 @@ int SnmpClient::OpenSnmpSession()
     // One session at a time: a newer request takes over from a waiting one.
     if (m_pending)
         endRequest(WaitEnd::Superseded);
-    else if (m_session)
-        CloseSnmpSession();
     SnmpLibrary::start();
     m_lastApiResult = 0;
 
     QByteArray peer = peerName();
+    if (m_session && peer == m_sessionPeer) {
+        m_lastApiResult = 1; // the session the last answered request left open
+        return 1;
+    }
+    if (m_session)
+        CloseSnmpSession();
     if (peer.isEmpty())
         return fail(SNMPERR_BAD_ADDRESS);
     if (!watchReadySet())
@@ -137,6 +143,8 @@ int SnmpClient::OpenSnmpSession()
     m_session = snmp_sess_open(&settings);
     if (!m_session)
         return fail(settings.s_snmp_errno);
+    m_sessionPeer = peer;
+    m_resent = false;
 
     epoll_event readable{};
     readable.events = EPOLLIN;
@@ -279,6 +287,7 @@ void SnmpClient::retransmit()
 {
     if (!m_session)
         return;
+    m_resent = true;
     snmp_sess_timeout(m_session);
     armRetransmission();
 }
@@ -321,7 +330,14 @@ void SnmpClient::endRequest(WaitEnd how)
     m_state.snmpBusy = false;
     if (!m_state.snmpTimedOut)
         m_state.snmpTimeoutCount = 0;
-    CloseSnmpSession();
+    // Every request carries the same identifier, so the session keeps no
+    // answer that may still come: after a time-out, a stop or a takeover the
+    // answer may be on its way, and after a resend a second one. Only an
+    // answer to a request sent once leaves the session for the next request,
+    // which then needs no new socket.
+    m_retransmitTimer.stop();
+    if (how != WaitEnd::Answered || m_resent)
+        CloseSnmpSession();
 }
 
 void SnmpClient::endRequestByTimeout()

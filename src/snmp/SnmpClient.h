@@ -14,9 +14,11 @@ struct MonitorState;
 struct SessionSettings;
 
 // The SNMP access layer of Velto monitoring, on net-snmp's single-session
-// API: one session per request, SNMP version 1, request identifier 1234 and
-// exactly one binding in every request, the read community for a GET and the
-// write community for a SET.
+// API: one request per session at a time, SNMP version 1, request identifier
+// 1234 and exactly one binding in every request, the read community for a GET
+// and the write community for a SET. A session whose request was answered
+// without a resend serves the next request to the same remote; any other
+// ending closes it (see endRequest).
 //
 // The answer does not come back through the call that sent it: a socket
 // notifier (watching the session's socket through an epoll set) hands it to
@@ -56,8 +58,9 @@ public:
     int StartSnmp();
     // Gives up a waiting request and closes the session.
     int CleanupSnmp();
-    // A session to the settings' remote address on the SNMP port; the
-    // address must be a dotted IPv4 address.
+    // A session to the settings' remote address on the SNMP port, or the
+    // one the last answered request left open to that remote; the address
+    // must be a dotted IPv4 address.
     int OpenSnmpSession();
     int CloseSnmpSession();
     int SendSnmpGet(const QString &oidText);
@@ -142,6 +145,8 @@ private:
     QString m_peerAddress;
     quint16 m_peerPort = 0;
     QByteArray m_peer;
+    QByteArray m_sessionPeer; // the peer the open session was made for
+    bool m_resent = false;    // the library resent the session's request
     QTimer m_retransmitTimer;
     std::shared_ptr<Request> m_pending; // the request whose answer is awaited
     WaitEnd m_lastWaitEnd = WaitEnd::None;

@@ -121,6 +121,7 @@ void ScriptedRadio::readPending()
         requests << *request;
         m_lastSender = datagram.senderAddress();
         m_lastSenderPort = quint16(datagram.senderPort());
+        requests.last().senderPort = m_lastSenderPort;
         const int index = request->index;
         if (const auto hook = onRequest.value(index))
             hook();

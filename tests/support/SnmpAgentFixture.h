@@ -41,6 +41,7 @@ struct SeenRequest
     QByteArray oid;   // the first binding's OBJECT IDENTIFIER TLV
     QByteArray value; // and its value TLV
     int index = 0;    // the object's in the catalogue; 0: none
+    quint16 senderPort = 0;
 };
 
 // nullopt when the datagram is no SNMPv1 message.
