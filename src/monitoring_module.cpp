@@ -13,7 +13,7 @@ class MonitoringModulePlugin final : public QObject, public MonitoringModule
 public:
     MonitoringForm *makeWindow(StationSession &session, StationNavigator &navigator) override
     {
-        return new MonitoringWindow(session, navigator);
+        return MonitoringWindow::make(session, navigator);
     }
 };
 

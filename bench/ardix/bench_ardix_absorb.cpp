@@ -95,9 +95,7 @@ void BM_StationAbsorbsSimulator(benchmark::State &state)
     const int offered = int(state.range(0));
     for (auto _ : state) {
         StationSession session;
-        StationWindows windows(session, [](StationSession &s, StationNavigator &navigator) {
-            return new MonitoringWindow(s, navigator);
-        });
+        StationWindows windows(session, &MonitoringWindow::make);
         session.settings.remoteKind = RemoteKind::Ardix;
         session.settings.destPort = freePort();
         QPointer<MonitoringWindow> form = new MonitoringWindow(session, windows);

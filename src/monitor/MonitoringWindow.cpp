@@ -58,6 +58,11 @@ MonitoringWindow::MonitoringWindow(StationSession &session, StationNavigator &na
     setWindowHeightTwips(MonitoringView::windowHeightTwips(false, false));
 }
 
+MonitoringForm *MonitoringWindow::make(StationSession &session, StationNavigator &navigator)
+{
+    return new MonitoringWindow(session, navigator);
+}
+
 MonitoringWindow::~MonitoringWindow()
 {
     Form_Terminate();

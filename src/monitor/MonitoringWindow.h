@@ -28,6 +28,8 @@ public:
     MonitoringWindow(StationSession &session, StationNavigator &navigator,
                      QWidget *parent = nullptr);
     ~MonitoringWindow() override;
+    // The station windows' maker of the monitoring window.
+    static MonitoringForm *make(StationSession &session, StationNavigator &navigator);
 
     // Lamp icon resource shown in the state lamp and as the window icon.
     int lampIconId() const;

@@ -96,12 +96,8 @@ int SnmpClient::StartSnmp()
     SnmpLibrary::start();
     m_port = portFromText(
         SettingsStore::readPreference(QStringLiteral("SNMPPort"), QStringLiteral("161")));
-    if (m_pending)
-        endRequest(WaitEnd::Superseded);
-    else if (m_session)
-        CloseSnmpSession();
-    m_lastApiResult = 1;
-    return 1;
+    // A start begins afresh: no request waiting, no session kept from before.
+    return CleanupSnmp();
 }
 
 int SnmpClient::CleanupSnmp()

@@ -29,9 +29,7 @@ struct TestStation
     StationSession session;
     // The monitoring window is made in the test's own process, not by the
     // module.
-    StationWindows windows{session, [](StationSession &s, StationNavigator &navigator) {
-                               return new MonitoringWindow(s, navigator);
-                           }};
+    StationWindows windows{session, &MonitoringWindow::make};
 
     ~TestStation()
     {
